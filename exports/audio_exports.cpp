@@ -1,0 +1,73 @@
+// audio_exports.cpp - the speech utilities: their call frame, then the
+// work in audio/.
+#include "khapi.h"
+
+#include "audio/audio.h"
+#include "frame/checks.h"
+#include "frame/trace.h"
+
+namespace {
+
+void EnterWithFile(const char *name, KhRecogniser rec, const char *file_label, const char *file) {
+    kh::TraceEnter(name);
+    kh::TraceParamPointer(1, "recogniser ptr", rec);
+    kh::TraceParamString(2, file_label, file);
+}
+
+}  // namespace
+
+extern "C" {
+
+int khSysGetSpeech(KhRecogniser rec, const char *wav_filename, short *samples) {
+    KH_FRAME_GUARD(-1, 0);
+    EnterWithFile("khSysGetSpeech", rec, "wav filename", wav_filename);
+    kh::TraceParamPointer(3, "short ptr", samples);
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::SysGetSpeech(record, wav_filename, samples);
+}
+
+int khSysGetF0Track(KhRecogniser rec, const char *wav_filename, float *track) {
+    KH_FRAME_GUARD(-1, 0);
+    EnterWithFile("khSysGetF0Track", rec, "wav filename", wav_filename);
+    kh::TraceParamPointer(3, "float ptr", track);
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::SysGetF0Track(record, wav_filename, track);
+}
+
+int khRecSaveSpeech(KhRecogniser rec, const char *save_filename) {
+    KH_FRAME_GUARD(-1, 0);
+    EnterWithFile("khRecSaveSpeech", rec, "save filename", save_filename);
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecSaveSpeech(record, save_filename);
+}
+
+int khSysPlayPrompt(const char *filename) {
+    KH_FRAME_GUARD(-1, 0);
+    kh::TraceEnter("khSysPlayPrompt");
+    kh::TraceParamString(1, "filename", filename);
+    if (!kh::CheckPointer(filename)) return -1;
+    return kh::SysPlayPrompt(filename);
+}
+
+int khRecPlayUtterance(KhRecogniser rec, double start_time, double end_time) {
+    KH_FRAME_GUARD(-1, 0);
+    kh::TraceEnter("khRecPlayUtterance");
+    kh::TraceParamPointer(1, "recogniser ptr", rec);
+    kh::TraceParamDouble(2, "start time", start_time);
+    kh::TraceParamDouble(3, "end time", end_time);
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecPlayUtterance(record, start_time, end_time);
+}
+
+int khSysCalibrateSpeech(float *levels) {
+    KH_FRAME_GUARD(-1, 0);
+    kh::TraceEnter("khSysCalibrateSpeech");
+    kh::TraceParamPointer(1, "float ptr", levels);
+    return kh::SysCalibrateSpeech(levels);
+}
+
+}  // extern "C"

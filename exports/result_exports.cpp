@@ -1,0 +1,182 @@
+// result_exports.cpp - the word and phone result queries: their call
+// frame, then the work in results/.
+#include "khapi.h"
+
+#include "frame/checks.h"
+#include "frame/trace.h"
+#include "results/results.h"
+
+namespace {
+
+constexpr float kScoreNoOp = 100.0f;
+constexpr float kConfNoOp = 2.0f;
+
+void Clear(char *text) {
+    if (text) text[0] = '\0';
+}
+
+void EnterIndexed(const char *name, KhRecogniser rec, int index, const char *index_label) {
+    kh::TraceEnter(name);
+    kh::TraceParamPointer(1, "recogniser ptr", rec);
+    kh::TraceParamInt(2, index_label, index);
+}
+
+// Entry, parameters and checks of the queries on a range of words.
+kh::RecogniserRecord *EnterRange(const char *name, KhRecogniser rec, int start, int end) {
+    EnterIndexed(name, rec, start, "start index");
+    kh::TraceParamInt(3, "end index", end);
+    return kh::CheckRecogniser(rec);
+}
+
+// Entry and parameters of the queries on a range of phones of a word.
+void EnterPhoneRange(const char *name, KhRecogniser rec, int word, int start, int end) {
+    EnterIndexed(name, rec, word, "word index");
+    kh::TraceParamInt(3, "start index", start);
+    kh::TraceParamInt(4, "end index", end);
+}
+
+}  // namespace
+
+extern "C" {
+
+int khRecGetWords(KhRecogniser rec, char *results_string) {
+    KH_FRAME_GUARD(-1, 0);
+    Clear(results_string);
+    kh::TraceEnter("khRecGetWords");
+    kh::TraceParamPointer(1, "recogniser ptr", rec);
+    kh::TraceParamPointer(2, "results string", results_string);
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecGetWords(record, results_string);
+}
+
+int khRecGetWordName(KhRecogniser rec, int word_index, char *word_name) {
+    KH_FRAME_GUARD(-1, 0);
+    Clear(word_name);
+    EnterIndexed("khRecGetWordName", rec, word_index, "word index");
+    kh::TraceParamPointer(3, "word name", word_name);
+    if (!kh::CheckPointer(word_name)) return -1;
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecGetWordName(record, word_index, word_name);
+}
+
+int khRecGetResSyntaxName(KhRecogniser rec, int word_index, char *sublat_name) {
+    KH_FRAME_GUARD(-1, 0);
+    Clear(sublat_name);
+    EnterIndexed("khRecGetResSyntaxName", rec, word_index, "word index");
+    kh::TraceParamPointer(3, "sublat name", sublat_name);
+    if (!kh::CheckPointer(sublat_name)) return -1;
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecGetResSyntaxName(record, word_index, sublat_name);
+}
+
+int khRecGetWordTimes(KhRecogniser rec, int word_index, double *start_time, double *end_time) {
+    KH_FRAME_GUARD(-1, 0);
+    EnterIndexed("khRecGetWordTimes", rec, word_index, "word index");
+    kh::TraceParamPointer(3, "start time", start_time);
+    kh::TraceParamPointer(4, "end time", end_time);
+    if (!start_time && !end_time) {
+        kh::TraceReturnInt(0);
+        kh::TraceLeave("khRecGetWordTimes");
+        return 0;
+    }
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecGetWordTimes(record, word_index, start_time, end_time);
+}
+
+int khRecGetWordInfo(KhRecogniser rec, int word_index, char *pronunciation_info) {
+    KH_FRAME_GUARD(-1, 0);
+    Clear(pronunciation_info);
+    EnterIndexed("khRecGetWordInfo", rec, word_index, "word index");
+    kh::TraceParamPointer(3, "pronunciation info", pronunciation_info);
+    // The engine would write the symbol through this pointer: refuse null.
+    if (!kh::CheckPointer(pronunciation_info)) return -1;
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecGetWordInfo(record, word_index, pronunciation_info);
+}
+
+int khRecGetNextBest(KhRecogniser rec, int start_index, int end_index, char *next_best_string) {
+    KH_FRAME_GUARD(-1, 0);
+    Clear(next_best_string);
+    EnterIndexed("khRecGetNextBest", rec, start_index, "start index");
+    kh::TraceParamInt(3, "end index", end_index);
+    kh::TraceParamPointer(4, "next best string", next_best_string);
+    if (!kh::CheckPointer(next_best_string)) return -1;
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecGetNextBest(record, start_index, end_index, next_best_string);
+}
+
+float khRecGetWordScore(KhRecogniser rec, int start_index, int end_index) {
+    KH_FRAME_GUARD(kh::kFloatFail, kScoreNoOp);
+    kh::RecogniserRecord *record = EnterRange("khRecGetWordScore", rec, start_index, end_index);
+    if (!record) return kh::kFloatFail;
+    return kh::RecGetWordScore(record, start_index, end_index);
+}
+
+float khRecGetWordConf(KhRecogniser rec, int start_index, int end_index) {
+    KH_FRAME_GUARD(kh::kFloatFail, kConfNoOp);
+    kh::RecogniserRecord *record = EnterRange("khRecGetWordConf", rec, start_index, end_index);
+    if (!record) return kh::kFloatFail;
+    return kh::RecGetWordConf(record, start_index, end_index);
+}
+
+int khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, char *phone_name) {
+    KH_FRAME_GUARD(-1, 0);
+    Clear(phone_name);
+    EnterIndexed("khRecGetPhone", rec, word_index, "word index");
+    kh::TraceParamInt(3, "phone index", phone_index);
+    kh::TraceParamPointer(4, "phone string array", phone_name);
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecGetPhone(record, word_index, phone_index, phone_name);
+}
+
+int khRecGetPhones(KhRecogniser rec, int word_index, char *phone_string) {
+    KH_FRAME_GUARD(-1, 0);
+    Clear(phone_string);
+    EnterIndexed("khRecGetPhones", rec, word_index, "word index");
+    kh::TraceParamPointer(3, "phone string array", phone_string);
+    if (!kh::CheckPointer(phone_string)) return -1;
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecGetPhones(record, word_index, phone_string);
+}
+
+int khRecGetPhoneTimes(KhRecogniser rec, int word_index, int phone_index, double *start_time,
+                       double *end_time) {
+    KH_FRAME_GUARD(-1, 0);
+    EnterIndexed("khRecGetPhoneTimes", rec, word_index, "word index");
+    kh::TraceParamInt(3, "phone index", phone_index);
+    kh::TraceParamPointer(4, "start time", start_time);
+    kh::TraceParamPointer(5, "end time", end_time);
+    if (!start_time && !end_time) {
+        kh::TraceReturnInt(0);
+        kh::TraceLeave("khRecGetPhoneTimes");
+        return 0;
+    }
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecGetPhoneTimes(record, word_index, phone_index, start_time, end_time);
+}
+
+float khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index, int end_index) {
+    KH_FRAME_GUARD(kh::kFloatFail, kScoreNoOp);
+    EnterPhoneRange("khRecGetPhoneScore", rec, word_index, start_index, end_index);
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return kh::kFloatFail;
+    return kh::RecGetPhoneScore(record, word_index, start_index, end_index);
+}
+
+float khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_index, int end_index) {
+    KH_FRAME_GUARD(kh::kFloatFail, kConfNoOp);
+    EnterPhoneRange("khRecGetPhoneConf", rec, word_index, start_index, end_index);
+    kh::LogError("khRecGetPhoneConf: Phone level confidence results not yet implemented");
+    return kh::kFloatFail;
+}
+
+}  // extern "C"

@@ -1,0 +1,80 @@
+// syntax_exports.cpp - the seven syntax exports: their call frame, then
+// the work in syntax/.
+#include "khapi.h"
+
+#include "frame/checks.h"
+#include "frame/trace.h"
+#include "syntax/syntax_api.h"
+
+namespace {
+
+KhSyntax const kNoOpHandle = reinterpret_cast<KhSyntax>(1);
+
+}  // namespace
+
+extern "C" {
+
+KhSyntax khSyntaxCreate(const char *syntax_name, const char *lattice_filename) {
+    KH_FRAME_GUARD(nullptr, kNoOpHandle);
+    kh::TraceEnter("khSyntaxCreate");
+    kh::TraceParamString(1, "syntax name", syntax_name);
+    kh::TraceParamString(2, "lattice filename", lattice_filename);
+    return kh::SyntaxCreate(syntax_name, lattice_filename);
+}
+
+KhSyntax khSyntaxReturn(const char *syntax_name) {
+    KH_FRAME_GUARD(nullptr, kNoOpHandle);
+    kh::TraceEnter("khSyntaxReturn");
+    kh::TraceParamString(1, "syntax name", syntax_name);
+    return kh::SyntaxReturn(syntax_name);
+}
+
+int khSyntaxDeleteShallow(KhSyntax syntax) {
+    KH_FRAME_GUARD(-1, 0);
+    kh::TraceEnter("khSyntaxDeleteShallow");
+    kh::TraceParamPointer(1, "syntax ptr", syntax);
+    kh::SyntaxRecord *record = kh::CheckSyntax(syntax);
+    if (!record) return -1;
+    return kh::SyntaxDeleteShallow(record);
+}
+
+int khSyntaxDeleteDeep(KhSyntax syntax) {
+    KH_FRAME_GUARD(-1, 0);
+    kh::TraceEnter("khSyntaxDeleteDeep");
+    kh::TraceParamPointer(1, "syntax ptr", syntax);
+    kh::SyntaxRecord *record = kh::CheckSyntax(syntax);
+    if (!record) return -1;
+    return kh::SyntaxDeleteDeep(record);
+}
+
+int khSyntaxAddOption(KhSyntax syntax, const char *bnf_string) {
+    KH_FRAME_GUARD(-1, 0);
+    kh::TraceEnter("khSyntaxAddOption");
+    kh::TraceParamPointer(1, "syntax ptr", syntax);
+    kh::TraceParamString(2, "bnf string", bnf_string);
+    kh::SyntaxRecord *record = kh::CheckSyntax(syntax);
+    if (!record) return -1;
+    return kh::SyntaxAddOption(record, bnf_string);
+}
+
+int khSyntaxDisableOption(KhSyntax syntax, const char *sentence) {
+    KH_FRAME_GUARD(-1, 0);
+    kh::TraceEnter("khSyntaxDisableOption");
+    kh::TraceParamPointer(1, "syntax ptr", syntax);
+    kh::TraceParamString(2, "sentence", sentence);
+    kh::SyntaxRecord *record = kh::CheckSyntax(syntax);
+    if (!record) return -1;
+    return kh::SyntaxDisableOption(record, sentence);
+}
+
+int khSyntaxReEnableOptions(KhSyntax syntax, int number_of_enables) {
+    KH_FRAME_GUARD(-1, 0);
+    kh::TraceEnter("khSyntaxReEnableOptions");
+    kh::TraceParamPointer(1, "syntax ptr", syntax);
+    kh::TraceParamInt(2, "number of enables", number_of_enables);
+    kh::SyntaxRecord *record = kh::CheckSyntax(syntax);
+    if (!record) return -1;
+    return kh::SyntaxReEnableOptions(record, number_of_enables);
+}
+
+}  // extern "C"

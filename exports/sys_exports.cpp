@@ -1,0 +1,19 @@
+// sys_exports.cpp - khSysInit and khSysNewExercise.
+#include "khapi.h"
+
+#include "frame/checks.h"
+#include "frame/trace.h"
+#include "system/system.h"
+
+extern "C" {
+
+int khSysInit(const char *config_filename) { return kh::SysInit(config_filename); }
+
+int khSysNewExercise(const char *exercise_name) {
+    KH_FRAME_GUARD(-1, 0);
+    kh::TraceEnter("khSysNewExercise");
+    kh::TraceParamString(1, "exercise name", exercise_name);
+    return kh::SysNewExercise(exercise_name);
+}
+
+}  // extern "C"

@@ -1,0 +1,31 @@
+// state.cpp - the globals of the library and the text helpers every
+// subsystem uses to fill fixed fields safely.
+#include "frame/state.h"
+
+#include <cstdarg>
+
+namespace kh {
+
+SystemState *g_state = nullptr;
+char MessageBuffer[kNameLen];
+
+bool CopyText(char *dst, size_t size, const char *src) {
+    if (size == 0) return false;
+    if (!src) src = "";
+    size_t len = strlen(src);
+    bool fits = len < size;
+    if (!fits) len = size - 1;
+    memcpy(dst, src, len);
+    dst[len] = '\0';
+    return fits;
+}
+
+const char *FormatMessage(const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(MessageBuffer, sizeof MessageBuffer, fmt, ap);
+    va_end(ap);
+    return MessageBuffer;
+}
+
+}  // namespace kh

@@ -1,0 +1,105 @@
+// state.h - SystemState, the one global record of the library, with the
+// model and vocabulary records it owns.
+#ifndef KH_FRAME_STATE_H
+#define KH_FRAME_STATE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/hapi.h"
+
+namespace kh {
+
+constexpr int kNameLen = 1024;       // every name and file name field
+constexpr int kSyntaxNameLen = 256;  // syntax names: at most 255 characters
+
+enum TraceLevel : int32_t {
+    LEVEL_ERROR = 1,
+    LEVEL_FULL = 2,
+    LEVEL_NOFUNCOPER = 3,
+    LEVEL_SILENT = 5,
+};
+
+constexpr int32_t kSystemTag = 10;
+constexpr int32_t kModelTag = 123;
+constexpr int32_t kVocabTag = 234;
+constexpr int32_t kRecogniserTag = 345;
+constexpr int32_t kSyntaxTag = 456;
+
+constexpr float kDisabledArcScore = -1000000.0f;
+constexpr float kFloatFail = -3.4028235e+38f;
+
+struct SyntaxLink;
+struct RecogniserNode;
+
+struct ModelRecord {
+    int32_t tag = kModelTag;
+    hapiHMMSetObject hmm_set = nullptr;
+    char name[kNameLen] = {};
+    char model_file[kNameLen] = {};
+    char hmm_list_file[kNameLen] = {};
+    char background[kNameLen] = {};
+    ModelRecord *next = nullptr;
+};
+
+struct VocabRecord {
+    int32_t tag = kVocabTag;
+    char name[kNameLen] = {};
+    hapiDictObject vocab_dict = nullptr;
+    char vocab_dict_file[kNameLen] = {};
+    hapiDictObject exercise_dict = nullptr;
+    SyntaxLink *syntaxes = nullptr;
+    RecogniserNode *recognisers = nullptr;
+    ModelRecord *model = nullptr;
+    VocabRecord *next = nullptr;
+};
+
+struct SystemState {
+    int32_t tag = kSystemTag;
+    int32_t trace_level = LEVEL_SILENT;
+    int32_t debug_window_active = 0;
+    char sys_dict_file[kNameLen] = {};
+    hapiDictObject sys_dict = nullptr;
+    int32_t sys_dict_available = 0;
+    char user_dict_file[kNameLen] = {};
+    int32_t user_dict_given = 0;
+    float general_beam = 150.0f;
+    float opt_beam = 25.0f;
+    int32_t sil_seq_count = 100;
+    VocabRecord *current_vocab = nullptr;
+    ModelRecord *models = nullptr;
+    VocabRecord *vocabs = nullptr;
+    float disabled_arc_score = kDisabledArcScore;
+    int32_t initialised = 0;
+    FILE *log = nullptr;
+    char log_file[kNameLen] = "khapi.log";
+    char config_file[kNameLen] = {};
+    char indent[5] = {};
+    char bnf_punc[kNameLen] = ".,?!";
+    int32_t bnf_punc_len = 4;
+    int32_t save_lattices = 0;
+    int32_t forced_case = 0;
+};
+
+// Null until khSysInit first runs; never freed.
+extern SystemState *g_state;
+
+// The buffer in which a failure message with a placeholder is formatted.
+extern char MessageBuffer[kNameLen];
+
+// Copies src into a fixed field, cutting it to fit; a null src gives "".
+// Answers false when src had to be cut.
+bool CopyText(char *dst, size_t size, const char *src);
+template <size_t N>
+bool CopyField(char (&dst)[N], const char *src) {
+    return CopyText(dst, N, src);
+}
+
+// Formats into MessageBuffer (cut to fit) and answers it.
+const char *FormatMessage(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace kh
+
+#endif  // KH_FRAME_STATE_H

@@ -1,0 +1,45 @@
+// trace.h - the log and trace lines every export writes.
+//
+// Each operation tests the trace level itself, so callers call them
+// unconditionally once SystemState exists.  Lines end with "\r\n"; a line
+// too long for its 1024-character buffer is cut, keeping its line end.
+#ifndef KH_FRAME_TRACE_H
+#define KH_FRAME_TRACE_H
+
+namespace kh {
+
+void TraceEnter(const char *name);
+void TraceLeave(const char *name);
+void TraceLine(const char *text);
+void TraceLinef(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void LogError(const char *text);
+// Formats the message in MessageBuffer, then LogError.
+void LogErrorf(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void TraceReturnInt(int value);
+void TraceReturnFloat(double value);
+void TraceReturnPointer(const char *name, const void *pointer);
+void TraceOutString(const char *text);
+void TraceParamString(int n, const char *label, const char *text);
+void TraceParamInt(int n, const char *label, int value);
+void TraceParamDouble(int n, const char *label, double value);
+void TraceParamPointer(int n, const char *label, const void *pointer);
+void TraceCalibration(const float *levels);
+
+// Sets the trace indentation to two blanks for the life of the object, so
+// that an export called from inside another export writes its lines
+// indented and without the blank line after its Leaving line.
+class NestedCall {
+public:
+    NestedCall();
+    ~NestedCall();
+    NestedCall(const NestedCall &) = delete;
+    NestedCall &operator=(const NestedCall &) = delete;
+};
+
+// Drops the open log stream so that the next line reopens (and empties)
+// the log file.
+void ResetLogStream();
+
+}  // namespace kh
+
+#endif  // KH_FRAME_TRACE_H

@@ -1,0 +1,51 @@
+// recogniser.h - the record behind a recogniser handle.
+#ifndef KH_REC_RECOGNISER_H
+#define KH_REC_RECOGNISER_H
+
+#include "frame/state.h"
+
+namespace kh {
+
+enum RecStatus : int32_t {
+    REC_IDLE = 0,
+    REC_PROCESSING = 1,
+    REC_COMPLETE = 2,
+    REC_PREPARED = 3,
+};
+
+struct RecogniserRecord {
+    int32_t tag = kRecogniserTag;
+    int32_t status = REC_IDLE;
+    hapiSourceObject live_source = nullptr;
+    hapiCoderObject live_coder = nullptr;
+    hapiSourceObject file_source = nullptr;
+    hapiCoderObject file_coder = nullptr;
+    hapiSourceObject current_source = nullptr;
+    hapiCoderObject current_coder = nullptr;
+    hapiHMMSetObject hmm_set = nullptr;
+    hapiNetObject network = nullptr;
+    hapiRecObject engine_rec = nullptr;
+    hapiResObject interim_result = nullptr;
+    hapiResObject final_result = nullptr;
+    hapiLatObject results_lattice = nullptr;
+    float general_beam = 150.0f;
+    float opt_beam = 25.0f;
+    int32_t sil_seq_count = 100;
+    int32_t nbest_count = 1;
+    int32_t token_count = 1;
+    int32_t nbest_rank = 1;
+    int32_t nbest_start = 0;
+    int32_t nbest_end = 0;
+    VocabRecord *vocab = nullptr;
+};
+
+// The entry of a vocabulary's list of recognisers; new entries go to the
+// front.
+struct RecogniserNode {
+    RecogniserRecord *rec = nullptr;
+    RecogniserNode *next = nullptr;
+};
+
+}  // namespace kh
+
+#endif  // KH_REC_RECOGNISER_H

@@ -1,0 +1,18 @@
+// case.h - the case conversions applied to names and to BNF text.
+#ifndef KH_SYNTAX_CASE_H
+#define KH_SYNTAX_CASE_H
+
+namespace kh {
+
+// ASCII through the wide-character case maps; of the bytes 128 to 255 only
+// seventeen Latin-1 letter pairs are mapped.
+int CharToUpper(int c);
+int CharToLower(int c);
+// Copy with conversion; a limit above 0 copies at most limit - 1
+// characters, 0 or less the whole string.  The copy ends with a NUL.
+void UpperCaseCopy(const char *source, char *destination, int limit);
+void LowerCaseCopy(const char *source, char *destination, int limit);
+
+}  // namespace kh
+
+#endif  // KH_SYNTAX_CASE_H

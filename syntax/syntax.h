@@ -1,0 +1,40 @@
+// syntax.h - the record behind a syntax handle and the lists that hold
+// syntaxes.
+#ifndef KH_SYNTAX_SYNTAX_H
+#define KH_SYNTAX_SYNTAX_H
+
+#include "frame/state.h"
+
+namespace kh {
+
+struct SyntaxRecord;
+
+// An entry of every list of syntaxes; new entries go to the front.
+struct SyntaxLink {
+    SyntaxRecord *syntax = nullptr;
+    int32_t count = 1;
+    SyntaxLink *next = nullptr;
+};
+
+// One disabled option on a syntax's stack of disables.
+struct DisableRecord {
+    hapiLatObject lattice = nullptr;
+    int32_t arc = 0;
+    float saved_score = 0.0f;
+    DisableRecord *next = nullptr;
+};
+
+struct SyntaxRecord {
+    int32_t tag = kSyntaxTag;
+    char name[kSyntaxNameLen] = {};
+    int32_t isEmpty = 1;
+    hapiLatObject lattice = nullptr;
+    SyntaxLink *includes = nullptr;
+    SyntaxLink *containedIn = nullptr;
+    VocabRecord *owner = nullptr;
+    DisableRecord *disables = nullptr;
+};
+
+}  // namespace kh
+
+#endif  // KH_SYNTAX_SYNTAX_H

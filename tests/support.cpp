@@ -1,0 +1,66 @@
+// support.cpp - the shared helpers of the library's tests.
+#include "support.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "khapi.h"
+
+namespace fs = std::filesystem;
+
+namespace khtest {
+
+Workspace::Workspace() {
+    char templ[] = "/tmp/khapi-test-XXXXXX";
+    path_ = mkdtemp(templ);
+    previous_ = fs::current_path().string();
+    fs::current_path(path_);
+}
+
+Workspace::~Workspace() {
+    fs::current_path(previous_);
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+void WriteFile(const std::string &name, const std::string &text) {
+    std::ofstream out(name, std::ios::binary);
+    out << text;
+}
+
+std::string ReadFile(const std::string &name) {
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool Exists(const std::string &name) { return fs::exists(name); }
+
+std::string SystemDictPath() { return std::string(KHAPI_BUILD_DIR) + "/data/sysdict.dic"; }
+
+std::string ModelDef() { return std::string(KHAPI_MODEL_DIR) + "/mdef"; }
+
+std::string StandardConfig(const std::string &extra) {
+    return "MODEL1 = ENUS\n"
+           "ENUSMMF = " + ModelDef() + "\n"
+           "ENUSHMMLIST = " + ModelDef() + "\n"
+           "ENUSBKHMMNAME = SIL\n"
+           "VOCAB1 = ENGLISH\n"
+           "ENGLISHMODEL = ENUS\n"
+           "ENGLISHDICT = english.dic\n"
+           "SYSDICT = " + SystemDictPath() + "\n"
+           "FORCECASE = UPPER\n" + extra;
+}
+
+int InitWith(const std::string &config) {
+    WriteFile("test.conf", config);
+    return khSysInit("test.conf");
+}
+
+std::string Log(const std::string &name) { return ReadFile(name); }
+
+}  // namespace khtest

@@ -1,0 +1,45 @@
+// support.h - what the library's tests share: a fresh working folder per
+// test, configuration files and the log.
+#ifndef KHAPI_TESTS_SUPPORT_H
+#define KHAPI_TESTS_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace khtest {
+
+// Makes a fresh folder, enters it, and leaves it (removed) at the end.
+class Workspace {
+public:
+    Workspace();
+    ~Workspace();
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+void WriteFile(const std::string &name, const std::string &text);
+std::string ReadFile(const std::string &name);
+bool Exists(const std::string &name);
+
+// A configuration with one model (ENUS) on the packaged model, one
+// vocabulary (ENGLISH) whose dictionary is english.dic in the working
+// folder, the system dictionary made at build time, and the given extra
+// lines.
+std::string StandardConfig(const std::string &extra = "");
+// The path of the system dictionary made at build time.
+std::string SystemDictPath();
+std::string ModelDef();
+
+// Writes the configuration to "test.conf" and starts the library on it.
+int InitWith(const std::string &config);
+
+// The lines of the log ("khapi.log" unless given), each without "\r\n".
+std::string Log(const std::string &name = "khapi.log");
+
+}  // namespace khtest
+
+#endif  // KHAPI_TESTS_SUPPORT_H

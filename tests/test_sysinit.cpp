@@ -1,0 +1,208 @@
+// khSysInit: the settings it reads, the models and vocabularies it loads,
+// and every way it fails.
+#include "khapi.h"
+#include "frame/state.h"
+#include "support.h"
+#include "system/system.h"
+
+using namespace khtest;
+
+namespace {
+
+bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+std::string ModelBlock(const std::string &name) {
+    return name + "MMF = " + ModelDef() + "\n" + name + "HMMLIST = " + ModelDef() + "\n";
+}
+
+}  // namespace
+
+TEST(SysInitFails, NullNameLeavesTheSystemUnusableForGood) {
+    Workspace ws;
+    EXPECT_EQ(khSysInit(nullptr), -1);
+    EXPECT_EQ(khRecCreate(), nullptr);
+    WriteFile("test.conf", StandardConfig());
+    EXPECT_EQ(khSysInit("test.conf"), -1);  // the system is started once per process
+}
+
+TEST(SysInitFails, UnreadableConfigurationFile) {
+    Workspace ws;
+    EXPECT_EQ(khSysInit("missing.conf"), -1);
+}
+
+TEST(SysInitFails, MalformedConfigurationFile) {
+    Workspace ws;
+    EXPECT_EQ(InitWith("DEBUG = ERROR\nthis line has no equals sign\n"), -1);
+}
+
+TEST(SysInitFails, NoModels) {
+    Workspace ws;
+    EXPECT_EQ(InitWith("DEBUG = ERROR\n"), -1);
+    EXPECT_EQ(Log(), "ERROR - khSysInit: No models loaded\r\n\r\n");
+}
+
+TEST(SysInitFails, LowerCaseDebugSelectsSilence) {
+    Workspace ws;
+    EXPECT_EQ(InitWith("DEBUG = full\n"), -1);
+    EXPECT_FALSE(Exists("khapi.log"));
+}
+
+TEST(SysInitFails, MissingModelKeys) {
+    Workspace ws;
+    EXPECT_EQ(InitWith("DEBUG = ERROR\nMODEL1 = A\n"), -1);
+    EXPECT_EQ(Log(), "ERROR - khSysInit: No MMF file specified\r\n\r\n");
+}
+
+TEST(SysInitFails, MissingHmmList) {
+    Workspace ws;
+    EXPECT_EQ(InitWith("DEBUG = ERROR\nMODEL1 = A\nAMMF = " + ModelDef() + "\n"), -1);
+    EXPECT_EQ(Log(), "ERROR - khSysInit: No HMMList file specified\r\n\r\n");
+}
+
+TEST(SysInitFails, UnreadableModelFile) {
+    Workspace ws;
+    EXPECT_EQ(InitWith("DEBUG = ERROR\nMODEL1 = A\nAMMF = nothere/mdef\n"), -1);
+    EXPECT_EQ(Log(), "ERROR - khSysInit: File nothere/mdef does not exist, or cannot be read\r\n\r\n");
+}
+
+TEST(SysInitFails, AModelTheEngineCannotLoadFailsWithoutAMessageOfItsOwn) {
+    Workspace ws;
+    WriteFile("mdef", "this is not a model definition\n");
+    EXPECT_EQ(InitWith("DEBUG = ERROR\nMODEL1 = A\nAMMF = mdef\nAHMMLIST = mdef\n"), -1);
+    EXPECT_EQ(Log(), "");
+}
+
+TEST(SysInitFails, UnknownModelNameIsComparedExactly) {
+    Workspace ws;
+    EXPECT_EQ(InitWith("DEBUG = ERROR\nMODEL1 = Adult\n" + ModelBlock("Adult") +
+                       "VOCAB1 = V\nVMODEL = adult\nVDICT = v.dic\n"),
+              -1);
+    EXPECT_TRUE(Contains(Log(), "ERROR - khSysInit: Could not find model with name adult\r\n\r\n")) << Log();
+}
+
+TEST(SysInitFails, VocabularyWithoutModelOrDictionary) {
+    Workspace ws;
+    EXPECT_EQ(InitWith("DEBUG = ERROR\nMODEL1 = A\n" + ModelBlock("A") + "VOCAB1 = V\n"), -1);
+    EXPECT_TRUE(Contains(Log(), "ERROR - khSysInit: Invalid model name\r\n\r\n"));
+}
+
+TEST(SysInitFails, VocabularyWithoutDictionaryFile) {
+    Workspace ws;
+    EXPECT_EQ(InitWith("DEBUG = ERROR\nMODEL1 = A\n" + ModelBlock("A") + "VOCAB1 = V\nVMODEL = A\n"), -1);
+    EXPECT_TRUE(Contains(Log(), "ERROR - khSysInit: Invalid or unspecified vocab filename\r\n\r\n"));
+}
+
+TEST(SysInitFails, NoVocabularies) {
+    Workspace ws;
+    EXPECT_EQ(InitWith("DEBUG = ERROR\nMODEL1 = A\n" + ModelBlock("A")), -1);
+    EXPECT_EQ(Log(), "ERROR - khSysInit: No vocabs loaded\r\n\r\n");
+}
+
+TEST(SysInitFails, ABrokenVocabularyDictionaryIsNeverOverwritten) {
+    Workspace ws;
+    WriteFile("english.dic", "HELLO [unterminated HH AH L OW\n");
+    EXPECT_EQ(InitWith(StandardConfig("DEBUG = ERROR\n")), -1);
+    EXPECT_EQ(ReadFile("english.dic"), "HELLO [unterminated HH AH L OW\n");
+    EXPECT_TRUE(Contains(Log(), "ERROR - khSysInit: Unable to load dictionary with filename english.dic"));
+}
+
+TEST(SysInit, StandardConfigurationStartsAndTracesAtLevelFull) {
+    Workspace ws;
+    ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\nERRORLOG = full.log\n")), 1);
+    std::string log = Log("full.log");
+    EXPECT_EQ(log.rfind("khSysInit: Entering\r\n"
+                        "  Parameter 1 (config filename) = test.conf\r\n"
+                        "  Reading model information\r\n"
+                        "  Reading model number 1 with name ENUS\r\n"
+                        "  Loaded model ENUS\r\n"
+                        "  Reading the vocab dictionaries\r\n"
+                        "  Reading vocab number 1 with name ENGLISH\r\n",
+                        0),
+              0u)
+        << log;
+    EXPECT_TRUE(Contains(log, "  Read vocab ENGLISH\r\n  Return value = 1\r\nkhSysInit: Leaving\r\n\r\n")) << log;
+    // The vocabulary dictionary did not exist: it is made with the system
+    // phone set.
+    ASSERT_TRUE(Exists("english.dic"));
+    EXPECT_TRUE(Contains(ReadFile("english.dic"), "!!PHONESET"));
+    EXPECT_EQ(kh::g_state->current_vocab, kh::FindVocab("ENGLISH"));
+}
+
+TEST(SysInit, SettingsAndTheirDefaults) {
+    Workspace ws;
+    ASSERT_EQ(InitWith(StandardConfig("FORCECASE = upper\nBNFPUNC = \nPHNTREESTRUCT = false\n")), 1);
+    kh::SystemState *s = kh::g_state;
+    EXPECT_EQ(s->forced_case, 1);
+    EXPECT_STREQ(s->bnf_punc, ".,?!");
+    EXPECT_EQ(s->bnf_punc_len, 4);
+    EXPECT_EQ(s->general_beam, 150.0f);
+    EXPECT_EQ(s->opt_beam, 25.0f);
+    EXPECT_EQ(s->sil_seq_count, 100);
+    EXPECT_EQ(s->save_lattices, 0);
+    EXPECT_STREQ(s->log_file, "khapi.log");
+    EXPECT_EQ(s->user_dict_given, 0);
+    EXPECT_EQ(s->disabled_arc_score, -1000000.0f);
+    ASSERT_NE(hapiOverrideConfBool("PHNTREESTRUCT", nullptr), nullptr);
+    EXPECT_EQ(*hapiOverrideConfBool("PHNTREESTRUCT", nullptr), 1);
+    EXPECT_EQ(*hapiOverrideConfBool("GAUSSOPT", nullptr), 1);
+    EXPECT_EQ(*hapiOverrideConfBool("FORCEOUT", nullptr), 0);
+}
+
+TEST(SysInit, OtherForcedCasesAndValues) {
+    Workspace ws;
+    ASSERT_EQ(InitWith(StandardConfig("FORCECASE = Lower\nGENBEAM = 200\nSILSEQCOUNT = 60\nBNFPUNC = -\n"
+                                      "LATSAVE = yes\nGAUSSOPT = F\n")),
+              1);
+    kh::SystemState *s = kh::g_state;
+    EXPECT_EQ(s->forced_case, -1);
+    EXPECT_EQ(s->general_beam, 200.0f);
+    EXPECT_EQ(s->sil_seq_count, 60);
+    EXPECT_STREQ(s->bnf_punc, "-");
+    EXPECT_EQ(s->bnf_punc_len, 1);
+    EXPECT_EQ(s->save_lattices, 1);
+    EXPECT_EQ(*hapiOverrideConfBool("GAUSSOPT", nullptr), 0);
+}
+
+TEST(SysInit, IndexedKeysAllowGapsBelowOneHundredOnly) {
+    Workspace ws;
+    std::string config = StandardConfig("DEBUG = FULL\n") + "MODEL3 = M3\n" + ModelBlock("M3") +
+                         "MODEL100 = M100\n" + ModelBlock("M100") + "MODEL102 = M102\n" + ModelBlock("M102");
+    ASSERT_EQ(InitWith(config), 1);
+    EXPECT_NE(kh::FindModel("ENUS"), nullptr);
+    EXPECT_NE(kh::FindModel("M3"), nullptr);
+    EXPECT_NE(kh::FindModel("M100"), nullptr);
+    EXPECT_EQ(kh::FindModel("M102"), nullptr);
+    EXPECT_STREQ(kh::FindModel("M3")->background, "bckgrd");
+    EXPECT_STREQ(kh::FindModel("ENUS")->background, "SIL");
+    EXPECT_EQ(kh::g_state->models, kh::FindModel("M100"));  // newest first
+}
+
+TEST(SysInit, TheVocabularyReadLastIsCurrent) {
+    Workspace ws;
+    ASSERT_EQ(InitWith(StandardConfig("VOCAB2 = OTHER\nOTHERMODEL = ENUS\nOTHERDICT = other.dic\n")), 1);
+    EXPECT_STREQ(kh::g_state->current_vocab->name, "OTHER");
+    EXPECT_TRUE(Exists("other.dic"));
+}
+
+TEST(SysInit, ASecondCallFailsAndNamesADifferentFile) {
+    Workspace ws;
+    ASSERT_EQ(InitWith(StandardConfig("DEBUG = ERROR\n")), 1);
+    EXPECT_EQ(khSysInit("test.conf"), -1);
+    EXPECT_EQ(khSysInit("other.conf"), -1);
+    EXPECT_EQ(Log(),
+              "ERROR - khSysInit: System already initialised\r\n\r\n"
+              "ERROR - khSysInit: System already initialised\r\n\r\n"
+              "ERROR - khSysInit: Tried to reinitialise with a different config filename\r\n\r\n");
+    // The system stays usable.
+    EXPECT_EQ(khSysNewExercise("english"), 1);
+}
+
+TEST(SysInit, DebugWindowCopiesEveryLine) {
+    Workspace ws;
+    std::string window = ws.path() + "/window.txt";
+    setenv("KHAPI_DEBUGWIN", window.c_str(), 1);
+    ASSERT_EQ(InitWith(StandardConfig("DEBUG = ERROR\nDEBUGWIN = TRUE\n")), 1);
+    EXPECT_EQ(khRecFinalise(nullptr), -1);
+    EXPECT_EQ(ReadFile(window), "ERROR - SysError: Invalid recogniser\r\n\r\n");
+    EXPECT_EQ(Log(), "ERROR - SysError: Invalid recogniser\r\n\r\n");
+}

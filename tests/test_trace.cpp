@@ -1,0 +1,168 @@
+// The log and trace lines, byte for byte, through the frame's own
+// operations.
+#include "frame/checks.h"
+#include "frame/state.h"
+#include "frame/trace.h"
+#include "support.h"
+
+using namespace khtest;
+
+namespace {
+
+class TraceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kh::g_state = new kh::SystemState();
+        kh::g_state->initialised = 1;
+        kh::CopyField(kh::g_state->log_file, "trace.log");
+    }
+    void TearDown() override {
+        kh::ResetLogStream();
+        delete kh::g_state;
+        kh::g_state = nullptr;
+    }
+    void Level(int level) { kh::g_state->trace_level = level; }
+    std::string Written() {
+        if (kh::g_state->log) fflush(kh::g_state->log);
+        return ReadFile("trace.log");
+    }
+    Workspace ws_;
+};
+
+}  // namespace
+
+TEST_F(TraceTest, FullLevelWritesEveryKindOfLine) {
+    Level(kh::LEVEL_FULL);
+    kh::TraceEnter("khRecFinalise");
+    kh::TraceParamPointer(1, "recogniser ptr", this);
+    kh::TraceParamPointer(2, "other ptr", nullptr);
+    kh::TraceParamString(3, "wav filename", "a.wav");
+    kh::TraceParamString(4, "map filename", nullptr);
+    kh::TraceParamInt(5, "number of frames", -7);
+    kh::TraceParamDouble(6, "start time", 0.25);
+    kh::TraceOutString("HELLO WORLD");
+    kh::TraceOutString("");
+    kh::TraceOutString(nullptr);
+    kh::TraceReturnFloat(1.5);
+    kh::TraceReturnInt(1);
+    kh::TraceLeave("khRecFinalise");
+    EXPECT_EQ(Written(),
+              "khRecFinalise: Entering\r\n"
+              "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
+              "  Parameter 2 (other ptr) is a NULL pointer\r\n"
+              "  Parameter 3 (wav filename) = a.wav\r\n"
+              "  Parameter 4 (map filename) is a NULL string\r\n"
+              "  Parameter 5 (number of frames) = -7\r\n"
+              "  Parameter 6 (start time) = 0.250000\r\n"
+              "  Outstring = HELLO WORLD\r\n"
+              "  Outstring is empty\r\n"
+              "  Return value = 1.500000\r\n"
+              "  Return value = 1\r\n"
+              "khRecFinalise: Leaving\r\n\r\n");
+}
+
+TEST_F(TraceTest, NestedCallsAreIndentedWithoutTheBlankLine) {
+    Level(kh::LEVEL_FULL);
+    kh::TraceEnter("khRecGetWordScore");
+    {
+        kh::NestedCall nested;
+        kh::TraceEnter("khRecGetWordTimes");
+        kh::TraceLine("SysCheck: Valid recogniser");
+        kh::LogError("khRecGetWordTimes: Invalid word index");
+        kh::TraceLeave("khRecGetWordTimes");
+    }
+    kh::TraceLeave("khRecGetWordScore");
+    EXPECT_EQ(Written(),
+              "khRecGetWordScore: Entering\r\n"
+              "  khRecGetWordTimes: Entering\r\n"
+              "    SysCheck: Valid recogniser\r\n"
+              "ERROR - khRecGetWordTimes: Invalid word index\r\n\r\n"
+              "  khRecGetWordTimes: Leaving\r\n"
+              "khRecGetWordScore: Leaving\r\n\r\n");
+}
+
+TEST_F(TraceTest, ErrorLevelWritesOnlyErrors) {
+    Level(kh::LEVEL_ERROR);
+    kh::TraceEnter("khRecFinalise");
+    kh::TraceLine("SysCheck: Valid recogniser");
+    kh::TraceReturnInt(1);
+    kh::TraceReturnPointer("khRecCreate", this);
+    kh::TraceReturnPointer("khRecCreate", nullptr);
+    kh::TraceLeave("khRecFinalise");
+    EXPECT_EQ(Written(), "ERROR - khRecCreate: null pointer returned\r\n\r\n");
+}
+
+TEST_F(TraceTest, SilentAndNoFuncOperWriteNothing) {
+    for (int level : {kh::LEVEL_SILENT, kh::LEVEL_NOFUNCOPER}) {
+        Level(level);
+        kh::TraceEnter("khRecFinalise");
+        kh::LogError("khRecFinalise: Error clearing the coder");
+    }
+    EXPECT_FALSE(Exists("trace.log"));
+}
+
+TEST_F(TraceTest, CalibrationLines) {
+    Level(kh::LEVEL_FULL);
+    const float levels[4] = {60.5f, 30.0f, 30.5f, 1000.0f};
+    kh::TraceCalibration(levels);
+    EXPECT_EQ(Written(),
+              "  Mean Speech level = 60.500000 dB\r\n"
+              "  Background = 30.000000 dB\r\n"
+              "  Signal to noise ration = 30.500000 dB\r\n"
+              "  Peak to peak  = 1000.000000\r\n");
+}
+
+TEST_F(TraceTest, OverLongLinesAreCutAndKeepTheirLineEnd) {
+    Level(kh::LEVEL_FULL);
+    std::string huge(5000, 'w');
+    kh::TraceParamString(1, "syntax name", huge.c_str());
+    kh::LogError(huge.c_str());
+    kh::NestedCall nested;
+    kh::TraceEnter(huge.c_str());
+    std::string log = Written();
+    size_t first = log.find("\r\n");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(first + 2, 1023u);  // 1023 bytes in the buffer, the NUL the 1024th
+    size_t second = log.find("\r\n\r\n", first + 2);
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_EQ(second + 4 - (first + 2), 1023u);
+    EXPECT_EQ(log.substr(second + 4, 2), "  ");
+    EXPECT_EQ(log.size() - (second + 4), 1023u);
+    EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+}
+
+TEST_F(TraceTest, LogFileIsOpenedLazilyAndEmptiedOnce) {
+    Level(kh::LEVEL_FULL);
+    WriteFile("trace.log", "old content\r\n");
+    EXPECT_EQ(ReadFile("trace.log"), "old content\r\n");
+    kh::TraceLine("first");
+    kh::TraceLine("second");
+    EXPECT_EQ(Written(), "  first\r\n  second\r\n");
+    kh::ResetLogStream();
+    kh::TraceLine("third");
+    EXPECT_EQ(Written(), "  third\r\n");
+}
+
+TEST_F(TraceTest, AnUnwritableLogDropsLinesQuietly) {
+    Level(kh::LEVEL_FULL);
+    kh::CopyField(kh::g_state->log_file, "no/such/folder/x.log");
+    kh::TraceLine("dropped");
+    kh::LogError("dropped too");
+    EXPECT_EQ(kh::g_state->log, nullptr);
+}
+
+TEST_F(TraceTest, ChecksWriteTheirExactMessages) {
+    Level(kh::LEVEL_FULL);
+    int never_issued = 456;
+    EXPECT_EQ(kh::CheckSyntax(&never_issued), nullptr);
+    EXPECT_EQ(kh::CheckRecogniser(nullptr), nullptr);
+    EXPECT_EQ(kh::CheckPointer(nullptr), 0);
+    EXPECT_EQ(kh::CheckPointer(this), 1);
+    kh::g_state->initialised = 0;
+    EXPECT_EQ(kh::CheckSystem(), 0);
+    EXPECT_EQ(Written(),
+              "ERROR - SysError: Invalid syntax\r\n\r\n"
+              "ERROR - SysError: Invalid recogniser\r\n\r\n"
+              "ERROR - SysCheck: NULL pointer passed to the dll\r\n\r\n"
+              "ERROR - SysError: System not initialised\r\n\r\n");
+}
