@@ -1,0 +1,171 @@
+// Configuration file reading and the override calls.
+#include "hapi.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+class ConfigTest : public ::testing::Test {
+protected:
+    // Loads text as the configuration; answers hapiInitHAPI's result.
+    int init(const std::string &text) { return hapiInitHAPI(dir_.write("engine.conf", text).c_str(), 0); }
+
+    // Loads text that must be refused; answers what was written on stderr.
+    std::string init_refused(const std::string &text) {
+        ::testing::internal::CaptureStderr();
+        int rc = init(text);
+        std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_LT(rc, 0) << text;
+        return err;
+    }
+
+    static std::string str(const char *key) {
+        const char *v = hapiOverrideConfStr(key, nullptr);
+        return v ? v : "<unset>";
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(ConfigTest, ReadsKeysAndValues) {
+    ASSERT_EQ(init("# engine settings\n"
+                   "\n"
+                   "   # an indented comment\n"
+                   "MMF = /models/en-us/mdef\n"
+                   "GENBEAM=250.5\n"
+                   "  NTOKS   =   7  \n"
+                   "AUDIOIN = \"file:some name.wav\"\n"
+                   "EMPTY =\n"
+                   "QUOTED_EMPTY = \"\"\n"
+                   "EQUALS = a=b\n"
+                   "HASH = red # not a comment\n"),
+              0);
+    EXPECT_EQ(str("MMF"), "/models/en-us/mdef");
+    EXPECT_EQ(str("AUDIOIN"), "file:some name.wav");
+    EXPECT_EQ(str("EMPTY"), "");
+    EXPECT_EQ(str("QUOTED_EMPTY"), "");
+    EXPECT_EQ(str("EQUALS"), "a=b");
+    EXPECT_EQ(str("HASH"), "red # not a comment");
+    const float *beam = hapiOverrideConfFlt("GENBEAM", nullptr);
+    ASSERT_NE(beam, nullptr);
+    EXPECT_FLOAT_EQ(*beam, 250.5f);
+    const int *ntoks = hapiOverrideConfInt("NTOKS", nullptr);
+    ASSERT_NE(ntoks, nullptr);
+    EXPECT_EQ(*ntoks, 7);
+}
+
+TEST_F(ConfigTest, KeysAreCaseSensitiveAndLaterLinesWin) {
+    ASSERT_EQ(init("GENBEAM = 1\nGENBEAM = 2\ngenbeam = 3\n"), 0);
+    EXPECT_EQ(str("GENBEAM"), "2");
+    EXPECT_EQ(str("genbeam"), "3");
+    EXPECT_EQ(str("GenBeam"), "<unset>");
+}
+
+TEST_F(ConfigTest, BooleansInEveryWrittenForm) {
+    const char *truths[] = {"TRUE", "true", "T", "t", "YES", "Yes", "1"};
+    const char *falses[] = {"FALSE", "False", "F", "f", "NO", "no", "0"};
+    for (const char *t : truths) {
+        ASSERT_EQ(init(std::string("FLAG = ") + t + "\n"), 0);
+        const int *v = hapiOverrideConfBool("FLAG", nullptr);
+        ASSERT_NE(v, nullptr) << t;
+        EXPECT_EQ(*v, 1) << t;
+    }
+    for (const char *f : falses) {
+        ASSERT_EQ(init(std::string("FLAG = ") + f + "\n"), 0);
+        const int *v = hapiOverrideConfBool("FLAG", nullptr);
+        ASSERT_NE(v, nullptr) << f;
+        EXPECT_EQ(*v, 0) << f;
+    }
+    ASSERT_EQ(init("FLAG = maybe\n"), 0);
+    EXPECT_EQ(hapiOverrideConfBool("FLAG", nullptr), nullptr);
+}
+
+TEST_F(ConfigTest, TypedReadsRefuseTextOfAnotherType) {
+    ASSERT_EQ(init("WORD = hello\nBIG = 99999999999\nHALF = 0.5\n"), 0);
+    EXPECT_EQ(hapiOverrideConfInt("WORD", nullptr), nullptr);
+    EXPECT_EQ(hapiOverrideConfInt("BIG", nullptr), nullptr);
+    EXPECT_EQ(hapiOverrideConfInt("HALF", nullptr), nullptr);
+    EXPECT_EQ(hapiOverrideConfFlt("WORD", nullptr), nullptr);
+    EXPECT_EQ(hapiOverrideConfInt("MISSING", nullptr), nullptr);
+    EXPECT_EQ(hapiOverrideConfFlt("MISSING", nullptr), nullptr);
+    EXPECT_EQ(hapiOverrideConfBool("MISSING", nullptr), nullptr);
+    EXPECT_EQ(hapiOverrideConfStr("MISSING", nullptr), nullptr);
+}
+
+TEST_F(ConfigTest, OverridesSetAndReadBack) {
+    ASSERT_EQ(init("NBEST = 1\n"), 0);
+    int five = 5;
+    const int *set = hapiOverrideConfInt("NBEST", &five);
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(*set, 5);
+    EXPECT_EQ(*hapiOverrideConfInt("NBEST", nullptr), 5);
+    EXPECT_EQ(str("NBEST"), "5");
+
+    float beam = 0.1f;
+    hapiOverrideConfFlt("GOPTBEAM", &beam);
+    EXPECT_EQ(*hapiOverrideConfFlt("GOPTBEAM", nullptr), 0.1f);  // exactly, not nearly
+
+    int yes = 7;  // any non-zero value is true
+    hapiOverrideConfBool("LATSAVE", &yes);
+    EXPECT_EQ(*hapiOverrideConfBool("LATSAVE", nullptr), 1);
+
+    EXPECT_STREQ(hapiOverrideConfStr("BKHMMNAME", ""), "");
+    EXPECT_STREQ(hapiOverrideConfStr("BKHMMNAME", nullptr), "");
+    EXPECT_STREQ(hapiOverrideConfStr("BKHMMNAME", "SIL"), "SIL");
+    EXPECT_STREQ(hapiOverrideConfStr("BKHMMNAME", nullptr), "SIL");
+    EXPECT_EQ(hapiOverrideConfStr(nullptr, nullptr), nullptr);
+}
+
+TEST_F(ConfigTest, AnotherFileReplacesTheWholeConfiguration) {
+    ASSERT_EQ(init("A = 1\nB = 2\n"), 0);
+    ASSERT_EQ(init("B = 3\n"), 0);
+    EXPECT_EQ(str("A"), "<unset>");
+    EXPECT_EQ(str("B"), "3");
+}
+
+TEST_F(ConfigTest, MalformedLinesAreRefusedWithFileAndLine) {
+    const char *bad[] = {
+        "NOEQUALS\n",            // no '='
+        "= value\n",             // no key
+        "TWO WORDS = 1\n",       // blank inside the key
+        "OPEN = \"half quoted\n",  // unbalanced quote
+        "CLOSE = half quoted\"\n",
+    };
+    for (const char *line : bad) {
+        std::string err = init_refused(std::string("# first\nGOOD = 1\n") + line);
+        EXPECT_NE(err.find(dir_.file("engine.conf") + ":3:"), std::string::npos) << line << err;
+    }
+}
+
+TEST_F(ConfigTest, RefusedFileKeepsThePreviousConfiguration) {
+    ASSERT_EQ(init("KEEP = me\n"), 0);
+    init_refused("KEEP = other\nbroken line\n");
+    EXPECT_EQ(str("KEEP"), "me");
+}
+
+TEST_F(ConfigTest, MissingFileAndBadArguments) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiInitHAPI(dir_.file("absent.conf").c_str(), 0), 0);
+    EXPECT_LT(hapiInitHAPI(nullptr, 0), 0);
+    EXPECT_LT(hapiInitHAPI(dir_.write("ok.conf", "A = 1\n").c_str(), 1), 0);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("absent.conf"), std::string::npos);
+}
+
+TEST_F(ConfigTest, InjectedFaultFailsOneCall) {
+    ASSERT_EQ(init("A = 1\n"), 0);
+    ASSERT_EQ(hapiFaultInject("hapiOverrideConfStr", 2), 0);
+    ::testing::internal::CaptureStderr();
+    EXPECT_STREQ(hapiOverrideConfStr("A", nullptr), "1");
+    EXPECT_EQ(hapiOverrideConfStr("A", nullptr), nullptr);
+    EXPECT_STREQ(hapiOverrideConfStr("A", nullptr), "1");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("injected fault"), std::string::npos);
+    EXPECT_LT(hapiFaultInject("notAnEngineCall", 1), 0);
+    EXPECT_LT(hapiFaultInject("hapiDictSave", 0), 0);
+    hapiFaultClear();
+}
+
+}  // namespace
