@@ -4,11 +4,6 @@
 
 namespace kh {
 
-int RecGetWords(RecogniserRecord *, char *) { return Pending("khRecGetWords"); }
-int RecGetWordName(RecogniserRecord *, int, char *) { return Pending("khRecGetWordName"); }
-int RecGetResSyntaxName(RecogniserRecord *, int, char *) { return Pending("khRecGetResSyntaxName"); }
-int RecGetWordTimes(RecogniserRecord *, int, double *, double *) { return Pending("khRecGetWordTimes"); }
-int RecGetWordInfo(RecogniserRecord *, int, char *) { return Pending("khRecGetWordInfo"); }
 int RecGetNextBest(RecogniserRecord *, int, int, char *) { return Pending("khRecGetNextBest"); }
 float RecGetWordScore(RecogniserRecord *, int, int) { return Pending("khRecGetWordScore"), kFloatFail; }
 float RecGetWordConf(RecogniserRecord *, int, int) { return Pending("khRecGetWordConf"), kFloatFail; }
@@ -16,6 +11,5 @@ int RecGetPhone(RecogniserRecord *, int, int, char *) { return Pending("khRecGet
 int RecGetPhones(RecogniserRecord *, int, char *) { return Pending("khRecGetPhones"); }
 int RecGetPhoneTimes(RecogniserRecord *, int, int, double *, double *) { return Pending("khRecGetPhoneTimes"); }
 float RecGetPhoneScore(RecogniserRecord *, int, int, int) { return Pending("khRecGetPhoneScore"), kFloatFail; }
-int RecGetNumWords(RecogniserRecord *) { return -1; }
 
 }  // namespace kh

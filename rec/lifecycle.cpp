@@ -1,0 +1,196 @@
+// lifecycle.cpp - creating, rebuilding and freeing recognisers, and the
+// list each vocabulary keeps of them.
+#include "frame/checks.h"
+#include "frame/trace.h"
+#include "rec/rec_api.h"
+#include "rec/rec_internal.h"
+
+namespace kh {
+
+namespace {
+
+// Engine deletions that clear the field as the object goes, so that no
+// object is deleted or used twice after a failure half way.
+template <typename Handle>
+int DeleteField(Handle &field, int (*remove)(Handle)) {
+    if (!field) return 0;
+    int r = remove(field);
+    field = nullptr;
+    return r;
+}
+
+void InitRecogniserRecord(RecogniserRecord *rec) {
+    rec->tag = kRecogniserTag;
+    rec->vocab = g_state->current_vocab;
+    rec->status = REC_IDLE;
+    rec->general_beam = g_state->general_beam;
+    rec->opt_beam = g_state->opt_beam;
+    rec->sil_seq_count = g_state->sil_seq_count;
+    rec->nbest_count = 1;
+    rec->token_count = 1;
+    rec->nbest_rank = 1;
+    rec->nbest_start = 0;
+    rec->nbest_end = 0;
+}
+
+// Makes the engine recogniser and its two result objects.
+bool MakeEngineRecogniser(RecogniserRecord *rec) {
+    rec->engine_rec = hapiCreateRecObject(kNetworkKind, 1, rec->hmm_set, 0);
+    if (!rec->engine_rec || hapiRecInitialise(rec->engine_rec) < 0) return false;
+    rec->interim_result = hapiCreateResObject(rec->engine_rec, kInterimResultFlags);
+    rec->final_result = hapiCreateResObject(rec->engine_rec, kFinalResultFlags);
+    return true;
+}
+
+int CreateRecogniserObjects(RecogniserRecord *rec) {
+    ModelRecord *model = rec->vocab->model;
+    rec->file_source = nullptr;
+    rec->file_coder = nullptr;
+    rec->live_source = hapiCreateSourceObject(kLiveSource);
+    if (!rec->live_source || hapiSourceInitialise(rec->live_source) < 0) {
+        LogError("khRecCreate: Error setting up the audio");
+        return -1;
+    }
+    rec->live_coder = hapiCreateCoderObject(rec->live_source);
+    if (!rec->live_coder || hapiCoderInitialise(rec->live_coder, model->name) < 0) {
+        LogError("khRecCreate: Error setting up the channel");
+        return -1;
+    }
+    rec->current_source = rec->live_source;
+    rec->current_coder = rec->live_coder;
+    rec->hmm_set = model->hmm_set;
+    rec->network = nullptr;
+    if (!MakeEngineRecogniser(rec)) {
+        LogError("khRecCreate: Error initialising recogniser");
+        return -1;
+    }
+    rec->results_lattice = nullptr;
+    return 1;
+}
+
+// Deletes every engine object of the record; -1 at the first failure.
+int ReleaseObjects(RecogniserRecord *rec) {
+    if (DeleteField(rec->final_result, hapiDeleteResObject) < 0) return -1;
+    if (DeleteField(rec->interim_result, hapiDeleteResObject) < 0) return -1;
+    if (DeleteField(rec->engine_rec, hapiDeleteRecObject) < 0) return -1;
+    if (DeleteField(rec->network, hapiDeleteNetObject) < 0) return -1;
+    if (DeleteField(rec->results_lattice, hapiDeleteLatObject) < 0) return -1;
+    if (DeleteField(rec->live_coder, hapiDeleteCoderObject) < 0) return -1;
+    if (DeleteField(rec->live_source, hapiDeleteSourceObject) < 0) return -1;
+    if (DeleteField(rec->file_coder, hapiDeleteCoderObject) < 0) return -1;
+    if (DeleteField(rec->file_source, hapiDeleteSourceObject) < 0) return -1;
+    rec->current_source = nullptr;
+    rec->current_coder = nullptr;
+    return 1;
+}
+
+// RemoveRecogniser: unlinks the record from the vocabulary's list, then
+// frees it.
+int RemoveRecogniser(VocabRecord *vocab, RecogniserRecord *rec) {
+    for (RecogniserNode **link = &vocab->recognisers; *link; link = &(*link)->next) {
+        if ((*link)->rec != rec) continue;
+        RecogniserNode *node = *link;
+        *link = node->next;
+        delete node;
+        return FreeRec(rec) == 1 ? 1 : -1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void ApplyRecogniserConfig(RecogniserRecord *rec) {
+    hapiOverrideConfInt("SILSEQCOUNT", &rec->sil_seq_count);
+    hapiOverrideConfFlt("GENBEAM", &rec->general_beam);
+    hapiOverrideConfFlt("GOPTBEAM", &rec->opt_beam);
+    hapiOverrideConfInt("NBEST", &rec->nbest_count);
+    hapiOverrideConfInt("NTOKS", &rec->token_count);
+}
+
+int WindDown(RecogniserRecord *rec) {
+    switch (rec->status) {
+    case REC_PROCESSING:
+        if (hapiSourceStop(rec->current_source) < 0) return -1;
+        [[fallthrough]];
+    case REC_PREPARED:
+        if (rec->engine_rec && hapiRecComplete(rec->engine_rec, nullptr) < 0) return -1;
+        if (hapiCoderComplete(rec->current_coder) < 0) return -1;
+        break;
+    case REC_COMPLETE:
+        if (hapiCoderComplete(rec->current_coder) < 0) return -1;
+        if (rec->final_result && hapiResClear(rec->final_result) < 0) return -1;
+        break;
+    case REC_IDLE:
+        break;
+    default:
+        LogError("FreeRec: Unknown status of recogniser");
+        break;
+    }
+    if (DeleteField(rec->results_lattice, hapiDeleteLatObject) < 0) return -1;
+    DeleteField(rec->network, hapiDeleteNetObject);
+    rec->status = REC_IDLE;
+    return 1;
+}
+
+int ReinitRecogniser(RecogniserRecord *rec) {
+    ApplyRecogniserConfig(rec);
+    if (DeleteField(rec->final_result, hapiDeleteResObject) < 0) {
+        LogError("ReinitRecogniser: Error deleting the results");
+        return -1;
+    }
+    if (DeleteField(rec->interim_result, hapiDeleteResObject) < 0) {
+        LogError("ReinitRecogniser: Error deleting the intermediate results");
+        return -1;
+    }
+    if (DeleteField(rec->engine_rec, hapiDeleteRecObject) < 0) {
+        LogError("ReinitRecogniser: Error deleting the recogniser");
+        return -1;
+    }
+    if (!MakeEngineRecogniser(rec)) {
+        LogError("ReinitRecogniser: Error initialising recogniser");
+        return -1;
+    }
+    hapiResSetAttachment(rec->final_result, rec);
+    hapiResSetAttachment(rec->interim_result, rec);
+    return 1;
+}
+
+RecogniserRecord *RecCreate() {
+    auto *rec = new RecogniserRecord();
+    InitRecogniserRecord(rec);
+    ApplyRecogniserConfig(rec);
+    if (CreateRecogniserObjects(rec) < 0) {
+        ReleaseObjects(rec);
+        delete rec;
+        return nullptr;
+    }
+    auto *node = new RecogniserNode();
+    node->rec = rec;
+    node->next = g_state->current_vocab->recognisers;
+    g_state->current_vocab->recognisers = node;
+    RegisterRecogniser(rec);
+    TraceReturnPointer("khRecCreate", rec);
+    TraceLeave("khRecCreate");
+    return rec;
+}
+
+int FreeRec(RecogniserRecord *rec) {
+    if (WindDown(rec) < 0) return -1;
+    rec->tag = 0;
+    UnregisterRecogniser(rec);
+    if (ReleaseObjects(rec) < 0) return -1;
+    delete rec;
+    return 1;
+}
+
+int RecDelete(RecogniserRecord *rec) {
+    if (RemoveRecogniser(g_state->current_vocab, rec) < 0) {
+        LogError("khRecDelete: Unable to free recogniser");
+        return -1;
+    }
+    TraceReturnInt(1);
+    TraceLeave("khRecDelete");
+    return 1;
+}
+
+}  // namespace kh

@@ -1,0 +1,107 @@
+// prepare.cpp - khRecPrepare: the recognition grammar, the audio source
+// and the network for one utterance.
+#include "dict/dict.h"
+#include "frame/checks.h"
+#include "frame/trace.h"
+#include "rec/rec_api.h"
+#include "rec/rec_internal.h"
+#include "syntax/syntax.h"
+#include "system/settings.h"
+
+namespace kh {
+
+namespace {
+
+// Fails the preparation: one message, and the temporary grammar, when
+// there is one, is deleted.
+int Fail(const char *message, hapiLatObject grammar = nullptr) {
+    if (grammar) hapiDeleteLatObject(grammar);
+    LogError(message);
+    return -1;
+}
+
+// The syntax's lattice between two silence words.  Null after logging.
+hapiLatObject MakeGrammar(VocabRecord *vocab, SyntaxRecord *syntax) {
+    hapiLatObject grammar = hapiCreateLatObject(vocab->exercise_dict, nullptr);
+    if (!grammar) return Fail("khRecPrepare: Error creating recognition grammar"), nullptr;
+    hapiLatModify(grammar);
+    int silence = GetWordId(vocab, "<s>");
+    if (silence <= 0) return Fail("khRecPrepare: Cannot find silence!", grammar), nullptr;
+    int start = hapiLatAddNode(grammar, silence, 0);
+    int end = hapiLatAddNode(grammar, silence, 0);
+    int middle = hapiLatAddSublatNode(grammar, syntax->lattice);
+    hapiLatAddArc(grammar, start, middle);
+    hapiLatAddArc(grammar, middle, end);
+    if (hapiLatFinalise(grammar, 0, 0) < 0)
+        return Fail("khRecPrepare: Error creating recognition grammar", grammar), nullptr;
+    return grammar;
+}
+
+// Points the recogniser at the waveform file, making its file source and
+// coder the first time.  -1 after logging.
+int UseFile(RecogniserRecord *rec, const char *wav, hapiLatObject grammar) {
+    if (!FileReadable(wav)) return Fail("khRecPrepare: Error opening the waveform file", grammar);
+    if (rec->file_source && rec->file_coder) {
+        hapiSourceOverrideFilename(rec->file_source, wav);
+    } else {
+        if (!rec->file_source) rec->file_source = hapiCreateSourceObject(kFileSource);
+        if (!rec->file_source || hapiSourceOverrideFilename(rec->file_source, wav) < 0 ||
+            hapiSourceInitialise(rec->file_source) < 0) {
+            // A source that did not read its file is dropped; the next
+            // preparation with a file makes source and coder anew.
+            if (rec->file_source) hapiDeleteSourceObject(rec->file_source);
+            rec->file_source = nullptr;
+            return Fail("khRecPrepare: Error while reading the audio file", grammar);
+        }
+        rec->file_coder = hapiCreateCoderObject(rec->file_source);
+        if (!rec->file_coder || hapiCoderInitialise(rec->file_coder, rec->vocab->model->name) < 0)
+            return Fail("khRecPrepare: Error setting up the channel", grammar);
+    }
+    rec->current_source = rec->file_source;
+    rec->current_coder = rec->file_coder;
+    return 1;
+}
+
+void SetBackgroundModel(const ModelRecord *model) {
+    const char *bk = model->background;
+    hapiOverrideConfStr("BKHMMNAME", strcmp(bk, "none") == 0 ? "" : bk);
+}
+
+}  // namespace
+
+int RecPrepare(RecogniserRecord *rec, const void *syntax_handle, const char *wav, const char *map) {
+    if (rec->status != REC_IDLE) return Fail("khRecPrepare: Only a completed/new recogniser can be prepared.");
+    if (map) return Fail("khRecPrepare: Pronunciation mapping not yet implemented");
+    SyntaxRecord *syntax = CheckSyntax(syntax_handle);
+    if (!syntax) return -1;
+    if (syntax->isEmpty) return Fail("khRecPrepare: Recogniser cannot be prepared with an empty syntax");
+    VocabRecord *vocab = g_state->current_vocab;
+    if (rec->vocab != vocab || syntax->owner != vocab)
+        return Fail("khRecPrepare: Somehow the vocabs have been messed up");
+    if (!rec->engine_rec) return Fail("khRecPrepare: Error preparing the recogniser");
+
+    hapiLatObject grammar = MakeGrammar(vocab, syntax);
+    if (!grammar) return -1;
+    if (wav) {
+        if (UseFile(rec, wav, grammar) < 0) return -1;
+    } else {
+        rec->current_source = rec->live_source;
+        rec->current_coder = rec->live_coder;
+    }
+    SetBackgroundModel(syntax->owner->model);
+    // A network left by a failed preparation goes before a new one is built.
+    if (rec->network) hapiDeleteNetObject(rec->network);
+    rec->network = hapiBuildNetObject(kNetworkKind, rec->hmm_set, vocab->exercise_dict, grammar);
+    if (!rec->network) return Fail("khRecPrepare: Error building the recognition network", grammar);
+    if (g_state->save_lattices) hapiLatSave(grammar, "test.lat", 0);
+    if (hapiDeleteLatObject(grammar) < 0) return Fail("khRecPrepare: Error deleting temporary lattice");
+    if (hapiCoderPrepare(rec->current_coder) < 0) return Fail("khRecPrepare: Error preparing the coder");
+    if (hapiRecPrepare(rec->engine_rec, rec->current_coder, rec->network) < 0)
+        return Fail("khRecPrepare: Error preparing the recogniser");
+    rec->status = REC_PREPARED;
+    TraceReturnInt(1);
+    TraceLeave("khRecPrepare");
+    return 1;
+}
+
+}  // namespace kh

@@ -1,0 +1,28 @@
+// rec_internal.h - what the recogniser files share.
+#ifndef KH_REC_REC_INTERNAL_H
+#define KH_REC_REC_INTERNAL_H
+
+#include "rec/recogniser.h"
+
+namespace kh {
+
+// Result flags of the interim and final result objects.
+constexpr int kInterimResultFlags = 2049;
+constexpr int kFinalResultFlags = 2050;
+// Kinds of the engine's objects.
+constexpr int kFileSource = 1;
+constexpr int kLiveSource = 5;
+constexpr int kNetworkKind = 13;
+// Frames processed per step of a whole-sentence run and of a stop.
+constexpr int kWholeStepFrames = 50;
+
+void ApplyRecogniserConfig(RecogniserRecord *rec);
+int ReinitRecogniser(RecogniserRecord *rec);
+// Ends the utterance the recogniser holds (stopping its source, completing
+// its coder, clearing its result, deleting its network) and makes it idle.
+// -1 when an engine call fails.
+int WindDown(RecogniserRecord *rec);
+
+}  // namespace kh
+
+#endif  // KH_REC_REC_INTERNAL_H

@@ -1,0 +1,122 @@
+// words.cpp - the recognised words: all of them as one string, or one at
+// a time by index with its name, syntax, times and pronunciation symbol.
+#include <vector>
+
+#include "dict/dict.h"
+#include "frame/trace.h"
+#include "results/result_internal.h"
+#include "results/results.h"
+
+namespace kh {
+
+namespace {
+
+int Fail(const char *message) {
+    LogError(message);
+    return -1;
+}
+
+int Leave(const char *name, int result) {
+    TraceReturnInt(result);
+    TraceLeave(name);
+    return result;
+}
+
+// Appends the base names of engine words 2..n+1, blank-separated.
+int JoinBaseNames(hapiResObject res, int n, char *out) {
+    int total = hapiResAllWordNames(res, nullptr);
+    if (total < 0) return -1;
+    std::vector<const char *> names(static_cast<size_t>(total) + 1, nullptr);
+    if (hapiResAllWordNames(res, names.data()) < 0) return -1;
+    size_t used = 0;
+    for (int k = 1; k <= n && k + 1 <= total; k++) {
+        char base[kWordLen];
+        if (!WordBaseName(names[k + 1] ? names[k + 1] : "", base)) continue;
+        size_t len = strlen(base);
+        if (used + len + 2 > static_cast<size_t>(kNameLen)) break;  // the caller's buffer holds kNameLen
+        memcpy(out + used, base, len);
+        used += len;
+        out[used++] = ' ';
+    }
+    out[used] = '\0';
+    return 1;
+}
+
+}  // namespace
+
+int RecGetWords(RecogniserRecord *rec, char *out) {
+    hapiResObject res = CurrentResult(rec);
+    if (!res) return -1;
+    int n = RecGetNumWords(rec);
+    if (n < 0) {
+        LogError("khRecGetWords: Error retrieving the number of words");
+        n = -1;
+    }
+    if (!out || n <= 0) return Leave("khRecGetWords", n);
+    if (JoinBaseNames(res, n, out) < 0) {
+        out[0] = '\0';
+        return Fail("khRecGetWords: Error getting results");
+    }
+    TrimTrailingBlank(out);
+    TraceOutString(out);
+    return Leave("khRecGetWords", n);
+}
+
+int RecGetWordName(RecogniserRecord *rec, int index, char *out) {
+    hapiResObject res = CurrentResult(rec);
+    if (!res) return -1;
+    int n = RecGetNumWords(rec);
+    if (n <= 0) return Fail("khRecGetWordName: No words available");
+    int k = WordIndex(index, n);
+    if (!k) return Fail("khRecGetWordName: Invalid word index");
+    char name[kNameLen];
+    if (!ResultWordName(res, k + 1, name)) return Fail("khRecGetWordName: Error accessing results");
+    WordBaseName(name, out);
+    TraceOutString(out);
+    return Leave("khRecGetWordName", 1);
+}
+
+int RecGetResSyntaxName(RecogniserRecord *rec, int index, char *out) {
+    int n = RecGetNumWords(rec);
+    if (n <= 0) return Fail("khRecGetResSyntaxName: No results available");
+    int k = WordIndex(index, n);
+    if (!k) return Fail("khRecGetResSyntaxName: Invalid word index");
+    hapiResObject res = CurrentResult(rec);
+    if (!res) return -1;
+    char name[kNameLen];
+    if (!ResultWordName(res, k + 1, name)) return Fail("khRecGetResSyntaxName: Error getting results");
+    WordSyntaxName(name, out);
+    TraceOutString(out);
+    return Leave("khRecGetResSyntaxName", 1);
+}
+
+int RecGetWordTimes(RecogniserRecord *rec, int index, double *start, double *end) {
+    int n = RecGetNumWords(rec);
+    if (n <= 0) return Fail("khRecGetWordTimes: No results available");
+    int k = WordIndex(index, n);
+    if (!k) return Fail("khRecGetWordTimes: Invalid word index");
+    hapiResObject res = CurrentResult(rec);
+    if (!res) return -1;
+    if (hapiResWordTimes(res, k + 1, start, end) < 0)
+        return Fail("khRecGetWordTimes: Error getting timing information");
+    return Leave("khRecGetWordTimes", 1);
+}
+
+int RecGetWordInfo(RecogniserRecord *rec, int index, char *out) {
+    hapiResObject res = CurrentResult(rec);
+    if (!res) return -1;
+    int n = RecGetNumWords(rec);
+    if (n < 0) return Fail("khRecGetWordInfo: Unable to retrieve the number of words");
+    // Here a negative index counts from the next-to-last word.
+    long k = index < 0 ? static_cast<long>(index) + n : index;
+    if (k < 1 || k > n) return Fail("khRecGetWordInfo: Invalid word index");
+    int need = hapiResOutSym(res, static_cast<int>(k) + 1, nullptr);
+    if (need < 0 || need > kNameLen || hapiResOutSym(res, static_cast<int>(k) + 1, out) < 0) {
+        out[0] = '\0';
+        return Fail("khRecGetWordInfo: Error retrieving results");
+    }
+    TraceOutString(out);
+    return Leave("khRecGetWordInfo", 1);
+}
+
+}  // namespace kh
