@@ -177,12 +177,14 @@ private:
         }
     }
 
-    bool number(const std::string &tok, long lo, long hi, long *out) {
+    // A whole decimal number from lo to hi; what names it in the message.
+    bool number(const char *what, const std::string &tok, long lo, long hi, long *out) {
         errno = 0;
         char *end = nullptr;
         long v = strtol(tok.c_str(), &end, 10);
         if (tok.empty() || *end || errno || v < lo || v > hi)
-            return fail("bad number '" + tok.substr(0, 32) + "'");
+            return fail(std::string("bad ") + what + " '" + tok.substr(0, 32) + "' (expected " + std::to_string(lo) +
+                        " to " + std::to_string(hi) + ")");
         *out = v;
         return true;
     }
@@ -225,7 +227,7 @@ private:
             }
             p = nl ? nl + 1 : end;
         }
-        if (!header) return fail("not a lattice file (empty)");
+        if (!header) return fail_at(1, "not a lattice file (nothing in it)");
         if (open) return fail("the file ends inside lattice \"" + open->name + "\" (truncated?)");
         if (blocks_.empty()) return fail("no lattice in the file");
         return true;
@@ -236,7 +238,7 @@ private:
         long a, b, c;
         if (!*open) {
             if (key != "LATTICE" || t.size() != 4) return fail("expected LATTICE \"NAME\" NODES ARCS");
-            if (!number(t[2], 0, INT_MAX - 1, &a) || !number(t[3], 0, INT_MAX - 1, &b)) return false;
+            if (!number("node count", t[2], 0, INT_MAX - 1, &a) || !number("arc count", t[3], 0, INT_MAX - 1, &b)) return false;
             blocks_.emplace_back();
             *open = &blocks_.back();
             (*open)->name = t[1];
@@ -255,13 +257,13 @@ private:
         if (key == "NODE") {
             if (!bl.arcs.empty()) return fail("NODE after ARC");
             if (bl.nodes.size() == bl.want_nodes) return fail("more nodes than the lattice declares");
-            if (t.size() < 4 || !number(t[1], 1, INT_MAX, &a)) return t.size() < 4 ? fail("short NODE line") : false;
+            if (t.size() < 4 || !number("node number", t[1], 1, INT_MAX, &a)) return t.size() < 4 ? fail("short NODE line") : false;
             if (static_cast<size_t>(a) != bl.nodes.size() + 1) return fail("nodes must be numbered 1, 2, ... in order");
             NodeLine n;
             n.line = line_;
             n.ref = t[3];
             if (t[2] == "WORD" && t.size() == 5) {
-                if (!number(t[4], 0, 1, &c)) return false;
+                if (!number("flag", t[4], 0, 1, &c)) return false;
                 n.flag = static_cast<int>(c);
             } else if (t[2] == "SUBLAT" && t.size() == 4) {
                 n.is_sub = true;
@@ -277,9 +279,10 @@ private:
             if (t.size() != 5) return fail("expected ARC N FROM TO SCORE");
             long top = static_cast<long>(bl.nodes.size());
             hapi_lat::Arc arc;
-            if (!number(t[1], 1, INT_MAX, &a)) return false;
+            if (!number("arc number", t[1], 1, INT_MAX, &a)) return false;
             if (static_cast<size_t>(a) != bl.arcs.size() + 1) return fail("arcs must be numbered 1, 2, ... in order");
-            if (!number(t[2], 1, top, &b) || !number(t[3], 1, top, &c) || !score(t[4], &arc.score)) return false;
+            if (!number("start node", t[2], 1, top, &b) || !number("end node", t[3], 1, top, &c) || !score(t[4], &arc.score))
+                return false;
             arc.from = static_cast<int>(b);
             arc.to = static_cast<int>(c);
             bl.arcs.push_back(arc);
