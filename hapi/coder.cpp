@@ -1,0 +1,120 @@
+// coder.cpp - coders: the front end that turns a source's samples into
+// frames for the recogniser, and keeps the samples of the last utterance.
+#include "audio.h"
+#include "coder_frontend.h"
+
+hapi_coder::~hapi_coder() = default;
+
+namespace {
+
+// The model folder of a model record name: the key NAME + "MMF", else
+// the engine's own MMF.
+std::string model_file_for(const std::string &model_name) {
+    std::string mdef = kiln::conf_string(model_name + "MMF", "");
+    return mdef.empty() ? kiln::conf_string("MMF", "") : mdef;
+}
+
+bool prepare_file(hapi_coder *c, kiln::Utterance *u) {
+    if (!c->src->initialised) return kiln::complain("hapiCoderPrepare: the file source is not initialised"), false;
+    if (!kiln::resample(c->src->wave, c->src->rate, c->model.samprate, &u->samples))
+        return kiln::complain("hapiCoderPrepare: cannot convert %s to %d Hz", c->src->filename.c_str(),
+                              c->model.samprate),
+               false;
+    if (!c->fe->whole(u)) return kiln::complain("hapiCoderPrepare: cannot analyse %s", c->src->filename.c_str()), false;
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+hapiCoderObject hapiCreateCoderObject(hapiSourceObject src) {
+    if (kiln::fault("hapiCreateCoderObject")) return nullptr;
+    if (!src) return kiln::complain("hapiCreateCoderObject: no source"), nullptr;
+    auto *c = new hapi_coder;
+    c->src = src;
+    return c;
+}
+
+int hapiCoderInitialise(hapiCoderObject coder, const char *model_name) {
+    if (kiln::fault("hapiCoderInitialise")) return -1;
+    if (!coder || !model_name) return kiln::complain("hapiCoderInitialise: no coder or model name"), -1;
+    std::string why;
+    kiln::Model m;
+    if (!kiln::describe_model(model_file_for(model_name), &m, &why))
+        return kiln::complain("hapiCoderInitialise: model %s: %s", model_name, why.c_str()), -1;
+    auto fe = std::make_unique<kiln::FrontEnd>(m);
+    if (!fe->ok()) return kiln::complain("hapiCoderInitialise: cannot set up the front end of %s", model_name), -1;
+    coder->model = m;
+    coder->model_name = model_name;
+    coder->fe = std::move(fe);
+    coder->utt.reset();
+    coder->prepared = false;
+    return 0;
+}
+
+int hapiCoderPrepare(hapiCoderObject coder) {
+    if (kiln::fault("hapiCoderPrepare")) return -1;
+    if (!coder || !coder->fe) return kiln::complain("hapiCoderPrepare: coder not initialised"), -1;
+    auto u = std::make_shared<kiln::Utterance>();
+    u->samples_per_frame = coder->model.samprate / coder->model.frate;
+    bool ok = coder->src->kind == 1 ? prepare_file(coder, u.get()) : coder->src->kind == 5 && coder->fe->start(u.get());
+    if (!ok) {
+        if (coder->src->kind != 1) kiln::complain("hapiCoderPrepare: the source cannot be coded");
+        return -1;
+    }
+    coder->utt = u;
+    coder->prepared = true;
+    return 0;
+}
+
+int hapiCoderComplete(hapiCoderObject coder) {
+    if (kiln::fault("hapiCoderComplete")) return -1;
+    if (!coder) return kiln::complain("hapiCoderComplete: no coder"), -1;
+    coder->utt.reset();
+    coder->prepared = false;
+    return 0;
+}
+
+double hapiCoderObservationWindowAdvance(hapiCoderObject coder) {
+    if (kiln::fault("hapiCoderObservationWindowAdvance")) return HAPI_FLOAT_FAIL;
+    if (!coder || !coder->fe) return kiln::complain("hapiCoderObservationWindowAdvance: coder not initialised"), HAPI_FLOAT_FAIL;
+    return 1.0 / coder->model.frate;
+}
+
+int hapiCoderAccessWave(hapiCoderObject coder, int first, int last, short *buf) {
+    if (kiln::fault("hapiCoderAccessWave")) return -1;
+    if (!coder || !coder->utt) return kiln::complain("hapiCoderAccessWave: no utterance"), -1;
+    if (first < 1 || (last != -1 && last < first))
+        return kiln::complain("hapiCoderAccessWave: bad frame range %d to %d", first, last), -1;
+    const std::vector<short> &s = coder->utt->samples;
+    size_t spf = static_cast<size_t>(coder->utt->samples_per_frame);
+    size_t from = std::min(s.size(), (static_cast<size_t>(first) - 1) * spf);
+    size_t to = last == -1 ? s.size() : std::min(s.size(), static_cast<size_t>(last) * spf);
+    if (buf) std::copy(s.begin() + from, s.begin() + to, buf);
+    return static_cast<int>(to - from);
+}
+
+int hapiCoderGetF0Track(hapiCoderObject coder, const short *samples, int n, float *track) {
+    if (kiln::fault("hapiCoderGetF0Track")) return -1;
+    kiln::complain("hapiCoderGetF0Track: not implemented yet");
+    return -1;
+}
+
+int hapiCoderSaveSource(hapiCoderObject coder, const char *filename) {
+    if (kiln::fault("hapiCoderSaveSource")) return -1;
+    if (!coder || !coder->utt || !filename) return kiln::complain("hapiCoderSaveSource: no utterance or file name"), -1;
+    const std::vector<short> &s = coder->utt->samples;
+    if (!kiln::write_wav(filename, s.data(), s.size(), coder->model.samprate))
+        return kiln::complain("hapiCoderSaveSource: cannot write %s", filename), -1;
+    return 0;
+}
+
+int hapiDeleteCoderObject(hapiCoderObject coder) {
+    if (kiln::fault("hapiDeleteCoderObject")) return -1;
+    if (!coder) return -1;
+    delete coder;
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,127 @@
+// test_recognition.cpp - recognising the packaged recordings end to end
+// through the engine calls.
+#include "rec_fixture.h"
+
+#include <cmath>
+
+hapiHMMSetObject RecognitionTest::hmms_ = nullptr;
+
+namespace {
+
+const std::vector<std::string> kGoForward = {"go", "forward", "ten", "meters"};
+
+}  // namespace
+
+TEST_F(RecognitionTest, WholeFileGivesTheWordsWithTimesScoresAndSilences) {
+    hapiNetObject net = network(sequence(kGoForward));
+    ASSERT_NE(net, nullptr);
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    auto ws = recognise(src, net);
+    EXPECT_EQ(names(ws), "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
+    ASSERT_EQ(ws.size(), 6u);
+    // "go" starts after about 0.44 s of silence; the words follow each other.
+    EXPECT_NEAR(ws[1].start, 0.44, 0.05);
+    EXPECT_DOUBLE_EQ(ws[0].start, 0.0);
+    EXPECT_DOUBLE_EQ(ws[0].end, ws[1].start);
+    for (size_t i = 1; i < ws.size(); i++) {
+        EXPECT_LT(ws[i].start, ws[i].end) << ws[i].name;
+        EXPECT_GE(ws[i].start, ws[i - 1].end - 1e-9) << ws[i].name;
+        EXPECT_LT(ws[i].ascore, 0.0) << ws[i].name;
+        EXPECT_GT(ws[i].conf, 0.0) << ws[i].name;
+        EXPECT_LE(ws[i].conf, 1.0) << ws[i].name;
+    }
+    EXPECT_EQ(ws[1].outsym, "/go/");
+    EXPECT_EQ(ws[0].outsym, "");
+    // The coder keeps every sample of the 16 kHz recording: 44580 of them.
+    EXPECT_EQ(last_samples_, 44580);
+    hapiDeleteNetObject(net);
+    hapiDeleteSourceObject(src);
+}
+
+TEST_F(RecognitionTest, StepByStepGivesGrowingPartialResultsAndTheWholeFileResult) {
+    hapiNetObject net = network(sequence(kGoForward));
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    auto whole = recognise(src, net, 50);
+    std::vector<int> interim;
+    auto steps = recognise(src, net, 7, &interim);
+    ASSERT_EQ(names(steps), names(whole));
+    for (size_t i = 0; i < whole.size(); i++) {
+        EXPECT_DOUBLE_EQ(steps[i].start, whole[i].start) << whole[i].name;
+        EXPECT_DOUBLE_EQ(steps[i].end, whole[i].end) << whole[i].name;
+        EXPECT_NEAR(steps[i].ascore, whole[i].ascore, 1e-6) << whole[i].name;
+    }
+    // 278 frames in steps of 7; the partial result starts with the leading
+    // silence alone and holds every word before the end.
+    ASSERT_EQ(interim.size(), 40u);
+    EXPECT_EQ(interim.front(), 1);
+    EXPECT_GE(interim[interim.size() - 2], 5);
+    hapiDeleteNetObject(net);
+    hapiDeleteSourceObject(src);
+}
+
+TEST_F(RecognitionTest, DisabledOptionIsNeverRecognised) {
+    // go (forward | backward) ten meters, with forward switched off.
+    hapiLatObject l = lattice("T");
+    int s = hapiLatAddNode(l, 1, 0), go = hapiLatAddNode(l, word("go"), 1);
+    int fwd = hapiLatAddNode(l, word("forward"), 1), back = hapiLatAddNode(l, word("backward"), 1);
+    int ten = hapiLatAddNode(l, word("ten"), 1), met = hapiLatAddNode(l, word("meters"), 1);
+    int e = hapiLatAddNode(l, 1, 0);
+    hapiLatAddArc(l, s, go);
+    int off = hapiLatAddArc(l, go, fwd);
+    hapiLatAddArc(l, go, back);
+    hapiLatAddArc(l, fwd, ten);
+    hapiLatAddArc(l, back, ten);
+    hapiLatAddArc(l, ten, met);
+    hapiLatAddArc(l, met, e);
+    hapiLatFinalise(l, 0, 0);
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+
+    hapiNetObject open = network(l);
+    EXPECT_EQ(names(recognise(src, open)), "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
+    float disabled = -1000000.0f;
+    hapiLatArcScore(l, off, 1, &disabled);
+    hapiNetObject closed = network(l);
+    EXPECT_EQ(names(recognise(src, closed)), "<s> GO_T BACKWARD_T TEN_T METERS_T <s>");
+    hapiDeleteNetObject(open);
+    hapiDeleteNetObject(closed);
+    hapiDeleteSourceObject(src);
+}
+
+TEST_F(RecognitionTest, LoopOfNullNodesBuildsAndDecodes) {
+    // {[go | forward | ten | meters]}: a null loop around an optional choice.
+    hapiLatObject l = lattice("T");
+    int s = hapiLatAddNode(l, 1, 0), in = hapiLatAddNode(l, 1, 0), out = hapiLatAddNode(l, 1, 0);
+    int e = hapiLatAddNode(l, 1, 0);
+    hapiLatAddArc(l, s, in);
+    for (const auto &w : kGoForward) {
+        int n = hapiLatAddNode(l, word(w), 1);
+        hapiLatAddArc(l, in, n);
+        hapiLatAddArc(l, n, out);
+    }
+    hapiLatAddArc(l, in, out);   // the option may be skipped
+    hapiLatAddArc(l, out, in);   // and repeated
+    hapiLatAddArc(l, out, e);
+    hapiLatFinalise(l, 0, 0);
+    hapiNetObject net = network(l);
+    ASSERT_NE(net, nullptr);
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    EXPECT_EQ(names(recognise(src, net)), "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
+    hapiDeleteNetObject(net);
+    hapiDeleteSourceObject(src);
+}
+
+TEST_F(RecognitionTest, ConfidenceSeparatesTheSpokenWordsFromForcedOnes) {
+    hapiNetObject net = network(sequence(kGoForward));
+    hapiSourceObject right = file_source(testdata("goforward.raw"));
+    hapiSourceObject wrong = file_source(testdata("numbers.raw"));
+    auto said = recognise(right, net);
+    auto forced = recognise(wrong, net);
+    ASSERT_EQ(said.size(), forced.size() >= 5 ? said.size() : 6u);
+    double said_mean = 0, forced_mean = 0;
+    for (int i = 1; i <= 4; i++) said_mean += said[i].conf / 4, forced_mean += forced[i].conf / 4;
+    EXPECT_GT(said_mean, 0.5);
+    EXPECT_LT(forced_mean, said_mean / 2);
+    hapiDeleteNetObject(net);
+    hapiDeleteSourceObject(right);
+    hapiDeleteSourceObject(wrong);
+}
