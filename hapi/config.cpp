@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <strings.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -145,8 +146,10 @@ int hapiInitHAPI(const char *config_filename, int flags) {
         kiln::complain("hapiInitHAPI: %s", !config_filename ? "no configuration file" : "flags must be 0");
         return -1;
     }
+    // A folder opens as a stream that reads as empty: refuse it here.
+    struct stat st;
     std::ifstream in(config_filename);
-    if (!in) {
+    if (!in || stat(config_filename, &st) != 0 || S_ISDIR(st.st_mode)) {
         kiln::complain("cannot read configuration file %s", config_filename);
         return -1;
     }

@@ -151,6 +151,7 @@ TEST_F(ConfigTest, MissingFileAndBadArguments) {
     EXPECT_LT(hapiInitHAPI(dir_.file("absent.conf").c_str(), 0), 0);
     EXPECT_LT(hapiInitHAPI(nullptr, 0), 0);
     EXPECT_LT(hapiInitHAPI(dir_.write("ok.conf", "A = 1\n").c_str(), 1), 0);
+    EXPECT_LT(hapiInitHAPI(dir_.path().c_str(), 0), 0);  // a folder is no file
     std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("absent.conf"), std::string::npos);
 }
