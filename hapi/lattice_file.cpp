@@ -171,8 +171,8 @@ private:
                 }
                 p++;
                 if (p < e && *p != ' ' && *p != '\t') return fail("text directly after a quoted name");
-                if (tok.size() >= HAPI_MAX_NAME) return fail("name too long");
             }
+            if (tok.size() >= HAPI_MAX_NAME) return fail("name too long");
             out->push_back(std::move(tok));
         }
     }

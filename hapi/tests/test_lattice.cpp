@@ -412,7 +412,8 @@ INSTANTIATE_TEST_SUITE_P(HostileFiles, MalformedLatticeTest,
                                            BadFile{"lat_unterminated_name.lat", 2},
                                            BadFile{"lat_duplicate_sublat.lat", 8},
                                            BadFile{"lat_unused_sublat.lat", 5},
-                                           BadFile{"lat_unknown_keyword.lat", 4}),
+                                           BadFile{"lat_unknown_keyword.lat", 4},
+                                           BadFile{"lat_long_name.lat", 2}),
                          [](const ::testing::TestParamInfo<BadFile> &info) {
                              std::string n = info.param.name;
                              return n.substr(4, n.size() - 8);
