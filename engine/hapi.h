@@ -55,7 +55,7 @@ typedef struct hapi_res *hapiResObject;
 
 /* ---- Engine start and configuration ---------------------------------- */
 
-/* Reads the configuration file (KEY = VALUE lines, docs/engine.md).
+/* Reads the configuration file (KEY = VALUE lines, docs/engine-files.md).
    flags must be 0.  A second call replaces the whole configuration.
    Answers 0, or -1 when the file cannot be read or holds a malformed line
    (the file and line are named on standard error). */
