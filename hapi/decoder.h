@@ -109,12 +109,18 @@ struct hapi_net {
         std::string phones;   // blank-separated model phones
         std::string outsym;   // empty when the pronunciation has none
         bool silence = false; // made only of the model's silence unit
+        bool operator==(const Pron &o) const {
+            return word == o.word && phones == o.phones && outsym == o.outsym && silence == o.silence;
+        }
     };
     // A transition of the decoding graph; pron -1 is a null transition.
     struct Trans {
         int from = 0, to = 0;
         float score = 0.0f;   // natural-log probability, at most 0
         int pron = -1;
+        bool operator==(const Trans &o) const {
+            return from == o.from && to == o.to && score == o.score && pron == o.pron;
+        }
     };
     hapi_hmmset *hmms = nullptr;
     std::vector<Pron> prons;
@@ -139,6 +145,8 @@ struct hapi_rec {
     // Copied from the network at preparation, so that the network may go
     // before the result is read.
     std::vector<hapi_net::Pron> prons;
+    std::vector<hapi_net::Trans> trans;   // the grammar the decoder holds
+    int nstates = 0, start = 0, final = 0;
     std::string lead_word, trail_word;
     hapi_coder *coder = nullptr;       // must outlive the utterance
     std::shared_ptr<kiln::Utterance> utt;

@@ -11,7 +11,9 @@
 // around every word anyway.
 #include "decoder.h"
 
+#include <cmath>
 #include <map>
+#include <queue>
 #include <sstream>
 
 namespace {
@@ -147,6 +149,59 @@ bool Builder::add_lattice(const hapi_lat *lat, int depth, int *entry, int *exit)
     return true;
 }
 
+// Removes the null transitions: every state that begins a word (the
+// start, and the end of every word) is joined straight to the words it
+// reaches through null transitions, with the best score along the way.
+// The decoder then carries no null transitions from frame to frame, which
+// would cost it time on every frame.
+void remove_null_transitions(hapi_net *net) {
+    std::vector<std::vector<std::pair<int, float>>> nulls(net->nstates);
+    std::vector<std::vector<int>> words(net->nstates);
+    std::vector<int> keep(net->nstates, -1);
+    int kept = 0;
+    keep[net->start] = kept++;
+    for (size_t i = 0; i < net->trans.size(); i++) {
+        const hapi_net::Trans &t = net->trans[i];
+        if (t.pron < 0) nulls[t.from].push_back({t.to, t.score});
+        else words[t.from].push_back(static_cast<int>(i));
+        if (t.pron >= 0 && keep[t.to] < 0) keep[t.to] = kept++;
+    }
+    int final = kept++;
+    std::map<std::pair<std::pair<int, int>, int>, float> best;  // (from, to), pron -> score
+    std::vector<float> reach(net->nstates);
+    for (int s = 0; s < net->nstates; s++) {
+        if (keep[s] < 0) continue;
+        // Best null-path score from s to every state (scores are at most 0).
+        std::fill(reach.begin(), reach.end(), -INFINITY);
+        std::priority_queue<std::pair<float, int>> todo;
+        reach[s] = 0.0f;
+        todo.push({0.0f, s});
+        while (!todo.empty()) {
+            auto [score, u] = todo.top();
+            todo.pop();
+            if (score < reach[u]) continue;
+            for (auto [v, w] : nulls[u])
+                if (score + w > reach[v]) reach[v] = score + w, todo.push({score + w, v});
+        }
+        for (int u = 0; u < net->nstates; u++) {
+            if (reach[u] == -INFINITY) continue;
+            if (u == net->final) best[{{keep[s], final}, -1}] = reach[u];
+            for (int i : words[u]) {
+                const hapi_net::Trans &t = net->trans[i];
+                auto key = std::make_pair(std::make_pair(keep[s], keep[t.to]), t.pron);
+                float score = reach[u] + t.score;
+                auto it = best.find(key);
+                if (it == best.end() || score > it->second) best[key] = score;
+            }
+        }
+    }
+    net->trans.clear();
+    for (const auto &[key, score] : best) net->trans.push_back({key.first.first, key.first.second, score, key.second});
+    net->nstates = kept;
+    net->start = keep[net->start];
+    net->final = final;
+}
+
 // The word standing for the silence before (or after) speech: the word of
 // a start (or end) node of the top lattice that is made of silence.
 std::string edge_silence_word(const Builder &b, const hapi_lat *lat, bool at_start) {
@@ -173,6 +228,7 @@ hapiNetObject hapiBuildNetObject(int kind, hapiHMMSetObject hmms, hapiDictObject
     net->hmms = hmms;
     Builder b(net.get(), hmms->model);
     if (!b.add_lattice(lat, 0, &net->start, &net->final)) return nullptr;
+    remove_null_transitions(net.get());
     net->lead_word = edge_silence_word(b, lat, true);
     net->trail_word = edge_silence_word(b, lat, false);
     return net.release();

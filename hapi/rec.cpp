@@ -46,7 +46,7 @@ const char *decoder_word(hapi_rec *rec, const hapi_net::Pron &p) {
 bool set_grammar(hapi_rec *rec, const hapi_net *net) {
     logmath_t *lmath = ps_get_logmath(rec->ps);
     fsg_model_t *fsg = fsg_model_init("kiln", lmath, 1.0f, net->nstates);
-    rec->pron_of.clear();
+    std::unordered_map<std::string, int> pron_of;
     std::vector<int> wid(net->prons.size());
     for (size_t i = 0; i < net->prons.size(); i++) {
         const char *w = decoder_word(rec, net->prons[i]);
@@ -56,7 +56,7 @@ bool set_grammar(hapi_rec *rec, const hapi_net *net) {
                                   net->prons[i].phones.c_str()),
                    false;
         }
-        rec->pron_of[w] = static_cast<int>(i);
+        pron_of[w] = static_cast<int>(i);
         wid[i] = fsg_model_word_add(fsg, w);
     }
     for (const hapi_net::Trans &t : net->trans) {
@@ -71,6 +71,7 @@ bool set_grammar(hapi_rec *rec, const hapi_net *net) {
     bool ok = ps_set_fsg(rec->ps, name.c_str(), fsg) == 0 && ps_set_search(rec->ps, name.c_str()) == 0;
     fsg_model_free(fsg);
     if (!ok) return kiln::complain("hapiRecPrepare: the decoder refuses the grammar"), false;
+    rec->pron_of.swap(pron_of);
     if (rec->searches > 1) ps_unset_search(rec->ps, ("grammar" + std::to_string(rec->searches - 1)).c_str());
     return true;
 }
@@ -178,10 +179,18 @@ int hapiRecPrepare(hapiRecObject rec, hapiCoderObject coder, hapiNetObject net) 
     if (coder->model.samprate != rec->hmms->model.samprate || coder->model.frate != rec->hmms->model.frate)
         return kiln::complain("hapiRecPrepare: the coder's front end does not suit the model"), -1;
     end_utterance(rec);
-    if (!set_grammar(rec, net)) return -1;
+    // The library builds a fresh network for each preparation; the same
+    // grammar as last time keeps the decoder's search as it is.
+    bool same = rec->searches > 0 && net->trans == rec->trans && net->prons == rec->prons &&
+                net->nstates == rec->nstates && net->start == rec->start && net->final == rec->final;
+    if (!same && !set_grammar(rec, net)) return -1;
     if (ps_start_utt(rec->ps) < 0) return kiln::complain("hapiRecPrepare: the decoder cannot start"), -1;
     rec->in_utterance = true;
     rec->prons = net->prons;
+    rec->trans = net->trans;
+    rec->nstates = net->nstates;
+    rec->start = net->start;
+    rec->final = net->final;
     rec->lead_word = net->lead_word;
     rec->trail_word = net->trail_word;
     rec->coder = coder;

@@ -65,7 +65,7 @@ TEST_F(SourceTest, ModelThatCannotBeLoadedFailsInitialisation) {
     hapiHMMSetObject h = hmmset_from(good, "bckgrd");
     EXPECT_EQ(hapiHMMSetInitialise(h), 0);
     hapiDeleteHMMSetObject(h);
-    hmmset_from(good);  // leave the keys as the other tests expect
+    hapiDeleteHMMSetObject(hmmset_from(good));  // leave the keys as the other tests expect
 }
 
 TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
