@@ -35,12 +35,15 @@ bool ReadPron(hapiDictObject dict, int word, int pron, std::string *phones, std:
 std::string DictWordName(hapiDictObject dict, int word);
 
 bool IsMarkerWord(const char *word);
-// word, or word_TAG for a word of a tagged lattice; cut to 255 characters.
+// word, or word_TAG for a word of a tagged lattice ("!NULL" and the marker
+// words are never tagged); "" when the name would not fit in 255
+// characters, since a cut name could stand for another word.
 std::string QualifiedWordName(const char *word, const char *tag);
-// Copies name up to its first '_' into out (kWordLen); null on null input.
+// Copies name up to its first '_' into out (kWordLen); null on null input,
+// and null with out emptied when that part does not fit.
 char *WordBaseName(const char *name, char *out);
 // Adds a pronunciation unless an identical one is there; answers the
-// word's number in the dictionary.
+// word's number in the dictionary (0 when the name does not fit).
 int AddWordPron(hapiDictObject dict, const char *word, const char *tag, const char *pron,
                 const char *outsym);
 // The word's number in the vocabulary's exercise dictionary, fetching it

@@ -1,0 +1,61 @@
+// options.cpp - khSyntaxAddOption: one more option, read from BNF text, laid
+// between the syntax's single start node and single end node.
+#include "khapi.h"
+#include "frame/trace.h"
+#include "syntax/syntax_api.h"
+#include "syntax/syntax_internal.h"
+
+namespace kh {
+
+namespace {
+
+int Fail(const char *message) {
+    LogError(message);
+    return -1;
+}
+
+// Options are never added while some are disabled.
+int ReEnableAll(SyntaxRecord *syntax) {
+    if (!syntax->disables) return 1;
+    TraceLine("Reenabling all disables");
+    NestedCall nested;
+    return khSyntaxReEnableOptions(syntax, 0) < 0 ? -1 : 1;
+}
+
+// The nodes the option goes between: the existing start and end nodes, or
+// two new null nodes for the first option.
+bool OptionEnds(hapiLatObject lattice, int nodes, int *start, int *end) {
+    if (nodes > 0) {
+        *start = FindStartNode(lattice);
+        *end = FindEndNode(lattice);
+    } else {
+        *start = AddNullNode(lattice);
+        *end = AddNullNode(lattice);
+    }
+    return *start > 0 && *end > 0;
+}
+
+}  // namespace
+
+int SyntaxAddOption(SyntaxRecord *syntax, const char *bnf) {
+    if (ReEnableAll(syntax) < 0) return -1;
+    char text[kNameLen];
+    if (!bnf || !bnf[0] || !CopyArgument(bnf, text)) return Fail("khSyntaxAddOption: BNF string is invalid");
+    ForceCase(bnf, text);
+    VocabRecord *vocab = g_state->current_vocab;
+    if (!ReadBNF(vocab, syntax, 0, 0, text, 0)) return Fail("khSyntaxAddOption: Error in adding sentence");
+    int nodes = hapiLatSize(syntax->lattice, nullptr);
+    if (nodes < 0) return Fail("khSyntaxAddOption: Invalid lattice");
+    if (hapiLatModify(syntax->lattice) < 0) return Fail("khSyntaxAddOption: Unable to modify lattice");
+    int start = 0, end = 0;
+    if (!OptionEnds(syntax->lattice, nodes, &start, &end)) return Fail("khSyntaxAddOption: Invalid lattice");
+    if (!ReadBNF(vocab, syntax, start, end, text, 1))
+        return Fail("khSyntaxAddOption: Serious syntax error. Syntax is now invalid");
+    if (hapiLatFinalise(syntax->lattice, 0, 0) < 0) return Fail("khSyntaxAddOption: Unable to finalise lattice");
+    syntax->isEmpty = 0;
+    TraceReturnInt(1);
+    TraceLeave("khSyntaxAddOption");
+    return 1;
+}
+
+}  // namespace kh

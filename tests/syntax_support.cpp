@@ -1,0 +1,52 @@
+// syntax_support.cpp - the helpers of the syntax tests.
+#include "syntax_support.h"
+
+#include "engine/hapi.h"
+#include "syntax/syntax.h"
+
+namespace khtest {
+
+namespace {
+
+hapiLatObject LatticeOf(KhSyntax syntax) { return static_cast<kh::SyntaxRecord *>(syntax)->lattice; }
+
+std::string NodeName(hapiLatObject lattice, int node) {
+    if (hapiLatObject sub = hapiLatNodeSublatObject(lattice, node)) return std::string("$") + hapiLatName(sub);
+    char name[HAPI_MAX_NAME] = {};
+    hapiDictWordName(hapiLatDictObject(lattice), hapiLatNodeWordId(lattice, node, 0), name);
+    return name;
+}
+
+}  // namespace
+
+void SyntaxTest::Start(const std::string &level, const std::string &extra) {
+    ASSERT_EQ(InitWith(StandardConfig("DEBUG = " + level + "\n" + extra)), 1) << Log();
+}
+
+std::string Picture(KhSyntax syntax) {
+    hapiLatObject lattice = LatticeOf(syntax);
+    int arcs = 0;
+    int nodes = hapiLatSize(lattice, &arcs);
+    std::string text = "nodes:";
+    for (int n = 1; n <= nodes; n++) text += " " + NodeName(lattice, n);
+    text += " | arcs:";
+    for (int a = 1; a <= arcs; a++) {
+        text += " " + std::to_string(hapiLatArcStart(lattice, a)) + ">" + std::to_string(hapiLatArcEnd(lattice, a));
+        if (hapiLatArcScore(lattice, a, 1, nullptr) == -1000000.0) text += "(disabled)";
+    }
+    return text;
+}
+
+int NodeCount(KhSyntax syntax) { return hapiLatSize(LatticeOf(syntax), nullptr); }
+
+double ArcScore(KhSyntax syntax, int arc) { return hapiLatArcScore(LatticeOf(syntax), arc, 1, nullptr); }
+
+bool Has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+int Occurrences(const std::string &text, const std::string &part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) n++;
+    return n;
+}
+
+}  // namespace khtest

@@ -1,0 +1,36 @@
+// syntax_support.h - what the syntax tests share: a started library with a
+// log, and a readable picture of a syntax lattice taken through the
+// engine's calls.
+#ifndef KHAPI_TESTS_SYNTAX_SUPPORT_H
+#define KHAPI_TESTS_SYNTAX_SUPPORT_H
+
+#include <string>
+
+#include "khapi.h"
+#include "support.h"
+
+namespace khtest {
+
+// A fresh folder and the standard configuration at the given trace level,
+// with the extra lines given.
+class SyntaxTest : public ::testing::Test {
+protected:
+    void Start(const std::string &level = "ERROR", const std::string &extra = "");
+    Workspace ws_;
+};
+
+// The lattice of a syntax as "nodes: W1 W2 ... | arcs: 1>2 ...", where
+// each Wn is the node's word name, "$NAME" for a sub-lattice node; arcs in
+// their engine order, with "(disabled)" after one scored at -1000000.
+std::string Picture(KhSyntax syntax);
+// The number of nodes of the syntax lattice.
+int NodeCount(KhSyntax syntax);
+// The score of an arc of the syntax lattice.
+double ArcScore(KhSyntax syntax, int arc);
+bool Has(const std::string &text, const std::string &part);
+// How often part occurs in text.
+int Occurrences(const std::string &text, const std::string &part);
+
+}  // namespace khtest
+
+#endif  // KHAPI_TESTS_SYNTAX_SUPPORT_H

@@ -1,0 +1,179 @@
+// Syntaxes by name: creating, finding, the case of names, inclusion
+// bookkeeping and shallow and deep deletion.
+#include "frame/state.h"
+#include "syntax/syntax.h"
+#include "syntax_support.h"
+
+using namespace khtest;
+
+namespace {
+
+kh::SyntaxRecord *Rec(KhSyntax s) { return static_cast<kh::SyntaxRecord *>(s); }
+
+// The count recorded for other in a list, 0 when absent.
+int LinkCount(const kh::SyntaxLink *list, KhSyntax other) {
+    for (; list; list = list->next)
+        if (list->syntax == other) return list->count;
+    return 0;
+}
+
+int ListLength(const kh::SyntaxLink *list) {
+    int n = 0;
+    for (; list; list = list->next) n++;
+    return n;
+}
+
+class Registry : public SyntaxTest {};
+
+}  // namespace
+
+TEST_F(Registry, NamesAreStoredInUpperCaseAndFoundInAnyCase) {
+    Start("FULL");
+    KhSyntax s = khSyntaxCreate("greeting", nullptr);
+    ASSERT_NE(s, nullptr);
+    EXPECT_STREQ(Rec(s)->name, "GREETING");
+    EXPECT_EQ(Rec(s)->isEmpty, 1);
+    EXPECT_EQ(NodeCount(s), 0);
+    EXPECT_EQ(khSyntaxReturn("Greeting"), s);
+    EXPECT_EQ(khSyntaxReturn("GREETING"), s);
+    EXPECT_TRUE(Has(Log(), "  SysCheck: Valid syntax with name GREETING\r\n")) << Log();
+    EXPECT_TRUE(Has(Log(), "khSyntaxCreate: Entering\r\n  Parameter 1 (syntax name) = greeting\r\n"
+                           "  Parameter 2 (lattice filename) is a NULL string\r\n"
+                           "  Return value is a valid pointer\r\nkhSyntaxCreate: Leaving\r\n\r\n"))
+        << Log();
+}
+
+TEST_F(Registry, RefusedNamesAndLookups) {
+    Start();
+    KhSyntax first = khSyntaxCreate("greeting", nullptr);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(khSyntaxCreate("GreeTing", nullptr), nullptr);
+    EXPECT_EQ(khSyntaxReturn("greeting"), first);
+    EXPECT_EQ(khSyntaxCreate(nullptr, nullptr), nullptr);
+    EXPECT_EQ(khSyntaxCreate("", nullptr), nullptr);
+    EXPECT_EQ(khSyntaxCreate(std::string(256, 'A').c_str(), nullptr), nullptr);
+    EXPECT_NE(khSyntaxCreate(std::string(255, 'A').c_str(), nullptr), nullptr);
+    EXPECT_EQ(khSyntaxReturn(""), nullptr);
+    EXPECT_EQ(khSyntaxReturn(nullptr), nullptr);
+    EXPECT_EQ(khSyntaxReturn("farewell"), nullptr);
+    EXPECT_EQ(Log(),
+              "ERROR - NewSyntax: Duplicate syntax name GREETING\r\n\r\n"
+              "ERROR - khSyntaxCreate: invalid syntax name\r\n\r\n"
+              "ERROR - khSyntaxCreate: invalid syntax name\r\n\r\n"
+              "ERROR - khSyntaxCreate: invalid syntax name\r\n\r\n"
+              "ERROR - khSyntaxReturn: No such syntax name \r\n\r\n"
+              "ERROR - khSyntaxReturn: No such syntax name \r\n\r\n"
+              "ERROR - khSyntaxReturn: No such syntax name FAREWELL\r\n\r\n");
+    EXPECT_EQ(khSyntaxReturn(std::string(5000, 'A').c_str()), nullptr);
+}
+
+TEST_F(Registry, Latin1LettersOfNames) {
+    Start();
+    KhSyntax s = khSyntaxCreate("caf\xE9 \xE8t\xE9", nullptr);
+    ASSERT_NE(s, nullptr);
+    EXPECT_STREQ(Rec(s)->name, "CAF\xC9 \xE8T\xC9");
+    EXPECT_EQ(khSyntaxReturn("CAF\xC9 \xE8t\xE9"), s);
+}
+
+TEST_F(Registry, NoFuncOperDoesNothing) {
+    ASSERT_EQ(InitWith(StandardConfig("NOFUNCOPER = TRUE\n")), 0);
+    EXPECT_EQ(khSyntaxCreate("a", nullptr), reinterpret_cast<KhSyntax>(1));
+    EXPECT_EQ(khSyntaxReturn("a"), reinterpret_cast<KhSyntax>(1));
+    EXPECT_EQ(khSyntaxDeleteShallow(nullptr), 0);
+    EXPECT_EQ(khSyntaxDeleteDeep(nullptr), 0);
+    EXPECT_EQ(khSyntaxAddOption(nullptr, "yes"), 0);
+    EXPECT_EQ(khSyntaxDisableOption(nullptr, "yes"), 0);
+    EXPECT_EQ(khSyntaxReEnableOptions(nullptr, 0), 0);
+}
+
+TEST_F(Registry, InclusionsAreCountedOncePerPair) {
+    Start();
+    KhSyntax b = khSyntaxCreate("b", nullptr);
+    KhSyntax a = khSyntaxCreate("a", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(b, "yes"), 1);
+    ASSERT_EQ(khSyntaxAddOption(a, "$B and $B"), 1);
+    ASSERT_EQ(khSyntaxAddOption(a, "no $B"), 1);
+    EXPECT_EQ(LinkCount(Rec(a)->includes, b), 3);
+    EXPECT_EQ(LinkCount(Rec(b)->containedIn, a), 3);
+    EXPECT_EQ(ListLength(Rec(a)->includes), 1);
+    EXPECT_EQ(ListLength(Rec(b)->containedIn), 1);
+    EXPECT_EQ(Rec(a)->containedIn, nullptr);
+    EXPECT_EQ(Rec(b)->includes, nullptr);
+}
+
+TEST_F(Registry, ShallowDeletion) {
+    Start();
+    KhSyntax b = khSyntaxCreate("b", nullptr);
+    KhSyntax a = khSyntaxCreate("a", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(b, "yes"), 1);
+    ASSERT_EQ(khSyntaxAddOption(a, "$B $B"), 1);
+    EXPECT_EQ(khSyntaxDeleteShallow(b), -1);
+    EXPECT_EQ(khSyntaxReturn("b"), b);
+    EXPECT_EQ(khSyntaxDeleteShallow(a), 1);
+    EXPECT_EQ(Rec(b)->containedIn, nullptr);  // a double inclusion goes at once
+    EXPECT_EQ(khSyntaxReturn("a"), nullptr);
+    EXPECT_EQ(khSyntaxDeleteShallow(a), -1);  // the handle is dead
+    EXPECT_EQ(khSyntaxDeleteShallow(b), 1);
+    EXPECT_EQ(kh::g_state->current_vocab->syntaxes, nullptr);
+    EXPECT_EQ(Log(),
+              "ERROR - khSyntaxDeleteShallow: Syntax is contained in another syntax. Cannot delete\r\n\r\n"
+              "ERROR - khSyntaxReturn: No such syntax name A\r\n\r\n"
+              "ERROR - SysError: Invalid syntax\r\n\r\n");
+}
+
+TEST_F(Registry, DeepDeletionKeepsWhatOthersStillInclude) {
+    Start("FULL");
+    KhSyntax c = khSyntaxCreate("c", nullptr);
+    KhSyntax b = khSyntaxCreate("b", nullptr);
+    KhSyntax d = khSyntaxCreate("d", nullptr);
+    KhSyntax a = khSyntaxCreate("a", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(c, "yes"), 1);
+    ASSERT_EQ(khSyntaxAddOption(b, "no"), 1);
+    ASSERT_EQ(khSyntaxAddOption(d, "$C"), 1);
+    ASSERT_EQ(khSyntaxAddOption(a, "$B | $C"), 1);
+    EXPECT_EQ(khSyntaxDeleteDeep(c), -1);
+    EXPECT_TRUE(Has(Log(), "ERROR - khSyntaxDeleteDeep: Cannot delete top level syntax because it is included in "
+                           "another syntax\r\n"));
+    EXPECT_EQ(khSyntaxDeleteDeep(a), 1);
+    EXPECT_EQ(khSyntaxReturn("a"), nullptr);
+    EXPECT_EQ(khSyntaxReturn("b"), nullptr);
+    EXPECT_EQ(khSyntaxReturn("c"), c);
+    EXPECT_EQ(khSyntaxReturn("d"), d);
+    EXPECT_EQ(LinkCount(Rec(c)->containedIn, d), 1);
+    EXPECT_EQ(ListLength(Rec(c)->containedIn), 1);
+    // The deletions are nested calls of khSyntaxDeleteShallow.
+    EXPECT_EQ(Occurrences(Log(), "  khSyntaxDeleteShallow: Entering\r\n"), 2);
+    EXPECT_EQ(Occurrences(Log(), "  khSyntaxDeleteShallow: Leaving\r\n  khSyntaxDeleteShallow: Entering"), 1);
+}
+
+TEST_F(Registry, DeepDeletionOfASharedChainKeepsTheWholeSharedPart) {
+    Start();
+    KhSyntax c = khSyntaxCreate("c", nullptr);
+    KhSyntax b = khSyntaxCreate("b", nullptr);
+    KhSyntax a = khSyntaxCreate("a", nullptr);
+    KhSyntax d = khSyntaxCreate("d", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(c, "yes"), 1);
+    ASSERT_EQ(khSyntaxAddOption(b, "$C"), 1);
+    ASSERT_EQ(khSyntaxAddOption(a, "$B no"), 1);
+    ASSERT_EQ(khSyntaxAddOption(d, "$B"), 1);
+    // b is needed by d, so c, which only b includes, stays as well.
+    EXPECT_EQ(khSyntaxDeleteDeep(a), 1);
+    EXPECT_EQ(khSyntaxReturn("a"), nullptr);
+    EXPECT_EQ(khSyntaxReturn("b"), b);
+    EXPECT_EQ(khSyntaxReturn("c"), c);
+    EXPECT_EQ(LinkCount(Rec(c)->containedIn, b), 1);
+    EXPECT_EQ(khSyntaxDeleteDeep(d), 1);
+    EXPECT_EQ(kh::g_state->current_vocab->syntaxes, nullptr);
+}
+
+TEST_F(Registry, ANewExerciseDeletesIncludersFirst) {
+    Start("FULL");
+    KhSyntax b = khSyntaxCreate("b", nullptr);
+    KhSyntax a = khSyntaxCreate("a", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(b, "yes"), 1);
+    ASSERT_EQ(khSyntaxAddOption(a, "$B"), 1);
+    EXPECT_EQ(khSysNewExercise("english"), 1);
+    EXPECT_EQ(kh::g_state->current_vocab->syntaxes, nullptr);
+    EXPECT_EQ(khSyntaxReturn("a"), nullptr);
+    EXPECT_EQ(khSyntaxAddOption(b, "no"), -1);
+}
