@@ -95,12 +95,6 @@ int hapiCoderAccessWave(hapiCoderObject coder, int first, int last, short *buf) 
     return static_cast<int>(to - from);
 }
 
-int hapiCoderGetF0Track(hapiCoderObject coder, const short *samples, int n, float *track) {
-    if (kiln::fault("hapiCoderGetF0Track")) return -1;
-    kiln::complain("hapiCoderGetF0Track: not implemented yet");
-    return -1;
-}
-
 int hapiCoderSaveSource(hapiCoderObject coder, const char *filename) {
     if (kiln::fault("hapiCoderSaveSource")) return -1;
     if (!coder || !coder->utt || !filename) return kiln::complain("hapiCoderSaveSource: no utterance or file name"), -1;
