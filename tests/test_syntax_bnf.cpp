@@ -1,0 +1,155 @@
+// Options written in BNF: the lattice every construct builds, the reader's
+// messages, separators, FORCECASE, and the words fetched into the
+// dictionaries on the way.
+#include "dict/dict.h"
+#include "frame/state.h"
+#include "frame/trace.h"
+#include "syntax/syntax.h"
+#include "syntax_support.h"
+
+using namespace khtest;
+
+namespace {
+
+class Bnf : public SyntaxTest {
+protected:
+    // A new syntax with one option; its picture, or the log when refused.
+    std::string Shape(const std::string &name, const std::string &bnf) {
+        KhSyntax s = khSyntaxCreate(name.c_str(), nullptr);
+        if (khSyntaxAddOption(s, bnf.c_str()) != 1) return "refused: " + Log();
+        return Picture(s);
+    }
+};
+
+}  // namespace
+
+TEST_F(Bnf, OptionsAreLaidBetweenOneStartAndOneEnd) {
+    Start();
+    KhSyntax s = khSyntaxCreate("s", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(s, "please [help] me"), 1);
+    EXPECT_EQ(static_cast<kh::SyntaxRecord *>(s)->isEmpty, 0);
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL PLEASE_S !NULL HELP_S !NULL ME_S"
+                          " | arcs: 1>3 3>4 4>5 5>6 4>6 6>7 7>2");
+    ASSERT_EQ(khSyntaxAddOption(s, "yes"), 1);
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL PLEASE_S !NULL HELP_S !NULL ME_S YES_S"
+                          " | arcs: 1>3 3>4 4>5 5>6 4>6 6>7 7>2 1>8 8>2");
+}
+
+TEST_F(Bnf, EveryConstructHasItsShape) {
+    Start();
+    EXPECT_EQ(Shape("alt", "yes | no"), "nodes: !NULL !NULL YES_ALT !NULL NO_ALT | arcs: 1>3 3>4 1>5 5>4 4>2");
+    EXPECT_EQ(Shape("rep", "<yes>"), "nodes: !NULL !NULL !NULL YES_REP !NULL | arcs: 1>3 3>4 4>3 4>5 5>2");
+    EXPECT_EQ(Shape("grp", "(yes | no)"),
+              "nodes: !NULL !NULL !NULL YES_GRP !NULL NO_GRP | arcs: 1>3 3>4 4>5 3>6 6>5 5>2");
+    EXPECT_EQ(Shape("any", "{yes}"),
+              "nodes: !NULL !NULL !NULL !NULL YES_ANY !NULL | arcs: 1>3 3>4 4>5 5>4 5>6 3>6 6>2");
+    EXPECT_EQ(Shape("opt", "[yes | no] stop"),
+              "nodes: !NULL !NULL !NULL YES_OPT !NULL NO_OPT !NULL STOP_OPT"
+              " | arcs: 1>3 3>4 4>5 3>6 6>5 5>7 3>7 7>8 8>2");
+    EXPECT_EQ(Shape("inc", "go $ALT"), "nodes: !NULL !NULL GO_INC $ALT | arcs: 1>3 3>4 4>2");
+    // A deep nest of brackets reads and builds.
+    std::string deep = std::string(150, '[') + "yes" + std::string(150, ']');
+    KhSyntax s = khSyntaxCreate("deep", nullptr);
+    EXPECT_EQ(khSyntaxAddOption(s, deep.c_str()), 1);
+    EXPECT_EQ(NodeCount(s), 2 + 1 + 300);
+}
+
+TEST_F(Bnf, RefusedOptionsLeaveTheLatticeAsItWas) {
+    Start();
+    ASSERT_NE(khSyntaxCreate("empty", nullptr), nullptr);
+    KhSyntax s = khSyntaxCreate("s", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(s, "yes"), 1);
+    std::string before = Picture(s);
+    struct Case {
+        const char *bnf;
+        const char *messages;
+    } cases[] = {
+        {"", "khSyntaxAddOption: BNF string is invalid"},
+        {" ,. !", ""},
+        {"yes | | no", ""},
+        {"()", ""},
+        {"| yes", ""},
+        {"[yes", "ReadBNF: Missing ']'"},
+        {"<yes", "ReadBNF: Missing '>'"},
+        {"(yes", "ReadBNF: Missing ')'"},
+        {"{yes", "ReadBNF: Missing '}'"},
+        {"yes ] no", "khSyntaxAddOption: Error in BNF"},
+        {"xyzzyq", "GetWordId: Unable to find word XYZZYQ in system dictionary|"
+                   "Could not find word XYZZYQ in dictionaries"},
+        {"$ empty", "khSyntaxAddOption: Invalid syntax name"},
+        {"$nope", "khSyntaxAddOption: Cannot find the syntax with name NOPE"},
+        {"$empty", "khSyntaxAddOption: Syntax EMPTY is empty and has not been added"},
+        {"no $s", "khSyntaxAddOption: Cannot allow circular includes of lattices"},
+    };
+    for (const Case &c : cases) {
+        Workspace fresh_log_dir;  // a new folder: the log is opened afresh
+        kh::ResetLogStream();
+        EXPECT_EQ(khSyntaxAddOption(s, c.bnf), -1) << c.bnf;
+        std::string expected;
+        std::string messages = c.messages;
+        for (size_t at = 0; !messages.empty() && at != std::string::npos;) {
+            size_t bar = messages.find('|', at);
+            expected += "ERROR - " + messages.substr(at, bar - at) + "\r\n\r\n";
+            at = bar == std::string::npos ? bar : bar + 1;
+        }
+        if (c.bnf[0]) expected += "ERROR - khSyntaxAddOption: Error in adding sentence\r\n\r\n";
+        EXPECT_EQ(Log(), expected) << c.bnf;
+        EXPECT_EQ(Picture(s), before) << c.bnf;
+    }
+}
+
+TEST_F(Bnf, TooLongWordsAndTextsAreRefused) {
+    Start();
+    KhSyntax s = khSyntaxCreate("s", nullptr);
+    EXPECT_EQ(khSyntaxAddOption(s, std::string(300, 'A').c_str()), -1);
+    EXPECT_EQ(khSyntaxAddOption(s, ("$" + std::string(300, 'A')).c_str()), -1);
+    EXPECT_EQ(khSyntaxAddOption(s, ("yes " + std::string(1020, ' ')).c_str()), -1);
+    EXPECT_EQ(Log(),
+              "ERROR - ReadBNF: Word or syntax name too long\r\n\r\n"
+              "ERROR - khSyntaxAddOption: Error in adding sentence\r\n\r\n"
+              "ERROR - ReadBNF: Word or syntax name too long\r\n\r\n"
+              "ERROR - khSyntaxAddOption: Error in adding sentence\r\n\r\n"
+              "ERROR - khSyntaxAddOption: BNF string is invalid\r\n\r\n");
+    EXPECT_EQ(NodeCount(s), 0);
+}
+
+TEST_F(Bnf, WordsComeFromTheSystemDictionaryOnceAndAreSaved) {
+    Start("FULL");
+    KhSyntax s = khSyntaxCreate("s", nullptr);
+    KhSyntax t = khSyntaxCreate("t", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(s, "hello"), 1);
+    ASSERT_EQ(khSyntaxAddOption(t, "hello"), 1);
+    EXPECT_EQ(Occurrences(Log(), "Attempting to retrieve word HELLO from system/user dictionary"), 1);
+    std::string file = ReadFile("english.dic");
+    EXPECT_TRUE(Has(file, "\nHELLO ") || file.rfind("HELLO ", 0) == 0) << file;
+    hapiDictObject exercise = kh::g_state->current_vocab->exercise_dict;
+    EXPECT_GT(hapiDictWordId(exercise, "HELLO_S"), 0);
+    EXPECT_GT(hapiDictWordId(exercise, "HELLO_T"), 0);
+    EXPECT_EQ(hapiDictWordId(exercise, "HELLO"), 0);
+    // Every pronunciation of the word comes along.
+    hapiDictObject vocab = kh::g_state->current_vocab->vocab_dict;
+    EXPECT_EQ(hapiDictNumProns(exercise, hapiDictWordId(exercise, "HELLO_S")),
+              hapiDictNumProns(vocab, hapiDictWordId(vocab, "HELLO")));
+    // A marker word is fetched under its own name.
+    int id = kh::GetWordId(kh::g_state->current_vocab, "<s>");
+    EXPECT_GT(id, 0);
+    EXPECT_EQ(hapiDictWordId(exercise, "<s>"), id);
+    EXPECT_TRUE(Has(ReadFile("english.dic"), "<s> SIL"));
+}
+
+TEST_F(Bnf, WordNameHelpers) {
+    Start();
+    EXPECT_TRUE(kh::IsMarkerWord("<p>"));
+    EXPECT_FALSE(kh::IsMarkerWord("<S>"));
+    EXPECT_EQ(kh::QualifiedWordName("HELP", "S"), "HELP_S");
+    EXPECT_EQ(kh::QualifiedWordName("HELP", nullptr), "HELP");
+    EXPECT_EQ(kh::QualifiedWordName("!NULL", "S"), "!NULL");
+    EXPECT_EQ(kh::QualifiedWordName("</s>", "S"), "</s>");
+    EXPECT_EQ(kh::QualifiedWordName(std::string(250, 'A').c_str(), "SYNTAX"), "");
+    char base[kh::kWordLen];
+    EXPECT_STREQ(kh::WordBaseName("HELLO_GREET_X", base), "HELLO");
+    EXPECT_STREQ(kh::WordBaseName("HELLO", base), "HELLO");
+    EXPECT_EQ(kh::WordBaseName(nullptr, base), nullptr);
+    EXPECT_EQ(kh::WordBaseName(std::string(400, 'A').c_str(), base), nullptr);
+    EXPECT_EQ(kh::GetWordId(kh::g_state->current_vocab, ""), 0);
+}
