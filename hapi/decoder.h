@@ -85,6 +85,7 @@ struct hapi_source {
     int kind = 0;
     std::string filename;
     bool initialised = false;
+    bool in_use = false;              // initialised once: follows new file names from then on
     bool started = false;
     int rate = 0;                     // samples per second of what it delivers
     std::vector<short> wave;          // kind 1: the whole file, at its own rate

@@ -71,6 +71,12 @@ int hapiSourceOverrideFilename(hapiSourceObject src, const char *filename) {
     if (src->kind != 1) return kiln::complain("hapiSourceOverrideFilename: not a file source"), -1;
     src->filename = filename;
     src->initialised = false;
+    // A source already in use reads its new file at once, so that one
+    // source can be pointed from one recording to the next.
+    if (src->in_use && !src->started) {
+        src->initialised = init_file_source(src);
+        return src->initialised ? 0 : -1;
+    }
     return 0;
 }
 
@@ -80,6 +86,7 @@ int hapiSourceInitialise(hapiSourceObject src) {
     if (src->started) return kiln::complain("hapiSourceInitialise: source is running"), -1;
     bool ok = src->kind == 1 ? init_file_source(src) : src->kind == 5 ? init_live_source(src) : true;
     src->initialised = ok;
+    src->in_use = src->in_use || ok;
     return ok ? 0 : -1;
 }
 

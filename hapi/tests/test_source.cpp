@@ -162,3 +162,26 @@ TEST_F(SourceTest, F0TrackFollowsAToneAndIsZeroInSilence) {
     hapiDeleteCoderObject(coder);
     hapiDeleteSourceObject(src);
 }
+
+TEST_F(SourceTest, ASourceInUseFollowsANewFileName) {
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    hapiCoderObject coder = hapiCreateCoderObject(src);
+    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+    ASSERT_EQ(hapiCoderPrepare(coder), 0);
+    int first = hapiCoderAccessWave(coder, 1, -1, nullptr);
+    ASSERT_EQ(hapiCoderComplete(coder), 0);
+    ASSERT_EQ(hapiSourceOverrideFilename(src, testdata("numbers.raw").c_str()), 0);
+    ASSERT_EQ(hapiCoderPrepare(coder), 0);
+    EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), static_cast<int>(read_raw(testdata("numbers.raw")).size()));
+    EXPECT_NE(hapiCoderAccessWave(coder, 1, -1, nullptr), first);
+    ASSERT_EQ(hapiCoderComplete(coder), 0);
+    // A name that cannot be read leaves the source unusable until it is
+    // pointed at a readable file again.
+    EXPECT_EQ(hapiSourceOverrideFilename(src, "missing.raw"), -1);
+    EXPECT_EQ(hapiCoderPrepare(coder), -1);
+    ASSERT_EQ(hapiSourceOverrideFilename(src, testdata("goforward.raw").c_str()), 0);
+    ASSERT_EQ(hapiCoderPrepare(coder), 0);
+    EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), first);
+    hapiDeleteCoderObject(coder);
+    hapiDeleteSourceObject(src);
+}
