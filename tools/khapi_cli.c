@@ -34,8 +34,11 @@ static void print_words(KhRecogniser rec) {
         khRecGetWordName(rec, i, name);
         khRecGetResSyntaxName(rec, i, syntax);
         khRecGetWordTimes(rec, i, &start, &end);
-        printf("  %-16s %-10s %6.2f %6.2f score %9.3f conf %5.3f\n", name, syntax, start, end,
-               (double)khRecGetWordScore(rec, i, i), (double)khRecGetWordConf(rec, i, i));
+        printf("  %-16s %-10s %6.2f %6.2f", name, syntax, start, end);
+        float score = khRecGetWordScore(rec, i, i), conf = khRecGetWordConf(rec, i, i);
+        if (score != KH_FLOAT_FAIL) printf("  score %9.3f", (double)score);
+        if (conf != KH_FLOAT_FAIL) printf("  conf %5.3f", (double)conf);
+        putchar('\n');
     }
 }
 

@@ -1,0 +1,34 @@
+// recognition.h - what the recognition tests share: the packaged
+// recordings, a started system and small helpers around the exports.
+#ifndef KHAPI_TESTS_RECOGNITION_H
+#define KHAPI_TESTS_RECOGNITION_H
+
+#include <string>
+
+#include "engine/hapi.h"
+#include "khapi.h"
+#include "support.h"
+
+namespace khtest {
+
+// The packaged recording of "go forward ten meters" (16 kHz raw).
+std::string GoForward();
+// A grammar that accepts the recording and its near misses.
+constexpr const char *kGoGrammar = "GO (FORWARD | BACKWARD) (ONE | TWO | TEN) (METER | METERS)";
+
+// The words a recogniser holds, or "<failed>".
+std::string Words(KhRecogniser rec);
+
+// A started system with a recogniser and a syntax GO holding kGoGrammar.
+class RecognitionTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    virtual std::string ExtraConfig() { return ""; }
+    Workspace ws_;
+    KhRecogniser rec_ = nullptr;
+    KhSyntax go_ = nullptr;
+};
+
+}  // namespace khtest
+
+#endif  // KHAPI_TESTS_RECOGNITION_H

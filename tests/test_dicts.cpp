@@ -1,0 +1,142 @@
+// The system and user dictionaries: loading once, merging, phone sets,
+// and vocabulary dictionaries created when missing.
+#include "dict/dict.h"
+#include "frame/state.h"
+#include "khapi.h"
+#include "support.h"
+
+using namespace khtest;
+
+namespace {
+
+// The phone-set line of the system dictionary made at build time.
+std::string PhoneSetLine() {
+    std::string all = ReadFile(SystemDictPath());
+    return all.substr(0, all.find('\n') + 1);
+}
+
+std::string SmallConfig(const std::string &dict_lines) {
+    return "DEBUG = FULL\n"
+           "MODEL1 = ENUS\n"
+           "ENUSMMF = " + ModelDef() + "\n"
+           "ENUSHMMLIST = " + ModelDef() + "\n"
+           "VOCAB1 = V\nVMODEL = ENUS\nVDICT = vocab.dic\n" + dict_lines;
+}
+
+// Starts the library with an existing vocabulary dictionary, so that
+// nothing else needs the system dictionary.
+void StartWith(const std::string &dict_lines) {
+    WriteFile("vocab.dic", PhoneSetLine() + "HELLO HH AH L OW\n");
+    ASSERT_EQ(InitWith(SmallConfig(dict_lines)), 1);
+}
+
+bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+std::string Pron(hapiDictObject d, const char *word, int p) {
+    std::string phones, sym;
+    bool has;
+    int id = hapiDictWordId(d, word);
+    if (id <= 0 || !kh::ReadPron(d, id, p, &phones, &sym, &has)) return "?";
+    return has ? "[" + sym + "] " + phones : phones;
+}
+
+}  // namespace
+
+TEST(SystemDictionary, IsLoadedOnceAndMergedWithTheUserDictionary) {
+    Workspace ws;
+    WriteFile("sys.dic", PhoneSetLine() + "HELLO HH AH L OW\nWORLD W ER L D\n");
+    WriteFile("user.dic", PhoneSetLine() + "HELLO [greeting] HH AH L OW\nHELLO HH EH L OW\nNEWWORD N UW\n");
+    StartWith("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
+    hapiDictObject d = kh::LoadSysDict();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(kh::LoadSysDict(), d);
+    // A shared pronunciation is kept once and takes the user's symbol; a
+    // new one is added; a new word joins.
+    EXPECT_EQ(hapiDictNumProns(d, hapiDictWordId(d, "HELLO")), 2);
+    EXPECT_EQ(Pron(d, "HELLO", 1), "[greeting] HH AH L OW");
+    EXPECT_EQ(Pron(d, "HELLO", 2), "HH EH L OW");
+    EXPECT_EQ(Pron(d, "NEWWORD", 1), "N UW");
+    EXPECT_EQ(Pron(d, "WORLD", 1), "W ER L D");
+    std::string log = Log();
+    EXPECT_TRUE(Contains(log, "  Attempting to load the system dictionary\r\n"
+                              "  Attempting to load the user dictionary\r\n"
+                              "  Valid system dictionary returned\r\n"))
+        << log;
+}
+
+TEST(SystemDictionary, UserDictionaryAloneStandsInForAMissingSystemOne) {
+    Workspace ws;
+    WriteFile("user.dic", PhoneSetLine() + "NEWWORD N UW\n");
+    StartWith("USERDICT = user.dic\n");
+    hapiDictObject d = kh::LoadSysDict();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(kh::LoadSysDict(), d);
+    EXPECT_GT(hapiDictWordId(d, "NEWWORD"), 0);
+}
+
+TEST(SystemDictionary, UnreadableSystemDictionaryIsNotTriedAgain) {
+    Workspace ws;
+    StartWith("SYSDICT = missing.dic\n");
+    EXPECT_EQ(kh::LoadSysDict(), nullptr);
+    EXPECT_EQ(kh::LoadSysDict(), nullptr);
+    std::string log = Log();
+    size_t first = log.find("ERROR - LoadSysDict: Unable to read system dictionary missing.dic\r\n\r\n");
+    ASSERT_NE(first, std::string::npos) << log;
+    EXPECT_EQ(log.find("LoadSysDict: Unable to read", first + 20), std::string::npos) << log;
+}
+
+TEST(SystemDictionary, AUserDictionaryOnAnotherPhoneSetIsNotMerged) {
+    Workspace ws;
+    WriteFile("sys.dic", PhoneSetLine() + "HELLO HH AH L OW\n");
+    WriteFile("user.dic", "!!PHONESET X Y\nODD X Y\n");
+    StartWith("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
+    hapiDictObject d = kh::LoadSysDict();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(hapiDictWordId(d, "ODD"), 0);
+    EXPECT_TRUE(Contains(Log(), "ERROR - AddDict2Dict: Dictionaries do not have the same phone set\r\n\r\n"));
+}
+
+TEST(SystemDictionary, AnUnreadableUserDictionaryLeavesTheSystemOne) {
+    Workspace ws;
+    WriteFile("sys.dic", PhoneSetLine() + "HELLO HH AH L OW\n");
+    WriteFile("user.dic", "this is [ not a dictionary\n");
+    StartWith("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
+    hapiDictObject d = kh::LoadSysDict();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(Contains(Log(), "  LoadSysDict: Unable to load user dictionary user.dic (returning system "
+                                "dictionary only)\r\n"));
+}
+
+TEST(VocabularyDictionary, AMissingFileIsCreatedWithTheSystemPhoneSet) {
+    Workspace ws;
+    WriteFile("sys.dic", PhoneSetLine() + "HELLO HH AH L OW\n");
+    ASSERT_EQ(InitWith(SmallConfig("SYSDICT = sys.dic\n")), 1);
+    ASSERT_TRUE(Exists("vocab.dic"));
+    hapiDictObject vocab = kh::g_state->current_vocab->vocab_dict;
+    EXPECT_TRUE(kh::PhoneSetsEqual(vocab, kh::LoadSysDict()));
+    EXPECT_EQ(hapiDictWordId(vocab, "HELLO"), 0);
+    // The file loads again with the same phone set.
+    hapiDictObject again = hapiCreateDictObject();
+    hapiDictOverrideFileName(again, "vocab.dic");
+    ASSERT_EQ(hapiDictInitialise(again), 0);
+    EXPECT_TRUE(kh::PhoneSetsEqual(again, vocab));
+    hapiDeleteDictObject(again);
+}
+
+TEST(VocabularyDictionary, WithoutAnySystemDictionaryNothingIsCreated) {
+    Workspace ws;
+    EXPECT_EQ(InitWith(SmallConfig("")), -1);
+    EXPECT_FALSE(Exists("vocab.dic"));
+    EXPECT_TRUE(Contains(Log(), "ERROR - khSysInit: Unable to load dictionary with filename vocab.dic\r\n\r\n"));
+}
+
+TEST(Pronunciations, FindPronAndPronEqual) {
+    Workspace ws;
+    StartWith("");
+    hapiDictObject d = kh::g_state->current_vocab->vocab_dict;
+    EXPECT_EQ(kh::FindPron(d, "HELLO", "HH AH L OW"), 1);
+    EXPECT_EQ(kh::FindPron(d, "HELLO", "HH AH L"), 0);
+    EXPECT_EQ(kh::FindPron(d, "ABSENT", "HH AH L OW"), 0);
+    EXPECT_TRUE(kh::PronEqual("A B", "A B"));
+    EXPECT_FALSE(kh::PronEqual("A B", "A B "));
+}

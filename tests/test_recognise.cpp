@@ -1,0 +1,275 @@
+// The road of one utterance on real speech: prepare, run whole or in
+// steps, read the words, finalise and prepare again.
+#include <cmath>
+
+#include "recognition.h"
+
+using namespace khtest;
+
+namespace {
+
+bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+TEST_F(RecognitionTest, AFileIsRecognisedWholeAndPreparedAgain) {
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    char text[KH_MAX_TEXT];
+    EXPECT_EQ(khRecGetWords(rec_, nullptr), 4);
+    ASSERT_EQ(khRecGetWordName(rec_, 2, text), 1);
+    EXPECT_STREQ(text, "FORWARD");
+    ASSERT_EQ(khRecGetResSyntaxName(rec_, 2, text), 1);
+    EXPECT_STREQ(text, "GO");
+    double previous_end = 0;
+    for (int i = 1; i <= 4; i++) {
+        double start = -1, end = -1;
+        ASSERT_EQ(khRecGetWordTimes(rec_, i, &start, &end), 1);
+        EXPECT_GE(start, previous_end - 1e-9) << i;
+        EXPECT_GT(end, start) << i;
+        previous_end = end;
+    }
+    EXPECT_LT(previous_end, 3.0);
+    ASSERT_EQ(khRecFinalise(rec_), 1);
+    // The file source is reused: a file it cannot read fails the coder,
+    // and the next readable one works again.
+    WriteFile("junk.wav", "RIFF....WAVEjunk that is not audio");
+    EXPECT_EQ(khRecPrepare(rec_, go_, "junk.wav", nullptr), -1);
+    EXPECT_NE(Log().find("ERROR - khRecPrepare: Error preparing the coder\r\n"), std::string::npos);
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+}
+
+TEST_F(RecognitionTest, StepsGiveInterimWordsAndTheSameFinalResult) {
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    int steps = 0, r;
+    std::string interim;
+    while ((r = khRecDoPartSent(rec_, 30)) == 1) {
+        steps++;
+        std::string now = Words(rec_);
+        EXPECT_NE(now, "<failed>");
+        if (!now.empty()) interim = now;
+    }
+    ASSERT_EQ(r, 0);
+    EXPECT_GT(steps, 3);
+    EXPECT_FALSE(interim.empty());
+    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    EXPECT_EQ(khRecDoPartSent(rec_, 30), -1);  // complete: incorrect status
+}
+
+TEST_F(RecognitionTest, StoppingEarlyCompletesTheRecognition) {
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    EXPECT_EQ(khRecDoPartSent(rec_, -1), -1);  // not started yet
+    ASSERT_EQ(khRecDoPartSent(rec_, 50), 1);
+    ASSERT_EQ(khRecDoPartSent(rec_, -1), 0);
+    EXPECT_GE(khRecGetWords(rec_, nullptr), 0);
+    EXPECT_EQ(khRecFinalise(rec_), 1);
+}
+
+TEST_F(RecognitionTest, WordIndexRules) {
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    char text[KH_MAX_TEXT];
+    ASSERT_EQ(khRecGetWordName(rec_, -1, text), 1);
+    EXPECT_STREQ(text, "METERS");
+    ASSERT_EQ(khRecGetWordName(rec_, -4, text), 1);
+    EXPECT_STREQ(text, "GO");
+    for (int bad : {0, 5, -5}) {
+        EXPECT_EQ(khRecGetWordName(rec_, bad, text), -1) << bad;
+        EXPECT_STREQ(text, "");
+        double t;
+        EXPECT_EQ(khRecGetWordTimes(rec_, bad, &t, nullptr), -1) << bad;
+        EXPECT_EQ(khRecGetResSyntaxName(rec_, bad, text), -1) << bad;
+    }
+    // The pronunciation query counts negative indices from the
+    // next-to-last word.
+    EXPECT_EQ(khRecGetWordInfo(rec_, -1, text), 1);
+    EXPECT_EQ(khRecGetWordInfo(rec_, -4, text), -1);
+    EXPECT_EQ(khRecGetWordInfo(rec_, 4, text), 1);
+    EXPECT_EQ(khRecGetWordInfo(rec_, 5, text), -1);
+}
+
+TEST_F(RecognitionTest, StatusRefusals) {
+    char text[KH_MAX_TEXT];
+    EXPECT_EQ(khRecGetWords(rec_, text), -1);                       // idle: no result
+    EXPECT_EQ(khRecDoPartSent(rec_, 10), -1);                       // idle
+    EXPECT_EQ(khRecFinalise(rec_), -1);                             // idle
+    EXPECT_EQ(khRecDoWholeSent(rec_), -1);                          // not prepared
+    EXPECT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), ""), -1);  // a map file
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    EXPECT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), -1);
+    EXPECT_EQ(khRecFinalise(rec_), -1);
+    EXPECT_EQ(khRecActivateNBest(rec_), -1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    EXPECT_EQ(khRecActivateNBest(rec_), -1);
+    ASSERT_EQ(khRecFinalise(rec_), 1);
+    EXPECT_EQ(khRecActivateNBest(rec_), 1);
+    EXPECT_EQ(khRecActivateNBest(rec_), 1);
+    std::string log = Log();
+    EXPECT_TRUE(Contains(log, "ERROR - SysError: No results available\r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - khRecDoPartSent: Recogniser at incorrect status\r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - khRecFinalise: Recogniser has not finished processing\r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - khRecDoWholeSent: Recogniser has not been prepared\r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - khRecPrepare: Pronunciation mapping not yet implemented\r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - khRecPrepare: Only a completed/new recogniser can be prepared.\r\n\r\n"));
+    EXPECT_TRUE(Contains(
+        log, "ERROR - khRecActivateNBest: Cannot set the NBest until a recognition has been completed\r\n\r\n"));
+}
+
+TEST_F(RecognitionTest, PreparationRefusesBadSyntaxesAndFiles) {
+    KhSyntax empty = khSyntaxCreate("EMPTY", nullptr);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(khRecPrepare(rec_, empty, GoForward().c_str(), nullptr), -1);
+    EXPECT_EQ(khRecPrepare(rec_, go_, "missing.wav", nullptr), -1);
+    EXPECT_EQ(khRecPrepare(rec_, go_, "", nullptr), -1);
+    WriteFile("junk.wav", "RIFF....WAVEjunk that is not audio");
+    EXPECT_EQ(khRecPrepare(rec_, go_, "junk.wav", nullptr), -1);
+    EXPECT_EQ(khRecPrepare(rec_, rec_, GoForward().c_str(), nullptr), -1);
+    // After all that the recogniser still works.
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    std::string log = Log();
+    EXPECT_TRUE(Contains(log, "ERROR - khRecPrepare: Recogniser cannot be prepared with an empty syntax\r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - khRecPrepare: Error opening the waveform file\r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - khRecPrepare: Error while reading the audio file\r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - SysError: Invalid syntax\r\n\r\n"));
+}
+
+TEST_F(RecognitionTest, AWordOfAnIncludedSyntaxReportsThatSyntax) {
+    KhSyntax distance = khSyntaxCreate("DISTANCE", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(distance, "TEN METERS"), 1);
+    KhSyntax command = khSyntaxCreate("COMMAND", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(command, "GO FORWARD $DISTANCE"), 1);
+    ASSERT_EQ(khRecPrepare(rec_, command, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    char text[KH_MAX_TEXT];
+    ASSERT_EQ(khRecGetResSyntaxName(rec_, 1, text), 1);
+    EXPECT_STREQ(text, "COMMAND");
+    ASSERT_EQ(khRecGetResSyntaxName(rec_, 3, text), 1);
+    EXPECT_STREQ(text, "DISTANCE");
+    ASSERT_EQ(khRecGetResSyntaxName(rec_, -1, text), 1);
+    EXPECT_STREQ(text, "DISTANCE");
+}
+
+TEST_F(RecognitionTest, ADisabledOptionIsNeverRecognised) {
+    KhSyntax choice = khSyntaxCreate("CHOICE", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(choice, "GO FORWARD TEN METERS"), 1);
+    ASSERT_EQ(khSyntaxAddOption(choice, "GO BACKWARD TEN METERS"), 1);
+    ASSERT_EQ(khSyntaxDisableOption(choice, "GO FORWARD TEN METERS"), 1);
+    ASSERT_EQ(khRecPrepare(rec_, choice, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    EXPECT_EQ(Words(rec_), "GO BACKWARD TEN METERS");
+    ASSERT_EQ(khRecFinalise(rec_), 1);
+    ASSERT_EQ(khSyntaxReEnableOptions(choice, 0), 1);
+    ASSERT_EQ(khRecPrepare(rec_, choice, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+}
+
+TEST_F(RecognitionTest, PauseAndSpeedSettingsReachTheEngine) {
+    EXPECT_EQ(khRecSetPauseLength(rec_, "sHoRt"), 1);
+    EXPECT_EQ(*hapiOverrideConfInt("SILSEQCOUNT", nullptr), 60);
+    EXPECT_EQ(khRecSetOptimisation(rec_, "accbias"), 1);
+    EXPECT_EQ(*hapiOverrideConfFlt("GENBEAM", nullptr), 250.0f);
+    EXPECT_EQ(*hapiOverrideConfFlt("GOPTBEAM", nullptr), 40.0f);
+    EXPECT_EQ(khRecActivateNBest(rec_), 1);
+    EXPECT_EQ(*hapiOverrideConfInt("NBEST", nullptr), 3);
+    EXPECT_EQ(*hapiOverrideConfInt("NTOKS", nullptr), 3);
+    EXPECT_EQ(khRecSetPauseLength(rec_, "SHORTER"), -1);
+    EXPECT_EQ(khRecSetPauseLength(rec_, nullptr), -1);
+    EXPECT_EQ(khRecSetOptimisation(rec_, "FAST"), -1);
+    EXPECT_EQ(*hapiOverrideConfInt("SILSEQCOUNT", nullptr), 60);
+    // The rebuilt recogniser still recognises.
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    std::string log = Log();
+    EXPECT_TRUE(Contains(log, "ERROR - khRecSetPauseLength: Invalid name of sil length\r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - khRecSetSpeed: Incorrect parameter for Set Speed\r\n\r\n"));
+}
+
+TEST_F(RecognitionTest, ASpeedChangeDuringAnUtteranceWarnsAndNeedsANewPreparation) {
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoPartSent(rec_, 40), 1);
+    EXPECT_EQ(khRecSetOptimisation(rec_, "SPEEDBIAS"), 1);
+    EXPECT_TRUE(Contains(Log(), "ERROR - Recogniser must be finalised before altering the speed\r\n\r\n"));
+    EXPECT_EQ(khRecDoPartSent(rec_, 40), -1);
+    EXPECT_EQ(khRecDoWholeSent(rec_), -1);
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    EXPECT_EQ(khRecSetPauseLength(rec_, "LONG"), 1);
+    EXPECT_TRUE(Contains(Log(), "ERROR - Recogniser must be finalised before altering the pause length\r\n\r\n"));
+    EXPECT_EQ(khRecGetWords(rec_, nullptr), -1);  // the result went with the old recogniser
+    EXPECT_EQ(khRecDelete(rec_), 1);
+}
+
+TEST_F(RecognitionTest, RecognisersAreDeletedInAnyStatus) {
+    KhRecogniser prepared = khRecCreate(), processing = khRecCreate(), complete = khRecCreate();
+    ASSERT_EQ(khRecPrepare(prepared, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecPrepare(processing, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoPartSent(processing, 20), 1);
+    ASSERT_EQ(khRecPrepare(complete, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(complete), 1);
+    for (KhRecogniser r : {rec_, prepared, processing, complete}) {
+        EXPECT_EQ(khRecDelete(r), 1);
+        EXPECT_EQ(khRecDelete(r), -1);
+    }
+}
+
+TEST_F(RecognitionTest, TheExerciseSwitchFreesEveryHandle) {
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khSysNewExercise("english"), 1);
+    EXPECT_EQ(khRecDoWholeSent(rec_), -1);
+    EXPECT_EQ(khSyntaxAddOption(go_, "HELLO"), -1);
+    EXPECT_EQ(khSyntaxReturn("GO"), nullptr);
+    EXPECT_EQ(khSysNewExercise("nosuch"), -1);
+    std::string log = Log();
+    EXPECT_TRUE(Contains(log, "ERROR - SysError: Invalid recogniser\r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - SysError: Invalid syntax\r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - khSysNewExercise: Invalid vocab name\r\n\r\n"));
+    // The new exercise starts empty and works.
+    KhSyntax again = khSyntaxCreate("GO", nullptr);
+    ASSERT_NE(again, nullptr);
+    ASSERT_EQ(khSyntaxAddOption(again, kGoGrammar), 1);
+    KhRecogniser rec = khRecCreate();
+    ASSERT_EQ(khRecPrepare(rec, again, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec), 1);
+    EXPECT_EQ(Words(rec), "GO FORWARD TEN METERS");
+}
+
+TEST_F(RecognitionTest, ARepeatedInitClearsTheExercise) {
+    EXPECT_EQ(khSysInit("test.conf"), -1);
+    EXPECT_EQ(khSyntaxReturn("GO"), nullptr);
+    EXPECT_EQ(khRecFinalise(rec_), -1);
+}
+
+TEST_F(RecognitionTest, SavedGrammarWithLatSave) {
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    EXPECT_FALSE(Exists("test.lat"));
+}
+
+class LatSaveTest : public RecognitionTest {
+protected:
+    std::string ExtraConfig() override { return "LATSAVE = TRUE\n"; }
+};
+
+TEST_F(LatSaveTest, ThePreparedGrammarIsSavedAsTestLat) {
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_TRUE(Exists("test.lat"));
+    EXPECT_TRUE(Contains(ReadFile("test.lat"), "GO"));
+}
+
+class LiveTest : public RecognitionTest {
+protected:
+    std::string ExtraConfig() override { return "AUDIOIN = file:" + GoForward() + "\n"; }
+};
+
+TEST_F(LiveTest, TheLiveInputEndsOnSilence) {
+    ASSERT_EQ(khRecPrepare(rec_, go_, nullptr, nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+}
