@@ -10,7 +10,7 @@ std::string Words(KhRecogniser rec) {
     return khRecGetWords(rec, text) < 0 ? "<failed>" : text;
 }
 
-void RecognitionTest::SetUp() {
+void RoadTest::SetUp() {
     ASSERT_EQ(InitWith(StandardConfig("DEBUG = ERROR\n" + ExtraConfig())), 1);
     go_ = khSyntaxCreate("GO", nullptr);
     ASSERT_NE(go_, nullptr);

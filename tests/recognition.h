@@ -20,7 +20,7 @@ constexpr const char *kGoGrammar = "GO (FORWARD | BACKWARD) (ONE | TWO | TEN) (M
 std::string Words(KhRecogniser rec);
 
 // A started system with a recogniser and a syntax GO holding kGoGrammar.
-class RecognitionTest : public ::testing::Test {
+class RoadTest : public ::testing::Test {
 protected:
     void SetUp() override;
     virtual std::string ExtraConfig() { return ""; }

@@ -12,7 +12,7 @@ struct Fault {
     const char *message;
 };
 
-class RecFaults : public RecognitionTest, public ::testing::WithParamInterface<Fault> {};
+class RecFaults : public RoadTest, public ::testing::WithParamInterface<Fault> {};
 
 bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
@@ -58,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Fault{"hapiRecComplete", 1, "khRecDoWholeSent: Error completing the recognition"},
                       Fault{"hapiSourceStop", 1, "khRecDoWholeSent: Error stopping the source"},
                       Fault{"hapiCoderComplete", 1, "khRecFinalise: Error clearing the coder"},
-                      Fault{"hapiResClear", 1, "khRecFinalise: Error clearing the results"}));
+                      Fault{"hapiResClear", 1, "khRecFinalise: Error clearing the results"}),
+    [](const ::testing::TestParamInfo<Fault> &info) { return std::string(info.param.engine_call); });
 
 TEST(RecCreateFaults, EachEngineFailureHasItsMessage) {
     Workspace ws;
@@ -74,7 +75,7 @@ TEST(RecCreateFaults, EachEngineFailureHasItsMessage) {
     EXPECT_NE(khRecCreate(), nullptr);
 }
 
-TEST_F(RecognitionTest, ReinitFailuresLeaveNothingUsedTwice) {
+TEST_F(RoadTest, ReinitFailuresLeaveNothingUsedTwice) {
     const Fault faults[] = {{"hapiDeleteResObject", 1, "ReinitRecogniser: Error deleting the results"},
                             {"hapiDeleteResObject", 2, "ReinitRecogniser: Error deleting the intermediate results"},
                             {"hapiDeleteRecObject", 1, "ReinitRecogniser: Error deleting the recogniser"},
@@ -93,7 +94,7 @@ TEST_F(RecognitionTest, ReinitFailuresLeaveNothingUsedTwice) {
     }
 }
 
-TEST_F(RecognitionTest, PartSentenceFaults) {
+TEST_F(RoadTest, PartSentenceFaults) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(hapiFaultInject("hapiSourceStart", 1), 0);
     EXPECT_EQ(khRecDoPartSent(rec_, 20), -1);
@@ -111,7 +112,7 @@ TEST_F(RecognitionTest, PartSentenceFaults) {
     EXPECT_EQ(khRecDelete(rec_), 1);
 }
 
-TEST_F(RecognitionTest, DeleteFailureIsReported) {
+TEST_F(RoadTest, DeleteFailureIsReported) {
     ASSERT_EQ(hapiFaultInject("hapiDeleteRecObject", 1), 0);
     EXPECT_EQ(khRecDelete(rec_), -1);
     EXPECT_TRUE(Contains(Log(), "ERROR - khRecDelete: Unable to free recogniser\r\n\r\n"));

@@ -12,7 +12,7 @@ bool Contains(const std::string &text, const std::string &part) { return text.fi
 
 }  // namespace
 
-TEST_F(RecognitionTest, AFileIsRecognisedWholeAndPreparedAgain) {
+TEST_F(RoadTest, AFileIsRecognisedWholeAndPreparedAgain) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecDoWholeSent(rec_), 1);
     EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
@@ -42,7 +42,7 @@ TEST_F(RecognitionTest, AFileIsRecognisedWholeAndPreparedAgain) {
     EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
 }
 
-TEST_F(RecognitionTest, StepsGiveInterimWordsAndTheSameFinalResult) {
+TEST_F(RoadTest, StepsGiveInterimWordsAndTheSameFinalResult) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     int steps = 0, r;
     std::string interim;
@@ -59,7 +59,7 @@ TEST_F(RecognitionTest, StepsGiveInterimWordsAndTheSameFinalResult) {
     EXPECT_EQ(khRecDoPartSent(rec_, 30), -1);  // complete: incorrect status
 }
 
-TEST_F(RecognitionTest, StoppingEarlyCompletesTheRecognition) {
+TEST_F(RoadTest, StoppingEarlyCompletesTheRecognition) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     EXPECT_EQ(khRecDoPartSent(rec_, -1), -1);  // not started yet
     ASSERT_EQ(khRecDoPartSent(rec_, 50), 1);
@@ -68,7 +68,7 @@ TEST_F(RecognitionTest, StoppingEarlyCompletesTheRecognition) {
     EXPECT_EQ(khRecFinalise(rec_), 1);
 }
 
-TEST_F(RecognitionTest, WordIndexRules) {
+TEST_F(RoadTest, WordIndexRules) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecDoWholeSent(rec_), 1);
     char text[KH_MAX_TEXT];
@@ -91,7 +91,7 @@ TEST_F(RecognitionTest, WordIndexRules) {
     EXPECT_EQ(khRecGetWordInfo(rec_, 5, text), -1);
 }
 
-TEST_F(RecognitionTest, StatusRefusals) {
+TEST_F(RoadTest, StatusRefusals) {
     char text[KH_MAX_TEXT];
     EXPECT_EQ(khRecGetWords(rec_, text), -1);                       // idle: no result
     EXPECT_EQ(khRecDoPartSent(rec_, 10), -1);                       // idle
@@ -118,7 +118,7 @@ TEST_F(RecognitionTest, StatusRefusals) {
         log, "ERROR - khRecActivateNBest: Cannot set the NBest until a recognition has been completed\r\n\r\n"));
 }
 
-TEST_F(RecognitionTest, PreparationRefusesBadSyntaxesAndFiles) {
+TEST_F(RoadTest, PreparationRefusesBadSyntaxesAndFiles) {
     KhSyntax empty = khSyntaxCreate("EMPTY", nullptr);
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(khRecPrepare(rec_, empty, GoForward().c_str(), nullptr), -1);
@@ -138,7 +138,7 @@ TEST_F(RecognitionTest, PreparationRefusesBadSyntaxesAndFiles) {
     EXPECT_TRUE(Contains(log, "ERROR - SysError: Invalid syntax\r\n\r\n"));
 }
 
-TEST_F(RecognitionTest, AWordOfAnIncludedSyntaxReportsThatSyntax) {
+TEST_F(RoadTest, AWordOfAnIncludedSyntaxReportsThatSyntax) {
     KhSyntax distance = khSyntaxCreate("DISTANCE", nullptr);
     ASSERT_EQ(khSyntaxAddOption(distance, "TEN METERS"), 1);
     KhSyntax command = khSyntaxCreate("COMMAND", nullptr);
@@ -155,7 +155,7 @@ TEST_F(RecognitionTest, AWordOfAnIncludedSyntaxReportsThatSyntax) {
     EXPECT_STREQ(text, "DISTANCE");
 }
 
-TEST_F(RecognitionTest, ADisabledOptionIsNeverRecognised) {
+TEST_F(RoadTest, ADisabledOptionIsNeverRecognised) {
     KhSyntax choice = khSyntaxCreate("CHOICE", nullptr);
     ASSERT_EQ(khSyntaxAddOption(choice, "GO FORWARD TEN METERS"), 1);
     ASSERT_EQ(khSyntaxAddOption(choice, "GO BACKWARD TEN METERS"), 1);
@@ -170,7 +170,7 @@ TEST_F(RecognitionTest, ADisabledOptionIsNeverRecognised) {
     EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
 }
 
-TEST_F(RecognitionTest, PauseAndSpeedSettingsReachTheEngine) {
+TEST_F(RoadTest, PauseAndSpeedSettingsReachTheEngine) {
     EXPECT_EQ(khRecSetPauseLength(rec_, "sHoRt"), 1);
     EXPECT_EQ(*hapiOverrideConfInt("SILSEQCOUNT", nullptr), 60);
     EXPECT_EQ(khRecSetOptimisation(rec_, "accbias"), 1);
@@ -192,7 +192,7 @@ TEST_F(RecognitionTest, PauseAndSpeedSettingsReachTheEngine) {
     EXPECT_TRUE(Contains(log, "ERROR - khRecSetSpeed: Incorrect parameter for Set Speed\r\n\r\n"));
 }
 
-TEST_F(RecognitionTest, ASpeedChangeDuringAnUtteranceWarnsAndNeedsANewPreparation) {
+TEST_F(RoadTest, ASpeedChangeDuringAnUtteranceWarnsAndNeedsANewPreparation) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecDoPartSent(rec_, 40), 1);
     EXPECT_EQ(khRecSetOptimisation(rec_, "SPEEDBIAS"), 1);
@@ -207,7 +207,7 @@ TEST_F(RecognitionTest, ASpeedChangeDuringAnUtteranceWarnsAndNeedsANewPreparatio
     EXPECT_EQ(khRecDelete(rec_), 1);
 }
 
-TEST_F(RecognitionTest, RecognisersAreDeletedInAnyStatus) {
+TEST_F(RoadTest, RecognisersAreDeletedInAnyStatus) {
     KhRecogniser prepared = khRecCreate(), processing = khRecCreate(), complete = khRecCreate();
     ASSERT_EQ(khRecPrepare(prepared, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecPrepare(processing, go_, GoForward().c_str(), nullptr), 1);
@@ -220,7 +220,7 @@ TEST_F(RecognitionTest, RecognisersAreDeletedInAnyStatus) {
     }
 }
 
-TEST_F(RecognitionTest, TheExerciseSwitchFreesEveryHandle) {
+TEST_F(RoadTest, TheExerciseSwitchFreesEveryHandle) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khSysNewExercise("english"), 1);
     EXPECT_EQ(khRecDoWholeSent(rec_), -1);
@@ -241,18 +241,18 @@ TEST_F(RecognitionTest, TheExerciseSwitchFreesEveryHandle) {
     EXPECT_EQ(Words(rec), "GO FORWARD TEN METERS");
 }
 
-TEST_F(RecognitionTest, ARepeatedInitClearsTheExercise) {
+TEST_F(RoadTest, ARepeatedInitClearsTheExercise) {
     EXPECT_EQ(khSysInit("test.conf"), -1);
     EXPECT_EQ(khSyntaxReturn("GO"), nullptr);
     EXPECT_EQ(khRecFinalise(rec_), -1);
 }
 
-TEST_F(RecognitionTest, SavedGrammarWithLatSave) {
+TEST_F(RoadTest, SavedGrammarWithLatSave) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     EXPECT_FALSE(Exists("test.lat"));
 }
 
-class LatSaveTest : public RecognitionTest {
+class LatSaveTest : public RoadTest {
 protected:
     std::string ExtraConfig() override { return "LATSAVE = TRUE\n"; }
 };
@@ -263,7 +263,7 @@ TEST_F(LatSaveTest, ThePreparedGrammarIsSavedAsTestLat) {
     EXPECT_TRUE(Contains(ReadFile("test.lat"), "GO"));
 }
 
-class LiveTest : public RecognitionTest {
+class LiveTest : public RoadTest {
 protected:
     std::string ExtraConfig() override { return "AUDIOIN = file:" + GoForward() + "\n"; }
 };

@@ -206,3 +206,13 @@ TEST(SysInit, DebugWindowCopiesEveryLine) {
     EXPECT_EQ(ReadFile(window), "ERROR - SysError: Invalid recogniser\r\n\r\n");
     EXPECT_EQ(Log(), "ERROR - SysError: Invalid recogniser\r\n\r\n");
 }
+
+TEST(SysInit, TheDebugWindowStaysClosedWhenNothingIsTraced) {
+    Workspace ws;
+    std::string window = ws.path() + "/window.txt";
+    setenv("KHAPI_DEBUGWIN", window.c_str(), 1);
+    ASSERT_EQ(InitWith(StandardConfig("DEBUGWIN = TRUE\n")), 1);
+    EXPECT_EQ(khRecFinalise(nullptr), -1);
+    EXPECT_FALSE(Exists(window));
+    EXPECT_FALSE(Exists("khapi.log"));
+}

@@ -1,0 +1,163 @@
+// Switching options off by the sentence they spell and back on again,
+// through included syntaxes and over loops of null nodes.
+#include "syntax/syntax.h"
+#include "syntax_support.h"
+
+using namespace khtest;
+
+namespace {
+
+kh::SyntaxRecord *Rec(KhSyntax s) { return static_cast<kh::SyntaxRecord *>(s); }
+
+int StackSize(KhSyntax s) {
+    int n = 0;
+    for (kh::DisableRecord *d = Rec(s)->disables; d; d = d->next) n++;
+    return n;
+}
+
+class Disable : public SyntaxTest {
+protected:
+    KhSyntax Make(const char *name, std::initializer_list<const char *> options) {
+        KhSyntax s = khSyntaxCreate(name, nullptr);
+        for (const char *option : options) EXPECT_EQ(khSyntaxAddOption(s, option), 1) << option;
+        return s;
+    }
+};
+
+}  // namespace
+
+TEST_F(Disable, TheLastEnabledOptionCannotBeDisabled) {
+    Start();
+    KhSyntax s = Make("s", {"yes", "no"});
+    EXPECT_EQ(khSyntaxDisableOption(s, "yes"), 1);
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL YES_S NO_S | arcs: 1>3(disabled) 3>2 1>4 4>2");
+    EXPECT_EQ(khSyntaxDisableOption(s, "yes"), -1);
+    EXPECT_EQ(khSyntaxDisableOption(s, "no"), -1);
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL YES_S NO_S | arcs: 1>3(disabled) 3>2 1>4 4>2");
+    EXPECT_EQ(StackSize(s), 1);
+    EXPECT_EQ(Log(),
+              "ERROR - khSyntaxDisableOption: Arc already disabled\r\n\r\n"
+              "ERROR - khSyntaxDisableOption: No valid path through lattice. Undoing disable.\r\n\r\n");
+}
+
+TEST_F(Disable, SentencesThatFindNothing) {
+    Start("FULL");
+    KhSyntax s = Make("s", {"yes please", "no", "stop [now]"});
+    EXPECT_EQ(khSyntaxDisableOption(s, "maybe"), -1);
+    EXPECT_EQ(khSyntaxDisableOption(s, "yes"), -1);       // one word short of an option
+    EXPECT_EQ(khSyntaxDisableOption(s, "stop"), -1);      // a word may follow
+    EXPECT_EQ(khSyntaxDisableOption(s, "no no"), -1);
+    EXPECT_EQ(khSyntaxDisableOption(s, ""), -1);
+    EXPECT_EQ(khSyntaxDisableOption(s, " ,. !"), -1);
+    EXPECT_EQ(khSyntaxDisableOption(s, nullptr), -1);
+    EXPECT_EQ(khSyntaxDisableOption(s, std::string(1500, 'A').c_str()), -1);
+    EXPECT_EQ(Occurrences(Log(), "ERROR - khSyntaxDisableOption: No path found\r\n"), 4);
+    EXPECT_EQ(Occurrences(Log(), "ERROR - khSyntaxDisableOption: invalid sentence\r\n"), 4);
+    EXPECT_EQ(khSyntaxDisableOption(s, "Yes, please!"), 1);
+    EXPECT_TRUE(Has(Log(), "  Number of words in sentence is 2\r\n"));
+    EXPECT_EQ(khSyntaxDisableOption(s, "stop now"), 1);
+    EXPECT_EQ(StackSize(s), 2);
+}
+
+TEST_F(Disable, OptionalPartsAndAlternativesOfOneOption) {
+    Start();
+    KhSyntax s = Make("s", {"[please] help", "yes | no"});
+    EXPECT_EQ(khSyntaxDisableOption(s, "help"), 1);
+    EXPECT_EQ(khSyntaxDisableOption(s, "please help"), -1);  // the same start arc
+    EXPECT_TRUE(Has(Log(), "Arc already disabled"));
+    EXPECT_EQ(khSyntaxDisableOption(s, "yes"), 1);
+    EXPECT_EQ(khSyntaxDisableOption(s, "no"), -1);  // the last start arc left
+    EXPECT_TRUE(Has(Log(), "No valid path through lattice. Undoing disable."));
+    EXPECT_EQ(StackSize(s), 2);
+}
+
+TEST_F(Disable, WordsInsideIncludedSyntaxes) {
+    Start();
+    KhSyntax drink = Make("drink", {"coffee | tea"});
+    KhSyntax s = Make("s", {"stop", "$DRINK please"});
+    EXPECT_EQ(khSyntaxDisableOption(s, "tea please"), 1);
+    // The arc disabled is the start arc of the including syntax.
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL STOP_S $DRINK PLEASE_S | arcs: 1>3 3>2 1>4(disabled) 4>5 5>2");
+    EXPECT_EQ(Picture(drink), "nodes: !NULL !NULL COFFEE_DRINK !NULL TEA_DRINK | arcs: 1>3 3>4 1>5 5>4 4>2");
+    EXPECT_EQ(khSyntaxDisableOption(s, "tea"), -1);
+    EXPECT_TRUE(Has(Log(), "No path found"));
+}
+
+TEST_F(Disable, WordsOfLoadedSubLatticesNestedTwice) {
+    Start();
+    KhSyntax order = khSyntaxCreate("order", (std::string(KHAPI_SOURCE_DIR) + "/tests/data/syntax_nested.lat").c_str());
+    ASSERT_NE(order, nullptr);
+    EXPECT_EQ(khSyntaxDisableOption(order, "large coffee please"), -1);
+    EXPECT_TRUE(Has(Log(), "No path found"));
+    // Found, but it is the only option, so the disable is undone.
+    EXPECT_EQ(khSyntaxDisableOption(order, "large coffee please small tea"), -1);
+    EXPECT_TRUE(Has(Log(), "No valid path through lattice. Undoing disable."));
+    EXPECT_EQ(StackSize(order), 0);
+}
+
+TEST_F(Disable, LoopsOfNullNodesEndTheSearch) {
+    Start();
+    KhSyntax any = Make("any", {"{[yes]} stop", "no"});
+    EXPECT_EQ(khSyntaxDisableOption(any, "maybe"), -1);
+    EXPECT_EQ(khSyntaxDisableOption(any, "yes yes no"), -1);
+    EXPECT_EQ(khSyntaxDisableOption(any, "yes yes yes stop"), 1);
+    EXPECT_EQ(khSyntaxReEnableOptions(any, 0), 1);
+    EXPECT_EQ(khSyntaxDisableOption(any, "stop"), 1);
+
+    KhSyntax rep = Make("rep", {"<[yes]> stop", "no"});
+    EXPECT_EQ(khSyntaxDisableOption(rep, "maybe stop"), -1);
+    EXPECT_EQ(khSyntaxDisableOption(rep, "yes yes stop"), 1);
+    EXPECT_EQ(khSyntaxReEnableOptions(rep, 0), 1);
+    EXPECT_EQ(khSyntaxDisableOption(rep, "stop"), 1);
+
+    KhSyntax loops = Make("loops", {"{<[yes]> {[no]}} stop", "help"});
+    EXPECT_EQ(khSyntaxDisableOption(loops, "maybe"), -1);
+    EXPECT_EQ(khSyntaxDisableOption(loops, "no yes no no yes stop"), 1);
+
+    std::string deep = std::string(150, '[') + "yes" + std::string(150, ']') + " stop";
+    KhSyntax nested = Make("nested", {deep.c_str(), "no"});
+    EXPECT_EQ(khSyntaxDisableOption(nested, "yes yes stop"), -1);
+    EXPECT_EQ(khSyntaxDisableOption(nested, "yes stop"), 1);
+    EXPECT_EQ(khSyntaxReEnableOptions(nested, 0), 1);
+    EXPECT_EQ(khSyntaxDisableOption(nested, "stop"), 1);
+}
+
+TEST_F(Disable, ReEnablingUndoesTheMostRecentFirst) {
+    Start("FULL");
+    KhSyntax s = Make("s", {"yes", "no", "stop"});
+    EXPECT_EQ(khSyntaxReEnableOptions(s, 0), 1);
+    EXPECT_TRUE(Has(Log(), "  No options to enable\r\n"));
+    ASSERT_EQ(khSyntaxDisableOption(s, "yes"), 1);
+    ASSERT_EQ(khSyntaxDisableOption(s, "no"), 1);
+    EXPECT_EQ(khSyntaxReEnableOptions(s, -1), 1);
+    EXPECT_EQ(StackSize(s), 2);
+    EXPECT_EQ(khSyntaxReEnableOptions(s, 1), 1);
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL YES_S NO_S STOP_S | arcs: 1>3(disabled) 3>2 1>4 4>2 1>5 5>2");
+    EXPECT_EQ(khSyntaxReEnableOptions(s, 2), -1);
+    EXPECT_TRUE(Has(Log(), "ERROR - khSyntaxReEnableOptions: Tried to undo more than actual number of disables"));
+    EXPECT_EQ(StackSize(s), 0);
+    EXPECT_EQ(ArcScore(s, 1), 0.0);
+    // A score written behind the stack's back is noticed.
+    ASSERT_EQ(khSyntaxDisableOption(s, "stop"), 1);
+    float zero = 0.0f;
+    hapiLatArcScore(Rec(s)->lattice, 5, 1, &zero);
+    EXPECT_EQ(khSyntaxReEnableOptions(s, 0), -1);
+    EXPECT_TRUE(Has(Log(), "ERROR - khSyntaxReEnableOptions: Arc was not originally disabled"));
+    EXPECT_EQ(StackSize(s), 1);
+}
+
+TEST_F(Disable, AddingAnOptionReEnablesEverything) {
+    Start("FULL");
+    KhSyntax s = Make("s", {"yes", "no"});
+    ASSERT_EQ(khSyntaxDisableOption(s, "yes"), 1);
+    EXPECT_EQ(khSyntaxAddOption(s, ""), -1);
+    EXPECT_TRUE(Has(Log(), "  Reenabling all disables\r\n  khSyntaxReEnableOptions: Entering\r\n"));
+    EXPECT_EQ(StackSize(s), 0);
+    EXPECT_EQ(ArcScore(s, 1), 0.0);
+    ASSERT_EQ(khSyntaxDisableOption(s, "no"), 1);
+    EXPECT_EQ(khSyntaxAddOption(s, "stop"), 1);
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL YES_S NO_S STOP_S | arcs: 1>3 3>2 1>4 4>2 1>5 5>2");
+    // Deleting a syntax with disables writes nothing back and frees them.
+    ASSERT_EQ(khSyntaxDisableOption(s, "stop"), 1);
+    EXPECT_EQ(khSyntaxDeleteShallow(s), 1);
+}
