@@ -135,9 +135,10 @@ private:
             int end = hapiLatArcEnd(lattice, arc);
             if (hapiLatObject sub = hapiLatNodeSublatObject(lattice, end)) {
                 int start = FindStartNode(sub);
-                if (!start) return false;
-                if (RestIsSilent(sub, start, Enter(context, lattice, end))) return true;
-                continue;
+                // An included syntax that carries words ends the check like
+                // a word node would; only a silent one lets it pass.
+                if (!start || !RestIsSilent(sub, start, Enter(context, lattice, end))) return false;
+                return true;
             }
             if (hapiLatNodeWordId(lattice, end, 0) != 1) return false;
             if (!RestIsSilent(lattice, end, context)) return false;
