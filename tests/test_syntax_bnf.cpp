@@ -153,3 +153,21 @@ TEST_F(Bnf, WordNameHelpers) {
     EXPECT_EQ(kh::WordBaseName(std::string(400, 'A').c_str(), base), nullptr);
     EXPECT_EQ(kh::GetWordId(kh::g_state->current_vocab, ""), 0);
 }
+
+TEST_F(Bnf, EngineFailuresWhileAddingAnOption) {
+    Start();
+    KhSyntax s = khSyntaxCreate("s", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(s, "yes"), 1);
+    hapiFaultInject("hapiLatModify", 1);
+    EXPECT_EQ(khSyntaxAddOption(s, "no"), -1);
+    hapiFaultInject("hapiLatFinalise", 1);
+    EXPECT_EQ(khSyntaxAddOption(s, "no"), -1);
+    hapiFaultInject("hapiLatAddNode", 1);
+    EXPECT_EQ(khSyntaxAddOption(s, "stop"), -1);
+    EXPECT_EQ(Log(),
+              "ERROR - khSyntaxAddOption: Unable to modify lattice\r\n\r\n"
+              "ERROR - khSyntaxAddOption: Unable to finalise lattice\r\n\r\n"
+              "ERROR - khSyntaxAddOption: Serious syntax error. Syntax is now invalid\r\n\r\n");
+    // The syntax stays registered and takes options again.
+    EXPECT_EQ(khSyntaxAddOption(s, "help"), 1);
+}
