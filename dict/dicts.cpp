@@ -107,6 +107,8 @@ hapiDictObject AddUserPart(hapiDictObject system) {
     }
     if (!system) return user;
     AddDict2Dict(system, user);
+    // Merged or refused, the user dictionary is not needed any more.
+    hapiDeleteDictObject(user);
     return system;
 }
 

@@ -137,11 +137,13 @@ void TraceCalibration(const float *levels) {
 }
 
 NestedCall::NestedCall() {
-    if (g_state) CopyField(g_state->indent, "  ");
+    if (!g_state) return;
+    CopyField(saved_, g_state->indent);
+    CopyField(g_state->indent, "  ");
 }
 
 NestedCall::~NestedCall() {
-    if (g_state) g_state->indent[0] = '\0';
+    if (g_state) CopyField(g_state->indent, saved_);
 }
 
 void ResetLogStream() {

@@ -27,13 +27,18 @@ void TraceCalibration(const float *levels);
 
 // Sets the trace indentation to two blanks for the life of the object, so
 // that an export called from inside another export writes its lines
-// indented and without the blank line after its Leaving line.
+// indented and without the blank line after its Leaving line.  The
+// indentation in force before is restored, so that a call nested inside a
+// nested call leaves its caller's lines indented.
 class NestedCall {
 public:
     NestedCall();
     ~NestedCall();
     NestedCall(const NestedCall &) = delete;
     NestedCall &operator=(const NestedCall &) = delete;
+
+private:
+    char saved_[5] = {};
 };
 
 // Drops the open log stream so that the next line reopens (and empties)

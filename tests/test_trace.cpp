@@ -81,6 +81,29 @@ TEST_F(TraceTest, NestedCallsAreIndentedWithoutTheBlankLine) {
               "khRecGetWordScore: Leaving\r\n\r\n");
 }
 
+TEST_F(TraceTest, ACallNestedInANestedCallLeavesItsCallerIndented) {
+    Level(kh::LEVEL_FULL);
+    kh::TraceEnter("khSyntaxCreate");
+    {
+        kh::NestedCall outer;
+        kh::TraceEnter("khSyntaxDeleteDeep");
+        {
+            kh::NestedCall inner;
+            kh::TraceEnter("khSyntaxDeleteShallow");
+            kh::TraceLeave("khSyntaxDeleteShallow");
+        }
+        kh::TraceLeave("khSyntaxDeleteDeep");
+    }
+    kh::TraceLeave("khSyntaxCreate");
+    EXPECT_EQ(Written(),
+              "khSyntaxCreate: Entering\r\n"
+              "  khSyntaxDeleteDeep: Entering\r\n"
+              "  khSyntaxDeleteShallow: Entering\r\n"
+              "  khSyntaxDeleteShallow: Leaving\r\n"
+              "  khSyntaxDeleteDeep: Leaving\r\n"
+              "khSyntaxCreate: Leaving\r\n\r\n");
+}
+
 TEST_F(TraceTest, ErrorLevelWritesOnlyErrors) {
     Level(kh::LEVEL_ERROR);
     kh::TraceEnter("khRecFinalise");
