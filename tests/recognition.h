@@ -29,6 +29,16 @@ protected:
     KhSyntax go_ = nullptr;
 };
 
+// The same, for tests whose injected engine failures leave objects alive
+// by design (see IgnoreLeaksFromHere).
+class LeakyRoadTest : public RoadTest {
+protected:
+    void SetUp() override {
+        IgnoreLeaksFromHere();
+        RoadTest::SetUp();
+    }
+};
+
 }  // namespace khtest
 
 #endif  // KHAPI_TESTS_RECOGNITION_H
