@@ -15,6 +15,15 @@
 #include <string>
 #include <vector>
 
+// The samples of a headerless 16-bit recording.
+inline std::vector<short> read_raw(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<short> s;
+    short v;
+    while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
+    return s;
+}
+
 struct RecWord {
     std::string name;
     double start = 0.0, end = 0.0;

@@ -10,14 +10,6 @@
 
 namespace {
 
-std::vector<short> read_raw(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<short> s;
-    short v;
-    while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
-    return s;
-}
-
 // The recording, `gap` seconds of faint noise, the recording again.
 std::string spoken_twice(const TempDir &dir, double gap) {
     std::vector<short> once = read_raw(std::string(KILN_TESTDATA) + "/goforward.raw");

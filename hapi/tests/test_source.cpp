@@ -10,14 +10,6 @@
 
 namespace {
 
-std::vector<short> read_raw(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<short> s;
-    short v;
-    while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
-    return s;
-}
-
 void write_wav(const std::string &path, const std::vector<short> &s, int rate) {
     SF_INFO info{};
     info.samplerate = rate;
