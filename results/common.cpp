@@ -47,9 +47,18 @@ char *WordSyntaxName(const char *name, char *out) {
     return out;
 }
 
-void TrimTrailingBlank(char *text) {
-    size_t len = strlen(text);
-    if (len > 0 && text[len - 1] == ' ') text[len - 1] = '\0';
+void JoinBaseNames(const char *const *names, int count, char *out) {
+    size_t used = 0;
+    out[0] = '\0';
+    for (int i = 0; i < count; i++) {
+        char base[kWordLen];
+        if (!WordBaseName(names[i] ? names[i] : "", base)) continue;
+        size_t len = strlen(base);
+        if (used + (used ? 1 : 0) + len >= static_cast<size_t>(kNameLen)) break;
+        if (used) out[used++] = ' ';
+        memcpy(out + used, base, len + 1);
+        used += len;
+    }
 }
 
 }  // namespace kh

@@ -15,8 +15,12 @@ int WordIndex(int index, int n);
 // Copies the part of name after its first '_' into out; null (and nothing
 // written) when there is none.
 char *WordSyntaxName(const char *name, char *out);
-// Removes one blank at the end of text.
-void TrimTrailingBlank(char *text);
+// Writes the base names of count names, separated by single blanks and
+// cut after the last whole name that fits a caller's buffer of kNameLen.
+void JoinBaseNames(const char *const *names, int count, char *out);
+// The number of whole frames between two times, rounded to the nearest:
+// the divisor that makes a summed score a score per frame.
+int RangeFrames(double from, double to, double advance);
 // Reads the engine's name of a result word into a buffer of kNameLen.
 bool ResultWordName(hapiResObject res, int engine_index, char *buf);
 

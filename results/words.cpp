@@ -22,23 +22,13 @@ int Leave(const char *name, int result) {
     return result;
 }
 
-// Appends the base names of engine words 2..n+1, blank-separated.
-int JoinBaseNames(hapiResObject res, int n, char *out) {
+// The base names of engine words 2 to n + 1, blank-separated.
+int WordsString(hapiResObject res, int n, char *out) {
     int total = hapiResAllWordNames(res, nullptr);
     if (total < 0) return -1;
     std::vector<const char *> names(static_cast<size_t>(total) + 1, nullptr);
     if (hapiResAllWordNames(res, names.data()) < 0) return -1;
-    size_t used = 0;
-    for (int k = 1; k <= n && k + 1 <= total; k++) {
-        char base[kWordLen];
-        if (!WordBaseName(names[k + 1] ? names[k + 1] : "", base)) continue;
-        size_t len = strlen(base);
-        if (used + len + 2 > static_cast<size_t>(kNameLen)) break;  // the caller's buffer holds kNameLen
-        memcpy(out + used, base, len);
-        used += len;
-        out[used++] = ' ';
-    }
-    out[used] = '\0';
+    JoinBaseNames(names.data() + 2, n < total - 1 ? n : total - 1, out);
     return 1;
 }
 
@@ -53,11 +43,10 @@ int RecGetWords(RecogniserRecord *rec, char *out) {
         n = -1;
     }
     if (!out || n <= 0) return Leave("khRecGetWords", n);
-    if (JoinBaseNames(res, n, out) < 0) {
+    if (WordsString(res, n, out) < 0) {
         out[0] = '\0';
         return Fail("khRecGetWords: Error getting results");
     }
-    TrimTrailingBlank(out);
     TraceOutString(out);
     return Leave("khRecGetWords", n);
 }
