@@ -1,0 +1,141 @@
+// The samples and F0 track of the last utterance or of a file, saving the
+// last utterance, and the refusals of playback.
+#include <fstream>
+#include <vector>
+
+#include "recognition.h"
+
+using namespace khtest;
+
+namespace {
+
+bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+std::vector<short> RawSamples(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<short> s;
+    short v;
+    while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
+    return s;
+}
+
+class Recorded : public RoadTest {
+protected:
+    void SetUp() override {
+        RoadTest::SetUp();
+        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    }
+};
+
+}  // namespace
+
+TEST_F(Recorded, TheLastUtteranceIsHandedOutInTwoCalls) {
+    std::vector<short> raw = RawSamples(GoForward());
+    int n = khSysGetSpeech(rec_, nullptr, nullptr);
+    ASSERT_EQ(n, static_cast<int>(raw.size()));
+    std::vector<short> samples(static_cast<size_t>(n));
+    ASSERT_EQ(khSysGetSpeech(rec_, nullptr, samples.data()), n);
+    EXPECT_EQ(samples, raw);
+}
+
+TEST_F(Recorded, AFileIsReadInAnyStatusButProcessing) {
+    ASSERT_EQ(khRecFinalise(rec_), 1);
+    int n = khSysGetSpeech(rec_, GoForward().c_str(), nullptr);
+    EXPECT_EQ(n, static_cast<int>(RawSamples(GoForward()).size()));
+    EXPECT_EQ(khSysGetSpeech(rec_, nullptr, nullptr), -1);  // no last utterance now
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    EXPECT_EQ(khSysGetSpeech(rec_, GoForward().c_str(), nullptr), n);  // prepared
+    ASSERT_EQ(khRecDoPartSent(rec_, 20), 1);
+    EXPECT_EQ(khSysGetSpeech(rec_, GoForward().c_str(), nullptr), -1);
+    EXPECT_EQ(khSysGetSpeech(rec_, nullptr, nullptr), -1);
+    EXPECT_EQ(khSysGetF0Track(rec_, GoForward().c_str(), nullptr), -1);
+    EXPECT_EQ(khSysGetSpeech(rec_, "missing.wav", nullptr), -1);
+    std::string log = Log();
+    for (const char *m : {"khSysGetSpeech: Can only get speech immediately after recognition",
+                          "khSysGetSpeech: Cannot get speech whilst processing speech",
+                          "khSysGetF0Track: Cannot get F0 results during recognition"})
+        EXPECT_TRUE(Contains(log, std::string("ERROR - ") + m + "\r\n\r\n")) << m;
+}
+
+TEST_F(Recorded, BadFilesFailBeforeAnyEngineObjectIsMade) {
+    ASSERT_EQ(khRecFinalise(rec_), 1);
+    WriteFile("junk.wav", "RIFF....WAVE this is not audio");
+    EXPECT_EQ(khSysGetSpeech(rec_, "missing.wav", nullptr), -1);
+    EXPECT_EQ(khSysGetSpeech(rec_, "junk.wav", nullptr), -1);
+    EXPECT_EQ(khSysGetF0Track(rec_, "missing.wav", nullptr), -1);
+    EXPECT_EQ(khSysGetF0Track(rec_, "junk.wav", nullptr), -1);
+    std::string log = Log();
+    for (const char *m : {"khSysGetSpeech: Error reading the waveform file",
+                          "khSysGetSpeech: Error reading the waveform from the file junk.wav",
+                          "khSysGetF0Track: Error reading the source file missing.wav",
+                          "khSysGetF0Track: Error reading the waveform from file junk.wav"})
+        EXPECT_TRUE(Contains(log, std::string("ERROR - ") + m + "\r\n\r\n")) << m;
+}
+
+TEST_F(Recorded, TheF0TrackHasAValuePerFrameAndFollowsTheVoice) {
+    int m = khSysGetF0Track(rec_, nullptr, nullptr);
+    int n = khSysGetSpeech(rec_, nullptr, nullptr);
+    ASSERT_GT(m, 0);
+    EXPECT_NEAR(m, n / 160, 2);
+    std::vector<float> track(static_cast<size_t>(m), -1.0f);
+    ASSERT_EQ(khSysGetF0Track(rec_, nullptr, track.data()), m);
+    int voiced = 0;
+    for (float f : track) {
+        EXPECT_GE(f, 0.0f);
+        if (f > 0) {
+            voiced++;
+            EXPECT_GT(f, 50.0f);
+            EXPECT_LT(f, 500.0f);
+        }
+    }
+    EXPECT_GT(voiced, m / 5);  // much of "go forward ten meters" is voiced
+    EXPECT_EQ(khSysGetF0Track(rec_, GoForward().c_str(), nullptr), m);
+}
+
+TEST_F(Recorded, TheLastUtteranceIsSavedAndReadsBackTheSame) {
+    EXPECT_EQ(khRecSaveSpeech(rec_, nullptr), -1);
+    EXPECT_EQ(khRecSaveSpeech(rec_, ""), -1);
+    EXPECT_EQ(khRecSaveSpeech(rec_, "no/such/folder/x.wav"), -1);
+    ASSERT_EQ(khRecSaveSpeech(rec_, "saved.wav"), 1);
+    int n = khSysGetSpeech(rec_, nullptr, nullptr);
+    EXPECT_EQ(khSysGetSpeech(rec_, "saved.wav", nullptr), n);
+    ASSERT_EQ(khRecFinalise(rec_), 1);
+    EXPECT_EQ(khRecSaveSpeech(rec_, "late.wav"), -1);
+    EXPECT_TRUE(Exists("late.wav"));  // the test for writing creates it
+    std::string log = Log();
+    EXPECT_TRUE(Contains(log, "ERROR - khRecSaveSpeech: Unable to write speech file \r\n\r\n"));
+    EXPECT_TRUE(Contains(log, "ERROR - khRecSaveSpeech: Can only save speech immediately after recognition\r\n\r\n"));
+}
+
+TEST_F(Recorded, PlaybackRefusals) {
+    EXPECT_EQ(khRecPlayUtterance(rec_, -1.0, -1.0), -1);
+    EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, -0.5), -1);
+    EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, -2.0), -1);
+    EXPECT_EQ(khSysPlayPrompt(nullptr), -1);
+    EXPECT_EQ(khSysPlayPrompt("missing.wav"), -1);
+    ASSERT_EQ(khRecFinalise(rec_), 1);
+    EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, -1.0), -1);
+    std::string log = Log();
+    for (const char *m : {"khRecPlayUtterance: Incorrect start value",
+                          "khRecPlayUtterance: Only negative value allowed is -1.0", "SysCheck: NULL pointer passed to the dll",
+                          "khSysPlayPrompt: Unable to read file",
+                          "khRecPlayUtterance: Can only playback last utterance immediately after recognition"})
+        EXPECT_TRUE(Contains(log, std::string("ERROR - ") + m + "\r\n\r\n")) << m;
+}
+
+TEST_F(Recorded, FileModeFaultsReleaseWhatWasMade) {
+    ASSERT_EQ(hapiFaultInject("hapiCreateCoderObject", 1), 0);
+    EXPECT_EQ(khSysGetSpeech(rec_, GoForward().c_str(), nullptr), -1);
+    ASSERT_EQ(hapiFaultInject("hapiCoderPrepare", 1), 0);
+    EXPECT_EQ(khSysGetF0Track(rec_, GoForward().c_str(), nullptr), -1);
+    ASSERT_EQ(hapiFaultInject("hapiCoderGetF0Track", 1), 0);
+    EXPECT_EQ(khSysGetF0Track(rec_, nullptr, nullptr), -1);
+    ASSERT_EQ(hapiFaultInject("hapiCoderSaveSource", 1), 0);
+    EXPECT_EQ(khRecSaveSpeech(rec_, "x.wav"), -1);
+    std::string log = Log();
+    for (const char *m : {"khSysGetSpeech: Error creating the coder object", "khSysGetF0Track: Error preparing the coder",
+                          "khSysGetF0Track: Error getting the F0 track",
+                          "khRecSaveSpeech: Error retrieving speech from file x.wav"})
+        EXPECT_TRUE(Contains(log, std::string("ERROR - ") + m + "\r\n\r\n")) << m;
+}
