@@ -24,6 +24,8 @@ namespace kiln {
 class LiveInput;
 class FrontEnd;
 class Scorer;
+class Redecoder;
+struct Grammar;
 
 // What the engine knows of an acoustic model folder.
 struct Model {
@@ -79,6 +81,7 @@ struct hapi_hmmset {
     std::string background;            // BKHMMNAME as given at creation
     bool loaded = false;
     std::shared_ptr<kiln::Scorer> scorer;  // confidence scoring, made at loading
+    std::shared_ptr<kiln::Redecoder> redecoder;  // phone alignment and alternatives
 };
 
 struct hapi_source {
@@ -130,7 +133,22 @@ struct hapi_net {
     int start = 0, final = 0;
     std::string lead_word = "<s>";   // the word standing for silence before speech
     std::string trail_word = "<s>";  // ... and after it
+    std::vector<std::string> phone_set;  // the dictionary's phones; id = index + 1
 };
+
+namespace kiln {
+
+// The grammar a recogniser was prepared with, kept by its results for the
+// questions asked after recognition.
+struct Grammar {
+    std::vector<hapi_net::Pron> prons;
+    std::vector<hapi_net::Trans> trans;
+    int nstates = 0, start = 0, final = 0;
+    std::vector<std::string> phone_set;
+    std::string silence_phone;   // the model's unit said by silence words
+};
+
+}  // namespace kiln
 
 struct hapi_rec {
     hapi_hmmset *hmms = nullptr;
@@ -149,6 +167,7 @@ struct hapi_rec {
     std::vector<hapi_net::Trans> trans;   // the grammar the decoder holds
     int nstates = 0, start = 0, final = 0;
     std::string lead_word, trail_word;
+    std::shared_ptr<const kiln::Grammar> grammar;
     hapi_coder *coder = nullptr;       // must outlive the utterance
     std::shared_ptr<kiln::Utterance> utt;
     bool in_utterance = false;         // decoder started, not yet ended
@@ -162,30 +181,45 @@ struct hapi_rec {
 };
 
 struct hapi_res {
-    // One word of a result.  Phone alignment and alternatives are kept per
-    // word and per result so that they can be added beside these.
+    // One phone of a recognised word, as aligned within the word's frames.
+    struct Phone {
+        int id = -1;            // in the dictionary's phone set; -1 when it is not there
+        int first = 0, end = 0; // frames, as for words
+        double ascore = 0.0;
+    };
+    // One word of a result.
     struct Word {
         std::string name;
         std::string outsym;
         std::string phones;     // the pronunciation recognised ("" for silence)
+        int pron = -1;          // its index in the grammar; -1 for the edge silences
         int first = 0;          // first frame
         int end = 0;            // one past the last frame
         double ascore = 0.0;    // natural-log acoustic likelihood
         double conf = -1.0;     // -1 until computed
+        std::vector<Phone> aligned;  // the phone alignment, once asked for
     };
     int flags = 0;
     void *attachment = nullptr;
     std::vector<Word> words;
     std::shared_ptr<kiln::Utterance> utt;   // the audio the words were found in
     std::shared_ptr<kiln::Scorer> scorer;
+    std::shared_ptr<kiln::Redecoder> redecoder;
+    std::shared_ptr<const kiln::Grammar> grammar;
+    int nbest = 1;                  // alternatives the recogniser keeps
     double advance = 0.01;
     bool confidences_done = false;
+    bool final = false;             // the result of a completed recognition
 };
 
 namespace kiln {
 
 // Fills res from the decoder's current best hypothesis (partial or final).
 void result_from_decoder(hapi_res *res, hapi_rec *rec);
+
+// Word `word` (from 1) of a result, or null, with a complaint naming the
+// caller, when there is no such word.
+hapi_res::Word *word_at(hapi_res *res, int word, const char *caller);
 
 }  // namespace kiln
 

@@ -1,6 +1,7 @@
 // hmmset.cpp - acoustic models: reading a PocketSphinx model folder and
 // making decoders on it.
 #include "decoder.h"
+#include "redecoder.h"
 #include "res_confidence.h"
 
 #include <pocketsphinx.h>
@@ -126,6 +127,7 @@ bool load_model(hapi_hmmset *h) {
     ps_decoder_t *ps = kiln::make_decoder(m, 110.0, 65.0);
     if (!ps) return kiln::complain("hapiHMMSetInitialise: cannot load the model in %s", m.dir.c_str()), false;
     h->scorer = std::make_shared<kiln::Scorer>(ps, m);
+    h->redecoder = std::make_shared<kiln::Redecoder>(m);
     g_model_rate = m.samprate;
     return true;
 }

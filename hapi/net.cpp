@@ -231,6 +231,7 @@ hapiNetObject hapiBuildNetObject(int kind, hapiHMMSetObject hmms, hapiDictObject
     remove_null_transitions(net.get());
     net->lead_word = edge_silence_word(b, lat, true);
     net->trail_word = edge_silence_word(b, lat, false);
+    net->phone_set = dict->phones;
     return net.release();
 }
 

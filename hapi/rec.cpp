@@ -193,6 +193,15 @@ int hapiRecPrepare(hapiRecObject rec, hapiCoderObject coder, hapiNetObject net) 
     rec->final = net->final;
     rec->lead_word = net->lead_word;
     rec->trail_word = net->trail_word;
+    auto grammar = std::make_shared<kiln::Grammar>();
+    grammar->prons = net->prons;
+    grammar->trans = net->trans;
+    grammar->nstates = net->nstates;
+    grammar->start = net->start;
+    grammar->final = net->final;
+    grammar->phone_set = net->phone_set;
+    grammar->silence_phone = rec->hmms->model.silence;
+    rec->grammar = grammar;
     rec->coder = coder;
     rec->utt = coder->utt;
     rec->decoded = 0;

@@ -9,13 +9,7 @@ namespace {
 const int kScoreAcoustic = 3;
 const int kScoreConfidence = 5;
 
-// The word, or null (with a complaint) when the number is out of range.
-hapi_res::Word *word_at(hapi_res *res, int word, const char *caller) {
-    if (!res) return kiln::complain("%s: no result", caller), nullptr;
-    if (word < 1 || word > static_cast<int>(res->words.size()))
-        return kiln::complain("%s: no word %d in a result of %zu", caller, word, res->words.size()), nullptr;
-    return &res->words[word - 1];
-}
+using kiln::word_at;
 
 // Copies text into buf when given; answers the bytes it needs.
 int copy_text(const std::string &text, char *buf) {
@@ -24,6 +18,17 @@ int copy_text(const std::string &text, char *buf) {
 }
 
 }  // namespace
+
+namespace kiln {
+
+hapi_res::Word *word_at(hapi_res *res, int word, const char *caller) {
+    if (!res) return complain("%s: no result", caller), nullptr;
+    if (word < 1 || word > static_cast<int>(res->words.size()))
+        return complain("%s: no word %d in a result of %zu", caller, word, res->words.size()), nullptr;
+    return &res->words[word - 1];
+}
+
+}  // namespace kiln
 
 extern "C" {
 
@@ -41,6 +46,7 @@ int hapiResClear(hapiResObject res) {
     res->words.clear();
     res->utt.reset();
     res->confidences_done = false;
+    res->final = false;
     return 0;
 }
 
@@ -97,36 +103,6 @@ int hapiResOutSym(hapiResObject res, int word, char *buf) {
     if (kiln::fault("hapiResOutSym")) return -1;
     hapi_res::Word *w = word_at(res, word, "hapiResOutSym");
     return w ? copy_text(w->outsym, buf) : -1;
-}
-
-int hapiResAllPhoneIds(hapiResObject res, int word, int *ids) {
-    if (kiln::fault("hapiResAllPhoneIds")) return -1;
-    kiln::complain("hapiResAllPhoneIds: not implemented yet");
-    return -1;
-}
-
-int hapiResPhoneId(hapiResObject res, int word, int phone) {
-    if (kiln::fault("hapiResPhoneId")) return -1;
-    kiln::complain("hapiResPhoneId: not implemented yet");
-    return -1;
-}
-
-int hapiResPhoneTimes(hapiResObject res, int word, int phone, double *start, double *end) {
-    if (kiln::fault("hapiResPhoneTimes")) return -1;
-    kiln::complain("hapiResPhoneTimes: not implemented yet");
-    return -1;
-}
-
-double hapiResPhoneScore(hapiResObject res, int word, int phone, int selector) {
-    if (kiln::fault("hapiResPhoneScore")) return HAPI_FLOAT_FAIL;
-    kiln::complain("hapiResPhoneScore: not implemented yet");
-    return HAPI_FLOAT_FAIL;
-}
-
-hapiLatObject hapiResLatGenerate(hapiResObject res, int flags) {
-    if (kiln::fault("hapiResLatGenerate")) return nullptr;
-    kiln::complain("hapiResLatGenerate: not implemented yet");
-    return nullptr;
 }
 
 }  // extern "C"

@@ -71,6 +71,7 @@ void result_from_decoder(hapi_res *res, hapi_rec *rec) {
             w.name = p.word;
             w.outsym = p.outsym;
             w.phones = p.phones;
+            w.pron = s.pron;
             w.first = s.first;
             w.end = s.end;
             w.ascore = s.ascore;
@@ -84,6 +85,10 @@ void result_from_decoder(hapi_res *res, hapi_rec *rec) {
     }
     res->utt = rec->utt;
     res->scorer = rec->hmms->scorer;
+    res->redecoder = rec->hmms->redecoder;
+    res->grammar = rec->grammar;
+    res->nbest = rec->nbest;
+    res->final = !rec->in_utterance;
     res->advance = 1.0 / rec->hmms->model.frate;
     res->confidences_done = false;
 }

@@ -3,6 +3,12 @@
 
 extern "C" {
 
+hapiLatObject hapiResLatGenerate(hapiResObject res, int flags) {
+    if (kiln::fault("hapiResLatGenerate")) return nullptr;
+    kiln::complain("hapiResLatGenerate: not implemented yet");
+    return nullptr;
+}
+
 int hapiLatWordAlternatives(hapiLatObject lat, int start, int end, int flags, int nbest, int *routes) {
     if (kiln::fault("hapiLatWordAlternatives")) return -1;
     kiln::complain("hapiLatWordAlternatives: not implemented yet");

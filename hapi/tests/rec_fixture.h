@@ -180,6 +180,27 @@ protected:
         return out;
     }
 
+    // Recognises a whole source with a fresh recogniser and answers the
+    // final result, which outlives the recogniser and coder (the caller
+    // deletes it).
+    hapiResObject final_result(hapiSourceObject src, hapiNetObject net) {
+        hapiCoderObject coder = hapiCreateCoderObject(src);
+        hapiRecObject rec = hapiCreateRecObject(13, 1, hmms_, 0);
+        EXPECT_EQ(hapiRecInitialise(rec), 0);
+        hapiResObject res = hapiCreateResObject(rec, 2050);
+        EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+        EXPECT_EQ(hapiCoderPrepare(coder), 0);
+        EXPECT_EQ(hapiRecPrepare(rec, coder, net), 0);
+        EXPECT_EQ(hapiSourceStart(src), 0);
+        EXPECT_EQ(hapiRecProcess(rec, 100000, nullptr), 0);
+        EXPECT_EQ(hapiRecComplete(rec, res), 0);
+        EXPECT_EQ(hapiSourceStop(src), 0);
+        EXPECT_EQ(hapiCoderComplete(coder), 0);
+        hapiDeleteRecObject(rec);
+        hapiDeleteCoderObject(coder);
+        return res;
+    }
+
     static hapiSourceObject file_source(const std::string &path) {
         hapiSourceObject src = hapiCreateSourceObject(1);
         EXPECT_EQ(hapiSourceOverrideFilename(src, path.c_str()), 0);

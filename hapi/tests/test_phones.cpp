@@ -1,0 +1,154 @@
+// test_phones.cpp - the phones of recognised words: names through the
+// dictionary, times within the words, scores adding up to the words'.
+#include "rec_fixture.h"
+
+#include <cmath>
+
+namespace {
+
+struct PhoneInfo {
+    std::string name;
+    double start = 0.0, end = 0.0, score = 0.0;
+};
+
+class PhoneTest : public RecognitionTest {
+protected:
+    void SetUp() override {
+        RecognitionTest::SetUp();
+        net_ = network(sequence({"go", "forward", "ten", "meters"}));
+        ASSERT_NE(net_, nullptr);
+        src_ = file_source(testdata("goforward.raw"));
+        res_ = final_result(src_, net_);
+        ASSERT_NE(res_, nullptr);
+    }
+    void TearDown() override {
+        hapiDeleteResObject(res_);
+        hapiDeleteNetObject(net_);
+        hapiDeleteSourceObject(src_);
+        RecognitionTest::TearDown();
+    }
+
+    std::vector<PhoneInfo> phones(int word) {
+        std::vector<PhoneInfo> out;
+        int n = hapiResAllPhoneIds(res_, word, nullptr);
+        EXPECT_GT(n, 0);
+        std::vector<int> ids(n > 0 ? n : 0);
+        EXPECT_EQ(hapiResAllPhoneIds(res_, word, ids.data()), n);
+        for (int i = 0; i < n; i++) {
+            PhoneInfo p;
+            int id = hapiResPhoneId(res_, word, i);
+            EXPECT_EQ(id, ids[i]);
+            char buf[HAPI_MAX_NAME] = "";
+            EXPECT_GT(hapiDictPhoneName(dict_, id, buf), 0);
+            p.name = buf;
+            EXPECT_EQ(hapiResPhoneTimes(res_, word, i, &p.start, &p.end), 0);
+            p.score = hapiResPhoneScore(res_, word, i, 3);
+            EXPECT_NE(p.score, HAPI_FLOAT_FAIL);
+            out.push_back(p);
+        }
+        return out;
+    }
+
+    static std::string joined(const std::vector<PhoneInfo> &ps) {
+        std::string s;
+        for (const auto &p : ps) s += (s.empty() ? "" : " ") + p.name;
+        return s;
+    }
+
+    hapiNetObject net_ = nullptr;
+    hapiSourceObject src_ = nullptr;
+    hapiResObject res_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PhoneTest, WordsGiveTheirPronunciationsPhoneByPhone) {
+    ASSERT_EQ(hapiResAllWordNames(res_, nullptr), 6);
+    EXPECT_EQ(joined(phones(1)), "SIL");
+    EXPECT_EQ(joined(phones(2)), "G OW");
+    EXPECT_EQ(joined(phones(3)), "F AO R W ER D");
+    EXPECT_EQ(joined(phones(4)), "T EH N");
+    EXPECT_EQ(joined(phones(5)), "M IY T ER Z");
+    EXPECT_EQ(joined(phones(6)), "SIL");
+}
+
+TEST_F(PhoneTest, PhonesTileTheirWordInOrderAndAddUpToItsScore) {
+    for (int w = 1; w <= 6; w++) {
+        double ws, we;
+        ASSERT_EQ(hapiResWordTimes(res_, w, &ws, &we), 0);
+        double wscore = hapiResWordScore(res_, w, 3);
+        auto ps = phones(w);
+        ASSERT_FALSE(ps.empty());
+        EXPECT_DOUBLE_EQ(ps.front().start, ws) << w;
+        EXPECT_DOUBLE_EQ(ps.back().end, we) << w;
+        double sum = 0.0;
+        for (size_t i = 0; i < ps.size(); i++) {
+            if (i > 0) {
+                EXPECT_DOUBLE_EQ(ps[i].start, ps[i - 1].end) << w << " " << i;
+            }
+            // Every phone's HMM takes at least three frames.
+            if (ps.size() > 1) {
+                EXPECT_GE(ps[i].end - ps[i].start, 0.03 - 1e-9) << w << " " << ps[i].name;
+            }
+            EXPECT_LE(ps[i].score, 0.0);
+            sum += ps[i].score;
+        }
+        EXPECT_NEAR(sum, wscore, 1e-6 * std::fabs(wscore)) << w;
+    }
+}
+
+TEST_F(PhoneTest, WordsAndPhonesOutOfRangeFailCleanly) {
+    double s = 0.0, e = 0.0;
+    EXPECT_EQ(hapiResAllPhoneIds(res_, 0, nullptr), -1);
+    EXPECT_EQ(hapiResAllPhoneIds(res_, 7, nullptr), -1);
+    EXPECT_EQ(hapiResAllPhoneIds(nullptr, 1, nullptr), -1);
+    EXPECT_EQ(hapiResPhoneId(res_, 2, -1), -1);
+    EXPECT_EQ(hapiResPhoneId(res_, 2, 2), -1);   // GO has phones 0 and 1
+    EXPECT_EQ(hapiResPhoneTimes(res_, 2, 2, &s, &e), -1);
+    EXPECT_EQ(hapiResPhoneTimes(res_, 0, 0, &s, nullptr), -1);
+    EXPECT_EQ(hapiResPhoneScore(res_, 2, 2, 3), HAPI_FLOAT_FAIL);
+    EXPECT_EQ(hapiResPhoneScore(res_, 2, 0, 5), HAPI_FLOAT_FAIL);
+    EXPECT_EQ(hapiResPhoneScore(res_, 9, 0, 3), HAPI_FLOAT_FAIL);
+    // Either time may be left out.
+    EXPECT_EQ(hapiResPhoneTimes(res_, 2, 1, nullptr, &e), 0);
+    EXPECT_EQ(hapiResPhoneTimes(res_, 2, 1, &s, nullptr), 0);
+    EXPECT_LT(s, e);
+    EXPECT_EQ(hapiResPhoneTimes(res_, 2, 1, nullptr, nullptr), 0);
+}
+
+TEST_F(PhoneTest, InjectedFaultsFailEachCallOnce) {
+    double s, e;
+    EXPECT_EQ(hapiFaultInject("hapiResAllPhoneIds", 1), 0);
+    EXPECT_EQ(hapiResAllPhoneIds(res_, 2, nullptr), -1);
+    EXPECT_EQ(hapiResAllPhoneIds(res_, 2, nullptr), 2);
+    EXPECT_EQ(hapiFaultInject("hapiResPhoneId", 1), 0);
+    EXPECT_EQ(hapiResPhoneId(res_, 2, 0), -1);
+    EXPECT_GT(hapiResPhoneId(res_, 2, 0), 0);
+    EXPECT_EQ(hapiFaultInject("hapiResPhoneTimes", 1), 0);
+    EXPECT_EQ(hapiResPhoneTimes(res_, 2, 0, &s, &e), -1);
+    EXPECT_EQ(hapiResPhoneTimes(res_, 2, 0, &s, &e), 0);
+    EXPECT_EQ(hapiFaultInject("hapiResPhoneScore", 1), 0);
+    EXPECT_EQ(hapiResPhoneScore(res_, 2, 0, 3), HAPI_FLOAT_FAIL);
+    EXPECT_NE(hapiResPhoneScore(res_, 2, 0, 3), HAPI_FLOAT_FAIL);
+}
+
+TEST_F(PhoneTest, PartialResultsHaveNoPhonesAndClearedResultsNoWords) {
+    hapiCoderObject coder = hapiCreateCoderObject(src_);
+    hapiRecObject rec = hapiCreateRecObject(13, 1, hmms_, 0);
+    ASSERT_EQ(hapiRecInitialise(rec), 0);
+    hapiResObject part = hapiCreateResObject(rec, 2049);
+    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+    ASSERT_EQ(hapiCoderPrepare(coder), 0);
+    ASSERT_EQ(hapiRecPrepare(rec, coder, net_), 0);
+    ASSERT_GT(hapiRecProcess(rec, 150, part), 0);
+    ASSERT_GE(hapiResAllWordNames(part, nullptr), 1);
+    EXPECT_EQ(hapiResAllPhoneIds(part, 1, nullptr), -1);
+    EXPECT_EQ(hapiRecComplete(rec, part), 0);
+    EXPECT_EQ(hapiResAllPhoneIds(part, 1, nullptr), 1);
+    EXPECT_EQ(hapiResClear(part), 0);
+    EXPECT_EQ(hapiResAllPhoneIds(part, 1, nullptr), -1);
+    hapiDeleteResObject(part);
+    hapiDeleteRecObject(rec);
+    hapiCoderComplete(coder);
+    hapiDeleteCoderObject(coder);
+}
