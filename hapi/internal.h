@@ -9,11 +9,14 @@
 
 #include "../engine/hapi.h"
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 namespace kiln {
+
+struct Alternatives;
 
 // ---- diagnostics ---------------------------------------------------------
 
@@ -84,6 +87,9 @@ struct hapi_lat {
     std::vector<hapi_lat *> owned;  // sub-lattices loaded with this one, deleted with it
     hapi_lat *owner = nullptr;      // the lattice whose owned list holds this one
     bool modifiable = false;
+    // Set in a lattice made from a recognition result: the alternatives
+    // to what was recognised, found when asked for.
+    std::shared_ptr<kiln::Alternatives> alternatives;
 };
 
 #endif  // HAPI_INTERNAL_H

@@ -9,10 +9,11 @@
 
 namespace {
 
-// Wider than any recogniser's beams: the grammars are small, and a path
-// that the recogniser found must not be lost here.
-const double kBeam = 200.0;
-const double kWordBeam = 100.0;
+// So wide that nothing the grammar allows is pruned: the grammars are
+// small, and an alternative may trail the best path, which it must not
+// end on, by hundreds of nats over a stretch.
+const double kBeam = 600.0;
+const double kWordBeam = 600.0;
 
 }  // namespace
 
