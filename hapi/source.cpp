@@ -1,6 +1,7 @@
 // source.cpp - audio sources: waveform files (kind 1), the sound card's
 // output (kind 3) and the live input (kind 5).
 #include "audio.h"
+#include "calibrate.h"
 #include "decoder.h"
 
 #include <portaudio.h>
@@ -10,6 +11,9 @@ hapi_source::~hapi_source() {
 }
 
 namespace {
+
+// How long a calibration listens.
+const double kCalibrationSeconds = 3.0;
 
 bool valid_kind(int kind) { return kind == 1 || kind == 3 || kind == 5; }
 
@@ -142,8 +146,21 @@ int hapiSourcePlayWave(hapiSourceObject src, int n, const short *samples) {
 
 int hapiSourceCalibrateSpeech(hapiSourceObject src, float *levels) {
     if (kiln::fault("hapiSourceCalibrateSpeech")) return -1;
-    kiln::complain("hapiSourceCalibrateSpeech: not implemented yet");
-    return -1;
+    if (!src || src->kind != 5 || !src->initialised)
+        return kiln::complain("hapiSourceCalibrateSpeech: needs an initialised live source"), -1;
+    if (src->started) return kiln::complain("hapiSourceCalibrateSpeech: the source is running"), -1;
+    std::vector<short> samples;
+    std::string why;
+    if (!kiln::capture(src->filename, src->rate, kCalibrationSeconds, &samples, &why))
+        return kiln::complain("hapiSourceCalibrateSpeech: cannot listen to %s: %s", src->filename.c_str(), why.c_str()),
+               -1;
+    kiln::Levels l = kiln::measure_levels(samples, src->rate);
+    if (!levels) return kiln::needs_calibration(l) ? 1 : 0;
+    levels[0] = l.speech_db;
+    levels[1] = l.background_db;
+    levels[2] = l.snr_db;
+    levels[3] = l.peak_to_peak;
+    return 1;
 }
 
 int hapiDeleteSourceObject(hapiSourceObject src) {
