@@ -139,6 +139,14 @@ int hapiSourcePlayWave(hapiSourceObject src, int n, const short *samples) {
     if (!src || src->kind != 3 || n < 0 || (n > 0 && !samples))
         return kiln::complain("hapiSourcePlayWave: needs a play source and samples"), -1;
     if (n == 0) return 0;
+    // AUDIOOUT=file:NAME writes what would be played to a WAV file instead
+    // (for tests and machines without a sound card).
+    std::string audioout = kiln::conf_string("AUDIOOUT", "default");
+    if (audioout.rfind("file:", 0) == 0) {
+        if (!kiln::write_wav(audioout.substr(5), samples, static_cast<size_t>(n), src->rate))
+            return kiln::complain("hapiSourcePlayWave: cannot write %s", audioout.c_str() + 5), -1;
+        return 0;
+    }
     std::string why;
     if (!play(samples, n, src->rate, &why)) return kiln::complain("hapiSourcePlayWave: cannot play: %s", why.c_str()), -1;
     return 0;

@@ -139,3 +139,61 @@ TEST_F(Recorded, FileModeFaultsReleaseWhatWasMade) {
                           "khRecSaveSpeech: Error retrieving speech from file x.wav"})
         EXPECT_TRUE(Contains(log, std::string("ERROR - ") + m + "\r\n\r\n")) << m;
 }
+
+class Played : public Recorded {
+protected:
+    std::string ExtraConfig() override { return "AUDIOOUT = file:played.wav\n"; }
+};
+
+TEST_F(Played, TheWholeUtteranceAndOneWordArePlayed) {
+    int all = khSysGetSpeech(rec_, nullptr, nullptr);
+    EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, -1.0), all);
+    EXPECT_EQ(khSysGetSpeech(rec_, "played.wav", nullptr), all);
+    double s = 0, e = 0;
+    ASSERT_EQ(khRecGetWordTimes(rec_, 2, &s, &e), 1);
+    int word = khRecPlayUtterance(rec_, s, e);
+    EXPECT_NEAR(word, (e - s) * 16000 + 160, 1);  // the frames nearest to the times, the last one included
+    EXPECT_EQ(khSysGetSpeech(rec_, "played.wav", nullptr), word);
+}
+
+// The sample rate written in a WAV file's header.
+unsigned WavRate(const std::string &path) {
+    std::string header = ReadFile(path).substr(0, 28);
+    if (header.size() < 28) return 0;
+    const auto *b = reinterpret_cast<const unsigned char *>(header.data() + 24);
+    return b[0] | b[1] << 8 | b[2] << 16 | static_cast<unsigned>(b[3]) << 24;
+}
+
+TEST_F(Played, APromptPlaysAtTheRateOfItsSamples) {
+    EXPECT_EQ(khSysPlayPrompt(GoForward().c_str()), 1);
+    EXPECT_EQ(khSysGetSpeech(rec_, "played.wav", nullptr), khSysGetSpeech(rec_, nullptr, nullptr));
+    // A prompt recorded at 22.05 kHz reaches the coder at the model's rate
+    // and is played at that rate, so it keeps its length.
+    std::string command = "sox -q -t raw -r 16000 -e signed -b 16 -c 1 " + GoForward() + " -r 22050 prompt22k.wav";
+    ASSERT_EQ(system(command.c_str()), 0);
+    EXPECT_EQ(khSysPlayPrompt("prompt22k.wav"), 1);
+    EXPECT_EQ(WavRate("played.wav"), 16000u);
+    EXPECT_NEAR(khSysGetSpeech(rec_, "played.wav", nullptr), khSysGetSpeech(rec_, nullptr, nullptr), 16);
+    WriteFile("empty.raw", "");
+    EXPECT_EQ(khSysPlayPrompt("empty.raw"), 0);  // no samples: nothing is played
+}
+
+class Calibrated : public RoadTest {
+protected:
+    std::string ExtraConfig() override { return "AUDIOIN = file:" + GoForward() + "\n"; }
+};
+
+TEST_F(Calibrated, TheLiveInputIsMeasured) {
+    float levels[4] = {};
+    EXPECT_EQ(khSysCalibrateSpeech(levels), 1);
+    EXPECT_GT(levels[0], levels[1]);                         // speech above the background
+    EXPECT_NEAR(levels[2], levels[0] - levels[1], 0.01f);  // signal to noise
+    EXPECT_GT(levels[3], 0.0f);
+    EXPECT_EQ(khSysCalibrateSpeech(nullptr), 0);  // a clean recording needs no calibration
+}
+
+TEST_F(RoadTest, AFailedCalibrationIsReported) {
+    ASSERT_EQ(hapiFaultInject("hapiSourceCalibrateSpeech", 1), 0);
+    EXPECT_EQ(khSysCalibrateSpeech(nullptr), -1);
+    EXPECT_NE(Log().find("ERROR - khSysCalibrateSpeech: Error calibrating the speech\r\n\r\n"), std::string::npos);
+}
