@@ -12,12 +12,6 @@ namespace kh {
 
 namespace {
 
-int Leave(const char *name, int result) {
-    TraceReturnInt(result);
-    TraceLeave(name);
-    return result;
-}
-
 // A play source, deleted with the object.
 struct PlaySource {
     ~PlaySource() {
@@ -77,7 +71,7 @@ int SysPlayPrompt(const char *filename) {
     int n = PlayFrames(file.coder, 1, -1, play.source, "khSysPlayPrompt: Error accessing the waveform",
                        "khSysPlayPrompt: Error playing the waveform");
     if (n < 0) return -1;
-    return Leave("khSysPlayPrompt", n > 0 ? 1 : 0);
+    return Success("khSysPlayPrompt", n > 0 ? 1 : 0);
 }
 
 int RecPlayUtterance(RecogniserRecord *rec, double start, double end) {
@@ -99,7 +93,7 @@ int RecPlayUtterance(RecogniserRecord *rec, double start, double end) {
     int n = PlayFrames(rec->current_coder, first, last, play.source, "khRecPlayUtterance: Error accessing the waveform",
                        "khRecPlayUtterance: Error playing the waveform");
     if (n < 0) return -1;
-    return Leave("khRecPlayUtterance", n);
+    return Success("khRecPlayUtterance", n);
 }
 
 int SysCalibrateSpeech(float *levels) {
@@ -116,13 +110,13 @@ int SysCalibrateSpeech(float *levels) {
     live.Release();
     if (levels) {
         TraceCalibration(levels);
-        return Leave("khSysCalibrateSpeech", 1);
+        return Success("khSysCalibrateSpeech", 1);
     }
     if (r == 0) {
         TraceLine("Speech Calibration not required");
-        return Leave("khSysCalibrateSpeech", 0);
+        return Success("khSysCalibrateSpeech", 0);
     }
-    return Leave("khSysCalibrateSpeech", 1);
+    return Success("khSysCalibrateSpeech", 1);
 }
 
 }  // namespace kh

@@ -70,12 +70,6 @@ hapiCoderObject OpenCoder(RecogniserRecord *rec, const char *wav, bool size_quer
     return OpenFile(rec, wav, m, fc) ? fc->coder : nullptr;
 }
 
-int Leave(const char *name, int result) {
-    TraceReturnInt(result);
-    TraceLeave(name);
-    return result;
-}
-
 }  // namespace
 
 int SysGetSpeech(RecogniserRecord *rec, const char *wav, short *samples) {
@@ -94,7 +88,7 @@ int SysGetSpeech(RecogniserRecord *rec, const char *wav, short *samples) {
         return -1;
     }
     fc.Release();
-    return Leave("khSysGetSpeech", n);
+    return Success("khSysGetSpeech", n);
 }
 
 int SysGetF0Track(RecogniserRecord *rec, const char *wav, float *track) {
@@ -106,14 +100,14 @@ int SysGetF0Track(RecogniserRecord *rec, const char *wav, float *track) {
     if (!coder) return -1;
     int n = hapiCoderAccessWave(coder, 1, -1, nullptr);
     if (n < 0) return fc.Release(), LogError("khSysGetF0Track: Error accessing the wave"), -1;
-    if (n == 0) return fc.Release(), Leave("khSysGetF0Track", 0);
+    if (n == 0) return fc.Release(), Success("khSysGetF0Track", 0);
     std::vector<short> samples(static_cast<size_t>(n) + 1);
     hapiCoderAccessWave(coder, 1, -1, samples.data());
     int m = hapiCoderGetF0Track(coder, samples.data(), n, nullptr);
     if (m > 0 && track) m = hapiCoderGetF0Track(coder, samples.data(), n, track) < 0 ? -1 : m;
     fc.Release();
     if (m < 0) return LogError("khSysGetF0Track: Error getting the F0 track"), -1;
-    return Leave("khSysGetF0Track", m);
+    return Success("khSysGetF0Track", m);
 }
 
 int RecSaveSpeech(RecogniserRecord *rec, const char *filename) {
@@ -122,7 +116,7 @@ int RecSaveSpeech(RecogniserRecord *rec, const char *filename) {
         return LogError("khRecSaveSpeech: Can only save speech immediately after recognition"), -1;
     if (hapiCoderSaveSource(rec->current_coder, filename) < 0)
         return LogErrorf("khRecSaveSpeech: Error retrieving speech from file %s", filename), -1;
-    return Leave("khRecSaveSpeech", 1);
+    return Success("khRecSaveSpeech", 1);
 }
 
 }  // namespace kh

@@ -78,9 +78,7 @@ int khRecGetWordTimes(KhRecogniser rec, int word_index, double *start_time, doub
     kh::TraceParamPointer(3, "start time", start_time);
     kh::TraceParamPointer(4, "end time", end_time);
     if (!start_time && !end_time) {
-        kh::TraceReturnInt(0);
-        kh::TraceLeave("khRecGetWordTimes");
-        return 0;
+        return kh::Success("khRecGetWordTimes", 0);
     }
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
@@ -155,9 +153,7 @@ int khRecGetPhoneTimes(KhRecogniser rec, int word_index, int phone_index, double
     kh::TraceParamPointer(4, "start time", start_time);
     kh::TraceParamPointer(5, "end time", end_time);
     if (!start_time && !end_time) {
-        kh::TraceReturnInt(0);
-        kh::TraceLeave("khRecGetPhoneTimes");
-        return 0;
+        return kh::Success("khRecGetPhoneTimes", 0);
     }
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;

@@ -136,6 +136,17 @@ void TraceCalibration(const float *levels) {
     TraceLineFmt("Peak to peak  = %f", static_cast<double>(levels[3]));
 }
 
+int Failure(const char *message) {
+    LogError(message);
+    return -1;
+}
+
+int Success(const char *name, int result) {
+    TraceReturnInt(result);
+    TraceLeave(name);
+    return result;
+}
+
 NestedCall::NestedCall() {
     if (!g_state) return;
     CopyField(saved_, g_state->indent);

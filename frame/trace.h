@@ -25,6 +25,12 @@ void TraceParamDouble(int n, const char *label, double value);
 void TraceParamPointer(int n, const char *label, const void *pointer);
 void TraceCalibration(const float *levels);
 
+// The end of an export that failed: its one message, then -1.
+int Failure(const char *message);
+// The end of an export that succeeded: its return and Leaving lines, then
+// the result.
+int Success(const char *name, int result);
+
 // Sets the trace indentation to two blanks for the life of the object, so
 // that an export called from inside another export writes its lines
 // indented and without the blank line after its Leaving line.  The

@@ -188,9 +188,7 @@ int RecDelete(RecogniserRecord *rec) {
         LogError("khRecDelete: Unable to free recogniser");
         return -1;
     }
-    TraceReturnInt(1);
-    TraceLeave("khRecDelete");
-    return 1;
+    return Success("khRecDelete", 1);
 }
 
 }  // namespace kh

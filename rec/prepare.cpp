@@ -99,9 +99,7 @@ int RecPrepare(RecogniserRecord *rec, const void *syntax_handle, const char *wav
     if (hapiRecPrepare(rec->engine_rec, rec->current_coder, rec->network) < 0)
         return Fail("khRecPrepare: Error preparing the recogniser");
     rec->status = REC_PREPARED;
-    TraceReturnInt(1);
-    TraceLeave("khRecPrepare");
-    return 1;
+    return Success("khRecPrepare", 1);
 }
 
 }  // namespace kh

@@ -8,17 +8,12 @@ namespace kh {
 
 namespace {
 
-int Fail(const char *message) {
-    LogError(message);
-    return -1;
-}
-
 // Processes what remains of the utterance in steps of fixed size; the
 // messages carry the name of the export that drains.
 int Drain(RecogniserRecord *rec, const char *problem_message, const char *processing_message) {
     for (int r = hapiRecRemaining(rec->engine_rec); r != 0; r = hapiRecRemaining(rec->engine_rec)) {
-        if (r == HAPI_REMAINING_FAIL) return Fail(problem_message);
-        if (hapiRecProcess(rec->engine_rec, kWholeStepFrames, nullptr) < 0) return Fail(processing_message);
+        if (r == HAPI_REMAINING_FAIL) return Failure(problem_message);
+        if (hapiRecProcess(rec->engine_rec, kWholeStepFrames, nullptr) < 0) return Failure(processing_message);
     }
     return 1;
 }
@@ -29,23 +24,17 @@ void DropResultsLattice(RecogniserRecord *rec) {
     rec->results_lattice = nullptr;
 }
 
-int Leave(const char *name, int result) {
-    TraceReturnInt(result);
-    TraceLeave(name);
-    return result;
-}
-
 // khRecDoPartSent(-1) while processing: stop the source, process what it
 // delivered, complete the result.
 int Stop(RecogniserRecord *rec) {
     DropResultsLattice(rec);
-    if (hapiResClear(rec->interim_result) < 0) return Fail("khRecDoPartSent: Error clearing the results");
-    if (hapiSourceStop(rec->current_source) < 0) return Fail("khRecDoPartSent: Error stopping the source");
+    if (hapiResClear(rec->interim_result) < 0) return Failure("khRecDoPartSent: Error clearing the results");
+    if (hapiSourceStop(rec->current_source) < 0) return Failure("khRecDoPartSent: Error stopping the source");
     if (Drain(rec, "khRecDoPartSent: Problem during recognition", "khRecDoPartSent: Error processing the observations") <
         0)
         return -1;
     if (hapiRecComplete(rec->engine_rec, rec->final_result) < 0)
-        return Fail("khRecDoPartSent: Error completing the recognition");
+        return Failure("khRecDoPartSent: Error completing the recognition");
     rec->status = REC_COMPLETE;
     return 0;
 }
@@ -54,14 +43,14 @@ int Stop(RecogniserRecord *rec) {
 int OpenStep(RecogniserRecord *rec) {
     switch (rec->status) {
     case REC_PREPARED:
-        if (hapiSourceStart(rec->current_source) < 0) return Fail("khRecDoPartSent: Error starting the source");
+        if (hapiSourceStart(rec->current_source) < 0) return Failure("khRecDoPartSent: Error starting the source");
         return 1;
     case REC_PROCESSING:
         DropResultsLattice(rec);
-        if (hapiResClear(rec->interim_result) < 0) return Fail("khRecDoPartSent: Error clearing the results");
+        if (hapiResClear(rec->interim_result) < 0) return Failure("khRecDoPartSent: Error clearing the results");
         return 1;
     default:
-        return Fail("khRecDoPartSent: Recogniser at incorrect status");
+        return Failure("khRecDoPartSent: Recogniser at incorrect status");
     }
 }
 
@@ -71,23 +60,23 @@ int RecDoWholeSent(RecogniserRecord *rec) {
     // Only a prepared recogniser has a source, a network and a prepared
     // engine recogniser to run; anything else is refused here rather than
     // left to the engine.
-    if (rec->status != REC_PREPARED) return Fail("khRecDoWholeSent: Recogniser has not been prepared");
-    if (hapiSourceStart(rec->current_source) < 0) return Fail("khRecDoWholeSent: Error starting the source");
+    if (rec->status != REC_PREPARED) return Failure("khRecDoWholeSent: Recogniser has not been prepared");
+    if (hapiSourceStart(rec->current_source) < 0) return Failure("khRecDoWholeSent: Error starting the source");
     if (Drain(rec, "khRecDoWholeSent: Problem during recognition",
               "khRecDoWholeSent: Error processing the observations") < 0)
         return -1;
     if (hapiRecComplete(rec->engine_rec, rec->final_result) < 0)
-        return Fail("khRecDoWholeSent: Error completing the recognition");
-    if (hapiSourceStop(rec->current_source) < 0) return Fail("khRecDoWholeSent: Error stopping the source");
+        return Failure("khRecDoWholeSent: Error completing the recognition");
+    if (hapiSourceStop(rec->current_source) < 0) return Failure("khRecDoWholeSent: Error stopping the source");
     rec->status = REC_COMPLETE;
-    return Leave("khRecDoWholeSent", 1);
+    return Success("khRecDoWholeSent", 1);
 }
 
 int RecDoPartSent(RecogniserRecord *rec, int frames) {
     if (frames == -1) {
         if (rec->status != REC_PROCESSING)
-            return Fail("khRecDoPartSent: Cannot stop recognition before it has started");
-        return Leave("khRecDoPartSent", Stop(rec));
+            return Failure("khRecDoPartSent: Cannot stop recognition before it has started");
+        return Success("khRecDoPartSent", Stop(rec));
     }
     if (OpenStep(rec) < 0) return -1;
     rec->nbest_rank = 1;
@@ -95,7 +84,7 @@ int RecDoPartSent(RecogniserRecord *rec, int frames) {
     if (hapiRecRemaining(rec->engine_rec) == 0) {
         hapiRecComplete(rec->engine_rec, rec->final_result);
         rec->status = REC_COMPLETE;
-        if (hapiSourceStop(rec->current_source) < 0) return Fail("khRecDoPartSent: Error stopping the source");
+        if (hapiSourceStop(rec->current_source) < 0) return Failure("khRecDoPartSent: Error stopping the source");
         result = 0;
     } else {
         int p = hapiRecProcess(rec->engine_rec, frames, rec->interim_result);
@@ -110,16 +99,16 @@ int RecDoPartSent(RecogniserRecord *rec, int frames) {
             result = p < 0 ? -1 : 1;
         }
     }
-    return Leave("khRecDoPartSent", result);
+    return Success("khRecDoPartSent", result);
 }
 
 int RecFinalise(RecogniserRecord *rec) {
-    if (rec->status != REC_COMPLETE) return Fail("khRecFinalise: Recogniser has not finished processing");
-    if (hapiCoderComplete(rec->current_coder) < 0) return Fail("khRecFinalise: Error clearing the coder");
-    if (hapiResClear(rec->final_result) < 0) return Fail("khRecFinalise: Error clearing the results");
+    if (rec->status != REC_COMPLETE) return Failure("khRecFinalise: Recogniser has not finished processing");
+    if (hapiCoderComplete(rec->current_coder) < 0) return Failure("khRecFinalise: Error clearing the coder");
+    if (hapiResClear(rec->final_result) < 0) return Failure("khRecFinalise: Error clearing the results");
     if (rec->results_lattice) {
         if (hapiDeleteLatObject(rec->results_lattice) < 0)
-            return Fail("khRecFinalise: Error deleting the results lattice");
+            return Failure("khRecFinalise: Error deleting the results lattice");
         rec->results_lattice = nullptr;
     }
     rec->nbest_rank = 1;
@@ -130,7 +119,7 @@ int RecFinalise(RecogniserRecord *rec) {
         rec->network = nullptr;
     }
     rec->status = REC_IDLE;
-    return Leave("khRecFinalise", 1);
+    return Success("khRecFinalise", 1);
 }
 
 }  // namespace kh

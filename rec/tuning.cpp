@@ -47,9 +47,7 @@ const Entry *Lookup(const Entry (&table)[N], const char *value) {
 
 int Rebuild(RecogniserRecord *rec, const char *export_name) {
     if (ReinitRecogniser(rec) < 0) return -1;
-    TraceReturnInt(1);
-    TraceLeave(export_name);
-    return 1;
+    return Success(export_name, 1);
 }
 
 }  // namespace

@@ -67,17 +67,6 @@ bool PhoneName(RecogniserRecord *rec, int id, char *name) {
     return need > 0 && need <= kNameLen && hapiDictPhoneName(rec->vocab->exercise_dict, id, name) > 0;
 }
 
-int Fail(const char *message) {
-    LogError(message);
-    return -1;
-}
-
-int Leave(const char *name, int result) {
-    TraceReturnInt(result);
-    TraceLeave(name);
-    return result;
-}
-
 }  // namespace
 
 int RecGetPhone(RecogniserRecord *rec, int word_index, int phone_index, char *out) {
@@ -86,53 +75,53 @@ int RecGetPhone(RecogniserRecord *rec, int word_index, int phone_index, char *ou
     // negative answer) rather than -1.
     if (!OpenWord(rec, word_index, kPhone, true, &pw)) return pw.word ? pw.phones : -1;
     int phone = PhoneIndex(phone_index, pw);
-    if (!phone) return Fail(kPhone.bad_phone);
+    if (!phone) return Failure(kPhone.bad_phone);
     int id = hapiResPhoneId(pw.res, pw.word + 1, phone - 1);
-    if (id <= 0) return Fail("khRecGetPhone: Error retrieving phone id");
+    if (id <= 0) return Failure("khRecGetPhone: Error retrieving phone id");
     if (out) {
         char name[kNameLen];
-        if (!PhoneName(rec, id, name)) return Fail("khRecGetPhone: Error retrieving phone name");
+        if (!PhoneName(rec, id, name)) return Failure("khRecGetPhone: Error retrieving phone name");
         CopyText(out, kNameLen, name);
         TraceOutString(out);
     }
-    return Leave("khRecGetPhone", id);
+    return Success("khRecGetPhone", id);
 }
 
 int RecGetPhones(RecogniserRecord *rec, int word_index, char *out) {
     PhoneWord pw;
     if (!OpenWord(rec, word_index, kPhones, false, &pw)) return -1;
-    if (pw.phones == 0) return Leave("khRecGetPhones", 0);
+    if (pw.phones == 0) return Success("khRecGetPhones", 0);
     std::string phones;
     for (int i = 0; i < pw.phones; i++) {
         if (i > 0) phones += ' ';
         CopyText(out, kNameLen, phones.c_str());  // a failure leaves what was fetched so far
         int id = hapiResPhoneId(pw.res, pw.word + 1, i);
-        if (id <= 0) return Fail("khRecGetPhones: Unable to get the phone id");
+        if (id <= 0) return Failure("khRecGetPhones: Unable to get the phone id");
         char name[kNameLen];
-        if (!PhoneName(rec, id, name)) return Fail("khRecGetPhones: Error retrieving phone name");
+        if (!PhoneName(rec, id, name)) return Failure("khRecGetPhones: Error retrieving phone name");
         phones += name;
     }
     CopyText(out, kNameLen, phones.c_str());
     TraceOutString(out);
-    return Leave("khRecGetPhones", pw.phones);
+    return Success("khRecGetPhones", pw.phones);
 }
 
 int RecGetPhoneTimes(RecogniserRecord *rec, int word_index, int phone_index, double *start, double *end) {
     PhoneWord pw;
     if (!OpenWord(rec, word_index, kTimes, false, &pw)) return -1;
     int phone = PhoneIndex(phone_index, pw);
-    if (!phone) return Fail(kTimes.bad_phone);
+    if (!phone) return Failure(kTimes.bad_phone);
     if (hapiResPhoneTimes(pw.res, pw.word + 1, phone - 1, start, end) < 0)
-        return Fail("khRecGetPhoneTimes: Error getting timing information");
-    return Leave("khRecGetPhoneTimes", 1);
+        return Failure("khRecGetPhoneTimes: Error getting timing information");
+    return Success("khRecGetPhoneTimes", 1);
 }
 
 float RecGetPhoneScore(RecogniserRecord *rec, int word_index, int start, int end) {
     PhoneWord pw;
     if (!OpenWord(rec, word_index, kScore, false, &pw)) return kFloatFail;
     int first = PhoneIndex(start, pw), last = PhoneIndex(end, pw);
-    if (!first || !last) return Fail(kScore.bad_phone), kFloatFail;
-    if (first > last) return Fail("khRecGetPhoneScore: Start index cannot be larger than the end index"), kFloatFail;
+    if (!first || !last) return Failure(kScore.bad_phone), kFloatFail;
+    if (first > last) return Failure("khRecGetPhoneScore: Start index cannot be larger than the end index"), kFloatFail;
     double from = 0, to = 0;
     {
         NestedCall nested;
@@ -141,17 +130,17 @@ float RecGetPhoneScore(RecogniserRecord *rec, int word_index, int start, int end
     }
     double advance = hapiCoderObservationWindowAdvance(rec->current_coder);
     if (advance == HAPI_FLOAT_FAIL || advance <= 0)
-        return Fail("khRecGetPhoneScore: Unable to find the window advance time"), kFloatFail;
+        return Failure("khRecGetPhoneScore: Unable to find the window advance time"), kFloatFail;
     int frames = RangeFrames(from, to, advance);
-    if (frames < 1) return Fail("khRecGetPhoneScore: Error retrieving phone score"), kFloatFail;
+    if (frames < 1) return Failure("khRecGetPhoneScore: Error retrieving phone score"), kFloatFail;
     float sum = 0.0f;
     for (int p = first; p <= last; p++) {
         double s, e;
         if (hapiResPhoneTimes(pw.res, pw.word + 1, p - 1, &s, &e) < 0)
-            return Fail("khRecGetPhoneScore: Error retrieving start and end times"), kFloatFail;
+            return Failure("khRecGetPhoneScore: Error retrieving start and end times"), kFloatFail;
         if (e - s < advance * 0.5) continue;
         double score = hapiResPhoneScore(pw.res, pw.word + 1, p - 1, 3);
-        if (score == HAPI_FLOAT_FAIL) return Fail("khRecGetPhoneScore: Unable to retrieve the acoustic scores"), kFloatFail;
+        if (score == HAPI_FLOAT_FAIL) return Failure("khRecGetPhoneScore: Unable to retrieve the acoustic scores"), kFloatFail;
         sum = static_cast<float>(sum + score);
     }
     auto value = static_cast<float>(static_cast<double>(sum) / frames);

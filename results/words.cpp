@@ -11,17 +11,6 @@ namespace kh {
 
 namespace {
 
-int Fail(const char *message) {
-    LogError(message);
-    return -1;
-}
-
-int Leave(const char *name, int result) {
-    TraceReturnInt(result);
-    TraceLeave(name);
-    return result;
-}
-
 // The base names of engine words 2 to n + 1, blank-separated.
 int WordsString(hapiResObject res, int n, char *out) {
     int total = hapiResAllWordNames(res, nullptr);
@@ -42,70 +31,70 @@ int RecGetWords(RecogniserRecord *rec, char *out) {
         LogError("khRecGetWords: Error retrieving the number of words");
         n = -1;
     }
-    if (!out || n <= 0) return Leave("khRecGetWords", n);
+    if (!out || n <= 0) return Success("khRecGetWords", n);
     if (WordsString(res, n, out) < 0) {
         out[0] = '\0';
-        return Fail("khRecGetWords: Error getting results");
+        return Failure("khRecGetWords: Error getting results");
     }
     TraceOutString(out);
-    return Leave("khRecGetWords", n);
+    return Success("khRecGetWords", n);
 }
 
 int RecGetWordName(RecogniserRecord *rec, int index, char *out) {
     hapiResObject res = CurrentResult(rec);
     if (!res) return -1;
     int n = RecGetNumWords(rec);
-    if (n <= 0) return Fail("khRecGetWordName: No words available");
+    if (n <= 0) return Failure("khRecGetWordName: No words available");
     int k = WordIndex(index, n);
-    if (!k) return Fail("khRecGetWordName: Invalid word index");
+    if (!k) return Failure("khRecGetWordName: Invalid word index");
     char name[kNameLen];
-    if (!ResultWordName(res, k + 1, name)) return Fail("khRecGetWordName: Error accessing results");
+    if (!ResultWordName(res, k + 1, name)) return Failure("khRecGetWordName: Error accessing results");
     WordBaseName(name, out);
     TraceOutString(out);
-    return Leave("khRecGetWordName", 1);
+    return Success("khRecGetWordName", 1);
 }
 
 int RecGetResSyntaxName(RecogniserRecord *rec, int index, char *out) {
     int n = RecGetNumWords(rec);
-    if (n <= 0) return Fail("khRecGetResSyntaxName: No results available");
+    if (n <= 0) return Failure("khRecGetResSyntaxName: No results available");
     int k = WordIndex(index, n);
-    if (!k) return Fail("khRecGetResSyntaxName: Invalid word index");
+    if (!k) return Failure("khRecGetResSyntaxName: Invalid word index");
     hapiResObject res = CurrentResult(rec);
     if (!res) return -1;
     char name[kNameLen];
-    if (!ResultWordName(res, k + 1, name)) return Fail("khRecGetResSyntaxName: Error getting results");
+    if (!ResultWordName(res, k + 1, name)) return Failure("khRecGetResSyntaxName: Error getting results");
     WordSyntaxName(name, out);
     TraceOutString(out);
-    return Leave("khRecGetResSyntaxName", 1);
+    return Success("khRecGetResSyntaxName", 1);
 }
 
 int RecGetWordTimes(RecogniserRecord *rec, int index, double *start, double *end) {
     int n = RecGetNumWords(rec);
-    if (n <= 0) return Fail("khRecGetWordTimes: No results available");
+    if (n <= 0) return Failure("khRecGetWordTimes: No results available");
     int k = WordIndex(index, n);
-    if (!k) return Fail("khRecGetWordTimes: Invalid word index");
+    if (!k) return Failure("khRecGetWordTimes: Invalid word index");
     hapiResObject res = CurrentResult(rec);
     if (!res) return -1;
     if (hapiResWordTimes(res, k + 1, start, end) < 0)
-        return Fail("khRecGetWordTimes: Error getting timing information");
-    return Leave("khRecGetWordTimes", 1);
+        return Failure("khRecGetWordTimes: Error getting timing information");
+    return Success("khRecGetWordTimes", 1);
 }
 
 int RecGetWordInfo(RecogniserRecord *rec, int index, char *out) {
     hapiResObject res = CurrentResult(rec);
     if (!res) return -1;
     int n = RecGetNumWords(rec);
-    if (n < 0) return Fail("khRecGetWordInfo: Unable to retrieve the number of words");
+    if (n < 0) return Failure("khRecGetWordInfo: Unable to retrieve the number of words");
     // Here a negative index counts from the next-to-last word.
     long k = index < 0 ? static_cast<long>(index) + n : index;
-    if (k < 1 || k > n) return Fail("khRecGetWordInfo: Invalid word index");
+    if (k < 1 || k > n) return Failure("khRecGetWordInfo: Invalid word index");
     int need = hapiResOutSym(res, static_cast<int>(k) + 1, nullptr);
     if (need < 0 || need > kNameLen || hapiResOutSym(res, static_cast<int>(k) + 1, out) < 0) {
         out[0] = '\0';
-        return Fail("khRecGetWordInfo: Error retrieving results");
+        return Failure("khRecGetWordInfo: Error retrieving results");
     }
     TraceOutString(out);
-    return Leave("khRecGetWordInfo", 1);
+    return Success("khRecGetWordInfo", 1);
 }
 
 }  // namespace kh

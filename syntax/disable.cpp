@@ -11,15 +11,8 @@ namespace kh {
 
 namespace {
 
-int Fail(const char *message) {
-    LogError(message);
-    return -1;
-}
-
 int Succeed(const char *name) {
-    TraceReturnInt(1);
-    TraceLeave(name);
-    return 1;
+    return Success(name, 1);
 }
 
 float Disabled() { return g_state->disabled_arc_score; }
@@ -53,7 +46,7 @@ bool AllStartArcsDisabled(hapiLatObject lattice) {
 int RestoreDisable(const DisableRecord *record) {
     float saved = record->saved_score;
     double held = hapiLatArcScore(record->lattice, record->arc, 1, &saved);
-    if (static_cast<float>(held) != Disabled()) return Fail("khSyntaxReEnableOptions: Arc was not originally disabled");
+    if (static_cast<float>(held) != Disabled()) return Failure("khSyntaxReEnableOptions: Arc was not originally disabled");
     return 1;
 }
 
@@ -88,15 +81,15 @@ void FreeDisables(SyntaxRecord *syntax) {
 
 int SyntaxDisableOption(SyntaxRecord *syntax, const char *sentence) {
     char text[kNameLen];
-    if (!CopyArgument(sentence, text)) return Fail("khSyntaxDisableOption: invalid sentence");
+    if (!CopyArgument(sentence, text)) return Failure("khSyntaxDisableOption: invalid sentence");
     ForceCase(sentence ? sentence : "", text);
     int count = SplitSentence(text, nullptr);
-    if (count <= 0) return Fail("khSyntaxDisableOption: invalid sentence");
+    if (count <= 0) return Failure("khSyntaxDisableOption: invalid sentence");
     TraceLinef("Number of words in sentence is %d", count);
     int arc = FindOption(syntax, text);
-    if (arc == 0) return Fail("khSyntaxDisableOption: No path found");
-    if (IsArcDisabled(syntax, arc)) return Fail("khSyntaxDisableOption: Arc already disabled");
-    if (!PushDisable(syntax, arc)) return Fail("khSyntaxDisableOption: Unable to disable the option");
+    if (arc == 0) return Failure("khSyntaxDisableOption: No path found");
+    if (IsArcDisabled(syntax, arc)) return Failure("khSyntaxDisableOption: Arc already disabled");
+    if (!PushDisable(syntax, arc)) return Failure("khSyntaxDisableOption: Unable to disable the option");
     if (AllStartArcsDisabled(syntax->lattice)) {
         LogError("khSyntaxDisableOption: No valid path through lattice. Undoing disable.");
         NestedCall nested;
@@ -112,7 +105,7 @@ int SyntaxReEnableOptions(SyntaxRecord *syntax, int number) {
     int undone = UndoDisables(syntax, number);
     if (undone < 0) return -1;
     if (number > 0 && undone < number)
-        return Fail("khSyntaxReEnableOptions: Tried to undo more than actual number of disables");
+        return Failure("khSyntaxReEnableOptions: Tried to undo more than actual number of disables");
     return Succeed("khSyntaxReEnableOptions");
 }
 

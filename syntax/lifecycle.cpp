@@ -116,9 +116,7 @@ int SyntaxDeleteShallow(SyntaxRecord *syntax) {
     FreeDisables(syntax);
     hapiDeleteLatObject(syntax->lattice);
     FreeSyntax(syntax);
-    TraceReturnInt(1);
-    TraceLeave("khSyntaxDeleteShallow");
-    return 1;
+    return Success("khSyntaxDeleteShallow", 1);
 }
 
 int SyntaxDeleteDeep(SyntaxRecord *syntax) {
@@ -143,9 +141,7 @@ int SyntaxDeleteDeep(SyntaxRecord *syntax) {
             deleted = true;
         }
     }
-    TraceReturnInt(1);
-    TraceLeave("khSyntaxDeleteDeep");
-    return 1;
+    return Success("khSyntaxDeleteDeep", 1);
 }
 
 }  // namespace kh

@@ -9,11 +9,6 @@ namespace kh {
 
 namespace {
 
-int Fail(const char *message) {
-    LogError(message);
-    return -1;
-}
-
 // Options are never added while some are disabled.
 int ReEnableAll(SyntaxRecord *syntax) {
     if (!syntax->disables) return 1;
@@ -40,22 +35,20 @@ bool OptionEnds(hapiLatObject lattice, int nodes, int *start, int *end) {
 int SyntaxAddOption(SyntaxRecord *syntax, const char *bnf) {
     if (ReEnableAll(syntax) < 0) return -1;
     char text[kNameLen];
-    if (!bnf || !bnf[0] || !CopyArgument(bnf, text)) return Fail("khSyntaxAddOption: BNF string is invalid");
+    if (!bnf || !bnf[0] || !CopyArgument(bnf, text)) return Failure("khSyntaxAddOption: BNF string is invalid");
     ForceCase(bnf, text);
     VocabRecord *vocab = g_state->current_vocab;
-    if (!ReadBNF(vocab, syntax, 0, 0, text, 0)) return Fail("khSyntaxAddOption: Error in adding sentence");
+    if (!ReadBNF(vocab, syntax, 0, 0, text, 0)) return Failure("khSyntaxAddOption: Error in adding sentence");
     int nodes = hapiLatSize(syntax->lattice, nullptr);
-    if (nodes < 0) return Fail("khSyntaxAddOption: Invalid lattice");
-    if (hapiLatModify(syntax->lattice) < 0) return Fail("khSyntaxAddOption: Unable to modify lattice");
+    if (nodes < 0) return Failure("khSyntaxAddOption: Invalid lattice");
+    if (hapiLatModify(syntax->lattice) < 0) return Failure("khSyntaxAddOption: Unable to modify lattice");
     int start = 0, end = 0;
-    if (!OptionEnds(syntax->lattice, nodes, &start, &end)) return Fail("khSyntaxAddOption: Invalid lattice");
+    if (!OptionEnds(syntax->lattice, nodes, &start, &end)) return Failure("khSyntaxAddOption: Invalid lattice");
     if (!ReadBNF(vocab, syntax, start, end, text, 1))
-        return Fail("khSyntaxAddOption: Serious syntax error. Syntax is now invalid");
-    if (hapiLatFinalise(syntax->lattice, 0, 0) < 0) return Fail("khSyntaxAddOption: Unable to finalise lattice");
+        return Failure("khSyntaxAddOption: Serious syntax error. Syntax is now invalid");
+    if (hapiLatFinalise(syntax->lattice, 0, 0) < 0) return Failure("khSyntaxAddOption: Unable to finalise lattice");
     syntax->isEmpty = 0;
-    TraceReturnInt(1);
-    TraceLeave("khSyntaxAddOption");
-    return 1;
+    return Success("khSyntaxAddOption", 1);
 }
 
 }  // namespace kh

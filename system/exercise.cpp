@@ -67,9 +67,7 @@ int SysNewExercise(const char *name) {
         return -1;
     }
     g_state->current_vocab = vocab;
-    TraceReturnInt(1);
-    TraceLeave("khSysNewExercise");
-    return 1;
+    return Success("khSysNewExercise", 1);
 }
 
 }  // namespace kh

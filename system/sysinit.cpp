@@ -95,9 +95,7 @@ int SysInit(const char *config_filename) {
     if (!LoadModels() || !LoadVocabs()) return -1;
     g_state->current_vocab = g_state->vocabs;
     g_state->initialised = 1;
-    TraceReturnInt(1);
-    TraceLeave("khSysInit");
-    return 1;
+    return Success("khSysInit", 1);
 }
 
 }  // namespace kh

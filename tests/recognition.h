@@ -29,6 +29,17 @@ protected:
     KhSyntax go_ = nullptr;
 };
 
+// The same after the recording has been recognised whole.
+class RecognisedTest : public RoadTest {
+protected:
+    void SetUp() override {
+        RoadTest::SetUp();
+        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+        ASSERT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    }
+};
+
 // The same, for tests whose injected engine failures leave objects alive
 // by design (see IgnoreLeaksFromHere).
 class LeakyRoadTest : public RoadTest {

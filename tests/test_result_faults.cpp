@@ -8,13 +8,8 @@ namespace {
 
 bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
-class Recognised : public RoadTest {
+class Recognised : public RecognisedTest {
 protected:
-    void SetUp() override {
-        RoadTest::SetUp();
-        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    }
     // Arms a fault, runs the query, and answers what it returned.
     template <typename Query>
     int WithFault(const char *engine_call, int nth, Query query) {

@@ -7,15 +7,7 @@ namespace {
 
 bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
-class Scored : public RoadTest {
-protected:
-    void SetUp() override {
-        RoadTest::SetUp();
-        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-        ASSERT_EQ(Words(rec_), "GO FORWARD TEN METERS");
-    }
-};
+using Scored = RecognisedTest;
 
 double Duration(KhRecogniser rec, int i) {
     double s = 0, e = 0;

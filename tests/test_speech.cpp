@@ -19,14 +19,7 @@ std::vector<short> RawSamples(const std::string &path) {
     return s;
 }
 
-class Recorded : public RoadTest {
-protected:
-    void SetUp() override {
-        RoadTest::SetUp();
-        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    }
-};
+using Recorded = RecognisedTest;
 
 }  // namespace
 
