@@ -1,0 +1,79 @@
+// Switching exercises: which vocabulary names select, and the clearing of
+// the exercise that ends.
+#include "frame/state.h"
+#include "recognition.h"
+
+using namespace khtest;
+
+namespace {
+
+bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+std::string TwoVocabularies() {
+    return StandardConfig("DEBUG = FULL\nVOCAB2 = Child\nChildMODEL = ENUS\nChildDICT = child.dic\n"
+                          "VOCAB3 = ADULT\nADULTMODEL = ENUS\nADULTDICT = adult.dic\n");
+}
+
+}  // namespace
+
+TEST(Exercise, NamesAreComparedInUpperCaseAgainstTheConfiguredNames) {
+    Workspace ws;
+    ASSERT_EQ(InitWith(TwoVocabularies()), 1);
+    EXPECT_STREQ(kh::g_state->current_vocab->name, "ADULT");
+    EXPECT_EQ(khSysNewExercise("english"), 1);
+    EXPECT_STREQ(kh::g_state->current_vocab->name, "ENGLISH");
+    EXPECT_EQ(khSysNewExercise("Child"), -1);  // only upper-case names can be selected
+    EXPECT_EQ(khSysNewExercise("CHILD"), -1);
+    EXPECT_EQ(khSysNewExercise(nullptr), -1);
+    EXPECT_STREQ(kh::g_state->current_vocab->name, "ENGLISH");
+    EXPECT_TRUE(Contains(Log(), "  Parameter 1 (exercise name) is a NULL string\r\n"
+                                "ERROR - khSysNewExercise: Invalid vocab name\r\n\r\n"));
+}
+
+TEST(Exercise, IncludedSyntaxesGoInALaterPassWithIndentedTraces) {
+    Workspace ws;
+    ASSERT_EQ(InitWith(TwoVocabularies()), 1);
+    KhSyntax b = khSyntaxCreate("B", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(b, "TEN METERS"), 1);
+    KhSyntax a = khSyntaxCreate("A", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(a, "GO FORWARD $B"), 1);
+    KhRecogniser rec = khRecCreate();
+    ASSERT_NE(rec, nullptr);
+    WriteFile("khapi.log", "");
+    ASSERT_EQ(khSysNewExercise("adult"), 1);
+    EXPECT_EQ(khSyntaxReturn("A"), nullptr);
+    EXPECT_EQ(khSyntaxReturn("B"), nullptr);
+    EXPECT_EQ(khRecFinalise(rec), -1);
+    std::string log = ReadFile("khapi.log");
+    std::string a_deleted = "  khSyntaxDeleteShallow: Entering\r\n"
+                            "    Parameter 1 (syntax ptr) is a non-NULL pointer\r\n"
+                            "    SysCheck: Valid syntax with name A\r\n"
+                            "    Return value = 1\r\n"
+                            "  khSyntaxDeleteShallow: Leaving\r\n";
+    std::string b_deleted = "  khSyntaxDeleteShallow: Entering\r\n"
+                            "    Parameter 1 (syntax ptr) is a non-NULL pointer\r\n"
+                            "    SysCheck: Valid syntax with name B\r\n"
+                            "    Return value = 1\r\n"
+                            "  khSyntaxDeleteShallow: Leaving\r\n";
+    EXPECT_TRUE(Contains(log, "khSysNewExercise: Entering\r\n"
+                              "  Parameter 1 (exercise name) = adult\r\n" +
+                                  a_deleted + b_deleted +
+                                  "  Return value = 1\r\n"
+                                  "khSysNewExercise: Leaving\r\n\r\n"))
+        << log;
+}
+
+TEST(Exercise, SelectingTheCurrentVocabularyAgainClearsIt) {
+    Workspace ws;
+    ASSERT_EQ(InitWith(TwoVocabularies()), 1);
+    KhSyntax s = khSyntaxCreate("S", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(s, "HELLO"), 1);
+    hapiDictObject before = kh::g_state->current_vocab->exercise_dict;
+    EXPECT_GT(hapiDictWordId(before, "HELLO_S"), 0);
+    ASSERT_EQ(khSysNewExercise("ADULT"), 1);
+    EXPECT_EQ(khSyntaxReturn("S"), nullptr);
+    EXPECT_EQ(hapiDictWordId(kh::g_state->current_vocab->exercise_dict, "HELLO_S"), 0);
+    // The word fetched from the system dictionary stays in the vocabulary
+    // dictionary file for later runs.
+    EXPECT_TRUE(Contains(ReadFile("adult.dic"), "\nHELLO "));
+}
