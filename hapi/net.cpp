@@ -8,12 +8,13 @@
 // become null transitions from the exit of one node to the entry of the
 // next, carrying the arc's score.  A silence word (such as "<s>") may also
 // be passed by a null transition, since the decoder absorbs silence
-// around every word anyway.
+// around every word anyway; at the ends of the grammar it is only passed.
+// The graph is then reduced for the decoder (net_reduce.h).
 #include "decoder.h"
+#include "net_reduce.h"
 
-#include <cmath>
+#include <algorithm>
 #include <map>
-#include <queue>
 #include <sstream>
 
 namespace {
@@ -29,6 +30,7 @@ public:
     // Adds a copy of lat; answers its entry and exit states.
     bool add_lattice(const hapi_lat *lat, int depth, int *entry, int *exit);
     bool is_silence_word(const hapi_dict *dict, int word) const;
+    bool is_edge_silence(const hapi_lat *lat, int node) const;
 
 private:
     int new_state() { return net_->nstates++; }
@@ -83,6 +85,16 @@ bool Builder::is_silence_word(const hapi_dict *dict, int word) const {
     return true;
 }
 
+// A silence word that starts or ends a lattice.  At the ends of the whole
+// grammar it is left to the decoder's own silence: the result reports the
+// silence before and after speech anyway, and a word there would double
+// every first and last word the decoder keeps active (once after the
+// silence word, once without it).
+bool Builder::is_edge_silence(const hapi_lat *lat, int node) const {
+    const hapi_lat::Node &n = lat->nodes[node];
+    return (n.pred.empty() || n.foll.empty()) && !n.sub && is_silence_word(lat->dict, n.word);
+}
+
 bool Builder::add_word(const hapi_dict *dict, int word, int in, int out) {
     if (!dict || word < 1 || word >= static_cast<int>(dict->words.size()))
         return kiln::complain("hapiBuildNetObject: word id %d is not in the dictionary", word), false;
@@ -127,7 +139,8 @@ bool Builder::add_lattice(const hapi_lat *lat, int depth, int *entry, int *exit)
     for (int i = 1; i <= nnodes; i++) {
         in[i] = new_state();
         out[i] = new_state();
-        if (!add_node(lat, i, depth, in[i], out[i])) return false;
+        if (depth == 0 && is_edge_silence(lat, i)) add_null(in[i], out[i], 0.0f);
+        else if (!add_node(lat, i, depth, in[i], out[i])) return false;
     }
     bool has_start = false, has_end = false;
     for (int i = 1; i <= nnodes; i++) {
@@ -147,59 +160,6 @@ bool Builder::add_lattice(const hapi_lat *lat, int depth, int *entry, int *exit)
         add_null(out[arc.from], in[arc.to], std::min(arc.score, 0.0f));
     }
     return true;
-}
-
-// Removes the null transitions: every state that begins a word (the
-// start, and the end of every word) is joined straight to the words it
-// reaches through null transitions, with the best score along the way.
-// The decoder then carries no null transitions from frame to frame, which
-// would cost it time on every frame.
-void remove_null_transitions(hapi_net *net) {
-    std::vector<std::vector<std::pair<int, float>>> nulls(net->nstates);
-    std::vector<std::vector<int>> words(net->nstates);
-    std::vector<int> keep(net->nstates, -1);
-    int kept = 0;
-    keep[net->start] = kept++;
-    for (size_t i = 0; i < net->trans.size(); i++) {
-        const hapi_net::Trans &t = net->trans[i];
-        if (t.pron < 0) nulls[t.from].push_back({t.to, t.score});
-        else words[t.from].push_back(static_cast<int>(i));
-        if (t.pron >= 0 && keep[t.to] < 0) keep[t.to] = kept++;
-    }
-    int final = kept++;
-    std::map<std::pair<std::pair<int, int>, int>, float> best;  // (from, to), pron -> score
-    std::vector<float> reach(net->nstates);
-    for (int s = 0; s < net->nstates; s++) {
-        if (keep[s] < 0) continue;
-        // Best null-path score from s to every state (scores are at most 0).
-        std::fill(reach.begin(), reach.end(), -INFINITY);
-        std::priority_queue<std::pair<float, int>> todo;
-        reach[s] = 0.0f;
-        todo.push({0.0f, s});
-        while (!todo.empty()) {
-            auto [score, u] = todo.top();
-            todo.pop();
-            if (score < reach[u]) continue;
-            for (auto [v, w] : nulls[u])
-                if (score + w > reach[v]) reach[v] = score + w, todo.push({score + w, v});
-        }
-        for (int u = 0; u < net->nstates; u++) {
-            if (reach[u] == -INFINITY) continue;
-            if (u == net->final) best[{{keep[s], final}, -1}] = reach[u];
-            for (int i : words[u]) {
-                const hapi_net::Trans &t = net->trans[i];
-                auto key = std::make_pair(std::make_pair(keep[s], keep[t.to]), t.pron);
-                float score = reach[u] + t.score;
-                auto it = best.find(key);
-                if (it == best.end() || score > it->second) best[key] = score;
-            }
-        }
-    }
-    net->trans.clear();
-    for (const auto &[key, score] : best) net->trans.push_back({key.first.first, key.first.second, score, key.second});
-    net->nstates = kept;
-    net->start = keep[net->start];
-    net->final = final;
 }
 
 // The word standing for the silence before (or after) speech: the word of
@@ -228,7 +188,8 @@ hapiNetObject hapiBuildNetObject(int kind, hapiHMMSetObject hmms, hapiDictObject
     net->hmms = hmms;
     Builder b(net.get(), hmms->model);
     if (!b.add_lattice(lat, 0, &net->start, &net->final)) return nullptr;
-    remove_null_transitions(net.get());
+    kiln::fold_null_transitions(net.get());
+    kiln::merge_equal_futures(net.get());
     net->lead_word = edge_silence_word(b, lat, true);
     net->trail_word = edge_silence_word(b, lat, false);
     net->phone_set = dict->phones;
