@@ -42,6 +42,11 @@ int InitWith(const std::string &config);
 // rest of such a test (each test runs in a process of its own).
 void IgnoreLeaksFromHere();
 
+// True when text holds part.
+inline bool Contains(const std::string &text, const std::string &part) {
+    return text.find(part) != std::string::npos;
+}
+
 // The lines of the log ("khapi.log" unless given), each without "\r\n".
 std::string Log(const std::string &name = "khapi.log");
 

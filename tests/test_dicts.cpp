@@ -30,7 +30,6 @@ void StartWith(const std::string &dict_lines) {
     ASSERT_EQ(InitWith(SmallConfig(dict_lines)), 1);
 }
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 std::string Pron(hapiDictObject d, const char *word, int p) {
     std::string phones, sym;

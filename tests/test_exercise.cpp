@@ -7,7 +7,6 @@ using namespace khtest;
 
 namespace {
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 std::string TwoVocabularies() {
     return StandardConfig("DEBUG = FULL\nVOCAB2 = Child\nChildMODEL = ENUS\nChildDICT = child.dic\n"

@@ -7,7 +7,6 @@ using namespace khtest;
 
 namespace {
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 using Completed = RecognisedTest;
 

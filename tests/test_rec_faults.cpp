@@ -14,7 +14,6 @@ struct Fault {
 
 class RecFaults : public RoadTest, public ::testing::WithParamInterface<Fault> {};
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 // Runs the whole road once, stopping at the first failure.
 void Road(KhRecogniser rec, KhSyntax syntax) {

@@ -6,12 +6,6 @@
 
 using namespace khtest;
 
-namespace {
-
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
-
-}  // namespace
-
 TEST_F(RoadTest, AFileIsRecognisedWholeAndPreparedAgain) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecDoWholeSent(rec_), 1);

@@ -6,7 +6,6 @@ using namespace khtest;
 
 namespace {
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 class Recognised : public RecognisedTest {
 protected:

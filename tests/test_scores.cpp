@@ -5,7 +5,6 @@ using namespace khtest;
 
 namespace {
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 using Scored = RecognisedTest;
 

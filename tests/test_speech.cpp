@@ -9,7 +9,6 @@ using namespace khtest;
 
 namespace {
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 std::vector<short> RawSamples(const std::string &path) {
     std::ifstream in(path, std::ios::binary);

@@ -9,7 +9,6 @@ using namespace khtest;
 
 namespace {
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 std::string ModelBlock(const std::string &name) {
     return name + "MMF = " + ModelDef() + "\n" + name + "HMMLIST = " + ModelDef() + "\n";

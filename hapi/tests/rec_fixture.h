@@ -9,11 +9,25 @@
 
 #include "hapi.h"
 
+#include <sndfile.h>
+
 #include <cctype>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+// Writes 16-bit mono samples as a WAV file.
+inline void write_wav(const std::string &path, const std::vector<short> &s, int rate) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE *f = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    sf_write_short(f, s.data(), static_cast<sf_count_t>(s.size()));
+    sf_close(f);
+}
 
 // The samples of a headerless 16-bit recording.
 inline std::vector<short> read_raw(const std::string &path) {

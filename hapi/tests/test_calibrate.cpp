@@ -3,8 +3,6 @@
 #include "rec_fixture.h"
 #include "tempdir.h"
 
-#include <sndfile.h>
-
 namespace {
 
 class CalibrateTest : public ::testing::Test {
@@ -28,13 +26,7 @@ protected:
         std::vector<short> s = read_raw(std::string(KILN_TESTDATA) + "/goforward.raw");
         for (short &v : s) v = static_cast<short>(v * gain);
         std::string path = dir_.file("scaled.wav");
-        SF_INFO info{};
-        info.samplerate = 16000;
-        info.channels = 1;
-        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-        SNDFILE *f = sf_open(path.c_str(), SFM_WRITE, &info);
-        sf_write_short(f, s.data(), static_cast<sf_count_t>(s.size()));
-        sf_close(f);
+        write_wav(path, s, 16000);
         return path;
     }
 

@@ -3,8 +3,6 @@
 #include "rec_fixture.h"
 #include "tempdir.h"
 
-#include <sndfile.h>
-
 #include <cstdlib>
 #include <fstream>
 
@@ -18,13 +16,7 @@ std::string spoken_twice(const TempDir &dir, double gap) {
     for (int i = 0; i < static_cast<int>(gap * 16000); i++) all.push_back(static_cast<short>(rand() % 41 - 20));
     all.insert(all.end(), once.begin(), once.end());
     std::string path = dir.file("twice.wav");
-    SF_INFO info{};
-    info.samplerate = 16000;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE *f = sf_open(path.c_str(), SFM_WRITE, &info);
-    sf_write_short(f, all.data(), static_cast<sf_count_t>(all.size()));
-    sf_close(f);
+    write_wav(path, all, 16000);
     return path;
 }
 

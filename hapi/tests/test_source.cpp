@@ -3,23 +3,10 @@
 #include "rec_fixture.h"
 #include "tempdir.h"
 
-#include <sndfile.h>
-
 #include <cmath>
 #include <fstream>
 
 namespace {
-
-void write_wav(const std::string &path, const std::vector<short> &s, int rate) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE *f = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(f, nullptr);
-    sf_write_short(f, s.data(), static_cast<sf_count_t>(s.size()));
-    sf_close(f);
-}
 
 // 16 kHz to 22.05 kHz by linear interpolation: plenty for speech.
 std::vector<short> to_22050(const std::vector<short> &in) {
