@@ -1,0 +1,99 @@
+// sound_file.cpp - waveform files: libsndfile formats, headerless .raw
+// files, and rate conversion with libsamplerate.
+#include "audio/sound_io.h"
+
+#include <samplerate.h>
+#include <sndfile.h>
+#include <strings.h>
+
+#include <cstdio>
+
+namespace {
+
+bool has_raw_extension(const std::string &path) {
+    return path.size() > 4 && strcasecmp(path.c_str() + path.size() - 4, ".raw") == 0;
+}
+
+bool read_raw(const std::string &path, std::vector<short> *samples, std::string *why) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) return *why = "cannot open", false;
+    std::vector<unsigned char> bytes;
+    unsigned char block[65536];
+    size_t got;
+    while ((got = fread(block, 1, sizeof block, f)) > 0) bytes.insert(bytes.end(), block, block + got);
+    bool failed = ferror(f);
+    fclose(f);
+    if (failed) return *why = "read error", false;
+    if (bytes.size() % 2 != 0) return *why = "odd number of bytes in 16-bit samples", false;
+    samples->resize(bytes.size() / 2);
+    for (size_t i = 0; i < samples->size(); i++)
+        (*samples)[i] = static_cast<short>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return true;
+}
+
+bool read_sndfile(const std::string &path, std::vector<short> *samples, int *rate, std::string *why) {
+    SF_INFO info{};
+    SNDFILE *sf = sf_open(path.c_str(), SFM_READ, &info);
+    if (!sf) return *why = sf_strerror(nullptr), false;
+    if (info.channels < 1 || info.samplerate < 1000 || info.samplerate > 384000 || info.frames < 0) {
+        sf_close(sf);
+        return *why = "implausible format", false;
+    }
+    std::vector<short> frames(static_cast<size_t>(info.channels) * 4096);
+    samples->clear();
+    sf_count_t got;
+    while ((got = sf_readf_short(sf, frames.data(), 4096)) > 0)
+        for (sf_count_t i = 0; i < got; i++) samples->push_back(frames[static_cast<size_t>(i) * info.channels]);
+    bool failed = sf_error(sf) != SF_ERR_NO_ERROR;
+    if (failed) *why = sf_strerror(sf);
+    sf_close(sf);
+    *rate = info.samplerate;
+    return !failed;
+}
+
+}  // namespace
+
+namespace engine {
+
+bool read_audio_file(const std::string &path, int raw_rate, std::vector<short> *samples, int *rate,
+                     std::string *why) {
+    if (has_raw_extension(path)) {
+        *rate = raw_rate;
+        return read_raw(path, samples, why);
+    }
+    return read_sndfile(path, samples, rate, why);
+}
+
+bool resample(const std::vector<short> &in, int from, int to, std::vector<short> *out) {
+    if (from == to || in.empty()) {
+        *out = in;
+        return true;
+    }
+    std::vector<float> fin(in.size());
+    src_short_to_float_array(in.data(), fin.data(), static_cast<int>(in.size()));
+    double ratio = static_cast<double>(to) / from;
+    std::vector<float> fout(static_cast<size_t>(in.size() * ratio) + 16);
+    SRC_DATA d{};
+    d.data_in = fin.data();
+    d.data_out = fout.data();
+    d.input_frames = static_cast<long>(fin.size());
+    d.output_frames = static_cast<long>(fout.size());
+    d.src_ratio = ratio;
+    if (src_simple(&d, SRC_SINC_MEDIUM_QUALITY, 1) != 0) return false;
+    out->resize(static_cast<size_t>(d.output_frames_gen));
+    src_float_to_short_array(fout.data(), out->data(), static_cast<int>(out->size()));
+    return true;
+}
+
+bool write_wav(const std::string &path, const short *samples, size_t n, int rate) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE *sf = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!sf) return false;
+    bool ok = sf_write_short(sf, samples, static_cast<sf_count_t>(n)) == static_cast<sf_count_t>(n);
+    return sf_close(sf) == 0 && ok;
+}
+
+}  // namespace engine

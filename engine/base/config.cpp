@@ -1,0 +1,222 @@
+// config.cpp - the engine's configuration store: the file read by
+// hapiInitHAPI and the override calls that read and set single keys.
+#include "base/config.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <strings.h>
+#include <sys/stat.h>
+
+namespace {
+
+// One key.  The typed fields are parsed from text when read and hold what
+// the override calls hand out, so their addresses stay valid while the key
+// exists (std::map never moves its nodes).
+struct Entry {
+    std::string text;
+    int as_int = 0;
+    float as_float = 0.0f;
+};
+
+std::map<std::string, Entry> &store() {
+    static std::map<std::string, Entry> s;
+    return s;
+}
+
+std::string trim(const std::string &s) {
+    size_t b = 0, e = s.size();
+    while (b < e && isspace(static_cast<unsigned char>(s[b]))) b++;
+    while (e > b && isspace(static_cast<unsigned char>(s[e - 1]))) e--;
+    return s.substr(b, e - b);
+}
+
+bool parse_int(const std::string &text, int *out) {
+    if (text.empty()) return false;
+    errno = 0;
+    char *end = nullptr;
+    long v = strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < INT_MIN || v > INT_MAX) return false;
+    *out = static_cast<int>(v);
+    return true;
+}
+
+bool parse_float(const std::string &text, float *out) {
+    if (text.empty()) return false;
+    errno = 0;
+    char *end = nullptr;
+    float v = strtof(text.c_str(), &end);
+    if (errno != 0 || *end != '\0') return false;
+    *out = v;
+    return true;
+}
+
+// Splits one line into key and value.  Answers false for a malformed line.
+bool parse_line(const std::string &raw, std::string *key, std::string *value) {
+    std::string line = trim(raw);
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) return false;
+    *key = trim(line.substr(0, eq));
+    if (key->empty()) return false;
+    for (char c : *key)
+        if (isspace(static_cast<unsigned char>(c))) return false;
+    std::string v = trim(line.substr(eq + 1));
+    if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+    else if (!v.empty() && (v.front() == '"' || v.back() == '"')) return false;
+    *value = v;
+    return true;
+}
+
+Entry *find(const char *key) {
+    if (!key) return nullptr;
+    auto it = store().find(key);
+    return it == store().end() ? nullptr : &it->second;
+}
+
+Entry &set(const char *key, const std::string &text) {
+    Entry &e = store()[key];
+    e.text = text;
+    return e;
+}
+
+}  // namespace
+
+namespace engine {
+
+void complain(const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    fputs("hapi: ", stderr);
+    vfprintf(stderr, fmt, ap);
+    fputc('\n', stderr);
+    va_end(ap);
+}
+
+bool parse_bool(const std::string &text, bool *out) {
+    static const char *truths[] = {"TRUE", "T", "YES", "1"};
+    static const char *falses[] = {"FALSE", "F", "NO", "0"};
+    for (const char *t : truths)
+        if (strcasecmp(text.c_str(), t) == 0) return *out = true, true;
+    for (const char *f : falses)
+        if (strcasecmp(text.c_str(), f) == 0) return *out = false, true;
+    return false;
+}
+
+const std::string *conf_text(const std::string &key) {
+    Entry *e = find(key.c_str());
+    return e ? &e->text : nullptr;
+}
+
+bool conf_bool(const std::string &key, bool dflt) {
+    const std::string *t = conf_text(key);
+    bool v;
+    return t && parse_bool(*t, &v) ? v : dflt;
+}
+
+int conf_int(const std::string &key, int dflt) {
+    const std::string *t = conf_text(key);
+    int v;
+    return t && parse_int(*t, &v) ? v : dflt;
+}
+
+float conf_float(const std::string &key, float dflt) {
+    const std::string *t = conf_text(key);
+    float v;
+    return t && parse_float(*t, &v) ? v : dflt;
+}
+
+std::string conf_string(const std::string &key, const std::string &dflt) {
+    const std::string *t = conf_text(key);
+    return t ? *t : dflt;
+}
+
+void arm_faults_from_environment();
+
+}  // namespace engine
+
+extern "C" {
+
+int hapiInitHAPI(const char *config_filename, int flags) {
+    if (engine::fault("hapiInitHAPI")) return -1;
+    if (!config_filename || flags != 0) {
+        engine::complain("hapiInitHAPI: %s", !config_filename ? "no configuration file" : "flags must be 0");
+        return -1;
+    }
+    // A folder opens as a stream that reads as empty: refuse it here.
+    struct stat st;
+    std::ifstream in(config_filename);
+    if (!in || stat(config_filename, &st) != 0 || S_ISDIR(st.st_mode)) {
+        engine::complain("cannot read configuration file %s", config_filename);
+        return -1;
+    }
+    std::map<std::string, Entry> fresh;
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        number++;
+        std::string t = trim(line);
+        if (t.empty() || t[0] == '#') continue;
+        std::string key, value;
+        if (!parse_line(t, &key, &value)) {
+            engine::complain("%s:%d: malformed line (expected KEY = VALUE)", config_filename, number);
+            return -1;
+        }
+        fresh[key].text = value;
+    }
+    store().swap(fresh);
+    engine::arm_faults_from_environment();
+    return 0;
+}
+
+const int *hapiOverrideConfBool(const char *key, const int *value) {
+    if (engine::fault("hapiOverrideConfBool") || !key) return nullptr;
+    if (value) {
+        Entry &e = set(key, *value ? "TRUE" : "FALSE");
+        e.as_int = *value ? 1 : 0;
+        return &e.as_int;
+    }
+    Entry *e = find(key);
+    bool b;
+    if (!e || !engine::parse_bool(e->text, &b)) return nullptr;
+    e->as_int = b ? 1 : 0;
+    return &e->as_int;
+}
+
+const int *hapiOverrideConfInt(const char *key, const int *value) {
+    if (engine::fault("hapiOverrideConfInt") || !key) return nullptr;
+    if (value) {
+        Entry &e = set(key, std::to_string(*value));
+        e.as_int = *value;
+        return &e.as_int;
+    }
+    Entry *e = find(key);
+    if (!e || !parse_int(e->text, &e->as_int)) return nullptr;
+    return &e->as_int;
+}
+
+const float *hapiOverrideConfFlt(const char *key, const float *value) {
+    if (engine::fault("hapiOverrideConfFlt") || !key) return nullptr;
+    if (value) {
+        char text[64];
+        snprintf(text, sizeof text, "%.9g", static_cast<double>(*value));
+        Entry &e = set(key, text);
+        e.as_float = *value;
+        return &e.as_float;
+    }
+    Entry *e = find(key);
+    if (!e || !parse_float(e->text, &e->as_float)) return nullptr;
+    return &e->as_float;
+}
+
+const char *hapiOverrideConfStr(const char *key, const char *value) {
+    if (engine::fault("hapiOverrideConfStr") || !key) return nullptr;
+    if (value) return set(key, value).text.c_str();
+    Entry *e = find(key);
+    return e ? e->text.c_str() : nullptr;
+}
+
+}  // extern "C"

@@ -1,0 +1,22 @@
+// files.h - whole-file reading and crash-safe writing for the engine's
+// dictionary and lattice files.
+#ifndef ENGINE_BASE_FILES_H
+#define ENGINE_BASE_FILES_H
+
+#include <string>
+
+namespace engine {
+
+// Reads a regular file whole into *out.  On failure answers false and puts
+// the reason in *why.
+bool read_whole_file(const std::string &path, std::string *out, std::string *why);
+
+// Writes text to a new file beside path, flushes it to disk and renames it
+// over path, so that path holds either its old content or all of the new.
+// Nothing is left behind on failure.  An existing file keeps its
+// permissions.
+bool write_file_atomically(const std::string &path, const std::string &text, std::string *why);
+
+}  // namespace engine
+
+#endif  // ENGINE_BASE_FILES_H

@@ -1,0 +1,224 @@
+// hmmset.cpp - acoustic models: reading a PocketSphinx model folder and
+// making decoders on it.
+#include "decoding/hmmset.h"
+#include "decoding/redecoder.h"
+#include "results/confidence.h"
+
+#include <pocketsphinx.h>
+#include <sphinxbase/err.h>
+#include <sphinxbase/feat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace {
+
+int g_model_rate = 16000;
+
+bool is_file(const std::string &path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string folder_of(const std::string &path) {
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+uint32_t swap32(uint32_t v) {
+    return (v >> 24) | ((v >> 8) & 0xff00) | ((v << 8) & 0xff0000) | (v << 24);
+}
+
+// The binary form: "BMDF", version, description length, description,
+// then ten int32 counts (the first the number of phones, the last the
+// silence phone) and the phone names, NUL-terminated.
+bool read_binary_mdef(std::ifstream &in, std::vector<std::string> *phones, std::string *why) {
+    char magic[4];
+    uint32_t version, desc_len;
+    in.read(magic, 4);
+    bool swapped = memcmp(magic, "FDMB", 4) == 0;
+    in.read(reinterpret_cast<char *>(&version), 4);
+    in.read(reinterpret_cast<char *>(&desc_len), 4);
+    if (!in) return *why = "truncated header", false;
+    if (swapped) desc_len = swap32(desc_len);
+    if (desc_len > (1u << 20)) return *why = "malformed header", false;
+    in.seekg(desc_len, std::ios::cur);
+    int32_t counts[10];
+    in.read(reinterpret_cast<char *>(counts), sizeof counts);
+    if (!in) return *why = "truncated header", false;
+    if (swapped)
+        for (int32_t &c : counts) c = static_cast<int32_t>(swap32(static_cast<uint32_t>(c)));
+    int n = counts[0];
+    if (n < 1 || n > 1000 || counts[9] < 0 || counts[9] >= n) return *why = "implausible phone count", false;
+    for (int i = 0; i < n; i++) {
+        std::string name;
+        if (!std::getline(in, name, '\0') || name.empty() || name.size() >= HAPI_MAX_NAME)
+            return *why = "malformed phone list", false;
+        phones->push_back(name);
+    }
+    return true;
+}
+
+// The text form: a version line "0.3", counts such as "42 n_base", then
+// one line per phone whose first field is the phone's name.
+bool read_text_mdef(std::ifstream &in, std::vector<std::string> *phones, std::string *why) {
+    std::string line;
+    int n_base = -1;
+    bool version_seen = false;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string a, b;
+        if (!(fields >> a) || a[0] == '#') continue;
+        if (!version_seen) {
+            if (a != "0.3") return *why = "not a model definition file", false;
+            version_seen = true;
+            continue;
+        }
+        fields >> b;
+        if (b == "n_base") {
+            n_base = atoi(a.c_str());
+            if (n_base < 1 || n_base > 1000) return *why = "implausible phone count", false;
+            continue;
+        }
+        if (b.rfind("n_", 0) == 0) continue;
+        if (n_base < 0) return *why = "no n_base line", false;
+        if (a.size() >= HAPI_MAX_NAME) return *why = "malformed phone list", false;
+        phones->push_back(a);
+        if (static_cast<int>(phones->size()) == n_base) return true;
+    }
+    return *why = version_seen ? "truncated phone list" : "not a model definition file", false;
+}
+
+// Reads -samprate and -frate when feat.params gives them.
+void read_feat_params(engine::Model *m) {
+    std::ifstream in(m->feat_params);
+    std::string key, value;
+    while (in >> key >> value) {
+        if (key == "-samprate") m->samprate = static_cast<int>(atof(value.c_str()));
+        if (key == "-frate") m->frate = atoi(value.c_str());
+    }
+}
+
+bool load_model(hapi_hmmset *h) {
+    engine::Model &m = h->model;
+    std::string why;
+    if (!engine::describe_model(m.mdef, &m, &why))
+        return engine::complain("hapiHMMSetInitialise: %s", why.c_str()), false;
+    if (!m.hmmlist.empty() && m.hmmlist != m.mdef && !is_file(m.hmmlist))
+        return engine::complain("hapiHMMSetInitialise: cannot read phone list %s", m.hmmlist.c_str()), false;
+    m.silence = m.has_phone("SIL") ? "SIL" : m.phones.back();
+    if (!h->background.empty() && m.has_phone(h->background)) {
+        m.silence = h->background;
+    } else {
+        static bool noted = false;
+        if (!noted)
+            engine::complain("background unit '%s' is not in the model; using its silence unit %s",
+                           h->background.c_str(), m.silence.c_str());
+        noted = true;
+    }
+    // A decoder made here proves that the whole model loads; it then
+    // serves the confidence scoring of every recogniser on this model.
+    ps_decoder_t *ps = engine::make_decoder(m, 110.0, 65.0);
+    if (!ps) return engine::complain("hapiHMMSetInitialise: cannot load the model in %s", m.dir.c_str()), false;
+    h->scorer = std::make_shared<engine::Scorer>(ps, m);
+    h->redecoder = std::make_shared<engine::Redecoder>(m);
+    g_model_rate = m.samprate;
+    return true;
+}
+
+}  // namespace
+
+namespace engine {
+
+bool Model::has_phone(const std::string &p) const {
+    return std::find(phones.begin(), phones.end(), p) != phones.end();
+}
+
+bool describe_model(const std::string &mdef, Model *m, std::string *why) {
+    if (mdef.empty()) return *why = "no model file (MMF) set", false;
+    if (!is_file(mdef)) return *why = "cannot read model file " + mdef, false;
+    m->mdef = mdef;
+    m->dir = folder_of(mdef);
+    m->phones.clear();
+    std::string what;
+    if (!read_mdef_phones(mdef, &m->phones, &what)) return *why = mdef + ": " + what, false;
+    m->feat_params = m->dir + "/feat.params";
+    if (is_file(m->feat_params)) read_feat_params(m);
+    else m->feat_params.clear();
+    if (m->samprate < 8000 || m->samprate > 96000 || m->frate < 10 || m->frate > 1000)
+        return *why = "implausible rates in " + m->feat_params, false;
+    return true;
+}
+
+bool read_mdef_phones(const std::string &path, std::vector<std::string> *phones, std::string *why) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return *why = "cannot open", false;
+    char magic[4] = {0};
+    in.read(magic, 4);
+    in.seekg(0);
+    if (memcmp(magic, "BMDF", 4) == 0 || memcmp(magic, "FDMB", 4) == 0)
+        return read_binary_mdef(in, phones, why);
+    return read_text_mdef(in, phones, why);
+}
+
+ps_decoder_t *make_decoder(const Model &m, double beam, double word_beam) {
+    // The engine reports its own failures; the decoder's chatter goes nowhere.
+    err_set_logfp(nullptr);
+    char b[32], wb[32];
+    snprintf(b, sizeof b, "%g", exp(-beam));
+    snprintf(wb, sizeof wb, "%g", exp(-word_beam));
+    cmd_ln_t *config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", m.dir.c_str(), "-mdef", m.mdef.c_str(),
+                                   "-remove_silence", "no", "-beam", b, "-pbeam", b, "-wbeam", wb,
+                                   "-samprate", std::to_string(m.samprate).c_str(), nullptr);
+    if (!config) return nullptr;
+    ps_decoder_t *ps = ps_init(config);
+    cmd_ln_free_r(config);
+    // The coder hands over cepstra that are already normalised.
+    if (ps) ps_get_feat(ps)->cmn = CMN_NONE;
+    return ps;
+}
+
+int current_model_rate() { return g_model_rate; }
+
+double decoder_score_to_ln(ps_decoder_t *ps, int score) {
+    // The grammar search keeps its scores shifted down by ten bits.
+    logmath_t *lm = ps_get_logmath(ps);
+    return static_cast<double>(score) * 1024.0 * log(logmath_get_base(lm));
+}
+
+}  // namespace engine
+
+extern "C" {
+
+hapiHMMSetObject hapiCreateHMMSetObject(void) {
+    if (engine::fault("hapiCreateHMMSetObject")) return nullptr;
+    auto *h = new hapi_hmmset;
+    h->model.mdef = engine::conf_string("MMF", "");
+    h->model.hmmlist = engine::conf_string("HMMLIST", "");
+    h->background = engine::conf_string("BKHMMNAME", "");
+    return h;
+}
+
+int hapiHMMSetInitialise(hapiHMMSetObject hmms) {
+    if (engine::fault("hapiHMMSetInitialise")) return -1;
+    if (!hmms) return engine::complain("hapiHMMSetInitialise: no HMM set"), -1;
+    if (hmms->loaded) return 0;
+    if (!load_model(hmms)) return -1;
+    hmms->loaded = true;
+    return 0;
+}
+
+int hapiDeleteHMMSetObject(hapiHMMSetObject hmms) {
+    if (engine::fault("hapiDeleteHMMSetObject")) return -1;
+    if (!hmms) return -1;
+    delete hmms;
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,257 @@
+// rec.cpp - recognisers: a PocketSphinx decoder per recogniser, given the
+// network's grammar at preparation and fed the coder's frames.
+#include "audio/sound_io.h"
+#include "audio/front_end.h"
+#include "decoding/hmmset.h"
+
+#include <pocketsphinx.h>
+#include <sphinxbase/fsg_model.h>
+#include <sphinxbase/glist.h>
+
+#include <cmath>
+
+namespace {
+
+// The beams are natural-log widths: GENBEAM scales the decoder's main and
+// phone beams, GOPTBEAM its word-exit beam, so that the default settings
+// (150, 25) give PocketSphinx's own defaults (1e-48 and 7e-29).
+const double kBeamPerGenbeam = 110.52 / 150.0;
+const double kWordBeamPerGoptbeam = 64.83 / 25.0;
+// Live input: how long to wait for samples at a time, and for how long
+// in all before a silent sound card counts as gone.
+const int kWaitMs = 100;
+const int kGiveUpMs = 10000;
+// The decoder numbers frames wrongly when its first block is shorter than
+// this, so the first frames are held back until there are this many.
+const int kFirstBlockFrames = 20;
+// Frames of speech before the silence count of a live utterance starts.
+const int kSpeechFramesToStart = 10;
+
+void end_utterance(hapi_rec *rec) {
+    if (rec->in_utterance) ps_end_utt(rec->ps);
+    rec->in_utterance = false;
+}
+
+// The decoder word for a pronunciation, added to the decoder when new.
+const char *decoder_word(hapi_rec *rec, const hapi_net::Pron &p) {
+    std::string key = p.word + '\n' + p.phones;
+    auto it = rec->decoder_words.find(key);
+    if (it != rec->decoder_words.end()) return it->second.c_str();
+    std::string name = "w" + std::to_string(rec->decoder_words.size());
+    if (ps_add_word(rec->ps, name.c_str(), p.phones.c_str(), FALSE) < 0) return nullptr;
+    return rec->decoder_words.emplace(key, name).first->second.c_str();
+}
+
+// Gives the decoder the network as a finite-state grammar.
+bool set_grammar(hapi_rec *rec, const hapi_net *net) {
+    logmath_t *lmath = ps_get_logmath(rec->ps);
+    fsg_model_t *fsg = fsg_model_init("engine", lmath, 1.0f, net->nstates);
+    std::unordered_map<std::string, int> pron_of;
+    std::vector<int> wid(net->prons.size());
+    for (size_t i = 0; i < net->prons.size(); i++) {
+        const char *w = decoder_word(rec, net->prons[i]);
+        if (!w) {
+            fsg_model_free(fsg);
+            return engine::complain("hapiRecPrepare: the decoder refuses %s (%s)", net->prons[i].word.c_str(),
+                                  net->prons[i].phones.c_str()),
+                   false;
+        }
+        pron_of[w] = static_cast<int>(i);
+        wid[i] = fsg_model_word_add(fsg, w);
+    }
+    for (const hapi_net::Trans &t : net->trans) {
+        int logp = logmath_ln_to_log(lmath, t.score);
+        if (t.pron < 0) fsg_model_null_trans_add(fsg, t.from, t.to, logp);
+        else fsg_model_trans_add(fsg, t.from, t.to, logp, wid[t.pron]);
+    }
+    glist_free(fsg_model_null_trans_closure(fsg, nullptr));
+    fsg->start_state = net->start;
+    fsg->final_state = net->final;
+    std::string name = "grammar" + std::to_string(++rec->searches);
+    bool ok = ps_set_fsg(rec->ps, name.c_str(), fsg) == 0 && ps_set_search(rec->ps, name.c_str()) == 0;
+    fsg_model_free(fsg);
+    if (!ok) return engine::complain("hapiRecPrepare: the decoder refuses the grammar"), false;
+    rec->pron_of.swap(pron_of);
+    if (rec->searches > 1) ps_unset_search(rec->ps, ("grammar" + std::to_string(rec->searches - 1)).c_str());
+    return true;
+}
+
+// Gives the decoder the frames taken so far; the first few wait until
+// there are enough of them, or no more will come.
+bool decode_frames(hapi_rec *rec, bool flush) {
+    int upto = rec->consumed;
+    int n = upto - rec->decoded;
+    if (n <= 0 || (rec->decoded == 0 && n < kFirstBlockFrames && !flush)) return true;
+    std::vector<float *> rows(n);
+    for (int k = 0; k < n; k++) rows[k] = const_cast<float *>(rec->utt->frame(rec->decoded + k));
+    if (ps_process_cep(rec->ps, rows.data(), n, FALSE, FALSE) < 0)
+        return engine::complain("hapiRecProcess: the decoder failed"), false;
+    rec->decoded = upto;
+    return true;
+}
+
+// Live input: the utterance ends after enough silence following speech,
+// at the maximum length, or when the input itself ends.
+void check_live_end(hapi_rec *rec, int from) {
+    const engine::Utterance &u = *rec->utt;
+    for (int k = from; k < rec->consumed && k < static_cast<int>(u.speech.size()); k++) {
+        if (u.speech[k]) {
+            rec->silence_run = 0;
+            if (++rec->speech_frames >= kSpeechFramesToStart) rec->speech_seen = true;
+        } else if (rec->speech_seen) {
+            rec->silence_run++;
+        }
+        if (rec->speech_seen && rec->silence_run >= rec->silseq) rec->finished = true;
+    }
+    int frate = rec->hmms->model.frate;
+    if (rec->consumed >= static_cast<int>(rec->max_seconds * frate)) rec->finished = true;
+}
+
+// Reads live samples until `frames` more frames exist or the input ends.
+bool pull_live(hapi_rec *rec, int frames) {
+    hapi_coder *c = rec->coder;
+    if (!c->src->live) return engine::complain("hapiRecProcess: the live source has not been started"), false;
+    int want = rec->consumed + frames;
+    int waited = 0;
+    std::vector<short> buf;
+    while (rec->utt->frames() < want && !rec->utt->complete) {
+        buf.resize(static_cast<size_t>(want - rec->utt->frames()) * rec->utt->samples_per_frame);
+        int n = c->src->live->read(buf.data(), static_cast<int>(buf.size()), kWaitMs);
+        if (n < 0) return c->fe->finish(rec->utt.get());
+        if (n == 0 && (waited += kWaitMs) >= kGiveUpMs) {
+            engine::complain("hapiRecProcess: no audio from the live input for %d s", kGiveUpMs / 1000);
+            return c->fe->finish(rec->utt.get());
+        }
+        if (n > 0 && !c->fe->feed(rec->utt.get(), buf.data(), n))
+            return engine::complain("hapiRecProcess: cannot analyse the live input"), false;
+    }
+    return true;
+}
+
+int remaining(const hapi_rec *rec) {
+    if (rec->finished) return 0;
+    int buffered = rec->utt->frames() - rec->consumed;
+    return rec->utt->complete ? buffered : std::max(1, buffered);
+}
+
+}  // namespace
+
+hapi_rec::~hapi_rec() {
+    if (ps) ps_free(ps);
+}
+
+extern "C" {
+
+hapiRecObject hapiCreateRecObject(int kind, int mode, hapiHMMSetObject hmms, int flags) {
+    if (engine::fault("hapiCreateRecObject")) return nullptr;
+    if (kind != 13 || mode != 1 || flags != 0 || !hmms)
+        return engine::complain("hapiCreateRecObject: needs kind 13, mode 1, flags 0 and an HMM set"), nullptr;
+    auto rec = std::make_unique<hapi_rec>();
+    rec->hmms = hmms;
+    rec->genbeam = engine::conf_float("GENBEAM", 150.0f);
+    rec->goptbeam = engine::conf_float("GOPTBEAM", 25.0f);
+    rec->silseq = engine::conf_int("SILSEQCOUNT", 100);
+    rec->nbest = engine::conf_int("NBEST", 1);
+    rec->ntoks = engine::conf_int("NTOKS", 1);
+    rec->max_seconds = engine::conf_float("MAXUTTTIME", 30.0f);
+    if (!(rec->genbeam > 0 && rec->goptbeam > 0) || rec->silseq < 1 || rec->nbest < 1 || rec->ntoks < 1 ||
+        !(rec->max_seconds > 0))
+        return engine::complain("hapiCreateRecObject: GENBEAM, GOPTBEAM, SILSEQCOUNT, NBEST, NTOKS and MAXUTTTIME must be positive"),
+               nullptr;
+    return rec.release();
+}
+
+int hapiRecInitialise(hapiRecObject rec) {
+    if (engine::fault("hapiRecInitialise")) return -1;
+    if (!rec || !rec->hmms->loaded) return engine::complain("hapiRecInitialise: the HMM set is not loaded"), -1;
+    if (rec->ps) return 0;
+    rec->ps = engine::make_decoder(rec->hmms->model, rec->genbeam * kBeamPerGenbeam, rec->goptbeam * kWordBeamPerGoptbeam);
+    if (!rec->ps) return engine::complain("hapiRecInitialise: cannot load the model"), -1;
+    return 0;
+}
+
+int hapiRecPrepare(hapiRecObject rec, hapiCoderObject coder, hapiNetObject net) {
+    if (engine::fault("hapiRecPrepare")) return -1;
+    if (!rec || !rec->ps) return engine::complain("hapiRecPrepare: recogniser not initialised"), -1;
+    if (!coder || !coder->utt) return engine::complain("hapiRecPrepare: coder not prepared"), -1;
+    if (!net) return engine::complain("hapiRecPrepare: no network"), -1;
+    if (net->hmms != rec->hmms) return engine::complain("hapiRecPrepare: the network is for another model"), -1;
+    if (coder->model.samprate != rec->hmms->model.samprate || coder->model.frate != rec->hmms->model.frate)
+        return engine::complain("hapiRecPrepare: the coder's front end does not suit the model"), -1;
+    end_utterance(rec);
+    // The library builds a fresh network for each preparation; the same
+    // grammar as last time keeps the decoder's search as it is.
+    bool same = rec->searches > 0 && net->trans == rec->trans && net->prons == rec->prons &&
+                net->nstates == rec->nstates && net->start == rec->start && net->final == rec->final;
+    if (!same && !set_grammar(rec, net)) return -1;
+    if (ps_start_utt(rec->ps) < 0) return engine::complain("hapiRecPrepare: the decoder cannot start"), -1;
+    rec->in_utterance = true;
+    rec->prons = net->prons;
+    rec->trans = net->trans;
+    rec->nstates = net->nstates;
+    rec->start = net->start;
+    rec->final = net->final;
+    rec->lead_word = net->lead_word;
+    rec->trail_word = net->trail_word;
+    auto grammar = std::make_shared<engine::Grammar>();
+    grammar->prons = net->prons;
+    grammar->trans = net->trans;
+    grammar->nstates = net->nstates;
+    grammar->start = net->start;
+    grammar->final = net->final;
+    grammar->phone_set = net->phone_set;
+    grammar->silence_phone = rec->hmms->model.silence;
+    rec->grammar = grammar;
+    rec->coder = coder;
+    rec->utt = coder->utt;
+    rec->decoded = 0;
+    rec->consumed = 0;
+    rec->finished = false;
+    rec->speech_seen = false;
+    rec->speech_frames = 0;
+    rec->silence_run = 0;
+    return 0;
+}
+
+int hapiRecProcess(hapiRecObject rec, int frames, hapiResObject res) {
+    if (engine::fault("hapiRecProcess")) return -1;
+    if (!rec || !rec->utt || !rec->in_utterance) return engine::complain("hapiRecProcess: recogniser not prepared"), -1;
+    if (frames < 1) return engine::complain("hapiRecProcess: frame count %d", frames), -1;
+    if (!rec->finished) {
+        bool live = rec->coder->src->kind == 5;
+        if (live && !pull_live(rec, frames)) return -1;
+        int from = rec->consumed;
+        rec->consumed = std::min(rec->utt->frames(), rec->consumed + frames);
+        if (live) check_live_end(rec, from);
+        if (rec->utt->complete && rec->consumed == rec->utt->frames()) rec->finished = true;
+        if (!decode_frames(rec, rec->finished)) return -1;
+    }
+    if (res) engine::result_from_decoder(res, rec);
+    return remaining(rec);
+}
+
+int hapiRecRemaining(hapiRecObject rec) {
+    if (engine::fault("hapiRecRemaining")) return HAPI_REMAINING_FAIL;
+    if (!rec || !rec->utt) return engine::complain("hapiRecRemaining: recogniser not prepared"), HAPI_REMAINING_FAIL;
+    return remaining(rec);
+}
+
+int hapiRecComplete(hapiRecObject rec, hapiResObject res) {
+    if (engine::fault("hapiRecComplete")) return -1;
+    if (!rec || !rec->ps) return engine::complain("hapiRecComplete: recogniser not initialised"), -1;
+    if (!rec->utt) return engine::complain("hapiRecComplete: recogniser not prepared"), -1;
+    if (rec->in_utterance && !decode_frames(rec, true)) return -1;
+    end_utterance(rec);
+    rec->finished = true;
+    if (res) engine::result_from_decoder(res, rec);
+    return 0;
+}
+
+int hapiDeleteRecObject(hapiRecObject rec) {
+    if (engine::fault("hapiDeleteRecObject")) return -1;
+    if (!rec) return -1;
+    delete rec;
+    return 0;
+}
+
+}  // extern "C"

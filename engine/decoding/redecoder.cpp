@@ -1,0 +1,73 @@
+// redecoder.cpp - decoding stored frames again against a grammar made for
+// the question.
+#include "decoding/redecoder.h"
+
+#include <pocketsphinx.h>
+#include <sphinxbase/cmd_ln.h>
+#include <sphinxbase/fsg_model.h>
+#include <sphinxbase/glist.h>
+
+namespace {
+
+// So wide that nothing the grammar allows is pruned: the grammars are
+// small, and an alternative may trail the best path, which it must not
+// end on, by hundreds of nats over a stretch.
+const double kBeam = 600.0;
+const double kWordBeam = 600.0;
+
+}  // namespace
+
+namespace engine {
+
+Redecoder::~Redecoder() {
+    if (ps_) ps_free(ps_);
+}
+
+// The decoder is loaded on first use: most results never need it.
+bool Redecoder::ready() {
+    if (ps_) return true;
+    if (failed_) return false;
+    ps_ = make_decoder(model_, kBeam, kWordBeam);
+    failed_ = ps_ == nullptr;
+    if (failed_) complain("cannot load a decoder on the model in %s", model_.dir.c_str());
+    return ps_ != nullptr;
+}
+
+fsg_model_t *Redecoder::new_grammar(int nstates) {
+    if (!ready()) return nullptr;
+    return fsg_model_init("engine_redecode", ps_get_logmath(ps_), 1.0f, nstates);
+}
+
+const char *Redecoder::word_for(const std::string &word, const std::string &phones) {
+    if (!ready()) return nullptr;
+    std::string key = word + '\n' + phones;
+    auto it = words_.find(key);
+    if (it != words_.end()) return it->second.c_str();
+    std::string name = "r" + std::to_string(words_.size());
+    if (ps_add_word(ps_, name.c_str(), phones.c_str(), FALSE) < 0) return nullptr;
+    return words_.emplace(key, name).first->second.c_str();
+}
+
+bool Redecoder::decode(const Utterance &utt, int first, int end, fsg_model_t *fsg, bool fillers) {
+    if (!ps_ || first < 0 || end > utt.frames() || end <= first) {
+        fsg_model_free(fsg);
+        return false;
+    }
+    glist_free(fsg_model_null_trans_closure(fsg, nullptr));
+    // The search reads the filler setting when it is made.
+    cmd_ln_set_boolean_r(ps_get_config(ps_), "-fsgusefiller", fillers);
+    std::string name = "redecode" + std::to_string(++searches_);
+    bool ok = ps_set_fsg(ps_, name.c_str(), fsg) == 0 && ps_set_search(ps_, name.c_str()) == 0;
+    fsg_model_free(fsg);
+    if (searches_ > 1) ps_unset_search(ps_, ("redecode" + std::to_string(searches_ - 1)).c_str());
+    if (!ok) return false;
+    int n = end - first;
+    std::vector<float *> rows(n);
+    for (int k = 0; k < n; k++) rows[k] = const_cast<float *>(utt.frame(first + k));
+    if (ps_start_utt(ps_) < 0) return false;
+    ok = ps_process_cep(ps_, rows.data(), n, FALSE, TRUE) >= 0;
+    ps_end_utt(ps_);
+    return ok;
+}
+
+}  // namespace engine

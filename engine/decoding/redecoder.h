@@ -1,0 +1,50 @@
+// redecoder.h - a second decoder per acoustic model that decodes stored
+// frames of a finished utterance again against a small grammar made for
+// the question: the phones of one word (phone alignment) or what the
+// recognition grammar allows over a stretch (alternatives).
+#ifndef ENGINE_DECODING_REDECODER_H
+#define ENGINE_DECODING_REDECODER_H
+
+#include "decoding/hmmset.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+typedef struct fsg_model_s fsg_model_t;
+
+namespace engine {
+
+class Redecoder {
+public:
+    explicit Redecoder(const Model &m) : model_(m) {}
+    ~Redecoder();
+    Redecoder(const Redecoder &) = delete;
+    Redecoder &operator=(const Redecoder &) = delete;
+
+    // A fresh grammar of nstates states on this decoder's log base; null
+    // when the decoder cannot be loaded.
+    fsg_model_t *new_grammar(int nstates);
+    // The decoder word saying `phones` for the word `word` (added when
+    // new); null when the decoder refuses it.
+    const char *word_for(const std::string &word, const std::string &phones);
+    // Decodes frames first..end-1 of utt against the grammar, which it
+    // frees.  With fillers the decoder may put silence and noise between
+    // the grammar's words.  False when decoding fails.
+    bool decode(const Utterance &utt, int first, int end, fsg_model_t *fsg, bool fillers);
+    // The decoder, holding the last decode's search (null before any).
+    ps_decoder_t *decoder() { return ps_; }
+
+private:
+    bool ready();
+
+    Model model_;
+    ps_decoder_t *ps_ = nullptr;
+    bool failed_ = false;
+    std::unordered_map<std::string, std::string> words_;  // word + '\n' + phones -> decoder word
+    int searches_ = 0;
+};
+
+}  // namespace engine
+
+#endif  // ENGINE_DECODING_REDECODER_H

@@ -1,0 +1,45 @@
+// dictionary.h - the rules a dictionary's names obey and the edits shared by the
+// dictionary calls and the dictionary file reader.
+#ifndef ENGINE_LEXICON_DICTIONARY_H
+#define ENGINE_LEXICON_DICTIONARY_H
+
+#include "base/config.h"
+
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+// The entries that declare the phone set; they are never words.
+bool is_phoneset_entry(std::string_view name);
+
+// When name is written "WORD(N)" (N decimal digits, WORD not empty), the
+// further pronunciation form of the packaged dictionaries, answers WORD.
+// Otherwise answers name itself.
+std::string_view alternate_base(std::string_view name);
+
+// Each answers null when the text may be stored, else why not.
+const char *bad_word_name(std::string_view name);
+const char *bad_phone_name(std::string_view name);
+const char *bad_outsym(std::string_view sym);
+
+// Resets a dictionary to hold only the null word, with no phones.
+void dict_clear(hapi_dict *d);
+
+// The word's id, creating the word (without pronunciations) when new.
+// The name must already have passed bad_word_name.
+int dict_word(hapi_dict *d, std::string_view name);
+
+// Appends a phone to the phone set; answers its id.
+int dict_add_phone(hapi_dict *d, std::string_view name);
+
+// Loads a dictionary file into d (which must be freshly cleared).  On a
+// malformed file writes the file, line and reason and answers false.
+bool dict_load(hapi_dict *d, const std::string &path);
+
+// Writes d in the format dict_load reads, atomically.
+bool dict_save(const hapi_dict &d, const std::string &path);
+
+}  // namespace engine
+
+#endif  // ENGINE_LEXICON_DICTIONARY_H

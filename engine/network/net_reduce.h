@@ -1,0 +1,25 @@
+// net_reduce.h - making a network's graph small before the decoder gets
+// it: the decoder's work per frame grows with the word transitions that
+// can be active at once.
+#ifndef ENGINE_NETWORK_NET_REDUCE_H
+#define ENGINE_NETWORK_NET_REDUCE_H
+
+#include "decoding/hmmset.h"
+
+namespace engine {
+
+// Removes the null transitions: every state that begins a word (the
+// start, and the end of every word) is joined straight to the words it
+// reaches through null transitions, with the best score along the way.
+// Only null transitions into the final state remain.
+void fold_null_transitions(hapi_net *net);
+
+// Drops the states that the start does not reach or that do not reach
+// the final state, then merges states with the same future (the same
+// words leading to states with the same future, with the same scores).
+// The word strings accepted, and the best score of each, stay the same.
+void merge_equal_futures(hapi_net *net);
+
+}  // namespace engine
+
+#endif  // ENGINE_NETWORK_NET_REDUCE_H

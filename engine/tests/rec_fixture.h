@@ -1,0 +1,235 @@
+// rec_fixture.h - what the recognition tests share: the packaged model
+// loaded once, an exercise dictionary filled from the packaged
+// pronouncing dictionary, grammars built through the lattice calls, and
+// a runner that recognises a source and collects the result.
+#ifndef ENGINE_TESTS_REC_FIXTURE_H
+#define ENGINE_TESTS_REC_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include "hapi.h"
+
+#include <sndfile.h>
+
+#include <cctype>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// Writes 16-bit mono samples as a WAV file.
+inline void write_wav(const std::string &path, const std::vector<short> &s, int rate) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE *f = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    sf_write_short(f, s.data(), static_cast<sf_count_t>(s.size()));
+    sf_close(f);
+}
+
+// The samples of a headerless 16-bit recording.
+inline std::vector<short> read_raw(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<short> s;
+    short v;
+    while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
+    return s;
+}
+
+struct RecWord {
+    std::string name;
+    double start = 0.0, end = 0.0;
+    double ascore = 0.0, conf = 0.0;
+    std::string outsym;
+};
+
+class RecognitionTest : public ::testing::Test {
+protected:
+    static hapiHMMSetObject hmms_;
+
+    static std::string testdata(const std::string &name) { return std::string(ENGINE_TESTDATA) + "/" + name; }
+
+    static void SetUpTestSuite() {
+        if (hmms_) return;
+        std::string mdef = std::string(ENGINE_MODEL_DIR) + "/mdef";
+        hapiOverrideConfStr("MMF", mdef.c_str());
+        hapiOverrideConfStr("HMMLIST", mdef.c_str());
+        hapiOverrideConfStr("BKHMMNAME", "SIL");
+        hapiOverrideConfStr("AdultMMF", mdef.c_str());
+        hmms_ = hapiCreateHMMSetObject();
+        ASSERT_NE(hmms_, nullptr);
+        ASSERT_EQ(hapiHMMSetInitialise(hmms_), 0);
+    }
+
+    void SetUp() override {
+        hapiFaultClear();
+        dict_ = hapiCreateDictObject();
+        ASSERT_NE(dict_, nullptr);
+        ASSERT_EQ(hapiDictModify(dict_), 0);
+        ASSERT_GT(hapiDictAddItem(dict_, "<s>", "SIL", nullptr), 0);
+    }
+
+    void TearDown() override {
+        hapiFaultClear();
+        for (auto l = lats_.rbegin(); l != lats_.rend(); ++l) hapiDeleteLatObject(*l);
+        hapiDeleteDictObject(dict_);
+        hapiOverrideConfStr("AUDIOIN", "default");
+        int silseq = 100;
+        hapiOverrideConfInt("SILSEQCOUNT", &silseq);
+    }
+
+    // Adds WORD_SYNTAX with every pronunciation the packaged dictionary
+    // gives the word; answers its id.
+    int word(const std::string &w, const std::string &syntax = "T") {
+        std::string name = upper(w) + "_" + syntax;
+        int id = hapiDictWordId(dict_, name.c_str());
+        if (id > 0) return id;
+        std::ifstream in(ENGINE_CMUDICT);
+        std::string line;
+        while (std::getline(in, line)) {
+            std::istringstream f(line);
+            std::string head, phone, pron;
+            f >> head;
+            if (head != w && head.rfind(w + "(", 0) != 0) continue;
+            while (f >> phone) pron += (pron.empty() ? "" : " ") + phone;
+            id = hapiDictAddItem(dict_, name.c_str(), pron.c_str(), ("/" + w + "/").c_str());
+        }
+        EXPECT_GT(id, 0) << w;
+        return id;
+    }
+
+    hapiLatObject lattice(const char *name) {
+        hapiLatObject l = hapiCreateLatObject(dict_, name);
+        EXPECT_NE(l, nullptr);
+        lats_.push_back(l);
+        return l;
+    }
+
+    // A syntax lattice that says the words in order.
+    hapiLatObject sequence(const std::vector<std::string> &words) {
+        hapiLatObject l = lattice("T");
+        int prev = hapiLatAddNode(l, 1, 0);
+        for (const auto &w : words) {
+            int n = hapiLatAddNode(l, word(w), 1);
+            hapiLatAddArc(l, prev, n);
+            prev = n;
+        }
+        int end = hapiLatAddNode(l, 1, 0);
+        hapiLatAddArc(l, prev, end);
+        hapiLatFinalise(l, 0, 0);
+        return l;
+    }
+
+    // The recognition grammar: "<s>", the syntax, "<s>".
+    hapiNetObject network(hapiLatObject syntax) {
+        hapiLatObject g = lattice("grammar");
+        int sil = hapiDictWordId(dict_, "<s>");
+        int a = hapiLatAddNode(g, sil, 0);
+        int s = hapiLatAddSublatNode(g, syntax);
+        int b = hapiLatAddNode(g, sil, 0);
+        hapiLatAddArc(g, a, s);
+        hapiLatAddArc(g, s, b);
+        hapiLatFinalise(g, 0, 0);
+        return hapiBuildNetObject(13, hmms_, dict_, g);
+    }
+
+    static std::vector<RecWord> words_of(hapiResObject res) {
+        std::vector<RecWord> out;
+        int n = hapiResAllWordNames(res, nullptr);
+        for (int i = 1; i <= n; i++) {
+            RecWord w;
+            char buf[HAPI_MAX_NAME];
+            EXPECT_GT(hapiResWordName(res, i, buf), 0);
+            w.name = buf;
+            EXPECT_EQ(hapiResWordTimes(res, i, &w.start, &w.end), 0);
+            w.ascore = hapiResWordScore(res, i, 3);
+            w.conf = hapiResWordScore(res, i, 5);
+            EXPECT_GT(hapiResOutSym(res, i, buf), 0);
+            w.outsym = buf;
+            out.push_back(w);
+        }
+        return out;
+    }
+
+    static std::string names(const std::vector<RecWord> &ws) {
+        std::string s;
+        for (const auto &w : ws) s += (s.empty() ? "" : " ") + w.name;
+        return s;
+    }
+
+    // Recognises a source with a fresh recogniser, in steps of `step`
+    // frames, reading the interim result after each step when asked.
+    // Answers the final words; interim word counts go to *interim.
+    std::vector<RecWord> recognise(hapiSourceObject src, hapiNetObject net, int step = 50,
+                                   std::vector<int> *interim = nullptr) {
+        std::vector<RecWord> out;
+        hapiCoderObject coder = hapiCreateCoderObject(src);
+        hapiRecObject rec = hapiCreateRecObject(13, 1, hmms_, 0);
+        EXPECT_EQ(hapiRecInitialise(rec), 0);
+        hapiResObject part = hapiCreateResObject(rec, 2049);
+        hapiResObject final = hapiCreateResObject(rec, 2050);
+        EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+        EXPECT_EQ(hapiCoderPrepare(coder), 0);
+        EXPECT_EQ(hapiRecPrepare(rec, coder, net), 0);
+        EXPECT_EQ(hapiSourceStart(src), 0);
+        int guard = 0;
+        while (hapiRecRemaining(rec) > 0 && guard++ < 10000) {
+            int r = hapiRecProcess(rec, step, interim ? part : nullptr);
+            EXPECT_GE(r, 0);
+            if (r < 0) break;
+            if (interim) interim->push_back(hapiResAllWordNames(part, nullptr));
+        }
+        EXPECT_EQ(hapiRecComplete(rec, final), 0);
+        EXPECT_EQ(hapiSourceStop(src), 0);
+        out = words_of(final);
+        last_samples_ = hapiCoderAccessWave(coder, 1, -1, nullptr);
+        EXPECT_EQ(hapiCoderComplete(coder), 0);
+        hapiResClear(final);
+        hapiDeleteResObject(part);
+        hapiDeleteResObject(final);
+        hapiDeleteRecObject(rec);
+        hapiDeleteCoderObject(coder);
+        return out;
+    }
+
+    // Recognises a whole source with a fresh recogniser and answers the
+    // final result, which outlives the recogniser and coder (the caller
+    // deletes it).
+    hapiResObject final_result(hapiSourceObject src, hapiNetObject net) {
+        hapiCoderObject coder = hapiCreateCoderObject(src);
+        hapiRecObject rec = hapiCreateRecObject(13, 1, hmms_, 0);
+        EXPECT_EQ(hapiRecInitialise(rec), 0);
+        hapiResObject res = hapiCreateResObject(rec, 2050);
+        EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+        EXPECT_EQ(hapiCoderPrepare(coder), 0);
+        EXPECT_EQ(hapiRecPrepare(rec, coder, net), 0);
+        EXPECT_EQ(hapiSourceStart(src), 0);
+        EXPECT_EQ(hapiRecProcess(rec, 100000, nullptr), 0);
+        EXPECT_EQ(hapiRecComplete(rec, res), 0);
+        EXPECT_EQ(hapiSourceStop(src), 0);
+        EXPECT_EQ(hapiCoderComplete(coder), 0);
+        hapiDeleteRecObject(rec);
+        hapiDeleteCoderObject(coder);
+        return res;
+    }
+
+    static hapiSourceObject file_source(const std::string &path) {
+        hapiSourceObject src = hapiCreateSourceObject(1);
+        EXPECT_EQ(hapiSourceOverrideFilename(src, path.c_str()), 0);
+        EXPECT_EQ(hapiSourceInitialise(src), 0);
+        return src;
+    }
+
+    static std::string upper(std::string s) {
+        for (char &c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        return s;
+    }
+
+    hapiDictObject dict_ = nullptr;
+    std::vector<hapiLatObject> lats_;
+    int last_samples_ = 0;
+};
+
+#endif  // ENGINE_TESTS_REC_FIXTURE_H

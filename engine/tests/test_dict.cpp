@@ -1,0 +1,390 @@
+// Dictionaries: editing, reading, the file format and saving.
+#include "hapi.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+
+namespace {
+
+std::string word_name(hapiDictObject d, int id) {
+    int n = hapiDictWordName(d, id, nullptr);
+    if (n <= 0) return "<none>";
+    std::string s(static_cast<size_t>(n), '\0');
+    hapiDictWordName(d, id, &s[0]);
+    s.resize(static_cast<size_t>(n - 1));
+    return s;
+}
+
+std::string pron(hapiDictObject d, int id, int p) {
+    int n = hapiDictWordPron(d, id, p, nullptr);
+    if (n < 0) return "<none>";
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    hapiDictWordPron(d, id, p, &s[0]);
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+std::string outsym(hapiDictObject d, int id, int p) {
+    const char *s = hapiDictPronOutSym(d, id, p, nullptr);
+    return s ? s : "<none>";
+}
+
+std::vector<std::string> phones(hapiDictObject d) {
+    int n = hapiDictAllPhoneNames(d, nullptr);
+    std::vector<const char *> names(static_cast<size_t>(n) + 1);
+    EXPECT_EQ(hapiDictAllPhoneNames(d, names.data()), n);
+    return std::vector<std::string>(names.begin() + 1, names.end());
+}
+
+// Every word with every pronunciation and output symbol, in order.
+std::string describe(hapiDictObject d) {
+    std::string out;
+    for (int w = 1; w <= hapiDictNumWords(d); w++) {
+        out += word_name(d, w) + ":";
+        for (int p = 1; p <= hapiDictNumProns(d, w); p++) out += " {" + pron(d, w, p) + "|" + outsym(d, w, p) + "}";
+        out += "\n";
+    }
+    return out;
+}
+
+hapiDictObject load(const std::string &path) {
+    hapiDictObject d = hapiCreateDictObject();
+    if (hapiDictOverrideFileName(d, path.c_str()) < 0 || hapiDictInitialise(d) < 0) {
+        hapiDeleteDictObject(d);
+        return nullptr;
+    }
+    return d;
+}
+
+class DictTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        d_ = hapiCreateDictObject();
+        ASSERT_NE(d_, nullptr);
+    }
+    void TearDown() override { hapiDeleteDictObject(d_); }
+
+    hapiDictObject d_ = nullptr;
+    TempDir dir_;
+};
+
+// ---- a dictionary in memory -------------------------------------------------
+
+TEST_F(DictTest, NewDictionaryHoldsOnlyTheNullWord) {
+    EXPECT_EQ(hapiDictNumWords(d_), 1);
+    EXPECT_EQ(word_name(d_, 1), "!NULL");
+    EXPECT_EQ(hapiDictWordName(d_, 1, nullptr), 6);
+    EXPECT_EQ(hapiDictWordId(d_, "!NULL"), 1);
+    EXPECT_EQ(hapiDictNumProns(d_, 1), 0);
+    EXPECT_EQ(hapiDictWordId(d_, "hello"), 0);
+    EXPECT_EQ(hapiDictAllPhoneNames(d_, nullptr), 0);
+}
+
+TEST_F(DictTest, ItemsAreAddedOnlyWhileModifying) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiDictAddItem(d_, "hello", "HH AH L OW", nullptr), 0);
+    ASSERT_EQ(hapiDictModify(d_), 0);
+    ASSERT_EQ(hapiDictModify(d_), 0);
+    EXPECT_EQ(hapiDictAddItem(d_, "hello", "HH AH L OW", nullptr), 2);
+    ASSERT_EQ(hapiDictFinalise(d_), 0);
+    ASSERT_EQ(hapiDictFinalise(d_), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "world", "W ER L D", nullptr), 0);
+    EXPECT_EQ(hapiDictPronOutSym(d_, 2, 1, "HELLO"), nullptr);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(hapiDictNumWords(d_), 2);
+    EXPECT_EQ(outsym(d_, 2, 1), "<none>");
+}
+
+TEST_F(DictTest, WordsPronunciationsAndOutputSymbols) {
+    hapiDictModify(d_);
+    EXPECT_EQ(hapiDictAddItem(d_, "read", "  R  IY\tD ", "READ"), 2);
+    EXPECT_EQ(hapiDictAddItem(d_, "read", "R EH D", ""), 2);
+    EXPECT_EQ(hapiDictAddItem(d_, "Read", "R IY D", nullptr), 3);  // names are case-sensitive
+    EXPECT_EQ(hapiDictWordId(d_, "read"), 2);
+    EXPECT_EQ(hapiDictWordId(d_, "READ"), 0);
+    EXPECT_EQ(hapiDictNumProns(d_, 2), 2);
+    EXPECT_EQ(pron(d_, 2, 1), "R IY D");  // blanks normalised
+    EXPECT_EQ(hapiDictWordPron(d_, 2, 1, nullptr), 6);
+    EXPECT_EQ(outsym(d_, 2, 1), "READ");
+    EXPECT_EQ(outsym(d_, 2, 2), "<none>");
+    EXPECT_STREQ(hapiDictPronOutSym(d_, 2, 2, "RED"), "RED");
+    EXPECT_EQ(outsym(d_, 2, 2), "RED");
+    EXPECT_STREQ(hapiDictPronOutSym(d_, 3, 1, ""), "");  // an empty symbol is not none
+    EXPECT_EQ(outsym(d_, 3, 1), "");
+    EXPECT_EQ(phones(d_), (std::vector<std::string>{"R", "IY", "D", "EH"}));
+
+    char name[8];
+    EXPECT_EQ(hapiDictPhoneName(d_, 4, name), 3);
+    EXPECT_STREQ(name, "EH");
+    EXPECT_EQ(hapiDictPhoneName(d_, 4, nullptr), 3);
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiDictPhoneName(d_, 0, name), 0);
+    EXPECT_LT(hapiDictPhoneName(d_, 5, name), 0);
+    EXPECT_LT(hapiDictWordPron(d_, 2, 3, nullptr), 0);
+    EXPECT_LT(hapiDictWordPron(d_, 4, 1, nullptr), 0);
+    EXPECT_LT(hapiDictNumProns(d_, 0), 0);
+    EXPECT_LT(hapiDictWordName(d_, 4, nullptr), 0);
+    EXPECT_EQ(hapiDictPronOutSym(d_, 2, 0, nullptr), nullptr);
+    EXPECT_LT(hapiDictWordId(d_, nullptr), 0);
+    EXPECT_LT(hapiDictWordId(nullptr, "read"), 0);
+    ::testing::internal::GetCapturedStderr();
+}
+
+TEST_F(DictTest, RefusesWhatCouldNotBeSavedOrHandedOut) {
+    hapiDictModify(d_);
+    std::string longest(HAPI_MAX_NAME - 1, 'w');
+    std::string too_long(HAPI_MAX_NAME, 'w');
+    std::string long_pron;
+    while (long_pron.size() < HAPI_MAX_NAME) long_pron += "AH ";
+    ::testing::internal::CaptureStderr();
+    EXPECT_GT(hapiDictAddItem(d_, longest.c_str(), "W", nullptr), 0);
+    EXPECT_LT(hapiDictAddItem(d_, too_long.c_str(), "W", nullptr), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "long", long_pron.c_str(), nullptr), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "long", "W", too_long.c_str()), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "empty", "  ", nullptr), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "", "W", nullptr), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "two words", "W", nullptr), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "word(2)", "W", nullptr), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "!!PHONESET", "W", nullptr), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "!!PHONES", "W", nullptr), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "bracket", "W [X]", nullptr), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "sym", "W", "a]b"), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "sym", "W", "line\nbreak"), 0);
+    EXPECT_EQ(hapiDictPronOutSym(d_, 2, 1, too_long.c_str()), nullptr);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(hapiDictNumWords(d_), 2);
+    EXPECT_EQ(hapiDictWordName(d_, 2, nullptr), HAPI_MAX_NAME);
+    EXPECT_EQ(phones(d_), std::vector<std::string>{"W"});  // refused items add no phones
+}
+
+TEST_F(DictTest, EmptyDictionaryKeepsThePhoneSet) {
+    hapiDictModify(d_);
+    hapiDictAddItem(d_, "cat", "K AE T", nullptr);
+    hapiDictFinalise(d_);
+    hapiDictObject e = hapiEmptyDictObject(d_);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(hapiDictNumWords(e), 1);
+    EXPECT_EQ(phones(e), phones(d_));
+    // It starts modifiable, and its phone set is closed.
+    EXPECT_EQ(hapiDictAddItem(e, "tack", "T AE K", nullptr), 2);
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiDictAddItem(e, "dog", "D AO G", nullptr), 0);
+    ::testing::internal::GetCapturedStderr();
+
+    hapiDictFinalise(e);
+    std::string path = dir_.file("empty.dict");
+    ASSERT_EQ(hapiDictSave(e, path.c_str()), 0);
+    hapiDictObject back = load(path);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(phones(back), phones(d_));
+    EXPECT_EQ(describe(back), describe(e));
+    hapiDeleteDictObject(back);
+    hapiDeleteDictObject(e);
+}
+
+// ---- files ------------------------------------------------------------------
+
+TEST_F(DictTest, ReadsTheFileFormat) {
+    std::string path = dir_.write("small.dict",
+                                  "!!PHONESET AH B K T\r\n"
+                                  "!!PHONES D\n"
+                                  "\n"
+                                  "but B AH T\n"
+                                  "a(2) AH\n"
+                                  "a [A] AH\n"
+                                  "a(3)  [] \tK AH\n"
+                                  "[NOISE] [a noise] D\n"
+                                  "tub(x) T AH B");  // no final newline
+    hapiDictObject d = load(path);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(phones(d), (std::vector<std::string>{"AH", "B", "K", "T", "D"}));
+    EXPECT_EQ(describe(d),
+              "!NULL:\n"
+              "but: {B AH T|<none>}\n"
+              "a: {AH|<none>} {AH|A} {K AH|}\n"
+              "[NOISE]: {D|a noise}\n"
+              "tub(x): {T AH B|<none>}\n");
+    EXPECT_EQ(hapiDictWordId(d, "!!PHONESET"), 0);
+    EXPECT_EQ(hapiDictWordId(d, "a(2)"), 0);
+    // A loaded dictionary is finalised.
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiDictAddItem(d, "tab", "T AH B", nullptr), 0);
+    ::testing::internal::GetCapturedStderr();
+    hapiDeleteDictObject(d);
+}
+
+TEST_F(DictTest, SavesWhatItLoads) {
+    hapiDictModify(d_);
+    hapiDictAddItem(d_, "zebra", "Z IY B R AH", "ZEBRA");
+    hapiDictAddItem(d_, "zebra", "Z EH B R AH", nullptr);
+    hapiDictAddItem(d_, "<s>", "SIL", nullptr);
+    hapiDictAddItem(d_, "New_York", "N UW Y AO R K", "New York");
+    hapiDictAddItem(d_, "caf\xc3\xa9", "K AE F EY", nullptr);
+    hapiDictPronOutSym(d_, 3, 1, "");
+    hapiDictFinalise(d_);
+    std::string path = dir_.file("round.dict");
+    ASSERT_EQ(hapiDictSave(d_, path.c_str()), 0);
+    hapiDictObject back = load(path);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(describe(back), describe(d_));
+    EXPECT_EQ(phones(back), phones(d_));
+    // Saving again gives the same bytes.
+    std::string again = dir_.file("again.dict");
+    ASSERT_EQ(hapiDictSave(back, again.c_str()), 0);
+    EXPECT_EQ(read_file(again), read_file(path));
+    hapiDeleteDictObject(back);
+}
+
+TEST_F(DictTest, SaveWithoutNameUsesTheDictionarysFile) {
+    std::string path = dir_.write("own.dict", "one W AH N\n");
+    hapiDictObject d = load(path);
+    ASSERT_NE(d, nullptr);
+    hapiDictModify(d);
+    hapiDictAddItem(d, "won", "W AH N", nullptr);
+    ASSERT_EQ(hapiDictSave(d, nullptr), 0);
+    EXPECT_EQ(read_file(path), "!!PHONESET W AH N\none W AH N\nwon W AH N\n");
+    hapiDeleteDictObject(d);
+}
+
+TEST_F(DictTest, SaveLeavesNoTemporaryFileBehind) {
+    hapiDictModify(d_);
+    hapiDictAddItem(d_, "one", "W AH N", nullptr);
+    std::string path = dir_.file("only.dict");
+    ASSERT_EQ(hapiDictSave(d_, path.c_str()), 0);
+    ASSERT_EQ(hapiDictSave(d_, path.c_str()), 0);
+    EXPECT_EQ(dir_.entries(), std::vector<std::string>{"only.dict"});
+}
+
+TEST_F(DictTest, FailedSaveKeepsTheOldFile) {
+    // A folder in the way of the rename: the new file cannot take its place.
+    std::string blocked = dir_.file("blocked.dict");
+    ASSERT_EQ(mkdir(blocked.c_str(), 0755), 0);
+    dir_.write("blocked.dict/inside", "x");
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiDictSave(d_, blocked.c_str()), 0);
+    EXPECT_LT(hapiDictSave(d_, dir_.file("no/such/folder.dict").c_str()), 0);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("blocked.dict"), std::string::npos);
+    EXPECT_EQ(dir_.entries(), std::vector<std::string>{"blocked.dict"});
+
+    // A folder that cannot be written to (not a test for root, who may).
+    if (geteuid() == 0) return;
+    std::string locked = dir_.file("locked");
+    mkdir(locked.c_str(), 0755);
+    std::string path = dir_.write("locked/words.dict", "old W\n");
+    chmod(locked.c_str(), 0555);
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiDictSave(d_, path.c_str()), 0);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(read_file(path), "old W\n");
+}
+
+TEST_F(DictTest, FailedLoadLeavesTheDictionaryAsItWas) {
+    hapiDictObject d = load(dir_.write("good.dict", "one W AH N\n"));
+    ASSERT_NE(d, nullptr);
+    hapiDictOverrideFileName(d, test_data("dict_no_phones.dict").c_str());
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiDictInitialise(d), 0);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(hapiDictNumWords(d), 2);
+    EXPECT_EQ(hapiDictWordId(d, "one"), 2);
+    hapiDeleteDictObject(d);
+}
+
+TEST_F(DictTest, InitialiseNeedsAReadableFile) {
+    hapiDictObject d = hapiCreateDictObject();
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiDictInitialise(d), 0);  // no file name yet
+    hapiDictOverrideFileName(d, dir_.file("absent.dict").c_str());
+    EXPECT_LT(hapiDictInitialise(d), 0);
+    hapiDictOverrideFileName(d, dir_.path().c_str());
+    EXPECT_LT(hapiDictInitialise(d), 0);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("absent.dict"), std::string::npos);
+    hapiDeleteDictObject(d);
+}
+
+struct BadFile {
+    const char *name;
+    int line;  // the line named in the message; 0: any
+};
+
+class MalformedDictTest : public ::testing::TestWithParam<BadFile> {};
+
+TEST_P(MalformedDictTest, FailsNamingFileAndLine) {
+    std::string path = test_data(GetParam().name);
+    ASSERT_TRUE(std::ifstream(path).good()) << path;
+    ::testing::internal::CaptureStderr();
+    hapiDictObject d = load(path);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(d, nullptr);
+    std::string where = GetParam().line ? std::to_string(GetParam().line) : std::string("[0-9]+");
+    EXPECT_TRUE(std::regex_search(err, std::regex(std::regex_replace(path, std::regex("[.^$|()\\[\\]{}*+?\\\\]"),
+                                                                     "\\$&") +
+                                                  ":" + where + ": ")))
+        << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(HostileFiles, MalformedDictTest,
+                         ::testing::Values(BadFile{"dict_bad_bracket.dict", 2},
+                                           BadFile{"dict_bracket_in_phone.dict", 2},
+                                           BadFile{"dict_text_after_bracket.dict", 2},
+                                           BadFile{"dict_no_phones.dict", 2},
+                                           BadFile{"dict_outsym_no_phones.dict", 2},
+                                           BadFile{"dict_undeclared_phone.dict", 3},
+                                           BadFile{"dict_phoneset_late.dict", 2},
+                                           BadFile{"dict_phone_declared_twice.dict", 1},
+                                           BadFile{"dict_phoneset_alternate.dict", 2},
+                                           BadFile{"dict_long_word.dict", 2},
+                                           BadFile{"dict_long_pron.dict", 2},
+                                           BadFile{"dict_long_outsym.dict", 2},
+                                           BadFile{"dict_binary.dict", 0},
+                                           BadFile{"dict_nul.dict", 2}),
+                         [](const ::testing::TestParamInfo<BadFile> &info) {
+                             std::string n = info.param.name;
+                             return n.substr(5, n.size() - 10);
+                         });
+
+// ---- the packaged dictionary ----------------------------------------------
+
+TEST(PackagedDict, LoadsWithAlternatePronunciations) {
+    if (!std::ifstream(ENGINE_CMUDICT).good()) GTEST_SKIP() << ENGINE_CMUDICT << " is not installed";
+    hapiDictObject d = load(ENGINE_CMUDICT);
+    ASSERT_NE(d, nullptr);
+    EXPECT_GT(hapiDictNumWords(d), 120000);
+    EXPECT_EQ(hapiDictAllPhoneNames(d, nullptr), 39);
+    int a = hapiDictWordId(d, "a");
+    ASSERT_GT(a, 1);
+    EXPECT_EQ(hapiDictNumProns(d, a), 2);
+    EXPECT_EQ(pron(d, a, 1), "AH");
+    EXPECT_EQ(pron(d, a, 2), "EY");
+    EXPECT_EQ(hapiDictWordId(d, "a(2)"), 0);
+    int hello = hapiDictWordId(d, "hello");
+    ASSERT_GT(hello, 0);
+    EXPECT_EQ(word_name(d, hello), "hello");
+    EXPECT_EQ(outsym(d, hello, 1), "<none>");
+    hapiDeleteDictObject(d);
+}
+
+TEST(DictFaults, InjectedFaultFailsOneCall) {
+    hapiDictObject d = hapiCreateDictObject();
+    hapiDictModify(d);
+    ASSERT_EQ(hapiFaultInject("hapiDictAddItem", 2), 0);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(hapiDictAddItem(d, "one", "W AH N", nullptr), 2);
+    EXPECT_LT(hapiDictAddItem(d, "two", "T UW", nullptr), 0);
+    EXPECT_EQ(hapiDictAddItem(d, "two", "T UW", nullptr), 3);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("hapiDictAddItem"), std::string::npos);
+    ASSERT_EQ(hapiFaultInject("hapiCreateDictObject", 1), 0);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(hapiCreateDictObject(), nullptr);
+    ::testing::internal::GetCapturedStderr();
+    hapiFaultClear();
+    hapiDeleteDictObject(d);
+}
+
+}  // namespace

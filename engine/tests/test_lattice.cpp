@@ -1,0 +1,437 @@
+// Lattices: building and editing, sub-lattices, files and hostile files.
+#include "base/config.h"
+#include "hapi.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <regex>
+
+namespace {
+
+std::vector<int> pred(hapiLatObject lat, int node) {
+    std::vector<int> arcs(static_cast<size_t>(hapiLatNodePredArc(lat, node, nullptr)));
+    hapiLatNodePredArc(lat, node, arcs.data());
+    return arcs;
+}
+
+std::vector<int> foll(hapiLatObject lat, int node) {
+    std::vector<int> arcs(static_cast<size_t>(hapiLatNodeFollArc(lat, node, nullptr)));
+    hapiLatNodeFollArc(lat, node, arcs.data());
+    return arcs;
+}
+
+std::string word_of(hapiLatObject lat, int node) {
+    char name[HAPI_MAX_NAME];
+    if (hapiDictWordName(hapiLatDictObject(lat), hapiLatNodeWordId(lat, node, 0), name) < 0) return "<bad>";
+    return name;
+}
+
+// The whole lattice as text, sub-lattices written out where they are
+// included, with words by name so that lattices over different
+// dictionaries compare.
+std::string describe(hapiLatObject lat, int depth = 0) {
+    std::string pad(static_cast<size_t>(depth) * 2, ' ');
+    int narcs = 0;
+    int nodes = hapiLatSize(lat, &narcs);
+    std::string out = pad + "lattice \"" + hapiLatName(lat) + "\"\n";
+    for (int n = 1; n <= nodes; n++) {
+        if (hapiLatObject sub = hapiLatNodeSublatObject(lat, n)) {
+            out += pad + " node " + std::to_string(n) + " includes\n" + describe(sub, depth + 1);
+        } else {
+            out += pad + " node " + std::to_string(n) + " " + word_of(lat, n) + "\n";
+        }
+    }
+    for (int a = 1; a <= narcs; a++) {
+        char score[64];
+        snprintf(score, sizeof score, "%a", hapiLatArcScore(lat, a, 1, nullptr));
+        out += pad + " arc " + std::to_string(a) + " " + std::to_string(hapiLatArcStart(lat, a)) + "->" +
+               std::to_string(hapiLatArcEnd(lat, a)) + " " + score + "\n";
+    }
+    return out;
+}
+
+class LatticeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dict_ = hapiCreateDictObject();
+        hapiDictModify(dict_);
+        for (const char *w : {"<s>", "yes", "no", "please", "thanks"})
+            ASSERT_GT(hapiDictAddItem(dict_, w, "SIL", nullptr), 0);
+        hapiDictFinalise(dict_);
+        yes_ = hapiDictWordId(dict_, "yes");
+        no_ = hapiDictWordId(dict_, "no");
+    }
+    void TearDown() override {
+        for (hapiLatObject l : lats_) hapiDeleteLatObject(l);
+        hapiDeleteDictObject(dict_);
+    }
+
+    hapiLatObject make(const char *name) {
+        hapiLatObject l = hapiCreateLatObject(dict_, name);
+        lats_.push_back(l);
+        return l;
+    }
+
+    // start -> word -> end for each word, between two null nodes.
+    hapiLatObject options(const char *name, std::vector<int> words) {
+        hapiLatObject l = make(name);
+        int start = hapiLatAddNode(l, 1, 0), end = hapiLatAddNode(l, 1, 0);
+        for (int w : words) {
+            int n = hapiLatAddNode(l, w, 1);
+            hapiLatAddArc(l, start, n);
+            hapiLatAddArc(l, n, end);
+        }
+        EXPECT_EQ(hapiLatFinalise(l, 0, 0), 0);
+        return l;
+    }
+
+    hapiDictObject dict_ = nullptr;
+    int yes_ = 0, no_ = 0;
+    std::vector<hapiLatObject> lats_;
+    TempDir dir_;
+};
+
+// ---- building and reading ----------------------------------------------------
+
+TEST_F(LatticeTest, NodesAndArcsNumberedFromOne) {
+    hapiLatObject l = make("GREET");
+    EXPECT_STREQ(hapiLatName(l), "GREET");
+    EXPECT_EQ(hapiLatDictObject(l), dict_);
+    int narcs = -1;
+    EXPECT_EQ(hapiLatSize(l, &narcs), 0);
+    EXPECT_EQ(narcs, 0);
+    EXPECT_EQ(hapiLatAddNode(l, 1, 0), 1);
+    EXPECT_EQ(hapiLatAddNode(l, yes_, 1), 2);
+    EXPECT_EQ(hapiLatAddNode(l, 1, 0), 3);
+    EXPECT_EQ(hapiLatAddArc(l, 1, 2), 1);
+    EXPECT_EQ(hapiLatAddArc(l, 2, 3), 2);
+    EXPECT_EQ(hapiLatAddArc(l, 1, 3), 3);
+    EXPECT_EQ(hapiLatSize(l, &narcs), 3);
+    EXPECT_EQ(narcs, 3);
+    EXPECT_EQ(hapiLatSize(l, nullptr), 3);
+    EXPECT_EQ(foll(l, 1), (std::vector<int>{1, 3}));
+    EXPECT_EQ(pred(l, 3), (std::vector<int>{2, 3}));
+    EXPECT_TRUE(pred(l, 1).empty());
+    EXPECT_EQ(hapiLatArcStart(l, 2), 2);
+    EXPECT_EQ(hapiLatArcEnd(l, 2), 3);
+    EXPECT_EQ(hapiLatNodeWordId(l, 2, 0), yes_);
+    EXPECT_EQ(hapiLatNodeSublatObject(l, 2), nullptr);
+    EXPECT_EQ(hapiLatArcScore(l, 1, 1, nullptr), 0.0);
+    EXPECT_EQ(hapiLatFinalise(l, 0, 0), 0);
+
+    hapiLatObject unnamed = make(nullptr);
+    EXPECT_STREQ(hapiLatName(unnamed), "");
+}
+
+TEST_F(LatticeTest, RefusesBadNumbers) {
+    hapiLatObject l = options("L", {yes_});
+    hapiLatModify(l);
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiLatAddNode(l, 0, 0), 0);
+    EXPECT_LT(hapiLatAddNode(l, hapiDictNumWords(dict_) + 1, 0), 0);
+    EXPECT_LT(hapiLatAddNode(l, yes_, 2), 0);
+    EXPECT_LT(hapiLatAddArc(l, 0, 1), 0);
+    EXPECT_LT(hapiLatAddArc(l, 1, 4), 0);
+    EXPECT_LT(hapiLatNodeWordId(l, 4, 0), 0);
+    EXPECT_LT(hapiLatNodeWordId(l, 1, -1), 0);
+    EXPECT_LT(hapiLatNodeWordId(l, 1, 99), 0);
+    EXPECT_LT(hapiLatNodePredArc(l, 0, nullptr), 0);
+    EXPECT_LT(hapiLatNodeFollArc(l, 4, nullptr), 0);
+    EXPECT_EQ(hapiLatNodeSublatObject(l, 4), nullptr);
+    EXPECT_LT(hapiLatArcStart(l, 3), 0);
+    EXPECT_LT(hapiLatArcEnd(l, 0), 0);
+    EXPECT_EQ(hapiLatArcScore(l, 3, 1, nullptr), HAPI_FLOAT_FAIL);
+    EXPECT_EQ(hapiLatArcScore(l, 1, 2, nullptr), HAPI_FLOAT_FAIL);
+    float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(hapiLatArcScore(l, 1, 1, &nan), HAPI_FLOAT_FAIL);
+    EXPECT_LT(hapiLatFinalise(l, 1, 0), 0);
+    EXPECT_LT(hapiLatSize(nullptr, nullptr), 0);
+    EXPECT_EQ(hapiLatName(nullptr), nullptr);
+    EXPECT_EQ(hapiCreateLatObject(nullptr, "X"), nullptr);
+    EXPECT_EQ(hapiCreateLatObject(dict_, std::string(HAPI_MAX_NAME, 'x').c_str()), nullptr);
+    ::testing::internal::GetCapturedStderr();
+    int narcs = 0;
+    EXPECT_EQ(hapiLatSize(l, &narcs), 3);
+    EXPECT_EQ(narcs, 2);
+}
+
+TEST_F(LatticeTest, StructureChangesOnlyWhileModifying) {
+    hapiLatObject l = options("L", {yes_, no_});
+    hapiLatObject sub = options("S", {yes_});
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiLatAddNode(l, yes_, 1), 0);
+    EXPECT_LT(hapiLatAddSublatNode(l, sub), 0);
+    EXPECT_LT(hapiLatAddArc(l, 1, 2), 0);
+    EXPECT_LT(hapiLatDeleteNode(l, 3), 0);
+    EXPECT_LT(hapiLatNodeWordId(l, 3, no_), 0);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(hapiLatSize(l, nullptr), 4);
+
+    // Scores change at any time: this is how options are switched off.
+    float off = -1000000.0f;
+    EXPECT_EQ(hapiLatArcScore(l, 1, 1, &off), 0.0);
+    EXPECT_EQ(hapiLatArcScore(l, 1, 1, nullptr), -1000000.0);
+    float back = 0.25f;
+    EXPECT_EQ(hapiLatArcScore(l, 1, 1, &back), -1000000.0);
+    EXPECT_EQ(hapiLatArcScore(l, 1, 1, nullptr), 0.25);
+
+    ASSERT_EQ(hapiLatModify(l), 0);
+    EXPECT_EQ(hapiLatNodeWordId(l, 3, no_), yes_);
+    EXPECT_EQ(hapiLatNodeWordId(l, 3, 0), no_);
+    EXPECT_EQ(hapiLatFinalise(l, 0, 0), 0);
+}
+
+TEST_F(LatticeTest, DeletingANodeRenumbersTheRest) {
+    hapiLatObject l = make("L");
+    for (int i = 0; i < 4; i++) hapiLatAddNode(l, i == 0 || i == 3 ? 1 : yes_ + i - 1, 1);
+    hapiLatAddArc(l, 1, 2);  // 1
+    hapiLatAddArc(l, 2, 3);  // 2
+    hapiLatAddArc(l, 3, 4);  // 3
+    hapiLatAddArc(l, 1, 3);  // 4
+    hapiLatAddArc(l, 2, 4);  // 5
+    ASSERT_EQ(hapiLatDeleteNode(l, 2), 0);
+    int narcs = 0;
+    ASSERT_EQ(hapiLatSize(l, &narcs), 3);
+    ASSERT_EQ(narcs, 2);
+    // Old node 3 (no) is node 2; old arcs 3 (3->4) and 4 (1->3) are 1 and 2.
+    EXPECT_EQ(hapiLatNodeWordId(l, 2, 0), no_);
+    EXPECT_EQ(hapiLatArcStart(l, 1), 2);
+    EXPECT_EQ(hapiLatArcEnd(l, 1), 3);
+    EXPECT_EQ(hapiLatArcStart(l, 2), 1);
+    EXPECT_EQ(hapiLatArcEnd(l, 2), 2);
+    EXPECT_EQ(foll(l, 1), std::vector<int>{2});
+    EXPECT_EQ(pred(l, 2), std::vector<int>{2});
+    EXPECT_EQ(foll(l, 2), std::vector<int>{1});
+    EXPECT_EQ(pred(l, 3), std::vector<int>{1});
+    EXPECT_EQ(hapiLatFinalise(l, 0, 0), 0);
+}
+
+TEST_F(LatticeTest, FinaliseRefusesAnInconsistentLattice) {
+    hapiLatObject l = options("L", {yes_});
+    hapiLatModify(l);
+    l->arcs[1].to = 9;  // damage it from inside, as no call can
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiLatFinalise(l, 0, 0), 0);
+    ::testing::internal::GetCapturedStderr();
+    l->arcs[1].to = 3;
+    EXPECT_EQ(hapiLatFinalise(l, 0, 0), 0);
+}
+
+TEST_F(LatticeTest, SubLatticesCannotIncludeThemselves) {
+    hapiLatObject a = options("A", {yes_});
+    hapiLatObject b = make("B");
+    hapiLatObject c = make("C");
+    EXPECT_EQ(hapiLatAddSublatNode(b, a), 1);
+    EXPECT_EQ(hapiLatAddSublatNode(c, b), 1);
+    EXPECT_EQ(hapiLatNodeSublatObject(c, 1), b);
+    EXPECT_EQ(hapiLatNodeWordId(c, 1, 0), 1);
+    hapiLatModify(a);
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiLatAddSublatNode(a, a), 0);
+    EXPECT_LT(hapiLatAddSublatNode(a, c), 0);  // c includes b includes a
+    EXPECT_LT(hapiLatAddSublatNode(a, nullptr), 0);
+    EXPECT_LT(hapiLatNodeWordId(c, 1, yes_), 0);  // a sub-lattice node holds no word
+    hapiDictObject other = hapiEmptyDictObject(dict_);
+    hapiLatObject foreign = hapiCreateLatObject(other, "F");
+    EXPECT_LT(hapiLatAddSublatNode(a, foreign), 0);
+    ::testing::internal::GetCapturedStderr();
+    hapiDeleteLatObject(foreign);
+    hapiDeleteDictObject(other);
+}
+
+// ---- files ------------------------------------------------------------------
+
+TEST_F(LatticeTest, SavedLatticeLoadsWithNestedAndRepeatedSubLattices) {
+    hapiLatObject inner = options("INNER", {no_});
+    hapiLatObject mid = make("MID has blanks \"and quotes\"");
+    int m1 = hapiLatAddSublatNode(mid, inner), m2 = hapiLatAddNode(mid, yes_, 1);
+    hapiLatAddArc(mid, m1, m2);
+    hapiLatFinalise(mid, 0, 0);
+    hapiLatObject top = make("");
+    int s = hapiLatAddNode(top, hapiDictWordId(dict_, "<s>"), 0);
+    int a = hapiLatAddSublatNode(top, mid);
+    int b = hapiLatAddSublatNode(top, inner);  // inner again, directly
+    int c = hapiLatAddSublatNode(top, mid);    // mid again
+    int e = hapiLatAddNode(top, hapiDictWordId(dict_, "<s>"), 0);
+    float scores[] = {0.1f, -1000000.0f, -INFINITY, FLT_MAX, 1e-42f, -0.0f};
+    int arcs[][2] = {{s, a}, {s, b}, {a, c}, {b, c}, {c, e}, {s, e}};
+    for (int i = 0; i < 6; i++) {
+        int arc = hapiLatAddArc(top, arcs[i][0], arcs[i][1]);
+        hapiLatArcScore(top, arc, 1, &scores[i]);
+    }
+    ASSERT_EQ(hapiLatFinalise(top, 0, 0), 0);
+
+    std::string path = dir_.file("grammar.lat");
+    ASSERT_EQ(hapiLatSave(top, path.c_str(), 0), 0);
+    EXPECT_EQ(dir_.entries(), std::vector<std::string>{"grammar.lat"});
+    // Each sub-lattice is written once.
+    std::string text = read_file(path);
+    EXPECT_EQ(std::regex_search(text, std::regex("LATTICE \"INNER\"")), true);
+    EXPECT_EQ(text.find("LATTICE \"INNER\""), text.rfind("LATTICE \"INNER\""));
+
+    // Load against a dictionary that numbers the same words differently.
+    hapiDictObject other = hapiCreateDictObject();
+    hapiDictModify(other);
+    for (const char *w : {"thanks", "no", "yes", "<s>"}) hapiDictAddItem(other, w, "SIL", nullptr);
+    hapiLatObject back = hapiLoadLatObject(other, path.c_str(), nullptr);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(describe(back), describe(top));
+    EXPECT_EQ(hapiLatDictObject(back), other);
+    // The repeated inclusions are one lattice, as they were.
+    EXPECT_EQ(hapiLatNodeSublatObject(back, a), hapiLatNodeSublatObject(back, c));
+    hapiLatObject mid_back = hapiLatNodeSublatObject(back, a);
+    EXPECT_EQ(hapiLatNodeSublatObject(mid_back, 1), hapiLatNodeSublatObject(back, b));
+    EXPECT_EQ(std::signbit(hapiLatArcScore(back, 6, 1, nullptr)), true);  // -0 stays -0
+
+    // Saved again, it is the same file.
+    std::string again = dir_.file("again.lat");
+    ASSERT_EQ(hapiLatSave(back, again.c_str(), 0), 0);
+    EXPECT_EQ(read_file(again), text);
+
+    // Sub-lattices loaded with a lattice go with it.
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiDeleteLatObject(mid_back), 0);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(hapiDeleteLatObject(back), 0);
+    hapiDeleteDictObject(other);
+}
+
+TEST_F(LatticeTest, LoadedLatticeIsFinalisedAndMayBeRenamed) {
+    hapiLatObject l = options("YESNO", {yes_, no_});
+    std::string path = dir_.file("yesno.lat");
+    ASSERT_EQ(hapiLatSave(l, path.c_str(), 0), 0);
+    hapiLatObject named = hapiLoadLatObject(dict_, path.c_str(), "OTHER");
+    ASSERT_NE(named, nullptr);
+    EXPECT_STREQ(hapiLatName(named), "OTHER");
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiLatAddNode(named, yes_, 1), 0);
+    ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(hapiLatModify(named), 0);
+    EXPECT_EQ(hapiLatAddNode(named, yes_, 1), 5);
+    hapiDeleteLatObject(named);
+}
+
+TEST_F(LatticeTest, LoadFailsWhenAWordIsMissing) {
+    hapiLatObject l = options("L", {yes_, hapiDictWordId(dict_, "please")});
+    std::string path = dir_.file("please.lat");
+    ASSERT_EQ(hapiLatSave(l, path.c_str(), 0), 0);
+    hapiDictObject small = hapiCreateDictObject();
+    hapiDictModify(small);
+    hapiDictAddItem(small, "yes", "SIL", nullptr);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(hapiLoadLatObject(small, path.c_str(), nullptr), nullptr);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("please"), std::string::npos) << err;
+    EXPECT_NE(err.find(path), std::string::npos) << err;
+    hapiDeleteDictObject(small);
+}
+
+TEST_F(LatticeTest, SaveRefusesWhatCouldNotBeLoadedBack) {
+    hapiLatObject one = options("SAME", {yes_});
+    hapiLatObject two = options("SAME", {no_});
+    hapiLatObject top = make("TOP");
+    hapiLatAddSublatNode(top, one);
+    hapiLatAddSublatNode(top, two);
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiLatSave(top, dir_.file("clash.lat").c_str(), 0), 0);
+    EXPECT_LT(hapiLatSave(one, dir_.file("flags.lat").c_str(), 1), 0);
+    EXPECT_LT(hapiLatSave(one, nullptr, 0), 0);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("SAME"), std::string::npos);
+    EXPECT_TRUE(dir_.entries().empty());
+}
+
+TEST_F(LatticeTest, DeepNestingLoadsAndSaves) {
+    // A chain of 20000 sub-lattices, each including the next.
+    const int depth = 20000;
+    std::string text = "KILN-LATTICE 1\n";
+    for (int i = 0; i < depth; i++) {
+        text += "LATTICE \"L" + std::to_string(i) + "\" 1 0\n";
+        text += i + 1 < depth ? "NODE 1 SUBLAT \"L" + std::to_string(i + 1) + "\"\n" : "NODE 1 WORD \"yes\" 1\n";
+        text += "END\n";
+    }
+    std::string path = dir_.write("deep.lat", text);
+    hapiLatObject deep = hapiLoadLatObject(dict_, path.c_str(), nullptr);
+    ASSERT_NE(deep, nullptr);
+    ASSERT_EQ(hapiLatSave(deep, dir_.file("deep2.lat").c_str(), 0), 0);
+    EXPECT_EQ(read_file(dir_.file("deep2.lat")), text);
+    hapiDeleteLatObject(deep);
+}
+
+struct BadFile {
+    const char *name;
+    int line;  // the line named in the message; 0: any
+};
+
+class MalformedLatticeTest : public ::testing::TestWithParam<BadFile> {};
+
+TEST_P(MalformedLatticeTest, FailsNamingFileAndLine) {
+    hapiDictObject d = hapiCreateDictObject();
+    hapiDictModify(d);
+    hapiDictAddItem(d, "yes", "Y EH S", nullptr);
+    hapiDictAddItem(d, "no", "N OW", nullptr);
+    std::string path = test_data(GetParam().name);
+    ASSERT_TRUE(std::ifstream(path).good()) << path;
+    ::testing::internal::CaptureStderr();
+    hapiLatObject l = hapiLoadLatObject(d, path.c_str(), nullptr);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(l, nullptr);
+    std::string where = path + ":" + (GetParam().line ? std::to_string(GetParam().line) + ":" : std::string());
+    EXPECT_NE(err.find(where), std::string::npos) << err;
+    hapiDeleteDictObject(d);
+}
+
+INSTANTIATE_TEST_SUITE_P(HostileFiles, MalformedLatticeTest,
+                         ::testing::Values(BadFile{"lat_truncated.lat", 0},
+                                           BadFile{"lat_truncated_mid_line.lat", 4},
+                                           BadFile{"lat_no_header.lat", 1},
+                                           BadFile{"lat_empty.lat", 1},
+                                           BadFile{"lat_binary.lat", 0},
+                                           BadFile{"lat_cycle.lat", 9},
+                                           BadFile{"lat_self_include.lat", 6},
+                                           BadFile{"lat_unknown_word.lat", 4},
+                                           BadFile{"lat_unknown_sublat.lat", 3},
+                                           BadFile{"lat_bad_count.lat", 2},
+                                           BadFile{"lat_negative_count.lat", 2},
+                                           BadFile{"lat_huge_count.lat", 2},
+                                           BadFile{"lat_bad_node_number.lat", 4},
+                                           BadFile{"lat_arc_out_of_range.lat", 5},
+                                           BadFile{"lat_arc_node_zero.lat", 5},
+                                           BadFile{"lat_bad_score.lat", 5},
+                                           BadFile{"lat_nan_score.lat", 5},
+                                           BadFile{"lat_bad_flag.lat", 3},
+                                           BadFile{"lat_too_many_nodes.lat", 4},
+                                           BadFile{"lat_end_early.lat", 4},
+                                           BadFile{"lat_bad_escape.lat", 2},
+                                           BadFile{"lat_unterminated_name.lat", 2},
+                                           BadFile{"lat_duplicate_sublat.lat", 8},
+                                           BadFile{"lat_unused_sublat.lat", 5},
+                                           BadFile{"lat_unknown_keyword.lat", 4},
+                                           BadFile{"lat_long_name.lat", 2}),
+                         [](const ::testing::TestParamInfo<BadFile> &info) {
+                             std::string n = info.param.name;
+                             return n.substr(4, n.size() - 8);
+                         });
+
+TEST(LatticeFaults, InjectedFaultFailsOneCall) {
+    hapiDictObject d = hapiCreateDictObject();
+    hapiLatObject l = hapiCreateLatObject(d, "F");
+    ASSERT_EQ(hapiFaultInject("hapiLatAddNode", 1), 0);
+    ::testing::internal::CaptureStderr();
+    EXPECT_LT(hapiLatAddNode(l, 1, 0), 0);
+    EXPECT_EQ(hapiLatAddNode(l, 1, 0), 1);
+    ASSERT_EQ(hapiFaultInject("hapiLatArcScore", 1), 0);
+    EXPECT_EQ(hapiLatArcScore(l, 1, 1, nullptr), HAPI_FLOAT_FAIL);
+    ::testing::internal::GetCapturedStderr();
+    hapiFaultClear();
+    hapiDeleteLatObject(l);
+    hapiDeleteDictObject(d);
+}
+
+}  // namespace

@@ -1,0 +1,135 @@
+// Folding null transitions away and merging states with the same future
+// must keep every word string of a network and its best score, while the
+// graph the decoder gets shrinks.
+#include "network/net_reduce.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+namespace {
+
+using Strings = std::map<std::vector<int>, float>;  // prons said -> best score
+
+// A network of n states from 0 (start) to n - 1 (final) with the given
+// transitions; prons are only counted, never looked at.
+hapi_net graph(int n, const std::vector<hapi_net::Trans> &trans) {
+    hapi_net net;
+    net.nstates = n;
+    net.start = 0;
+    net.final = n - 1;
+    net.trans = trans;
+    return net;
+}
+
+// Every word string of at most `longest` words from the start to the
+// final state, with the best score of its paths.  Null paths are followed
+// up to a fixed depth, which is enough for the small graphs here.
+void collect(const hapi_net &net, int state, std::vector<int> *said, float score, int nulls, size_t longest,
+             Strings *out) {
+    if (state == net.final) {
+        auto it = out->find(*said);
+        if (it == out->end() || score > it->second) (*out)[*said] = score;
+    }
+    for (const auto &t : net.trans) {
+        if (t.from != state) continue;
+        if (t.pron < 0) {
+            if (nulls < 8) collect(net, t.to, said, score + t.score, nulls + 1, longest, out);
+        } else if (said->size() < longest) {
+            said->push_back(t.pron);
+            collect(net, t.to, said, score + t.score, 0, longest, out);
+            said->pop_back();
+        }
+    }
+}
+
+Strings strings(const hapi_net &net, size_t longest = 6) {
+    Strings out;
+    std::vector<int> said;
+    collect(net, net.start, &said, 0.0f, 0, longest, &out);
+    return out;
+}
+
+int word_transitions(const hapi_net &net) {
+    int n = 0;
+    for (const auto &t : net.trans) n += t.pron >= 0;
+    return n;
+}
+
+// Words 0-2 as a choice (each word with its own end state, as lattices
+// give them), then an optional word 3, then word 4.
+hapi_net choice_then_words() {
+    return graph(12, {{0, 1, 0.0f, -1},  {1, 2, 0.0f, 0},   {1, 3, 0.0f, 1},  {1, 4, -0.5f, 2},
+                      {2, 5, 0.0f, -1},  {3, 5, 0.0f, -1},  {4, 5, 0.0f, -1}, {5, 6, 0.0f, 3},
+                      {5, 7, -1.0f, -1}, {6, 7, 0.0f, -1},  {7, 8, 0.0f, 4},  {8, 11, 0.0f, -1}});
+}
+
+TEST(NetReduceTest, StatesWithTheSameFutureBecomeOne) {
+    hapi_net net = choice_then_words();
+    Strings before = strings(net);
+    engine::fold_null_transitions(&net);
+    int folded = word_transitions(net);
+    engine::merge_equal_futures(&net);
+    EXPECT_EQ(strings(net), before);
+    // The three choice ends share one copy of what follows: start, after
+    // the choice, after word 3, after word 4, final.
+    EXPECT_EQ(net.nstates, 5);
+    EXPECT_EQ(word_transitions(net), 6);
+    EXPECT_LT(word_transitions(net), folded);
+    for (const auto &t : net.trans) {
+        if (t.to == net.final) {
+            EXPECT_EQ(t.pron, -1) << "only null transitions end the graph";
+        }
+    }
+}
+
+TEST(NetReduceTest, DifferentScoresKeepStatesApart) {
+    // Words 0 and 1 lead on to word 2, but at different costs.
+    hapi_net net = graph(6, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {1, 3, -1.0f, 2}, {2, 3, -2.0f, 2}, {3, 5, 0.0f, -1}});
+    Strings before = strings(net);
+    engine::merge_equal_futures(&net);
+    EXPECT_EQ(strings(net), before);
+    EXPECT_EQ(net.nstates, 5);
+}
+
+TEST(NetReduceTest, ParallelTransitionsKeepTheBestScore) {
+    // The same word twice from the start, to states with the same future.
+    hapi_net net = graph(4, {{0, 1, -3.0f, 0}, {0, 2, -1.0f, 0}, {1, 3, 0.0f, -1}, {2, 3, 0.0f, -1}});
+    engine::merge_equal_futures(&net);
+    EXPECT_EQ(word_transitions(net), 1);
+    EXPECT_EQ(strings(net), (Strings{{{0}, -1.0f}}));
+}
+
+TEST(NetReduceTest, LoopsKeepTheirStrings) {
+    // Word 0 repeated any number of times through a loop of null states,
+    // next to a second, equal loop on word 0 from another state.
+    hapi_net net = graph(7, {{0, 1, 0.0f, -1}, {1, 2, 0.0f, 0}, {2, 3, 0.0f, -1}, {3, 1, -0.5f, -1},
+                             {0, 4, -0.5f, 1}, {4, 5, 0.0f, 0}, {5, 4, -0.5f, -1}, {5, 6, 0.0f, -1},
+                             {3, 6, 0.0f, -1}});
+    Strings before = strings(net);
+    engine::fold_null_transitions(&net);
+    engine::merge_equal_futures(&net);
+    EXPECT_EQ(strings(net), before);
+    EXPECT_EQ(before.count({0, 0, 0}), 1u);
+    EXPECT_EQ(before.count({1, 0, 0}), 1u);
+}
+
+TEST(NetReduceTest, StatesOffEveryPathAreDropped) {
+    // Word 1 leads nowhere; word 2 starts from a state nothing reaches.
+    hapi_net net = graph(6, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {3, 1, 0.0f, 2}, {1, 5, 0.0f, -1}});
+    engine::merge_equal_futures(&net);
+    EXPECT_EQ(net.nstates, 3);
+    EXPECT_EQ(strings(net), (Strings{{{0}, 0.0f}}));
+}
+
+TEST(NetReduceTest, AGraphAcceptingNothingStaysWhole) {
+    hapi_net net = graph(3, {{0, 1, 0.0f, 0}});
+    engine::merge_equal_futures(&net);
+    EXPECT_TRUE(strings(net).empty());
+    EXPECT_NE(net.start, net.final);
+    EXPECT_LT(net.start, net.nstates);
+    EXPECT_LT(net.final, net.nstates);
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+// test_rec_live.cpp - the live path fed from a file, and engine calls
+// made to fail on purpose.
+#include "rec_fixture.h"
+#include "tempdir.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+// The recording, `gap` seconds of faint noise, the recording again.
+std::string spoken_twice(const TempDir &dir, double gap) {
+    std::vector<short> once = read_raw(std::string(ENGINE_TESTDATA) + "/goforward.raw");
+    std::vector<short> all = once;
+    srand(7);
+    for (int i = 0; i < static_cast<int>(gap * 16000); i++) all.push_back(static_cast<short>(rand() % 41 - 20));
+    all.insert(all.end(), once.begin(), once.end());
+    std::string path = dir.file("twice.wav");
+    write_wav(path, all, 16000);
+    return path;
+}
+
+}  // namespace
+
+class LiveTest : public RecognitionTest {
+protected:
+    hapiSourceObject live_source(const std::string &audioin, int silseq) {
+        hapiOverrideConfStr("AUDIOIN", audioin.c_str());
+        hapiOverrideConfInt("SILSEQCOUNT", &silseq);
+        hapiSourceObject src = hapiCreateSourceObject(5);
+        EXPECT_EQ(hapiSourceInitialise(src), 0);
+        return src;
+    }
+};
+
+TEST_F(LiveTest, LiveUtteranceEndsOnSilenceAfterSpeech) {
+    TempDir dir;
+    std::string path = spoken_twice(dir, 1.5);
+    hapiNetObject net = network(sequence({"go", "forward", "ten", "meters"}));
+    hapiSourceObject src = live_source("file:" + path, 60);
+    auto ws = recognise(src, net, 50);
+    EXPECT_EQ(names(ws), "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
+    // It stopped in the pause: after the first saying and 0.6 s or a little
+    // more of silence, long before the second.
+    ASSERT_FALSE(ws.empty());
+    EXPECT_GT(ws.back().end, 2.5);
+    EXPECT_LT(ws.back().end, 3.9);
+    EXPECT_LT(last_samples_, 44580 + 24000);
+    hapiDeleteNetObject(net);
+    hapiDeleteSourceObject(src);
+}
+
+TEST_F(LiveTest, LongerPauseSettingWaitsThroughAShortPause) {
+    TempDir dir;
+    std::string path = spoken_twice(dir, 0.8);
+    hapiNetObject net = network(sequence({"go", "forward", "ten", "meters"}));
+    hapiSourceObject src = live_source("file:" + path, 150);
+    auto ws = recognise(src, net, 50);
+    // The 0.8 s pause is shorter than 1.5 s: the input runs to its end,
+    // where the grammar fits the first saying and silence absorbs the rest.
+    EXPECT_GT(last_samples_, 2 * 44580);
+    ASSERT_FALSE(ws.empty());
+    EXPECT_EQ(ws.front().name, "<s>");
+    hapiDeleteNetObject(net);
+    hapiDeleteSourceObject(src);
+}
+
+TEST_F(LiveTest, LiveSourceIsMadeWithoutASoundCardAndRefusesBadSettings) {
+    hapiSourceObject src = live_source("default", 100);
+    ASSERT_NE(src, nullptr);
+    EXPECT_NEAR(hapiSourceSamplePeriod(src, nullptr), 1.0 / 16000, 1e-12);
+    hapiCoderObject coder = hapiCreateCoderObject(src);
+    EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+    hapiDeleteCoderObject(coder);
+    hapiDeleteSourceObject(src);
+
+    hapiOverrideConfStr("AUDIOIN", "microphone-3");
+    src = hapiCreateSourceObject(5);
+    EXPECT_EQ(hapiSourceInitialise(src), -1);
+    hapiDeleteSourceObject(src);
+
+    // A file that is not there is found out when the input starts.
+    src = live_source("file:/nonexistent.wav", 100);
+    EXPECT_EQ(hapiSourceStart(src), -1);
+    hapiDeleteSourceObject(src);
+}
+
+TEST_F(LiveTest, InjectedFaultsFailTheirCallOnly) {
+    hapiNetObject net = network(sequence({"go", "forward", "ten", "meters"}));
+    ASSERT_NE(net, nullptr);
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    hapiCoderObject coder = hapiCreateCoderObject(src);
+    hapiRecObject rec = hapiCreateRecObject(13, 1, hmms_, 0);
+    ASSERT_EQ(hapiRecInitialise(rec), 0);
+    hapiResObject res = hapiCreateResObject(rec, 2050);
+    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+
+    ASSERT_EQ(hapiFaultInject("hapiCoderPrepare", 1), 0);
+    EXPECT_EQ(hapiCoderPrepare(coder), -1);
+    ASSERT_EQ(hapiCoderPrepare(coder), 0);
+    ASSERT_EQ(hapiRecPrepare(rec, coder, net), 0);
+    ASSERT_EQ(hapiFaultInject("hapiRecProcess", 2), 0);
+    EXPECT_GT(hapiRecProcess(rec, 50, nullptr), 0);
+    EXPECT_EQ(hapiRecProcess(rec, 50, nullptr), -1);
+    // The recogniser carries on where it was.
+    while (hapiRecRemaining(rec) > 0) ASSERT_GE(hapiRecProcess(rec, 50, nullptr), 0);
+    ASSERT_EQ(hapiFaultInject("hapiResWordScore", 1), 0);
+    ASSERT_EQ(hapiRecComplete(rec, res), 0);
+    EXPECT_EQ(hapiResWordScore(res, 2, 3), HAPI_FLOAT_FAIL);
+    EXPECT_LT(hapiResWordScore(res, 2, 3), 0.0);
+    EXPECT_EQ(hapiResAllWordNames(res, nullptr), 6);
+    ASSERT_EQ(hapiFaultInject("hapiRecRemaining", 1), 0);
+    EXPECT_EQ(hapiRecRemaining(rec), HAPI_REMAINING_FAIL);
+    ASSERT_EQ(hapiFaultInject("hapiBuildNetObject", 1), 0);
+    EXPECT_EQ(hapiBuildNetObject(13, hmms_, dict_, lats_.front()), nullptr);
+
+    hapiDeleteResObject(res);
+    hapiDeleteRecObject(rec);
+    hapiDeleteCoderObject(coder);
+    hapiDeleteSourceObject(src);
+    hapiDeleteNetObject(net);
+}
+
+TEST_F(LiveTest, ResultQueriesRefuseWordsThatAreNotThere) {
+    hapiRecObject rec = hapiCreateRecObject(13, 1, hmms_, 0);
+    hapiResObject res = hapiCreateResObject(rec, 2050);
+    char buf[HAPI_MAX_NAME];
+    double t;
+    EXPECT_EQ(hapiResAllWordNames(res, nullptr), 0);
+    EXPECT_EQ(hapiResWordName(res, 1, buf), -1);
+    EXPECT_EQ(hapiResWordTimes(res, 0, &t, &t), -1);
+    EXPECT_EQ(hapiResWordScore(res, 1, 5), HAPI_FLOAT_FAIL);
+    EXPECT_EQ(hapiResOutSym(res, -1, buf), -1);
+    EXPECT_EQ(hapiRecProcess(rec, 50, res), -1);  // never prepared
+    EXPECT_EQ(hapiRecRemaining(rec), HAPI_REMAINING_FAIL);
+    EXPECT_EQ(hapiCreateRecObject(12, 1, hmms_, 0), nullptr);
+    hapiDeleteResObject(res);
+    hapiDeleteRecObject(rec);
+}

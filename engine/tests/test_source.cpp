@@ -1,0 +1,166 @@
+// test_source.cpp - models, waveform files and coders: what loads, what
+// is refused, and the samples a coder hands back.
+#include "rec_fixture.h"
+#include "tempdir.h"
+
+#include <cmath>
+#include <fstream>
+
+namespace {
+
+// 16 kHz to 22.05 kHz by linear interpolation: plenty for speech.
+std::vector<short> to_22050(const std::vector<short> &in) {
+    std::vector<short> out;
+    double step = 16000.0 / 22050.0;
+    for (double t = 0; t + 1 < in.size(); t += step) {
+        size_t i = static_cast<size_t>(t);
+        double f = t - i;
+        out.push_back(static_cast<short>(in[i] * (1 - f) + in[i + 1] * f));
+    }
+    return out;
+}
+
+hapiHMMSetObject hmmset_from(const std::string &mdef, const char *background = "SIL") {
+    hapiOverrideConfStr("MMF", mdef.c_str());
+    hapiOverrideConfStr("HMMLIST", mdef.c_str());
+    hapiOverrideConfStr("BKHMMNAME", background);
+    return hapiCreateHMMSetObject();
+}
+
+}  // namespace
+
+class SourceTest : public RecognitionTest {};
+
+TEST_F(SourceTest, ModelThatCannotBeLoadedFailsInitialisation) {
+    TempDir dir;
+    std::string good = std::string(ENGINE_MODEL_DIR) + "/mdef";
+    for (const std::string &bad : {dir.file("missing/mdef"), dir.write("mdef", "garbage that is no model\n"),
+                                   dir.write("short", "BMDF\1\0\0\0")}) {
+        hapiHMMSetObject h = hmmset_from(bad);
+        ASSERT_NE(h, nullptr);
+        EXPECT_EQ(hapiHMMSetInitialise(h), -1) << bad;
+        hapiDeleteHMMSetObject(h);
+    }
+    // A real model with a background unit it lacks still loads.
+    hapiHMMSetObject h = hmmset_from(good, "bckgrd");
+    EXPECT_EQ(hapiHMMSetInitialise(h), 0);
+    hapiDeleteHMMSetObject(h);
+    hapiDeleteHMMSetObject(hmmset_from(good));  // leave the keys as the other tests expect
+}
+
+TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
+    TempDir dir;
+    std::vector<std::string> bad = {dir.file("absent.wav"), dir.path(),
+                                    dir.write("noise.wav", std::string(4000, '\x7f')),
+                                    dir.write("odd.raw", std::string(101, '\0')),
+                                    dir.write("cut.wav", "RIFF\x24\x08\0\0WAVEfmt ")};
+    for (const auto &path : bad) {
+        hapiSourceObject src = hapiCreateSourceObject(1);
+        ASSERT_EQ(hapiSourceOverrideFilename(src, path.c_str()), 0);
+        EXPECT_EQ(hapiSourceInitialise(src), -1) << path;
+        EXPECT_EQ(hapiSourceStart(src), -1) << path;
+        hapiDeleteSourceObject(src);
+    }
+}
+
+TEST_F(SourceTest, WaveformAtAnotherRateIsConvertedToTheModelRate) {
+    TempDir dir;
+    std::vector<short> raw = read_raw(testdata("goforward.raw"));
+    std::string path = dir.file("goforward22k.wav");
+    write_wav(path, to_22050(raw), 22050);
+    hapiSourceObject src = file_source(path);
+    EXPECT_NEAR(hapiSourceSamplePeriod(src, nullptr), 1.0 / 22050, 1e-12);
+    hapiNetObject net = network(sequence({"go", "forward", "ten", "meters"}));
+    EXPECT_EQ(names(recognise(src, net)), "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
+    // The coder holds the utterance at 16 kHz.
+    EXPECT_NEAR(last_samples_, static_cast<int>(raw.size()), 20);
+    hapiDeleteNetObject(net);
+    hapiDeleteSourceObject(src);
+}
+
+TEST_F(SourceTest, CoderHandsBackTheSamplesOfFrames) {
+    std::vector<short> raw = read_raw(testdata("goforward.raw"));
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    hapiCoderObject coder = hapiCreateCoderObject(src);
+    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+    EXPECT_DOUBLE_EQ(hapiCoderObservationWindowAdvance(coder), 0.01);
+    EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), -1);  // nothing before preparation
+    ASSERT_EQ(hapiCoderPrepare(coder), 0);
+    EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), static_cast<int>(raw.size()));
+    // Frames 3 to 4 are samples 320 to 639.
+    std::vector<short> two(hapiCoderAccessWave(coder, 3, 4, nullptr));
+    ASSERT_EQ(two.size(), 320u);
+    EXPECT_EQ(hapiCoderAccessWave(coder, 3, 4, two.data()), 320);
+    EXPECT_TRUE(std::equal(two.begin(), two.end(), raw.begin() + 320));
+    EXPECT_EQ(hapiCoderAccessWave(coder, 0, 4, nullptr), -1);
+    EXPECT_EQ(hapiCoderAccessWave(coder, 5, 4, nullptr), -1);
+    EXPECT_EQ(hapiCoderAccessWave(coder, 100000, -1, nullptr), 0);
+    // Saved and read back, the utterance is the same samples.
+    TempDir dir;
+    ASSERT_EQ(hapiCoderSaveSource(coder, dir.file("saved.wav").c_str()), 0);
+    hapiSourceObject back = file_source(dir.file("saved.wav"));
+    hapiCoderObject reader = hapiCreateCoderObject(back);
+    ASSERT_EQ(hapiCoderInitialise(reader, "Adult"), 0);
+    ASSERT_EQ(hapiCoderPrepare(reader), 0);
+    std::vector<short> again(raw.size());
+    ASSERT_EQ(hapiCoderAccessWave(reader, 1, -1, nullptr), static_cast<int>(raw.size()));
+    hapiCoderAccessWave(reader, 1, -1, again.data());
+    EXPECT_EQ(again, raw);
+    hapiDeleteCoderObject(reader);
+    EXPECT_EQ(hapiCoderComplete(coder), 0);
+    EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), -1);
+    hapiDeleteCoderObject(coder);
+    hapiDeleteSourceObject(back);
+    hapiDeleteSourceObject(src);
+}
+
+TEST_F(SourceTest, CoderOfAnUnknownModelFails) {
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    hapiCoderObject coder = hapiCreateCoderObject(src);
+    hapiOverrideConfStr("ChildMMF", "/nonexistent/mdef");
+    EXPECT_EQ(hapiCoderInitialise(coder, "Child"), -1);
+    EXPECT_EQ(hapiCoderPrepare(coder), -1);
+    hapiDeleteCoderObject(coder);
+    hapiDeleteSourceObject(src);
+}
+
+TEST_F(SourceTest, F0TrackFollowsAToneAndIsZeroInSilence) {
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    hapiCoderObject coder = hapiCreateCoderObject(src);
+    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+    // 0.5 s of silence, then 0.5 s of a 200 Hz tone.
+    std::vector<short> s(16000, 0);
+    for (int i = 8000; i < 16000; i++) s[i] = static_cast<short>(8000 * sin(2 * M_PI * 200.0 * i / 16000));
+    int n = hapiCoderGetF0Track(coder, s.data(), static_cast<int>(s.size()), nullptr);
+    ASSERT_EQ(n, 100);
+    std::vector<float> track(n);
+    ASSERT_EQ(hapiCoderGetF0Track(coder, s.data(), static_cast<int>(s.size()), track.data()), 100);
+    for (int k = 0; k < 45; k++) EXPECT_EQ(track[k], 0.0f) << k;
+    for (int k = 55; k < 85; k++) EXPECT_NEAR(track[k], 200.0f, 4.0f) << k;
+    EXPECT_EQ(hapiCoderGetF0Track(coder, nullptr, 10, nullptr), -1);
+    hapiDeleteCoderObject(coder);
+    hapiDeleteSourceObject(src);
+}
+
+TEST_F(SourceTest, ASourceInUseFollowsANewFileName) {
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    hapiCoderObject coder = hapiCreateCoderObject(src);
+    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+    ASSERT_EQ(hapiCoderPrepare(coder), 0);
+    int first = hapiCoderAccessWave(coder, 1, -1, nullptr);
+    ASSERT_EQ(hapiCoderComplete(coder), 0);
+    ASSERT_EQ(hapiSourceOverrideFilename(src, testdata("numbers.raw").c_str()), 0);
+    ASSERT_EQ(hapiCoderPrepare(coder), 0);
+    EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), static_cast<int>(read_raw(testdata("numbers.raw")).size()));
+    EXPECT_NE(hapiCoderAccessWave(coder, 1, -1, nullptr), first);
+    ASSERT_EQ(hapiCoderComplete(coder), 0);
+    // A name that cannot be read leaves the source unusable until it is
+    // pointed at a readable file again.
+    EXPECT_EQ(hapiSourceOverrideFilename(src, "missing.raw"), -1);
+    EXPECT_EQ(hapiCoderPrepare(coder), -1);
+    ASSERT_EQ(hapiSourceOverrideFilename(src, testdata("goforward.raw").c_str()), 0);
+    ASSERT_EQ(hapiCoderPrepare(coder), 0);
+    EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), first);
+    hapiDeleteCoderObject(coder);
+    hapiDeleteSourceObject(src);
+}
