@@ -44,6 +44,29 @@ extern "C" {
 /* Bytes that any name buffer must hold (1023 characters and the NUL). */
 #define HAPI_MAX_NAME 1024
 
+/* The kinds of audio source (hapiCreateSourceObject). */
+typedef enum {
+    HAPI_FILE_SOURCE = 1, /* a waveform file */
+    HAPI_PLAY_SOURCE = 3, /* the sound card's output */
+    HAPI_LIVE_SOURCE = 5  /* the live input */
+} hapiSourceKind;
+
+/* The one kind of network and of recogniser (hapiBuildNetObject,
+   hapiCreateRecObject). */
+typedef enum { HAPI_NETWORK_KIND = 13 } hapiNetKind;
+
+/* What hapiResWordScore and hapiResPhoneScore answer. */
+typedef enum {
+    HAPI_ACOUSTIC_SCORE = 3,  /* log-likelihood, natural log, summed over the frames */
+    HAPI_CONFIDENCE_SCORE = 5 /* a posterior between 0 and 1 */
+} hapiScoreSelector;
+
+/* The flags of a result object (hapiCreateResObject). */
+typedef enum {
+    HAPI_INTERIM_RESULT = 2049, /* holds the partial hypothesis while decoding */
+    HAPI_FINAL_RESULT = 2050    /* holds the completed recognition */
+} hapiResultFlags;
+
 typedef struct hapi_hmmset *hapiHMMSetObject;
 typedef struct hapi_dict *hapiDictObject;
 typedef struct hapi_lat *hapiLatObject;

@@ -1,9 +1,13 @@
 // coder.cpp - coders: the front end that turns a source's samples into
 // frames for the recogniser, and keeps the samples of the last utterance.
-#include "audio/sound_io.h"
+#include "audio/coder.h"
 #include "audio/front_end.h"
-
-hapi_coder::~hapi_coder() = default;
+#include "audio/sound_io.h"
+#include "audio/source.h"
+#include "audio/utterance.h"
+#include "base/config.h"
+#include "base/diagnostics.h"
+#include "decoding/model.h"
 
 namespace {
 
@@ -58,9 +62,9 @@ int hapiCoderPrepare(hapiCoderObject coder) {
     if (!coder || !coder->fe) return engine::complain("hapiCoderPrepare: coder not initialised"), -1;
     auto u = std::make_shared<engine::Utterance>();
     u->samples_per_frame = coder->model.samprate / coder->model.frate;
-    bool ok = coder->src->kind == 1 ? prepare_file(coder, u.get()) : coder->src->kind == 5 && coder->fe->start(u.get());
+    bool ok = coder->src->kind == HAPI_FILE_SOURCE ? prepare_file(coder, u.get()) : coder->src->kind == HAPI_LIVE_SOURCE && coder->fe->start(u.get());
     if (!ok) {
-        if (coder->src->kind != 1) engine::complain("hapiCoderPrepare: the source cannot be coded");
+        if (coder->src->kind != HAPI_FILE_SOURCE) engine::complain("hapiCoderPrepare: the source cannot be coded");
         return -1;
     }
     coder->utt = u;
@@ -104,11 +108,6 @@ int hapiCoderSaveSource(hapiCoderObject coder, const char *filename) {
     return 0;
 }
 
-int hapiDeleteCoderObject(hapiCoderObject coder) {
-    if (engine::fault("hapiDeleteCoderObject")) return -1;
-    if (!coder) return -1;
-    delete coder;
-    return 0;
-}
+int hapiDeleteCoderObject(hapiCoderObject coder) { return engine::delete_object(coder, "hapiDeleteCoderObject", "coder"); }
 
 }  // extern "C"

@@ -1,5 +1,7 @@
 // coder_f0.cpp - the F0 track of a stretch of samples: one value per frame
 // of the coder's model, by normalised autocorrelation, 0 where unvoiced.
+#include "audio/coder.h"
+#include "base/diagnostics.h"
 #include "decoding/hmmset.h"
 
 #include <cmath>

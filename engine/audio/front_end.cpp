@@ -1,6 +1,8 @@
 // front_end.cpp - cepstra, their normalisation, and the speech/silence
 // marking of live frames.
 #include "audio/front_end.h"
+#include "audio/utterance.h"
+#include "decoding/model.h"
 
 #include <pocketsphinx.h>
 #include <sphinxbase/fe.h>

@@ -3,7 +3,8 @@
 #ifndef ENGINE_AUDIO_FRONT_END_H
 #define ENGINE_AUDIO_FRONT_END_H
 
-#include "decoding/hmmset.h"
+#include "audio/utterance.h"
+#include "decoding/model.h"
 
 typedef struct fe_s fe_t;
 

@@ -1,8 +1,12 @@
-// source.cpp - audio sources: waveform files (kind 1), the sound card's
-// output (kind 3) and the live input (kind 5).
-#include "audio/sound_io.h"
+// source.cpp - audio sources: waveform files the sound card's output
+// and the live input.
 #include "audio/calibrate.h"
+#include "audio/sound_io.h"
+#include "audio/source.h"
+#include "base/config.h"
+#include "base/diagnostics.h"
 #include "decoding/hmmset.h"
+#include "decoding/model.h"
 
 #include <portaudio.h>
 
@@ -15,7 +19,7 @@ namespace {
 // How long a calibration listens.
 const double kCalibrationSeconds = 3.0;
 
-bool valid_kind(int kind) { return kind == 1 || kind == 3 || kind == 5; }
+bool valid_kind(int kind) { return kind == HAPI_FILE_SOURCE || kind == HAPI_PLAY_SOURCE || kind == HAPI_LIVE_SOURCE; }
 
 bool init_file_source(hapi_source *src) {
     if (src->filename.empty()) return engine::complain("hapiSourceInitialise: no file name"), false;
@@ -64,7 +68,7 @@ hapiSourceObject hapiCreateSourceObject(int kind) {
     if (engine::fault("hapiCreateSourceObject")) return nullptr;
     if (!valid_kind(kind)) return engine::complain("hapiCreateSourceObject: unknown kind %d", kind), nullptr;
     auto *src = new hapi_source;
-    src->kind = kind;
+    src->kind = static_cast<hapiSourceKind>(kind);
     src->rate = engine::current_model_rate();
     return src;
 }
@@ -72,7 +76,7 @@ hapiSourceObject hapiCreateSourceObject(int kind) {
 int hapiSourceOverrideFilename(hapiSourceObject src, const char *filename) {
     if (engine::fault("hapiSourceOverrideFilename")) return -1;
     if (!src || !filename) return engine::complain("hapiSourceOverrideFilename: no source or name"), -1;
-    if (src->kind != 1) return engine::complain("hapiSourceOverrideFilename: not a file source"), -1;
+    if (src->kind != HAPI_FILE_SOURCE) return engine::complain("hapiSourceOverrideFilename: not a file source"), -1;
     src->filename = filename;
     src->initialised = false;
     // A source already in use reads its new file at once, so that one
@@ -88,7 +92,7 @@ int hapiSourceInitialise(hapiSourceObject src) {
     if (engine::fault("hapiSourceInitialise")) return -1;
     if (!src) return engine::complain("hapiSourceInitialise: no source"), -1;
     if (src->started) return engine::complain("hapiSourceInitialise: source is running"), -1;
-    bool ok = src->kind == 1 ? init_file_source(src) : src->kind == 5 ? init_live_source(src) : true;
+    bool ok = src->kind == HAPI_FILE_SOURCE ? init_file_source(src) : src->kind == HAPI_LIVE_SOURCE ? init_live_source(src) : true;
     src->initialised = ok;
     src->in_use = src->in_use || ok;
     return ok ? 0 : -1;
@@ -97,7 +101,7 @@ int hapiSourceInitialise(hapiSourceObject src) {
 int hapiSourceStart(hapiSourceObject src) {
     if (engine::fault("hapiSourceStart")) return -1;
     if (!src || !src->initialised) return engine::complain("hapiSourceStart: source not initialised"), -1;
-    if (src->kind == 5) {
+    if (src->kind == HAPI_LIVE_SOURCE) {
         if (src->live) src->live->stop();
         src->live = engine::make_live_input(src->filename, src->rate);
         std::string why;
@@ -125,7 +129,7 @@ double hapiSourceSamplePeriod(hapiSourceObject src, const double *period) {
     if (engine::fault("hapiSourceSamplePeriod")) return HAPI_FLOAT_FAIL;
     if (!src) return engine::complain("hapiSourceSamplePeriod: no source"), HAPI_FLOAT_FAIL;
     if (period) {
-        if (src->kind != 3) return engine::complain("hapiSourceSamplePeriod: only a play source's period can be set"), -1.0;
+        if (src->kind != HAPI_PLAY_SOURCE) return engine::complain("hapiSourceSamplePeriod: only a play source's period can be set"), -1.0;
         if (!(*period >= 1.0 / 384000 && *period <= 1.0 / 1000))
             return engine::complain("hapiSourceSamplePeriod: implausible period %g", *period), -1.0;
         src->rate = static_cast<int>(1.0 / *period + 0.5);
@@ -136,7 +140,7 @@ double hapiSourceSamplePeriod(hapiSourceObject src, const double *period) {
 
 int hapiSourcePlayWave(hapiSourceObject src, int n, const short *samples) {
     if (engine::fault("hapiSourcePlayWave")) return -1;
-    if (!src || src->kind != 3 || n < 0 || (n > 0 && !samples))
+    if (!src || src->kind != HAPI_PLAY_SOURCE || n < 0 || (n > 0 && !samples))
         return engine::complain("hapiSourcePlayWave: needs a play source and samples"), -1;
     if (n == 0) return 0;
     // AUDIOOUT=file:NAME writes what would be played to a WAV file instead
@@ -154,7 +158,7 @@ int hapiSourcePlayWave(hapiSourceObject src, int n, const short *samples) {
 
 int hapiSourceCalibrateSpeech(hapiSourceObject src, float *levels) {
     if (engine::fault("hapiSourceCalibrateSpeech")) return -1;
-    if (!src || src->kind != 5 || !src->initialised)
+    if (!src || src->kind != HAPI_LIVE_SOURCE || !src->initialised)
         return engine::complain("hapiSourceCalibrateSpeech: needs an initialised live source"), -1;
     if (src->started) return engine::complain("hapiSourceCalibrateSpeech: the source is running"), -1;
     std::vector<short> samples;
@@ -171,11 +175,6 @@ int hapiSourceCalibrateSpeech(hapiSourceObject src, float *levels) {
     return 1;
 }
 
-int hapiDeleteSourceObject(hapiSourceObject src) {
-    if (engine::fault("hapiDeleteSourceObject")) return -1;
-    if (!src) return -1;
-    delete src;
-    return 0;
-}
+int hapiDeleteSourceObject(hapiSourceObject src) { return engine::delete_object(src, "hapiDeleteSourceObject", "source"); }
 
 }  // extern "C"

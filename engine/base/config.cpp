@@ -1,6 +1,8 @@
 // config.cpp - the engine's configuration store: the file read by
 // hapiInitHAPI and the override calls that read and set single keys.
 #include "base/config.h"
+#include "base/diagnostics.h"
+#include "hapi.h"
 
 #include <cctype>
 #include <cerrno>
@@ -87,15 +89,6 @@ Entry &set(const char *key, const std::string &text) {
 
 namespace engine {
 
-void complain(const char *fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    fputs("hapi: ", stderr);
-    vfprintf(stderr, fmt, ap);
-    fputc('\n', stderr);
-    va_end(ap);
-}
-
 bool parse_bool(const std::string &text, bool *out) {
     static const char *truths[] = {"TRUE", "T", "YES", "1"};
     static const char *falses[] = {"FALSE", "F", "NO", "0"};
@@ -109,12 +102,6 @@ bool parse_bool(const std::string &text, bool *out) {
 const std::string *conf_text(const std::string &key) {
     Entry *e = find(key.c_str());
     return e ? &e->text : nullptr;
-}
-
-bool conf_bool(const std::string &key, bool dflt) {
-    const std::string *t = conf_text(key);
-    bool v;
-    return t && parse_bool(*t, &v) ? v : dflt;
 }
 
 int conf_int(const std::string &key, int dflt) {

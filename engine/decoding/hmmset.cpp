@@ -1,6 +1,9 @@
 // hmmset.cpp - acoustic models: reading a PocketSphinx model folder and
 // making decoders on it.
+#include "base/config.h"
+#include "base/diagnostics.h"
 #include "decoding/hmmset.h"
+#include "decoding/model.h"
 #include "decoding/redecoder.h"
 #include "results/confidence.h"
 
@@ -214,11 +217,6 @@ int hapiHMMSetInitialise(hapiHMMSetObject hmms) {
     return 0;
 }
 
-int hapiDeleteHMMSetObject(hapiHMMSetObject hmms) {
-    if (engine::fault("hapiDeleteHMMSetObject")) return -1;
-    if (!hmms) return -1;
-    delete hmms;
-    return 0;
-}
+int hapiDeleteHMMSetObject(hapiHMMSetObject hmms) { return engine::delete_object(hmms, "hapiDeleteHMMSetObject", "HMM set"); }
 
 }  // extern "C"

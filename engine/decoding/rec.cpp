@@ -1,8 +1,15 @@
 // rec.cpp - recognisers: a PocketSphinx decoder per recogniser, given the
 // network's grammar at preparation and fed the coder's frames.
-#include "audio/sound_io.h"
-#include "audio/front_end.h"
+#include "audio/coder.h"
+#include "audio/source.h"
+#include "audio/utterance.h"
+#include "base/config.h"
+#include "base/diagnostics.h"
 #include "decoding/hmmset.h"
+#include "decoding/model.h"
+#include "decoding/rec.h"
+#include "network/network.h"
+#include "results/res.h"
 
 #include <pocketsphinx.h>
 #include <sphinxbase/fsg_model.h>
@@ -12,11 +19,6 @@
 
 namespace {
 
-// The beams are natural-log widths: GENBEAM scales the decoder's main and
-// phone beams, GOPTBEAM its word-exit beam, so that the default settings
-// (150, 25) give PocketSphinx's own defaults (1e-48 and 7e-29).
-const double kBeamPerGenbeam = 110.52 / 150.0;
-const double kWordBeamPerGoptbeam = 64.83 / 25.0;
 // Live input: how long to wait for samples at a time, and for how long
 // in all before a silent sound card counts as gone.
 const int kWaitMs = 100;
@@ -33,7 +35,7 @@ void end_utterance(hapi_rec *rec) {
 }
 
 // The decoder word for a pronunciation, added to the decoder when new.
-const char *decoder_word(hapi_rec *rec, const hapi_net::Pron &p) {
+const char *decoder_word(hapi_rec *rec, const engine::Grammar::Pron &p) {
     std::string key = p.word + '\n' + p.phones;
     auto it = rec->decoder_words.find(key);
     if (it != rec->decoder_words.end()) return it->second.c_str();
@@ -43,35 +45,36 @@ const char *decoder_word(hapi_rec *rec, const hapi_net::Pron &p) {
 }
 
 // Gives the decoder the network as a finite-state grammar.
-bool set_grammar(hapi_rec *rec, const hapi_net *net) {
+bool set_grammar(hapi_rec *rec, const engine::Grammar &g) {
     logmath_t *lmath = ps_get_logmath(rec->ps);
-    fsg_model_t *fsg = fsg_model_init("engine", lmath, 1.0f, net->nstates);
+    fsg_model_t *fsg = fsg_model_init("engine", lmath, 1.0f, g.nstates);
     std::unordered_map<std::string, int> pron_of;
-    std::vector<int> wid(net->prons.size());
-    for (size_t i = 0; i < net->prons.size(); i++) {
-        const char *w = decoder_word(rec, net->prons[i]);
+    std::vector<int> wid(g.prons.size());
+    for (size_t i = 0; i < g.prons.size(); i++) {
+        const char *w = decoder_word(rec, g.prons[i]);
         if (!w) {
             fsg_model_free(fsg);
-            return engine::complain("hapiRecPrepare: the decoder refuses %s (%s)", net->prons[i].word.c_str(),
-                                  net->prons[i].phones.c_str()),
+            return engine::complain("hapiRecPrepare: the decoder refuses %s (%s)", g.prons[i].word.c_str(),
+                                  g.prons[i].phones.c_str()),
                    false;
         }
         pron_of[w] = static_cast<int>(i);
         wid[i] = fsg_model_word_add(fsg, w);
     }
-    for (const hapi_net::Trans &t : net->trans) {
+    for (const engine::Grammar::Trans &t : g.trans) {
         int logp = logmath_ln_to_log(lmath, t.score);
         if (t.pron < 0) fsg_model_null_trans_add(fsg, t.from, t.to, logp);
         else fsg_model_trans_add(fsg, t.from, t.to, logp, wid[t.pron]);
     }
     glist_free(fsg_model_null_trans_closure(fsg, nullptr));
-    fsg->start_state = net->start;
-    fsg->final_state = net->final;
+    fsg->start_state = g.start;
+    fsg->final_state = g.final;
     std::string name = "grammar" + std::to_string(++rec->searches);
     bool ok = ps_set_fsg(rec->ps, name.c_str(), fsg) == 0 && ps_set_search(rec->ps, name.c_str()) == 0;
     fsg_model_free(fsg);
     if (!ok) return engine::complain("hapiRecPrepare: the decoder refuses the grammar"), false;
     rec->pron_of.swap(pron_of);
+    rec->searched = g.fingerprint;
     if (rec->searches > 1) ps_unset_search(rec->ps, ("grammar" + std::to_string(rec->searches - 1)).c_str());
     return true;
 }
@@ -144,16 +147,16 @@ extern "C" {
 
 hapiRecObject hapiCreateRecObject(int kind, int mode, hapiHMMSetObject hmms, int flags) {
     if (engine::fault("hapiCreateRecObject")) return nullptr;
-    if (kind != 13 || mode != 1 || flags != 0 || !hmms)
+    if (kind != HAPI_NETWORK_KIND || mode != 1 || flags != 0 || !hmms)
         return engine::complain("hapiCreateRecObject: needs kind 13, mode 1, flags 0 and an HMM set"), nullptr;
     auto rec = std::make_unique<hapi_rec>();
     rec->hmms = hmms;
-    rec->genbeam = engine::conf_float("GENBEAM", 150.0f);
-    rec->goptbeam = engine::conf_float("GOPTBEAM", 25.0f);
-    rec->silseq = engine::conf_int("SILSEQCOUNT", 100);
-    rec->nbest = engine::conf_int("NBEST", 1);
-    rec->ntoks = engine::conf_int("NTOKS", 1);
-    rec->max_seconds = engine::conf_float("MAXUTTTIME", 30.0f);
+    rec->genbeam = engine::conf_float("GENBEAM", engine::kDefaultGenbeam);
+    rec->goptbeam = engine::conf_float("GOPTBEAM", engine::kDefaultGoptbeam);
+    rec->silseq = engine::conf_int("SILSEQCOUNT", engine::kDefaultSilseqcount);
+    rec->nbest = engine::conf_int("NBEST", engine::kDefaultNbest);
+    rec->ntoks = engine::conf_int("NTOKS", engine::kDefaultNtoks);
+    rec->max_seconds = engine::conf_float("MAXUTTTIME", engine::kDefaultMaxUttTime);
     if (!(rec->genbeam > 0 && rec->goptbeam > 0) || rec->silseq < 1 || rec->nbest < 1 || rec->ntoks < 1 ||
         !(rec->max_seconds > 0))
         return engine::complain("hapiCreateRecObject: GENBEAM, GOPTBEAM, SILSEQCOUNT, NBEST, NTOKS and MAXUTTTIME must be positive"),
@@ -165,7 +168,8 @@ int hapiRecInitialise(hapiRecObject rec) {
     if (engine::fault("hapiRecInitialise")) return -1;
     if (!rec || !rec->hmms->loaded) return engine::complain("hapiRecInitialise: the HMM set is not loaded"), -1;
     if (rec->ps) return 0;
-    rec->ps = engine::make_decoder(rec->hmms->model, rec->genbeam * kBeamPerGenbeam, rec->goptbeam * kWordBeamPerGoptbeam);
+    rec->ps = engine::make_decoder(rec->hmms->model, engine::decoder_beam(rec->genbeam),
+                                  engine::decoder_word_beam(rec->goptbeam));
     if (!rec->ps) return engine::complain("hapiRecInitialise: cannot load the model"), -1;
     return 0;
 }
@@ -181,27 +185,12 @@ int hapiRecPrepare(hapiRecObject rec, hapiCoderObject coder, hapiNetObject net) 
     end_utterance(rec);
     // The library builds a fresh network for each preparation; the same
     // grammar as last time keeps the decoder's search as it is.
-    bool same = rec->searches > 0 && net->trans == rec->trans && net->prons == rec->prons &&
-                net->nstates == rec->nstates && net->start == rec->start && net->final == rec->final;
-    if (!same && !set_grammar(rec, net)) return -1;
+    const engine::Grammar &g = *net->grammar;
+    bool same = rec->searches > 0 && g.fingerprint == rec->searched;
+    if (!same && !set_grammar(rec, g)) return -1;
     if (ps_start_utt(rec->ps) < 0) return engine::complain("hapiRecPrepare: the decoder cannot start"), -1;
     rec->in_utterance = true;
-    rec->prons = net->prons;
-    rec->trans = net->trans;
-    rec->nstates = net->nstates;
-    rec->start = net->start;
-    rec->final = net->final;
-    rec->lead_word = net->lead_word;
-    rec->trail_word = net->trail_word;
-    auto grammar = std::make_shared<engine::Grammar>();
-    grammar->prons = net->prons;
-    grammar->trans = net->trans;
-    grammar->nstates = net->nstates;
-    grammar->start = net->start;
-    grammar->final = net->final;
-    grammar->phone_set = net->phone_set;
-    grammar->silence_phone = rec->hmms->model.silence;
-    rec->grammar = grammar;
+    rec->grammar = net->grammar;
     rec->coder = coder;
     rec->utt = coder->utt;
     rec->decoded = 0;
@@ -218,7 +207,7 @@ int hapiRecProcess(hapiRecObject rec, int frames, hapiResObject res) {
     if (!rec || !rec->utt || !rec->in_utterance) return engine::complain("hapiRecProcess: recogniser not prepared"), -1;
     if (frames < 1) return engine::complain("hapiRecProcess: frame count %d", frames), -1;
     if (!rec->finished) {
-        bool live = rec->coder->src->kind == 5;
+        bool live = rec->coder->src->kind == HAPI_LIVE_SOURCE;
         if (live && !pull_live(rec, frames)) return -1;
         int from = rec->consumed;
         rec->consumed = std::min(rec->utt->frames(), rec->consumed + frames);
@@ -247,11 +236,6 @@ int hapiRecComplete(hapiRecObject rec, hapiResObject res) {
     return 0;
 }
 
-int hapiDeleteRecObject(hapiRecObject rec) {
-    if (engine::fault("hapiDeleteRecObject")) return -1;
-    if (!rec) return -1;
-    delete rec;
-    return 0;
-}
+int hapiDeleteRecObject(hapiRecObject rec) { return engine::delete_object(rec, "hapiDeleteRecObject", "recogniser"); }
 
 }  // extern "C"

@@ -1,5 +1,8 @@
 // redecoder.cpp - decoding stored frames again against a grammar made for
 // the question.
+#include "audio/utterance.h"
+#include "base/diagnostics.h"
+#include "decoding/model.h"
 #include "decoding/redecoder.h"
 
 #include <pocketsphinx.h>

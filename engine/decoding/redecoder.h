@@ -5,7 +5,8 @@
 #ifndef ENGINE_DECODING_REDECODER_H
 #define ENGINE_DECODING_REDECODER_H
 
-#include "decoding/hmmset.h"
+#include "audio/utterance.h"
+#include "decoding/model.h"
 
 #include <string>
 #include <unordered_map>

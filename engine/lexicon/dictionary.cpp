@@ -1,6 +1,7 @@
 // dictionary.cpp - dictionary objects: words numbered from 1 (word 1 is the null
 // word "!NULL"), each with pronunciations numbered from 1 and an optional
 // output symbol each, over an ordered phone set.
+#include "base/diagnostics.h"
 #include "lexicon/dictionary.h"
 
 #include <cctype>
@@ -205,12 +206,7 @@ int hapiDictSave(hapiDictObject dict, const char *filename) {
     return engine::dict_save(*dict, path) ? 0 : -1;
 }
 
-int hapiDeleteDictObject(hapiDictObject dict) {
-    if (engine::fault("hapiDeleteDictObject")) return -1;
-    if (!dict) return complain("hapiDeleteDictObject: no dictionary"), -1;
-    delete dict;
-    return 0;
-}
+int hapiDeleteDictObject(hapiDictObject dict) { return engine::delete_object(dict, "hapiDeleteDictObject", "dictionary"); }
 
 int hapiDictAddItem(hapiDictObject dict, const char *word, const char *pron, const char *outsym) {
     if (engine::fault("hapiDictAddItem")) return -1;

@@ -1,12 +1,35 @@
-// dictionary.h - the rules a dictionary's names obey and the edits shared by the
-// dictionary calls and the dictionary file reader.
+// dictionary.h - the dictionary object, the rules its names obey and the
+// edits shared by the dictionary calls and the dictionary file reader.
 #ifndef ENGINE_LEXICON_DICTIONARY_H
 #define ENGINE_LEXICON_DICTIONARY_H
 
-#include "base/config.h"
+#include "hapi.h"
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct hapi_dict {
+    struct Pron {
+        std::string phones;   // phone names separated by single blanks
+        std::string outsym;   // meaningful only when has_outsym
+        bool has_outsym = false;
+    };
+    struct Word {
+        std::string name;
+        std::vector<Pron> prons;
+    };
+
+    std::string filename;
+    std::vector<std::string> phones;                // phone set in order; ids from 1 = index + 1
+    std::unordered_map<std::string, int> phone_ids; // name -> id (from 1)
+    bool phones_declared = false;                   // set by "!!PHONESET"/"!!PHONES" or inherited
+    std::vector<Word> words;                        // words[0] unused; words[1] is "!NULL"
+    std::unordered_map<std::string, int> word_ids;  // name -> id
+    bool modifiable = false;
+};
+
 
 namespace engine {
 

@@ -8,8 +8,9 @@
 //
 // The packaged English dictionary has over 130,000 lines, so the reader
 // takes the file whole and parses it in place without copying lines.
-#include "lexicon/dictionary.h"
+#include "base/diagnostics.h"
 #include "base/files.h"
+#include "lexicon/dictionary.h"
 
 #include <algorithm>
 #include <cstdint>

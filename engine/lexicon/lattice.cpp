@@ -2,6 +2,8 @@
 // scored arcs, both numbered from 1, over a dictionary's word ids.
 // Structural edits need the modifiable state (hapiLatModify); arc scores
 // may be rewritten at any time, which is how options are switched off.
+#include "base/diagnostics.h"
+#include "lexicon/dictionary.h"
 #include "lexicon/lattice.h"
 
 #include <cmath>

@@ -10,8 +10,9 @@
 // The first block is the lattice saved; each sub-lattice it includes,
 // however deeply and however often, follows once as a block of its own and
 // is referred to by name.  See docs/engine-files.md.
-#include "lexicon/dictionary.h"
+#include "base/diagnostics.h"
 #include "base/files.h"
+#include "lexicon/dictionary.h"
 #include "lexicon/lattice.h"
 
 #include <cerrno>

@@ -18,10 +18,10 @@ namespace {
 
 // Marks the states reached from `from` following the transitions
 // forwards, or backwards.
-std::vector<bool> reached(const hapi_net &net, int from, bool forwards) {
-    std::vector<std::vector<int>> next(net.nstates);
-    for (const auto &t : net.trans) next[forwards ? t.from : t.to].push_back(forwards ? t.to : t.from);
-    std::vector<bool> seen(net.nstates, false);
+std::vector<bool> reached(const engine::Grammar &g, int from, bool forwards) {
+    std::vector<std::vector<int>> next(g.nstates);
+    for (const auto &t : g.trans) next[forwards ? t.from : t.to].push_back(forwards ? t.to : t.from);
+    std::vector<bool> seen(g.nstates, false);
     std::vector<int> todo = {from};
     seen[from] = true;
     while (!todo.empty()) {
@@ -35,61 +35,61 @@ std::vector<bool> reached(const hapi_net &net, int from, bool forwards) {
 
 // Renumbers the states by cls (class numbers from 0 to n - 1), keeping the
 // best of transitions that become the same.
-void quotient(hapi_net *net, const std::vector<int> &cls, int n) {
+void quotient(engine::Grammar *g, const std::vector<int> &cls, int n) {
     std::map<std::tuple<int, int, int>, float> best;  // from, to, pron -> score
-    for (const auto &t : net->trans) {
+    for (const auto &t : g->trans) {
         if (cls[t.from] < 0 || cls[t.to] < 0) continue;
         auto key = std::make_tuple(cls[t.from], cls[t.to], t.pron);
         auto it = best.find(key);
         if (it == best.end()) best.emplace(key, t.score);
         else it->second = std::max(it->second, t.score);
     }
-    net->trans.clear();
+    g->trans.clear();
     for (const auto &[key, score] : best)
-        net->trans.push_back({std::get<0>(key), std::get<1>(key), score, std::get<2>(key)});
-    net->nstates = n;
-    net->start = cls[net->start];
-    net->final = cls[net->final];
+        g->trans.push_back({std::get<0>(key), std::get<1>(key), score, std::get<2>(key)});
+    g->nstates = n;
+    g->start = cls[g->start];
+    g->final = cls[g->final];
 }
 
 // Keeps only the states on some path from the start to the final state.
-void trim(hapi_net *net) {
-    std::vector<bool> from_start = reached(*net, net->start, true);
-    std::vector<bool> to_final = reached(*net, net->final, false);
-    std::vector<int> cls(net->nstates, -1);
+void trim(engine::Grammar *g) {
+    std::vector<bool> from_start = reached(*g, g->start, true);
+    std::vector<bool> to_final = reached(*g, g->final, false);
+    std::vector<int> cls(g->nstates, -1);
     int n = 0;
-    for (int s = 0; s < net->nstates; s++)
+    for (int s = 0; s < g->nstates; s++)
         if (from_start[s] && to_final[s]) cls[s] = n++;
-    if (cls[net->start] < 0 || cls[net->final] < 0) {
+    if (cls[g->start] < 0 || cls[g->final] < 0) {
         // Nothing is accepted; keep the two ends so the graph stays whole.
-        cls.assign(net->nstates, -1);
-        cls[net->start] = 0;
-        cls[net->final] = net->final == net->start ? 0 : 1;
-        n = net->final == net->start ? 1 : 2;
+        cls.assign(g->nstates, -1);
+        cls[g->start] = 0;
+        cls[g->final] = g->final == g->start ? 0 : 1;
+        n = g->final == g->start ? 1 : 2;
     }
-    quotient(net, cls, n);
+    quotient(g, cls, n);
 }
 
 }  // namespace
 
 namespace engine {
 
-void fold_null_transitions(hapi_net *net) {
-    std::vector<std::vector<std::pair<int, float>>> nulls(net->nstates);
-    std::vector<std::vector<int>> words(net->nstates);
-    std::vector<int> keep(net->nstates, -1);
+void fold_null_transitions(engine::Grammar *g) {
+    std::vector<std::vector<std::pair<int, float>>> nulls(g->nstates);
+    std::vector<std::vector<int>> words(g->nstates);
+    std::vector<int> keep(g->nstates, -1);
     int kept = 0;
-    keep[net->start] = kept++;
-    for (size_t i = 0; i < net->trans.size(); i++) {
-        const hapi_net::Trans &t = net->trans[i];
+    keep[g->start] = kept++;
+    for (size_t i = 0; i < g->trans.size(); i++) {
+        const engine::Grammar::Trans &t = g->trans[i];
         if (t.pron < 0) nulls[t.from].push_back({t.to, t.score});
         else words[t.from].push_back(static_cast<int>(i));
         if (t.pron >= 0 && keep[t.to] < 0) keep[t.to] = kept++;
     }
     int final = kept++;
     std::map<std::pair<std::pair<int, int>, int>, float> best;  // (from, to), pron -> score
-    std::vector<float> reach(net->nstates);
-    for (int s = 0; s < net->nstates; s++) {
+    std::vector<float> reach(g->nstates);
+    for (int s = 0; s < g->nstates; s++) {
         if (keep[s] < 0) continue;
         // Best null-path score from s to every state (scores are at most 0).
         std::fill(reach.begin(), reach.end(), -INFINITY);
@@ -103,11 +103,11 @@ void fold_null_transitions(hapi_net *net) {
             for (auto [v, w] : nulls[u])
                 if (score + w > reach[v]) reach[v] = score + w, todo.push({score + w, v});
         }
-        for (int u = 0; u < net->nstates; u++) {
+        for (int u = 0; u < g->nstates; u++) {
             if (reach[u] == -INFINITY) continue;
-            if (u == net->final) best[{{keep[s], final}, -1}] = reach[u];
+            if (u == g->final) best[{{keep[s], final}, -1}] = reach[u];
             for (int i : words[u]) {
-                const hapi_net::Trans &t = net->trans[i];
+                const engine::Grammar::Trans &t = g->trans[i];
                 auto key = std::make_pair(std::make_pair(keep[s], keep[t.to]), t.pron);
                 float score = reach[u] + t.score;
                 auto it = best.find(key);
@@ -115,40 +115,40 @@ void fold_null_transitions(hapi_net *net) {
             }
         }
     }
-    net->trans.clear();
-    for (const auto &[key, score] : best) net->trans.push_back({key.first.first, key.first.second, score, key.second});
-    net->nstates = kept;
-    net->start = keep[net->start];
-    net->final = final;
+    g->trans.clear();
+    for (const auto &[key, score] : best) g->trans.push_back({key.first.first, key.first.second, score, key.second});
+    g->nstates = kept;
+    g->start = keep[g->start];
+    g->final = final;
 }
 
-void merge_equal_futures(hapi_net *net) {
-    trim(net);
+void merge_equal_futures(engine::Grammar *g) {
+    trim(g);
     // Partition refinement: states start apart only by being final, and
     // are split by the words, scores and classes of where they lead until
     // no class splits any more.
     using Future = std::map<std::pair<int, int>, float>;  // pron, class of target -> best score
-    std::vector<int> cls(net->nstates);
-    for (int s = 0; s < net->nstates; s++) cls[s] = s == net->final ? 1 : 0;
+    std::vector<int> cls(g->nstates);
+    for (int s = 0; s < g->nstates; s++) cls[s] = s == g->final ? 1 : 0;
     int n = 0;
     for (;;) {
-        std::vector<Future> future(net->nstates);
-        for (const auto &t : net->trans) {
+        std::vector<Future> future(g->nstates);
+        for (const auto &t : g->trans) {
             auto key = std::make_pair(t.pron, cls[t.to]);
             auto it = future[t.from].find(key);
             if (it == future[t.from].end()) future[t.from].emplace(key, t.score);
             else it->second = std::max(it->second, t.score);
         }
         std::map<std::pair<int, Future>, int> classes;
-        std::vector<int> split(net->nstates);
-        for (int s = 0; s < net->nstates; s++)
+        std::vector<int> split(g->nstates);
+        for (int s = 0; s < g->nstates; s++)
             split[s] = classes.emplace(std::make_pair(cls[s], future[s]), static_cast<int>(classes.size())).first->second;
         int count = static_cast<int>(classes.size());
         cls.swap(split);
         if (count == n) break;
         n = count;
     }
-    quotient(net, cls, n);
+    quotient(g, cls, n);
 }
 
 }  // namespace engine

@@ -4,7 +4,7 @@
 #ifndef ENGINE_NETWORK_NET_REDUCE_H
 #define ENGINE_NETWORK_NET_REDUCE_H
 
-#include "decoding/hmmset.h"
+#include "network/grammar.h"
 
 namespace engine {
 
@@ -12,13 +12,13 @@ namespace engine {
 // start, and the end of every word) is joined straight to the words it
 // reaches through null transitions, with the best score along the way.
 // Only null transitions into the final state remain.
-void fold_null_transitions(hapi_net *net);
+void fold_null_transitions(Grammar *g);
 
 // Drops the states that the start does not reach or that do not reach
 // the final state, then merges states with the same future (the same
 // words leading to states with the same future, with the same scores).
 // The word strings accepted, and the best score of each, stay the same.
-void merge_equal_futures(hapi_net *net);
+void merge_equal_futures(Grammar *g);
 
 }  // namespace engine
 

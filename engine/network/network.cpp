@@ -10,8 +10,13 @@
 // be passed by a null transition, since the decoder absorbs silence
 // around every word anyway; at the ends of the grammar it is only passed.
 // The graph is then reduced for the decoder (net_reduce.h).
+#include "base/diagnostics.h"
 #include "decoding/hmmset.h"
+#include "decoding/model.h"
+#include "lexicon/dictionary.h"
+#include "lexicon/lattice.h"
 #include "network/net_reduce.h"
+#include "network/network.h"
 
 #include <algorithm>
 #include <map>
@@ -25,7 +30,7 @@ const int kMaxDepth = 64;
 
 class Builder {
 public:
-    Builder(hapi_net *net, const engine::Model &m) : net_(net), model_(m) {}
+    Builder(engine::Grammar *g, const engine::Model &m) : g_(g), model_(m) {}
 
     // Adds a copy of lat; answers its entry and exit states.
     bool add_lattice(const hapi_lat *lat, int depth, int *entry, int *exit);
@@ -33,13 +38,13 @@ public:
     bool is_edge_silence(const hapi_lat *lat, int node) const;
 
 private:
-    int new_state() { return net_->nstates++; }
-    void add_null(int from, int to, float score) { net_->trans.push_back({from, to, score, -1}); }
+    int new_state() { return g_->nstates++; }
+    void add_null(int from, int to, float score) { g_->trans.push_back({from, to, score, -1}); }
     bool add_node(const hapi_lat *lat, int node, int depth, int in, int out);
     bool add_word(const hapi_dict *dict, int word, int in, int out);
     int pron_index(const hapi_dict *dict, int word, int pron, std::string *why);
 
-    hapi_net *net_;
+    engine::Grammar *g_;
     const engine::Model &model_;
     std::map<std::pair<const hapi_dict *, std::pair<int, int>>, int> prons_;
 };
@@ -65,13 +70,13 @@ int Builder::pron_index(const hapi_dict *dict, int word, int pron, std::string *
     std::string phone;
     while (in >> phone)
         if (!model_.has_phone(phone)) return *why = "phone " + phone + " of " + w.name + " is not in the model", -1;
-    hapi_net::Pron np;
+    engine::Grammar::Pron np;
     np.word = w.name;
     np.phones = p.phones;
     np.outsym = p.has_outsym ? p.outsym : "";
     np.silence = only_phone(p.phones, model_.silence) || only_phone(p.phones, "SIL");
-    net_->prons.push_back(np);
-    int index = static_cast<int>(net_->prons.size()) - 1;
+    g_->prons.push_back(np);
+    int index = static_cast<int>(g_->prons.size()) - 1;
     prons_[key] = index;
     return index;
 }
@@ -104,7 +109,7 @@ bool Builder::add_word(const hapi_dict *dict, int word, int in, int out) {
         std::string why;
         int index = pron_index(dict, word, static_cast<int>(p), &why);
         if (index < 0) return engine::complain("hapiBuildNetObject: %s", why.c_str()), false;
-        net_->trans.push_back({in, out, 0.0f, index});
+        g_->trans.push_back({in, out, 0.0f, index});
     }
     if (is_silence_word(dict, word)) add_null(in, out, 0.0f);
     return true;
@@ -179,28 +184,27 @@ extern "C" {
 
 hapiNetObject hapiBuildNetObject(int kind, hapiHMMSetObject hmms, hapiDictObject dict, hapiLatObject lat) {
     if (engine::fault("hapiBuildNetObject")) return nullptr;
-    if (kind != 13) return engine::complain("hapiBuildNetObject: unknown kind %d", kind), nullptr;
+    if (kind != HAPI_NETWORK_KIND) return engine::complain("hapiBuildNetObject: unknown kind %d", kind), nullptr;
     if (!hmms || !hmms->loaded || !dict || !lat)
         return engine::complain("hapiBuildNetObject: needs a loaded HMM set, a dictionary and a lattice"), nullptr;
     if (lat->dict && lat->dict != dict)
         return engine::complain("hapiBuildNetObject: the lattice uses another dictionary"), nullptr;
+    auto g = std::make_shared<engine::Grammar>();
+    Builder b(g.get(), hmms->model);
+    if (!b.add_lattice(lat, 0, &g->start, &g->final)) return nullptr;
+    engine::fold_null_transitions(g.get());
+    engine::merge_equal_futures(g.get());
+    g->lead_word = edge_silence_word(b, lat, true);
+    g->trail_word = edge_silence_word(b, lat, false);
+    g->phone_set = dict->phones;
+    g->silence_phone = hmms->model.silence;
+    g->fingerprint = engine::grammar_fingerprint(*g);
     auto net = std::make_unique<hapi_net>();
     net->hmms = hmms;
-    Builder b(net.get(), hmms->model);
-    if (!b.add_lattice(lat, 0, &net->start, &net->final)) return nullptr;
-    engine::fold_null_transitions(net.get());
-    engine::merge_equal_futures(net.get());
-    net->lead_word = edge_silence_word(b, lat, true);
-    net->trail_word = edge_silence_word(b, lat, false);
-    net->phone_set = dict->phones;
+    net->grammar = std::move(g);
     return net.release();
 }
 
-int hapiDeleteNetObject(hapiNetObject net) {
-    if (engine::fault("hapiDeleteNetObject")) return -1;
-    if (!net) return -1;
-    delete net;
-    return 0;
-}
+int hapiDeleteNetObject(hapiNetObject net) { return engine::delete_object(net, "hapiDeleteNetObject", "network"); }
 
 }  // extern "C"

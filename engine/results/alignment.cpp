@@ -9,8 +9,11 @@
 // order.  Each phone's score is its share of the word's score, in
 // proportion to the scores of the phones' stretches of that path.  A word of one phone (the silence words among them) needs no
 // decoding: the phone is the word.
+#include "base/diagnostics.h"
 #include "decoding/hmmset.h"
+#include "decoding/model.h"
 #include "decoding/redecoder.h"
+#include "results/res.h"
 
 #include <pocketsphinx.h>
 #include <sphinxbase/fsg_model.h>
@@ -19,7 +22,6 @@
 
 namespace {
 
-const int kScoreAcoustic = 3;
 
 std::vector<std::string> split(const std::string &phones) {
     std::istringstream in(phones);
@@ -146,7 +148,7 @@ int hapiResPhoneTimes(hapiResObject res, int word, int phone, double *start, dou
 
 double hapiResPhoneScore(hapiResObject res, int word, int phone, int selector) {
     if (engine::fault("hapiResPhoneScore")) return HAPI_FLOAT_FAIL;
-    if (selector != kScoreAcoustic)
+    if (selector != HAPI_ACOUSTIC_SCORE)
         return engine::complain("hapiResPhoneScore: unknown selector %d", selector), HAPI_FLOAT_FAIL;
     const hapi_res::Phone *p = phone_at(res, word, phone, "hapiResPhoneScore");
     return p ? p->ascore : HAPI_FLOAT_FAIL;

@@ -5,7 +5,11 @@
 // that was really said scores at least as well as the loop (its context
 // and pronunciation fit); a word forced onto audio that says something
 // else falls well below it.
+#include "audio/utterance.h"
+#include "base/diagnostics.h"
+#include "decoding/model.h"
 #include "results/confidence.h"
+#include "results/res.h"
 
 #include <pocketsphinx.h>
 #include <sphinxbase/fsg_model.h>

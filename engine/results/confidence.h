@@ -3,7 +3,11 @@
 #ifndef ENGINE_RESULTS_CONFIDENCE_H
 #define ENGINE_RESULTS_CONFIDENCE_H
 
-#include "decoding/hmmset.h"
+#include "audio/utterance.h"
+#include "decoding/model.h"
+#include "hapi.h"
+
+#include <vector>
 
 namespace engine {
 

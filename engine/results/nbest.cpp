@@ -10,8 +10,13 @@
 // best first; strings that say the same words (PocketSphinx repeats them
 // with other timings, or with silences elsewhere) count once.  Route 1 of
 // every stretch is what was recognised.
+#include "audio/coder.h"
+#include "audio/utterance.h"
+#include "base/diagnostics.h"
 #include "decoding/hmmset.h"
 #include "decoding/redecoder.h"
+#include "lexicon/lattice.h"
+#include "results/res.h"
 
 #include <pocketsphinx.h>
 #include <sphinxbase/fsg_model.h>
@@ -170,7 +175,7 @@ fsg_model_t *unfound_grammar(const Alternatives &a, const States &from, const St
     if (!fsg) return nullptr;
     logmath_t *lmath = ps_get_logmath(rd.decoder());
     for (const Arc &arc : arcs) {
-        const hapi_net::Pron &p = g.prons[arc.pron];
+        const Grammar::Pron &p = g.prons[arc.pron];
         const char *w = rd.word_for(p.word, p.phones);
         if (!w) return fsg_model_free(fsg), nullptr;
         pron_of->emplace(w, arc.pron);

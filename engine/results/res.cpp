@@ -1,13 +1,13 @@
 // res.cpp - result objects and the word queries on them.
+#include "base/diagnostics.h"
 #include "decoding/hmmset.h"
 #include "results/confidence.h"
+#include "results/res.h"
 
 #include <cstring>
 
 namespace {
 
-const int kScoreAcoustic = 3;
-const int kScoreConfidence = 5;
 
 using engine::word_at;
 
@@ -57,12 +57,7 @@ int hapiResSetAttachment(hapiResObject res, void *attachment) {
     return 0;
 }
 
-int hapiDeleteResObject(hapiResObject res) {
-    if (engine::fault("hapiDeleteResObject")) return -1;
-    if (!res) return -1;
-    delete res;
-    return 0;
-}
+int hapiDeleteResObject(hapiResObject res) { return engine::delete_object(res, "hapiDeleteResObject", "result"); }
 
 int hapiResAllWordNames(hapiResObject res, const char **names) {
     if (engine::fault("hapiResAllWordNames")) return -1;
@@ -91,8 +86,8 @@ double hapiResWordScore(hapiResObject res, int word, int selector) {
     if (engine::fault("hapiResWordScore")) return HAPI_FLOAT_FAIL;
     hapi_res::Word *w = word_at(res, word, "hapiResWordScore");
     if (!w) return HAPI_FLOAT_FAIL;
-    if (selector == kScoreAcoustic) return w->ascore;
-    if (selector != kScoreConfidence)
+    if (selector == HAPI_ACOUSTIC_SCORE) return w->ascore;
+    if (selector != HAPI_CONFIDENCE_SCORE)
         return engine::complain("hapiResWordScore: unknown selector %d", selector), HAPI_FLOAT_FAIL;
     if (!engine::compute_confidences(res))
         return engine::complain("hapiResWordScore: cannot compute confidences"), HAPI_FLOAT_FAIL;

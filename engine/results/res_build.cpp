@@ -6,6 +6,9 @@
 // Fillers between words are dropped, so a gap between two words is
 // silence.
 #include "decoding/hmmset.h"
+#include "decoding/model.h"
+#include "decoding/rec.h"
+#include "results/res.h"
 
 #include <pocketsphinx.h>
 
@@ -20,7 +23,7 @@ struct Segment {
 };
 
 bool is_speech(const hapi_rec *rec, const Segment &s) {
-    return s.pron >= 0 && !rec->prons[s.pron].silence;
+    return s.pron >= 0 && !rec->grammar->prons[s.pron].silence;
 }
 
 hapi_res::Word silence_word(const std::string &name, int first, int end) {
@@ -58,7 +61,7 @@ void result_from_decoder(hapi_res *res, hapi_rec *rec) {
         }
 
     res->words.clear();
-    res->words.push_back(silence_word(rec->lead_word, 0, first < 0 ? total : segs[first].first));
+    res->words.push_back(silence_word(rec->grammar->lead_word, 0, first < 0 ? total : segs[first].first));
     for (int i = 0; i < static_cast<int>(segs.size()); i++) {
         const Segment &s = segs[i];
         if (first < 0 || i < first) {
@@ -66,7 +69,7 @@ void result_from_decoder(hapi_res *res, hapi_rec *rec) {
         } else if (i > last) {
             continue;  // counted in the trailing silence below
         } else if (s.pron >= 0) {
-            const hapi_net::Pron &p = rec->prons[s.pron];
+            const engine::Grammar::Pron &p = rec->grammar->prons[s.pron];
             hapi_res::Word w;
             w.name = p.word;
             w.outsym = p.outsym;
@@ -79,7 +82,7 @@ void result_from_decoder(hapi_res *res, hapi_rec *rec) {
         }
     }
     if (last >= 0 && total - segs[last].end >= kTrailingSilenceFrames) {
-        hapi_res::Word trail = silence_word(rec->trail_word, segs[last].end, total);
+        hapi_res::Word trail = silence_word(rec->grammar->trail_word, segs[last].end, total);
         for (size_t i = last + 1; i < segs.size(); i++) trail.ascore += segs[i].ascore;
         res->words.push_back(trail);
     }

@@ -1,5 +1,5 @@
 // Lattices: building and editing, sub-lattices, files and hostile files.
-#include "base/config.h"
+#include "lexicon/lattice.h"
 #include "hapi.h"
 #include "tempdir.h"
 

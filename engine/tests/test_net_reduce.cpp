@@ -14,8 +14,8 @@ using Strings = std::map<std::vector<int>, float>;  // prons said -> best score
 
 // A network of n states from 0 (start) to n - 1 (final) with the given
 // transitions; prons are only counted, never looked at.
-hapi_net graph(int n, const std::vector<hapi_net::Trans> &trans) {
-    hapi_net net;
+engine::Grammar graph(int n, const std::vector<engine::Grammar::Trans> &trans) {
+    engine::Grammar net;
     net.nstates = n;
     net.start = 0;
     net.final = n - 1;
@@ -26,7 +26,7 @@ hapi_net graph(int n, const std::vector<hapi_net::Trans> &trans) {
 // Every word string of at most `longest` words from the start to the
 // final state, with the best score of its paths.  Null paths are followed
 // up to a fixed depth, which is enough for the small graphs here.
-void collect(const hapi_net &net, int state, std::vector<int> *said, float score, int nulls, size_t longest,
+void collect(const engine::Grammar &net, int state, std::vector<int> *said, float score, int nulls, size_t longest,
              Strings *out) {
     if (state == net.final) {
         auto it = out->find(*said);
@@ -44,14 +44,14 @@ void collect(const hapi_net &net, int state, std::vector<int> *said, float score
     }
 }
 
-Strings strings(const hapi_net &net, size_t longest = 6) {
+Strings strings(const engine::Grammar &net, size_t longest = 6) {
     Strings out;
     std::vector<int> said;
     collect(net, net.start, &said, 0.0f, 0, longest, &out);
     return out;
 }
 
-int word_transitions(const hapi_net &net) {
+int word_transitions(const engine::Grammar &net) {
     int n = 0;
     for (const auto &t : net.trans) n += t.pron >= 0;
     return n;
@@ -59,14 +59,14 @@ int word_transitions(const hapi_net &net) {
 
 // Words 0-2 as a choice (each word with its own end state, as lattices
 // give them), then an optional word 3, then word 4.
-hapi_net choice_then_words() {
+engine::Grammar choice_then_words() {
     return graph(12, {{0, 1, 0.0f, -1},  {1, 2, 0.0f, 0},   {1, 3, 0.0f, 1},  {1, 4, -0.5f, 2},
                       {2, 5, 0.0f, -1},  {3, 5, 0.0f, -1},  {4, 5, 0.0f, -1}, {5, 6, 0.0f, 3},
                       {5, 7, -1.0f, -1}, {6, 7, 0.0f, -1},  {7, 8, 0.0f, 4},  {8, 11, 0.0f, -1}});
 }
 
 TEST(NetReduceTest, StatesWithTheSameFutureBecomeOne) {
-    hapi_net net = choice_then_words();
+    engine::Grammar net = choice_then_words();
     Strings before = strings(net);
     engine::fold_null_transitions(&net);
     int folded = word_transitions(net);
@@ -86,7 +86,7 @@ TEST(NetReduceTest, StatesWithTheSameFutureBecomeOne) {
 
 TEST(NetReduceTest, DifferentScoresKeepStatesApart) {
     // Words 0 and 1 lead on to word 2, but at different costs.
-    hapi_net net = graph(6, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {1, 3, -1.0f, 2}, {2, 3, -2.0f, 2}, {3, 5, 0.0f, -1}});
+    engine::Grammar net = graph(6, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {1, 3, -1.0f, 2}, {2, 3, -2.0f, 2}, {3, 5, 0.0f, -1}});
     Strings before = strings(net);
     engine::merge_equal_futures(&net);
     EXPECT_EQ(strings(net), before);
@@ -95,7 +95,7 @@ TEST(NetReduceTest, DifferentScoresKeepStatesApart) {
 
 TEST(NetReduceTest, ParallelTransitionsKeepTheBestScore) {
     // The same word twice from the start, to states with the same future.
-    hapi_net net = graph(4, {{0, 1, -3.0f, 0}, {0, 2, -1.0f, 0}, {1, 3, 0.0f, -1}, {2, 3, 0.0f, -1}});
+    engine::Grammar net = graph(4, {{0, 1, -3.0f, 0}, {0, 2, -1.0f, 0}, {1, 3, 0.0f, -1}, {2, 3, 0.0f, -1}});
     engine::merge_equal_futures(&net);
     EXPECT_EQ(word_transitions(net), 1);
     EXPECT_EQ(strings(net), (Strings{{{0}, -1.0f}}));
@@ -104,7 +104,7 @@ TEST(NetReduceTest, ParallelTransitionsKeepTheBestScore) {
 TEST(NetReduceTest, LoopsKeepTheirStrings) {
     // Word 0 repeated any number of times through a loop of null states,
     // next to a second, equal loop on word 0 from another state.
-    hapi_net net = graph(7, {{0, 1, 0.0f, -1}, {1, 2, 0.0f, 0}, {2, 3, 0.0f, -1}, {3, 1, -0.5f, -1},
+    engine::Grammar net = graph(7, {{0, 1, 0.0f, -1}, {1, 2, 0.0f, 0}, {2, 3, 0.0f, -1}, {3, 1, -0.5f, -1},
                              {0, 4, -0.5f, 1}, {4, 5, 0.0f, 0}, {5, 4, -0.5f, -1}, {5, 6, 0.0f, -1},
                              {3, 6, 0.0f, -1}});
     Strings before = strings(net);
@@ -117,14 +117,14 @@ TEST(NetReduceTest, LoopsKeepTheirStrings) {
 
 TEST(NetReduceTest, StatesOffEveryPathAreDropped) {
     // Word 1 leads nowhere; word 2 starts from a state nothing reaches.
-    hapi_net net = graph(6, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {3, 1, 0.0f, 2}, {1, 5, 0.0f, -1}});
+    engine::Grammar net = graph(6, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {3, 1, 0.0f, 2}, {1, 5, 0.0f, -1}});
     engine::merge_equal_futures(&net);
     EXPECT_EQ(net.nstates, 3);
     EXPECT_EQ(strings(net), (Strings{{{0}, 0.0f}}));
 }
 
 TEST(NetReduceTest, AGraphAcceptingNothingStaysWhole) {
-    hapi_net net = graph(3, {{0, 1, 0.0f, 0}});
+    engine::Grammar net = graph(3, {{0, 1, 0.0f, 0}});
     engine::merge_equal_futures(&net);
     EXPECT_TRUE(strings(net).empty());
     EXPECT_NE(net.start, net.final);

@@ -1,10 +1,15 @@
-// fault.cpp - fault injection: tests make the nth call of a named engine
+// diagnostics.cpp - complaints and fault injection: tests make the nth call of a named engine
 // function fail so that every failure path of the library can be reached.
-#include "base/config.h"
+#include "base/diagnostics.h"
+#include "hapi.h"
+
+#include <cstdarg>
+#include <cstdio>
 
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <string>
 
 namespace {
 
@@ -21,6 +26,15 @@ bool known_name(const char *name) {
 }  // namespace
 
 namespace engine {
+
+void complain(const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    fputs("hapi: ", stderr);
+    vfprintf(stderr, fmt, ap);
+    fputc('\n', stderr);
+    va_end(ap);
+}
 
 bool fault(const char *function_name) {
     auto &a = armed();

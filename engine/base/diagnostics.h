@@ -1,0 +1,27 @@
+// diagnostics.h - complaints, fault injection and the checks every hapi
+// call shares.
+#ifndef ENGINE_BASE_DIAGNOSTICS_H
+#define ENGINE_BASE_DIAGNOSTICS_H
+
+namespace engine {
+
+// Writes "hapi: <message>\n" to standard error.
+void complain(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// True when an armed fault makes this call of the named function fail.
+// Every hapi* function asks this first, with its own name.
+bool fault(const char *function_name);
+
+// The body of the hapiDelete* calls of objects that own nothing shared:
+// 0 when obj was deleted, -1 (with a complaint when obj is null) otherwise.
+template <class T>
+int delete_object(T *obj, const char *function_name, const char *what) {
+    if (fault(function_name)) return -1;
+    if (!obj) return complain("%s: no %s", function_name, what), -1;
+    delete obj;
+    return 0;
+}
+
+}  // namespace engine
+
+#endif  // ENGINE_BASE_DIAGNOSTICS_H

@@ -1,0 +1,52 @@
+// model.h - what the engine knows of an acoustic model folder, and the
+// PocketSphinx decoders made for it.
+//
+// Recognition runs on PocketSphinx.  The coder turns samples into
+// normalised cepstra itself, so that a file decoded whole or in steps sees
+// the same features; the decoders are given those cepstra with their own
+// normalisation and silence removal off.
+#ifndef ENGINE_DECODING_MODEL_H
+#define ENGINE_DECODING_MODEL_H
+
+#include <string>
+#include <vector>
+
+typedef struct ps_decoder_s ps_decoder_t;
+typedef struct cmd_ln_s cmd_ln_t;
+
+namespace engine {
+
+struct Model {
+    std::string dir;          // the folder holding mdef, feat.params, means, ...
+    std::string mdef;         // MMF as given
+    std::string hmmlist;      // HMMLIST as given
+    std::vector<std::string> phones;  // the context-independent phones, in mdef order
+    std::string silence;      // the unit used around speech
+    int samprate = 16000;     // samples per second the model was trained on
+    int frate = 100;          // frames per second
+    std::string feat_params;  // path of feat.params, "" when the folder has none
+
+    bool has_phone(const std::string &p) const;
+};
+
+// Fills dir, phones, feat_params and the rates of m from the model
+// definition file and the folder holding it.
+bool describe_model(const std::string &mdef, Model *m, std::string *why);
+
+// Reads the phone list of a model definition file, text or binary.
+bool read_mdef_phones(const std::string &path, std::vector<std::string> *phones, std::string *why);
+
+// A decoder for the model with the given beams (natural-log widths);
+// null on failure.  Its own silence removal and normalisation are off.
+ps_decoder_t *make_decoder(const Model &m, double beam, double word_beam);
+
+// The sample rate of the model loaded last (16000 before any): headerless
+// files and the live input are taken at this rate.
+int current_model_rate();
+
+// Converts a score of the decoder's grammar search to a natural log.
+double decoder_score_to_ln(ps_decoder_t *ps, int score);
+
+}  // namespace engine
+
+#endif  // ENGINE_DECODING_MODEL_H

@@ -1,0 +1,63 @@
+// rec.h - the recogniser object: a PocketSphinx decoder given a network's
+// grammar and fed a coder's frames.
+#ifndef ENGINE_DECODING_REC_H
+#define ENGINE_DECODING_REC_H
+
+#include "audio/utterance.h"
+#include "hapi.h"
+#include "network/grammar.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+typedef struct ps_decoder_s ps_decoder_t;
+
+namespace engine {
+
+// The recogniser's keys when the configuration leaves them out.
+constexpr float kDefaultGenbeam = 150.0f;
+constexpr float kDefaultGoptbeam = 25.0f;
+constexpr int kDefaultSilseqcount = 100;
+constexpr int kDefaultNbest = 1;
+constexpr int kDefaultNtoks = 1;
+constexpr float kDefaultMaxUttTime = 30.0f;
+
+// The decoder's beams are natural-log widths: GENBEAM scales its main and
+// phone beams, GOPTBEAM its word-exit beam, so that the defaults give
+// PocketSphinx's own (-beam and -pbeam 1e-48, -wbeam 7e-29).
+inline double decoder_beam(double genbeam) { return genbeam * (110.52 / kDefaultGenbeam); }
+inline double decoder_word_beam(double goptbeam) { return goptbeam * (64.83 / kDefaultGoptbeam); }
+
+}  // namespace engine
+
+struct hapi_rec {
+    hapi_hmmset *hmms = nullptr;
+    float genbeam = engine::kDefaultGenbeam, goptbeam = engine::kDefaultGoptbeam;
+    int silseq = engine::kDefaultSilseqcount, nbest = engine::kDefaultNbest, ntoks = engine::kDefaultNtoks;
+    double max_seconds = engine::kDefaultMaxUttTime;
+    ps_decoder_t *ps = nullptr;
+    // Decoder words made so far, by word name and phones, reused between
+    // networks; and, for the grammar the decoder holds, decoder word ->
+    // pron index.
+    std::unordered_map<std::string, std::string> decoder_words;
+    std::unordered_map<std::string, int> pron_of;
+    int searches = 0;                  // grammar searches made, for unique names
+    std::uint64_t searched = 0;        // the fingerprint of the grammar the decoder holds
+    // The network's grammar, kept so that the network may go before the
+    // result is read.
+    std::shared_ptr<const engine::Grammar> grammar;
+    hapi_coder *coder = nullptr;       // must outlive the utterance
+    std::shared_ptr<engine::Utterance> utt;
+    bool in_utterance = false;         // decoder started, not yet ended
+    bool finished = false;             // no further frames will be decoded
+    int consumed = 0;                  // frames taken by hapiRecProcess
+    int decoded = 0;                   // frames given to the decoder (the first wait)
+    bool speech_seen = false;          // live: enough speech frames heard
+    int speech_frames = 0;
+    int silence_run = 0;               // live: silent frames since the last speech
+    ~hapi_rec();
+};
+
+#endif  // ENGINE_DECODING_REC_H

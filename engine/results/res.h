@@ -1,0 +1,62 @@
+// res.h - the result object: the words of a recognition, with what the
+// questions asked after it need (the audio, the grammar, the scorers).
+#ifndef ENGINE_RESULTS_RES_H
+#define ENGINE_RESULTS_RES_H
+
+#include "audio/utterance.h"
+#include "hapi.h"
+#include "network/grammar.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace engine {
+class Scorer;
+class Redecoder;
+}  // namespace engine
+
+struct hapi_res {
+    // One phone of a recognised word, as aligned within the word's frames.
+    struct Phone {
+        int id = -1;            // in the dictionary's phone set; -1 when it is not there
+        int first = 0, end = 0; // frames, as for words
+        double ascore = 0.0;
+    };
+    // One word of a result.
+    struct Word {
+        std::string name;
+        std::string outsym;
+        std::string phones;     // the pronunciation recognised ("" for silence)
+        int pron = -1;          // its index in the grammar; -1 for the edge silences
+        int first = 0;          // first frame
+        int end = 0;            // one past the last frame
+        double ascore = 0.0;    // natural-log acoustic likelihood
+        double conf = -1.0;     // -1 until computed
+        std::vector<Phone> aligned;  // the phone alignment, once asked for
+    };
+    int flags = 0;
+    void *attachment = nullptr;
+    std::vector<Word> words;
+    std::shared_ptr<engine::Utterance> utt;   // the audio the words were found in
+    std::shared_ptr<engine::Scorer> scorer;
+    std::shared_ptr<engine::Redecoder> redecoder;
+    std::shared_ptr<const engine::Grammar> grammar;
+    int nbest = 1;                  // alternatives the recogniser keeps
+    double advance = 0.01;
+    bool confidences_done = false;
+    bool final = false;             // the result of a completed recognition
+};
+
+namespace engine {
+
+// Fills res from the decoder's current best hypothesis (partial or final).
+void result_from_decoder(hapi_res *res, hapi_rec *rec);
+
+// Word `word` (from 1) of a result, or null, with a complaint naming the
+// caller, when there is no such word.
+hapi_res::Word *word_at(hapi_res *res, int word, const char *caller);
+
+}  // namespace engine
+
+#endif  // ENGINE_RESULTS_RES_H
