@@ -7,10 +7,6 @@
 
 namespace kh {
 
-constexpr int kFileSourceKind = 1;
-constexpr int kPlaySourceKind = 3;
-constexpr int kLiveSourceKind = 5;
-
 // Deletes the coder, then the source, each when there is one.
 class SourceAndCoder {
 public:

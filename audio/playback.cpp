@@ -52,11 +52,11 @@ int SysPlayPrompt(const char *filename) {
     if (!FileReadable(filename)) return LogError("khSysPlayPrompt: Unable to read file"), -1;
     SourceAndCoder file;
     PlaySource play;
-    file.source = hapiCreateSourceObject(kFileSourceKind);
+    file.source = hapiCreateSourceObject(HAPI_FILE_SOURCE);
     if (!file.source || hapiSourceOverrideFilename(file.source, filename) < 0 ||
         hapiSourceInitialise(file.source) != 0)
         return LogError("khSysPlayPrompt: Unable to initialise source"), -1;
-    play.source = hapiCreateSourceObject(kPlaySourceKind);
+    play.source = hapiCreateSourceObject(HAPI_PLAY_SOURCE);
     if (!play.source || hapiSourceInitialise(play.source) < 0)
         return LogError("khSysPlayPrompt: Unable to initialise the play source"), -1;
     file.coder = hapiCreateCoderObject(file.source);
@@ -86,7 +86,7 @@ int RecPlayUtterance(RecogniserRecord *rec, double start, double end) {
     if (end < 0.0 && end != -1.0) return LogError("khRecPlayUtterance: Only negative value allowed is -1.0"), -1;
     if (end >= 0.0) last = FrameOf(end, advance);
     PlaySource play;
-    play.source = hapiCreateSourceObject(kPlaySourceKind);
+    play.source = hapiCreateSourceObject(HAPI_PLAY_SOURCE);
     if (!play.source) return LogError("khRecPlayUtterance: Unable to create play object"), -1;
     if (hapiSourceInitialise(play.source) < 0)
         return LogError("khRecPlayUtterance: Unable to initialise play object"), -1;
@@ -98,7 +98,7 @@ int RecPlayUtterance(RecogniserRecord *rec, double start, double end) {
 
 int SysCalibrateSpeech(float *levels) {
     SourceAndCoder live;
-    live.source = hapiCreateSourceObject(kLiveSourceKind);
+    live.source = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
     if (!live.source) return LogError("khSysCalibrateSpeech: Unable to create source object"), -1;
     if (hapiSourceInitialise(live.source) < 0) return LogError("khSysCalibrateSpeech: Error initialising the source"), -1;
     live.coder = hapiCreateCoderObject(live.source);

@@ -45,7 +45,7 @@ const FileMessages kF0 = {"khSysGetF0Track: Error reading the source file %s",
 // False after logging.
 bool OpenFile(RecogniserRecord *rec, const char *wav, const FileMessages &m, SourceAndCoder *fc) {
     if (!FileReadable(wav)) return LogErrorf(m.unreadable, wav), false;
-    fc->source = hapiCreateSourceObject(kFileSourceKind);
+    fc->source = hapiCreateSourceObject(HAPI_FILE_SOURCE);
     if (!fc->source) return LogError(m.no_source), false;
     hapiSourceOverrideFilename(fc->source, wav);
     if (hapiSourceInitialise(fc->source) < 0) return fc->Release(), LogErrorf(m.bad_waveform, wav), false;

@@ -35,10 +35,10 @@ void InitRecogniserRecord(RecogniserRecord *rec) {
 
 // Makes the engine recogniser and its two result objects.
 bool MakeEngineRecogniser(RecogniserRecord *rec) {
-    rec->engine_rec = hapiCreateRecObject(kNetworkKind, 1, rec->hmm_set, 0);
+    rec->engine_rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, rec->hmm_set, 0);
     if (!rec->engine_rec || hapiRecInitialise(rec->engine_rec) < 0) return false;
-    rec->interim_result = hapiCreateResObject(rec->engine_rec, kInterimResultFlags);
-    rec->final_result = hapiCreateResObject(rec->engine_rec, kFinalResultFlags);
+    rec->interim_result = hapiCreateResObject(rec->engine_rec, HAPI_INTERIM_RESULT);
+    rec->final_result = hapiCreateResObject(rec->engine_rec, HAPI_FINAL_RESULT);
     return true;
 }
 
@@ -46,7 +46,7 @@ int CreateRecogniserObjects(RecogniserRecord *rec) {
     ModelRecord *model = rec->vocab->model;
     rec->file_source = nullptr;
     rec->file_coder = nullptr;
-    rec->live_source = hapiCreateSourceObject(kLiveSource);
+    rec->live_source = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
     if (!rec->live_source || hapiSourceInitialise(rec->live_source) < 0) {
         LogError("khRecCreate: Error setting up the audio");
         return -1;

@@ -44,7 +44,7 @@ int UseFile(RecogniserRecord *rec, const char *wav, hapiLatObject grammar) {
     if (rec->file_source && rec->file_coder) {
         hapiSourceOverrideFilename(rec->file_source, wav);
     } else {
-        if (!rec->file_source) rec->file_source = hapiCreateSourceObject(kFileSource);
+        if (!rec->file_source) rec->file_source = hapiCreateSourceObject(HAPI_FILE_SOURCE);
         if (!rec->file_source || hapiSourceOverrideFilename(rec->file_source, wav) < 0 ||
             hapiSourceInitialise(rec->file_source) < 0) {
             // A source that did not read its file is dropped; the next
@@ -91,7 +91,7 @@ int RecPrepare(RecogniserRecord *rec, const void *syntax_handle, const char *wav
     SetBackgroundModel(syntax->owner->model);
     // A network left by a failed preparation goes before a new one is built.
     if (rec->network) hapiDeleteNetObject(rec->network);
-    rec->network = hapiBuildNetObject(kNetworkKind, rec->hmm_set, vocab->exercise_dict, grammar);
+    rec->network = hapiBuildNetObject(HAPI_NETWORK_KIND, rec->hmm_set, vocab->exercise_dict, grammar);
     if (!rec->network) return Fail("khRecPrepare: Error building the recognition network", grammar);
     if (g_state->save_lattices) hapiLatSave(grammar, "test.lat", 0);
     if (hapiDeleteLatObject(grammar) < 0) return Fail("khRecPrepare: Error deleting temporary lattice");

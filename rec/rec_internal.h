@@ -6,13 +6,6 @@
 
 namespace kh {
 
-// Result flags of the interim and final result objects.
-constexpr int kInterimResultFlags = 2049;
-constexpr int kFinalResultFlags = 2050;
-// Kinds of the engine's objects.
-constexpr int kFileSource = 1;
-constexpr int kLiveSource = 5;
-constexpr int kNetworkKind = 13;
 // Frames processed per step of a whole-sentence run and of a stop.
 constexpr int kWholeStepFrames = 50;
 

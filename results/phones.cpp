@@ -139,7 +139,7 @@ float RecGetPhoneScore(RecogniserRecord *rec, int word_index, int start, int end
         if (hapiResPhoneTimes(pw.res, pw.word + 1, p - 1, &s, &e) < 0)
             return Failure("khRecGetPhoneScore: Error retrieving start and end times"), kFloatFail;
         if (e - s < advance * 0.5) continue;
-        double score = hapiResPhoneScore(pw.res, pw.word + 1, p - 1, 3);
+        double score = hapiResPhoneScore(pw.res, pw.word + 1, p - 1, HAPI_ACOUSTIC_SCORE);
         if (score == HAPI_FLOAT_FAIL) return Failure("khRecGetPhoneScore: Unable to retrieve the acoustic scores"), kFloatFail;
         sum = static_cast<float>(sum + score);
     }

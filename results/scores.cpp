@@ -57,7 +57,7 @@ float RecGetWordScore(RecogniserRecord *rec, int start, int end) {
         double s, e;
         if (hapiResWordTimes(res, w, &s, &e) < 0) return Fail("khRecGetWordScore: Error retrieving start and end times");
         if (e - s < half) continue;
-        double score = hapiResWordScore(res, w, 3);
+        double score = hapiResWordScore(res, w, HAPI_ACOUSTIC_SCORE);
         if (score == HAPI_FLOAT_FAIL) return Fail("khRecGetWordScore: Error returning finding acoustic score");
         sum = static_cast<float>(sum + score);
     }
@@ -84,7 +84,7 @@ float RecGetWordConf(RecogniserRecord *rec, int start, int end) {
             count--;
             continue;
         }
-        double conf = hapiResWordScore(res, w, 5);
+        double conf = hapiResWordScore(res, w, HAPI_CONFIDENCE_SCORE);
         if (conf == HAPI_FLOAT_FAIL) return Fail("khRecGetWordConf: Error getting confidence score");
         sum = static_cast<float>(sum + conf);
     }

@@ -141,7 +141,7 @@ hapiNetObject network(Vocabulary &v, hapiHMMSetObject hmms, hapiLatObject syntax
     hapiLatAddArc(g, a, s);
     hapiLatAddArc(g, s, b);
     hapiLatFinalise(g, 0, 0);
-    return hapiBuildNetObject(13, hmms, v.dict(), g);
+    return hapiBuildNetObject(HAPI_NETWORK_KIND, hmms, v.dict(), g);
 }
 
 struct Word {
@@ -162,15 +162,15 @@ struct Engine {
         if (rec) hapiDeleteResObject(res), hapiDeleteRecObject(rec);
         hapiOverrideConfFlt("GENBEAM", &genbeam);
         hapiOverrideConfFlt("GOPTBEAM", &goptbeam);
-        rec = hapiCreateRecObject(13, 1, hmms, 0);
+        rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms, 0);
         hapiRecInitialise(rec);
-        res = hapiCreateResObject(rec, 2050);
+        res = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
     }
 
     // Source to result: everything the library does for one utterance.
     std::vector<Word> decode(const std::string &path, hapiNetObject net, bool conf) {
         if (!src) {
-            src = hapiCreateSourceObject(1);
+            src = hapiCreateSourceObject(HAPI_FILE_SOURCE);
             coder = hapiCreateCoderObject(src);
             hapiCoderInitialise(coder, "Adult");
         }
@@ -190,7 +190,7 @@ struct Engine {
             hapiResWordName(res, i, buf);
             w.name = buf;
             hapiResWordTimes(res, i, &w.start, &w.end);
-            w.conf = conf ? hapiResWordScore(res, i, 5) : 0.0;
+            w.conf = conf ? hapiResWordScore(res, i, HAPI_CONFIDENCE_SCORE) : 0.0;
             out.push_back(w);
         }
         hapiCoderComplete(coder);

@@ -127,7 +127,8 @@ bool load_model(hapi_hmmset *h) {
     }
     // A decoder made here proves that the whole model loads; it then
     // serves the confidence scoring of every recogniser on this model.
-    ps_decoder_t *ps = engine::make_decoder(m, 110.0, 65.0);
+    ps_decoder_t *ps = engine::make_decoder(m, engine::decoder_beam(engine::kDefaultGenbeam),
+                                            engine::decoder_word_beam(engine::kDefaultGoptbeam));
     if (!ps) return engine::complain("hapiHMMSetInitialise: cannot load the model in %s", m.dir.c_str()), false;
     h->scorer = std::make_shared<engine::Scorer>(ps, m);
     h->redecoder = std::make_shared<engine::Redecoder>(m);

@@ -36,6 +36,20 @@ bool describe_model(const std::string &mdef, Model *m, std::string *why);
 // Reads the phone list of a model definition file, text or binary.
 bool read_mdef_phones(const std::string &path, std::vector<std::string> *phones, std::string *why);
 
+// The recogniser's keys when the configuration leaves them out.
+constexpr float kDefaultGenbeam = 150.0f;
+constexpr float kDefaultGoptbeam = 25.0f;
+constexpr int kDefaultSilseqcount = 100;
+constexpr int kDefaultNbest = 1;
+constexpr int kDefaultNtoks = 1;
+constexpr float kDefaultMaxUttTime = 30.0f;
+
+// The decoder's beams are natural-log widths: GENBEAM scales its main and
+// phone beams, GOPTBEAM its word-exit beam, so that the defaults give
+// PocketSphinx's own (-beam and -pbeam 1e-48, -wbeam 7e-29).
+inline double decoder_beam(double genbeam) { return genbeam * (110.52 / kDefaultGenbeam); }
+inline double decoder_word_beam(double goptbeam) { return goptbeam * (64.83 / kDefaultGoptbeam); }
+
 // A decoder for the model with the given beams (natural-log widths);
 // null on failure.  Its own silence removal and normalisation are off.
 ps_decoder_t *make_decoder(const Model &m, double beam, double word_beam);

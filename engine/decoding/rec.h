@@ -4,6 +4,7 @@
 #define ENGINE_DECODING_REC_H
 
 #include "audio/utterance.h"
+#include "decoding/model.h"
 #include "hapi.h"
 #include "network/grammar.h"
 
@@ -13,24 +14,6 @@
 #include <unordered_map>
 
 typedef struct ps_decoder_s ps_decoder_t;
-
-namespace engine {
-
-// The recogniser's keys when the configuration leaves them out.
-constexpr float kDefaultGenbeam = 150.0f;
-constexpr float kDefaultGoptbeam = 25.0f;
-constexpr int kDefaultSilseqcount = 100;
-constexpr int kDefaultNbest = 1;
-constexpr int kDefaultNtoks = 1;
-constexpr float kDefaultMaxUttTime = 30.0f;
-
-// The decoder's beams are natural-log widths: GENBEAM scales its main and
-// phone beams, GOPTBEAM its word-exit beam, so that the defaults give
-// PocketSphinx's own (-beam and -pbeam 1e-48, -wbeam 7e-29).
-inline double decoder_beam(double genbeam) { return genbeam * (110.52 / kDefaultGenbeam); }
-inline double decoder_word_beam(double goptbeam) { return goptbeam * (64.83 / kDefaultGoptbeam); }
-
-}  // namespace engine
 
 struct hapi_rec {
     hapi_hmmset *hmms = nullptr;

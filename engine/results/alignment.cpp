@@ -58,7 +58,6 @@ bool decode_phones(hapi_res *res, const std::vector<std::string> &phones, hapi_r
     int n = static_cast<int>(phones.size());
     fsg_model_t *fsg = rd.new_grammar(n + 1);
     if (!fsg) return false;
-    std::unordered_map<std::string, int> index_of;  // decoder word -> phone position
     for (int i = 0; i < n; i++) {
         const char *dw = rd.word_for("", phones[i]);
         if (!dw) return fsg_model_free(fsg), false;

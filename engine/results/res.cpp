@@ -36,7 +36,7 @@ hapiResObject hapiCreateResObject(hapiRecObject rec, int flags) {
     if (engine::fault("hapiCreateResObject")) return nullptr;
     if (!rec) return engine::complain("hapiCreateResObject: no recogniser"), nullptr;
     auto *res = new hapi_res;
-    res->flags = flags;
+    (void)flags;  // the interim and final results behave alike
     return res;
 }
 

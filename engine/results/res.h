@@ -35,7 +35,6 @@ struct hapi_res {
         double conf = -1.0;     // -1 until computed
         std::vector<Phone> aligned;  // the phone alignment, once asked for
     };
-    int flags = 0;
     void *attachment = nullptr;
     std::vector<Word> words;
     std::shared_ptr<engine::Utterance> utt;   // the audio the words were found in

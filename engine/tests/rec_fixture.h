@@ -132,7 +132,7 @@ protected:
         hapiLatAddArc(g, a, s);
         hapiLatAddArc(g, s, b);
         hapiLatFinalise(g, 0, 0);
-        return hapiBuildNetObject(13, hmms_, dict_, g);
+        return hapiBuildNetObject(HAPI_NETWORK_KIND, hmms_, dict_, g);
     }
 
     static std::vector<RecWord> words_of(hapiResObject res) {
@@ -144,8 +144,8 @@ protected:
             EXPECT_GT(hapiResWordName(res, i, buf), 0);
             w.name = buf;
             EXPECT_EQ(hapiResWordTimes(res, i, &w.start, &w.end), 0);
-            w.ascore = hapiResWordScore(res, i, 3);
-            w.conf = hapiResWordScore(res, i, 5);
+            w.ascore = hapiResWordScore(res, i, HAPI_ACOUSTIC_SCORE);
+            w.conf = hapiResWordScore(res, i, HAPI_CONFIDENCE_SCORE);
             EXPECT_GT(hapiResOutSym(res, i, buf), 0);
             w.outsym = buf;
             out.push_back(w);
@@ -166,10 +166,10 @@ protected:
                                    std::vector<int> *interim = nullptr) {
         std::vector<RecWord> out;
         hapiCoderObject coder = hapiCreateCoderObject(src);
-        hapiRecObject rec = hapiCreateRecObject(13, 1, hmms_, 0);
+        hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
         EXPECT_EQ(hapiRecInitialise(rec), 0);
-        hapiResObject part = hapiCreateResObject(rec, 2049);
-        hapiResObject final = hapiCreateResObject(rec, 2050);
+        hapiResObject part = hapiCreateResObject(rec, HAPI_INTERIM_RESULT);
+        hapiResObject final = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
         EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
         EXPECT_EQ(hapiCoderPrepare(coder), 0);
         EXPECT_EQ(hapiRecPrepare(rec, coder, net), 0);
@@ -199,9 +199,9 @@ protected:
     // deletes it).
     hapiResObject final_result(hapiSourceObject src, hapiNetObject net) {
         hapiCoderObject coder = hapiCreateCoderObject(src);
-        hapiRecObject rec = hapiCreateRecObject(13, 1, hmms_, 0);
+        hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
         EXPECT_EQ(hapiRecInitialise(rec), 0);
-        hapiResObject res = hapiCreateResObject(rec, 2050);
+        hapiResObject res = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
         EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
         EXPECT_EQ(hapiCoderPrepare(coder), 0);
         EXPECT_EQ(hapiRecPrepare(rec, coder, net), 0);
@@ -216,7 +216,7 @@ protected:
     }
 
     static hapiSourceObject file_source(const std::string &path) {
-        hapiSourceObject src = hapiCreateSourceObject(1);
+        hapiSourceObject src = hapiCreateSourceObject(HAPI_FILE_SOURCE);
         EXPECT_EQ(hapiSourceOverrideFilename(src, path.c_str()), 0);
         EXPECT_EQ(hapiSourceInitialise(src), 0);
         return src;

@@ -15,7 +15,7 @@ protected:
     // A live source listening to the file.
     static hapiSourceObject listening_to(const std::string &path) {
         hapiOverrideConfStr("AUDIOIN", ("file:" + path).c_str());
-        hapiSourceObject src = hapiCreateSourceObject(5);
+        hapiSourceObject src = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
         EXPECT_NE(src, nullptr);
         EXPECT_EQ(hapiSourceInitialise(src), 0);
         return src;
@@ -83,10 +83,10 @@ TEST_F(CalibrateTest, SourcesThatCannotBeMeasuredFail) {
     EXPECT_EQ(hapiSourceCalibrateSpeech(missing, levels), -1);
     EXPECT_EQ(hapiSourceCalibrateSpeech(missing, nullptr), -1);
     hapiDeleteSourceObject(missing);
-    hapiSourceObject file = hapiCreateSourceObject(1);
+    hapiSourceObject file = hapiCreateSourceObject(HAPI_FILE_SOURCE);
     EXPECT_EQ(hapiSourceCalibrateSpeech(file, levels), -1);
     hapiDeleteSourceObject(file);
-    hapiSourceObject fresh = hapiCreateSourceObject(5);
+    hapiSourceObject fresh = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
     EXPECT_EQ(hapiSourceCalibrateSpeech(fresh, levels), -1);  // not initialised
     hapiDeleteSourceObject(fresh);
 }

@@ -42,7 +42,7 @@ protected:
             EXPECT_GT(hapiDictPhoneName(dict_, id, buf), 0);
             p.name = buf;
             EXPECT_EQ(hapiResPhoneTimes(res_, word, i, &p.start, &p.end), 0);
-            p.score = hapiResPhoneScore(res_, word, i, 3);
+            p.score = hapiResPhoneScore(res_, word, i, HAPI_ACOUSTIC_SCORE);
             EXPECT_NE(p.score, HAPI_FLOAT_FAIL);
             out.push_back(p);
         }
@@ -76,7 +76,7 @@ TEST_F(PhoneTest, PhonesTileTheirWordInOrderAndAddUpToItsScore) {
     for (int w = 1; w <= 6; w++) {
         double ws, we;
         ASSERT_EQ(hapiResWordTimes(res_, w, &ws, &we), 0);
-        double wscore = hapiResWordScore(res_, w, 3);
+        double wscore = hapiResWordScore(res_, w, HAPI_ACOUSTIC_SCORE);
         auto ps = phones(w);
         ASSERT_FALSE(ps.empty());
         EXPECT_DOUBLE_EQ(ps.front().start, ws) << w;
@@ -106,9 +106,9 @@ TEST_F(PhoneTest, WordsAndPhonesOutOfRangeFailCleanly) {
     EXPECT_EQ(hapiResPhoneId(res_, 2, 2), -1);   // GO has phones 0 and 1
     EXPECT_EQ(hapiResPhoneTimes(res_, 2, 2, &s, &e), -1);
     EXPECT_EQ(hapiResPhoneTimes(res_, 0, 0, &s, nullptr), -1);
-    EXPECT_EQ(hapiResPhoneScore(res_, 2, 2, 3), HAPI_FLOAT_FAIL);
-    EXPECT_EQ(hapiResPhoneScore(res_, 2, 0, 5), HAPI_FLOAT_FAIL);
-    EXPECT_EQ(hapiResPhoneScore(res_, 9, 0, 3), HAPI_FLOAT_FAIL);
+    EXPECT_EQ(hapiResPhoneScore(res_, 2, 2, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
+    EXPECT_EQ(hapiResPhoneScore(res_, 2, 0, HAPI_CONFIDENCE_SCORE), HAPI_FLOAT_FAIL);
+    EXPECT_EQ(hapiResPhoneScore(res_, 9, 0, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
     // Either time may be left out.
     EXPECT_EQ(hapiResPhoneTimes(res_, 2, 1, nullptr, &e), 0);
     EXPECT_EQ(hapiResPhoneTimes(res_, 2, 1, &s, nullptr), 0);
@@ -128,15 +128,15 @@ TEST_F(PhoneTest, InjectedFaultsFailEachCallOnce) {
     EXPECT_EQ(hapiResPhoneTimes(res_, 2, 0, &s, &e), -1);
     EXPECT_EQ(hapiResPhoneTimes(res_, 2, 0, &s, &e), 0);
     EXPECT_EQ(hapiFaultInject("hapiResPhoneScore", 1), 0);
-    EXPECT_EQ(hapiResPhoneScore(res_, 2, 0, 3), HAPI_FLOAT_FAIL);
-    EXPECT_NE(hapiResPhoneScore(res_, 2, 0, 3), HAPI_FLOAT_FAIL);
+    EXPECT_EQ(hapiResPhoneScore(res_, 2, 0, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
+    EXPECT_NE(hapiResPhoneScore(res_, 2, 0, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
 }
 
 TEST_F(PhoneTest, PartialResultsHaveNoPhonesAndClearedResultsNoWords) {
     hapiCoderObject coder = hapiCreateCoderObject(src_);
-    hapiRecObject rec = hapiCreateRecObject(13, 1, hmms_, 0);
+    hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
     ASSERT_EQ(hapiRecInitialise(rec), 0);
-    hapiResObject part = hapiCreateResObject(rec, 2049);
+    hapiResObject part = hapiCreateResObject(rec, HAPI_INTERIM_RESULT);
     ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
     ASSERT_EQ(hapiCoderPrepare(coder), 0);
     ASSERT_EQ(hapiRecPrepare(rec, coder, net_), 0);

@@ -27,7 +27,7 @@ protected:
     hapiSourceObject live_source(const std::string &audioin, int silseq) {
         hapiOverrideConfStr("AUDIOIN", audioin.c_str());
         hapiOverrideConfInt("SILSEQCOUNT", &silseq);
-        hapiSourceObject src = hapiCreateSourceObject(5);
+        hapiSourceObject src = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
         EXPECT_EQ(hapiSourceInitialise(src), 0);
         return src;
     }
@@ -75,7 +75,7 @@ TEST_F(LiveTest, LiveSourceIsMadeWithoutASoundCardAndRefusesBadSettings) {
     hapiDeleteSourceObject(src);
 
     hapiOverrideConfStr("AUDIOIN", "microphone-3");
-    src = hapiCreateSourceObject(5);
+    src = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
     EXPECT_EQ(hapiSourceInitialise(src), -1);
     hapiDeleteSourceObject(src);
 
@@ -90,9 +90,9 @@ TEST_F(LiveTest, InjectedFaultsFailTheirCallOnly) {
     ASSERT_NE(net, nullptr);
     hapiSourceObject src = file_source(testdata("goforward.raw"));
     hapiCoderObject coder = hapiCreateCoderObject(src);
-    hapiRecObject rec = hapiCreateRecObject(13, 1, hmms_, 0);
+    hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
     ASSERT_EQ(hapiRecInitialise(rec), 0);
-    hapiResObject res = hapiCreateResObject(rec, 2050);
+    hapiResObject res = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
     ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
 
     ASSERT_EQ(hapiFaultInject("hapiCoderPrepare", 1), 0);
@@ -106,13 +106,13 @@ TEST_F(LiveTest, InjectedFaultsFailTheirCallOnly) {
     while (hapiRecRemaining(rec) > 0) ASSERT_GE(hapiRecProcess(rec, 50, nullptr), 0);
     ASSERT_EQ(hapiFaultInject("hapiResWordScore", 1), 0);
     ASSERT_EQ(hapiRecComplete(rec, res), 0);
-    EXPECT_EQ(hapiResWordScore(res, 2, 3), HAPI_FLOAT_FAIL);
-    EXPECT_LT(hapiResWordScore(res, 2, 3), 0.0);
+    EXPECT_EQ(hapiResWordScore(res, 2, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
+    EXPECT_LT(hapiResWordScore(res, 2, HAPI_ACOUSTIC_SCORE), 0.0);
     EXPECT_EQ(hapiResAllWordNames(res, nullptr), 6);
     ASSERT_EQ(hapiFaultInject("hapiRecRemaining", 1), 0);
     EXPECT_EQ(hapiRecRemaining(rec), HAPI_REMAINING_FAIL);
     ASSERT_EQ(hapiFaultInject("hapiBuildNetObject", 1), 0);
-    EXPECT_EQ(hapiBuildNetObject(13, hmms_, dict_, lats_.front()), nullptr);
+    EXPECT_EQ(hapiBuildNetObject(HAPI_NETWORK_KIND, hmms_, dict_, lats_.front()), nullptr);
 
     hapiDeleteResObject(res);
     hapiDeleteRecObject(rec);
@@ -122,14 +122,14 @@ TEST_F(LiveTest, InjectedFaultsFailTheirCallOnly) {
 }
 
 TEST_F(LiveTest, ResultQueriesRefuseWordsThatAreNotThere) {
-    hapiRecObject rec = hapiCreateRecObject(13, 1, hmms_, 0);
-    hapiResObject res = hapiCreateResObject(rec, 2050);
+    hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
+    hapiResObject res = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
     char buf[HAPI_MAX_NAME];
     double t;
     EXPECT_EQ(hapiResAllWordNames(res, nullptr), 0);
     EXPECT_EQ(hapiResWordName(res, 1, buf), -1);
     EXPECT_EQ(hapiResWordTimes(res, 0, &t, &t), -1);
-    EXPECT_EQ(hapiResWordScore(res, 1, 5), HAPI_FLOAT_FAIL);
+    EXPECT_EQ(hapiResWordScore(res, 1, HAPI_CONFIDENCE_SCORE), HAPI_FLOAT_FAIL);
     EXPECT_EQ(hapiResOutSym(res, -1, buf), -1);
     EXPECT_EQ(hapiRecProcess(rec, 50, res), -1);  // never prepared
     EXPECT_EQ(hapiRecRemaining(rec), HAPI_REMAINING_FAIL);

@@ -55,7 +55,7 @@ TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
                                     dir.write("odd.raw", std::string(101, '\0')),
                                     dir.write("cut.wav", "RIFF\x24\x08\0\0WAVEfmt ")};
     for (const auto &path : bad) {
-        hapiSourceObject src = hapiCreateSourceObject(1);
+        hapiSourceObject src = hapiCreateSourceObject(HAPI_FILE_SOURCE);
         ASSERT_EQ(hapiSourceOverrideFilename(src, path.c_str()), 0);
         EXPECT_EQ(hapiSourceInitialise(src), -1) << path;
         EXPECT_EQ(hapiSourceStart(src), -1) << path;
