@@ -166,7 +166,9 @@ TEST_F(ConfigTest, InjectedFaultFailsOneCall) {
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("injected fault"), std::string::npos);
     EXPECT_LT(hapiFaultInject("notAnEngineCall", 1), 0);
     EXPECT_LT(hapiFaultInject("hapiDictSave", 0), 0);
+    ASSERT_EQ(hapiFaultInject("hapiOverrideConfStr", 1), 0);
     hapiFaultClear();
+    EXPECT_STREQ(hapiOverrideConfStr("A", nullptr), "1");
 }
 
 }  // namespace

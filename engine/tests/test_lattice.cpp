@@ -419,19 +419,4 @@ INSTANTIATE_TEST_SUITE_P(HostileFiles, MalformedLatticeTest,
                              return n.substr(4, n.size() - 8);
                          });
 
-TEST(LatticeFaults, InjectedFaultFailsOneCall) {
-    hapiDictObject d = hapiCreateDictObject();
-    hapiLatObject l = hapiCreateLatObject(d, "F");
-    ASSERT_EQ(hapiFaultInject("hapiLatAddNode", 1), 0);
-    ::testing::internal::CaptureStderr();
-    EXPECT_LT(hapiLatAddNode(l, 1, 0), 0);
-    EXPECT_EQ(hapiLatAddNode(l, 1, 0), 1);
-    ASSERT_EQ(hapiFaultInject("hapiLatArcScore", 1), 0);
-    EXPECT_EQ(hapiLatArcScore(l, 1, 1, nullptr), HAPI_FLOAT_FAIL);
-    ::testing::internal::GetCapturedStderr();
-    hapiFaultClear();
-    hapiDeleteLatObject(l);
-    hapiDeleteDictObject(d);
-}
-
 }  // namespace

@@ -127,19 +127,6 @@ TEST_F(NBestTest, BadStretchesAndRoutesFailCleanly) {
     EXPECT_EQ(hapiLatRouteWordNames(plain, nullptr, 1), -1);
 }
 
-TEST_F(NBestTest, InjectedFaultsFailEachCallOnce) {
-    recognise_go_forward();
-    EXPECT_EQ(hapiFaultInject("hapiResLatGenerate", 1), 0);
-    EXPECT_EQ(hapiResLatGenerate(res_, 0), nullptr);
-    int routes[5];
-    EXPECT_EQ(hapiFaultInject("hapiLatWordAlternatives", 1), 0);
-    EXPECT_EQ(hapiLatWordAlternatives(lat_, 1, 1, 0, 3, routes), -1);
-    EXPECT_EQ(hapiLatWordAlternatives(lat_, 1, 1, 0, 3, routes), 1);
-    EXPECT_EQ(hapiFaultInject("hapiLatRouteWordNames", 1), 0);
-    EXPECT_EQ(hapiLatRouteWordNames(lat_, nullptr, routes[0]), -1);
-    EXPECT_EQ(hapiLatRouteWordNames(lat_, nullptr, routes[0]), 1);
-}
-
 TEST_F(NBestTest, WithoutNBestOnlyTheRecognisedRouteIsKept) {
     nbest_ = 1;
     hapiOverrideConfInt("NBEST", &nbest_);

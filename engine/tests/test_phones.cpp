@@ -116,22 +116,6 @@ TEST_F(PhoneTest, WordsAndPhonesOutOfRangeFailCleanly) {
     EXPECT_EQ(hapiResPhoneTimes(res_, 2, 1, nullptr, nullptr), 0);
 }
 
-TEST_F(PhoneTest, InjectedFaultsFailEachCallOnce) {
-    double s, e;
-    EXPECT_EQ(hapiFaultInject("hapiResAllPhoneIds", 1), 0);
-    EXPECT_EQ(hapiResAllPhoneIds(res_, 2, nullptr), -1);
-    EXPECT_EQ(hapiResAllPhoneIds(res_, 2, nullptr), 2);
-    EXPECT_EQ(hapiFaultInject("hapiResPhoneId", 1), 0);
-    EXPECT_EQ(hapiResPhoneId(res_, 2, 0), -1);
-    EXPECT_GT(hapiResPhoneId(res_, 2, 0), 0);
-    EXPECT_EQ(hapiFaultInject("hapiResPhoneTimes", 1), 0);
-    EXPECT_EQ(hapiResPhoneTimes(res_, 2, 0, &s, &e), -1);
-    EXPECT_EQ(hapiResPhoneTimes(res_, 2, 0, &s, &e), 0);
-    EXPECT_EQ(hapiFaultInject("hapiResPhoneScore", 1), 0);
-    EXPECT_EQ(hapiResPhoneScore(res_, 2, 0, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
-    EXPECT_NE(hapiResPhoneScore(res_, 2, 0, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
-}
-
 TEST_F(PhoneTest, PartialResultsHaveNoPhonesAndClearedResultsNoWords) {
     hapiCoderObject coder = hapiCreateCoderObject(src_);
     hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);

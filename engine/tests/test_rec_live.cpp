@@ -85,42 +85,6 @@ TEST_F(LiveTest, LiveSourceIsMadeWithoutASoundCardAndRefusesBadSettings) {
     hapiDeleteSourceObject(src);
 }
 
-TEST_F(LiveTest, InjectedFaultsFailTheirCallOnly) {
-    hapiNetObject net = network(sequence({"go", "forward", "ten", "meters"}));
-    ASSERT_NE(net, nullptr);
-    hapiSourceObject src = file_source(testdata("goforward.raw"));
-    hapiCoderObject coder = hapiCreateCoderObject(src);
-    hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
-    ASSERT_EQ(hapiRecInitialise(rec), 0);
-    hapiResObject res = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
-    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
-
-    ASSERT_EQ(hapiFaultInject("hapiCoderPrepare", 1), 0);
-    EXPECT_EQ(hapiCoderPrepare(coder), -1);
-    ASSERT_EQ(hapiCoderPrepare(coder), 0);
-    ASSERT_EQ(hapiRecPrepare(rec, coder, net), 0);
-    ASSERT_EQ(hapiFaultInject("hapiRecProcess", 2), 0);
-    EXPECT_GT(hapiRecProcess(rec, 50, nullptr), 0);
-    EXPECT_EQ(hapiRecProcess(rec, 50, nullptr), -1);
-    // The recogniser carries on where it was.
-    while (hapiRecRemaining(rec) > 0) ASSERT_GE(hapiRecProcess(rec, 50, nullptr), 0);
-    ASSERT_EQ(hapiFaultInject("hapiResWordScore", 1), 0);
-    ASSERT_EQ(hapiRecComplete(rec, res), 0);
-    EXPECT_EQ(hapiResWordScore(res, 2, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
-    EXPECT_LT(hapiResWordScore(res, 2, HAPI_ACOUSTIC_SCORE), 0.0);
-    EXPECT_EQ(hapiResAllWordNames(res, nullptr), 6);
-    ASSERT_EQ(hapiFaultInject("hapiRecRemaining", 1), 0);
-    EXPECT_EQ(hapiRecRemaining(rec), HAPI_REMAINING_FAIL);
-    ASSERT_EQ(hapiFaultInject("hapiBuildNetObject", 1), 0);
-    EXPECT_EQ(hapiBuildNetObject(HAPI_NETWORK_KIND, hmms_, dict_, lats_.front()), nullptr);
-
-    hapiDeleteResObject(res);
-    hapiDeleteRecObject(rec);
-    hapiDeleteCoderObject(coder);
-    hapiDeleteSourceObject(src);
-    hapiDeleteNetObject(net);
-}
-
 TEST_F(LiveTest, ResultQueriesRefuseWordsThatAreNotThere) {
     hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
     hapiResObject res = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
