@@ -160,16 +160,16 @@ protected:
     }
 
     // Recognises a source with a fresh recogniser, in steps of `step`
-    // frames, reading the interim result after each step when asked.
-    // Answers the final words; interim word counts go to *interim.
-    std::vector<RecWord> recognise(hapiSourceObject src, hapiNetObject net, int step = 50,
-                                   std::vector<int> *interim = nullptr) {
-        std::vector<RecWord> out;
+    // frames, counting the words of the interim result after each step
+    // when asked.  Answers the final result, which outlives the recogniser
+    // and coder (the caller deletes it).
+    hapiResObject final_result(hapiSourceObject src, hapiNetObject net, int step = 100000,
+                               std::vector<int> *interim = nullptr) {
         hapiCoderObject coder = hapiCreateCoderObject(src);
         hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
         EXPECT_EQ(hapiRecInitialise(rec), 0);
         hapiResObject part = hapiCreateResObject(rec, HAPI_INTERIM_RESULT);
-        hapiResObject final = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
+        hapiResObject res = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
         EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
         EXPECT_EQ(hapiCoderPrepare(coder), 0);
         EXPECT_EQ(hapiRecPrepare(rec, coder, net), 0);
@@ -181,38 +181,23 @@ protected:
             if (r < 0) break;
             if (interim) interim->push_back(hapiResAllWordNames(part, nullptr));
         }
-        EXPECT_EQ(hapiRecComplete(rec, final), 0);
-        EXPECT_EQ(hapiSourceStop(src), 0);
-        out = words_of(final);
-        last_samples_ = hapiCoderAccessWave(coder, 1, -1, nullptr);
-        EXPECT_EQ(hapiCoderComplete(coder), 0);
-        hapiResClear(final);
-        hapiDeleteResObject(part);
-        hapiDeleteResObject(final);
-        hapiDeleteRecObject(rec);
-        hapiDeleteCoderObject(coder);
-        return out;
-    }
-
-    // Recognises a whole source with a fresh recogniser and answers the
-    // final result, which outlives the recogniser and coder (the caller
-    // deletes it).
-    hapiResObject final_result(hapiSourceObject src, hapiNetObject net) {
-        hapiCoderObject coder = hapiCreateCoderObject(src);
-        hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
-        EXPECT_EQ(hapiRecInitialise(rec), 0);
-        hapiResObject res = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
-        EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
-        EXPECT_EQ(hapiCoderPrepare(coder), 0);
-        EXPECT_EQ(hapiRecPrepare(rec, coder, net), 0);
-        EXPECT_EQ(hapiSourceStart(src), 0);
-        EXPECT_EQ(hapiRecProcess(rec, 100000, nullptr), 0);
         EXPECT_EQ(hapiRecComplete(rec, res), 0);
         EXPECT_EQ(hapiSourceStop(src), 0);
+        last_samples_ = hapiCoderAccessWave(coder, 1, -1, nullptr);
         EXPECT_EQ(hapiCoderComplete(coder), 0);
+        hapiDeleteResObject(part);
         hapiDeleteRecObject(rec);
         hapiDeleteCoderObject(coder);
         return res;
+    }
+
+    // The final words of recognising src in steps of `step` frames.
+    std::vector<RecWord> recognise(hapiSourceObject src, hapiNetObject net, int step = 50,
+                                   std::vector<int> *interim = nullptr) {
+        hapiResObject res = final_result(src, net, step, interim);
+        std::vector<RecWord> out = words_of(res);
+        hapiDeleteResObject(res);
+        return out;
     }
 
     static hapiSourceObject file_source(const std::string &path) {
