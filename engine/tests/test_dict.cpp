@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 
 namespace {
 
@@ -307,47 +306,6 @@ TEST_F(DictTest, InitialiseNeedsAReadableFile) {
     EXPECT_NE(err.find("absent.dict"), std::string::npos);
     hapiDeleteDictObject(d);
 }
-
-struct BadFile {
-    const char *name;
-    int line;  // the line named in the message; 0: any
-};
-
-class MalformedDictTest : public ::testing::TestWithParam<BadFile> {};
-
-TEST_P(MalformedDictTest, FailsNamingFileAndLine) {
-    std::string path = test_data(GetParam().name);
-    ASSERT_TRUE(std::ifstream(path).good()) << path;
-    ::testing::internal::CaptureStderr();
-    hapiDictObject d = load(path);
-    std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(d, nullptr);
-    std::string where = GetParam().line ? std::to_string(GetParam().line) : std::string("[0-9]+");
-    EXPECT_TRUE(std::regex_search(err, std::regex(std::regex_replace(path, std::regex("[.^$|()\\[\\]{}*+?\\\\]"),
-                                                                     "\\$&") +
-                                                  ":" + where + ": ")))
-        << err;
-}
-
-INSTANTIATE_TEST_SUITE_P(HostileFiles, MalformedDictTest,
-                         ::testing::Values(BadFile{"dict_bad_bracket.dict", 2},
-                                           BadFile{"dict_bracket_in_phone.dict", 2},
-                                           BadFile{"dict_text_after_bracket.dict", 2},
-                                           BadFile{"dict_no_phones.dict", 2},
-                                           BadFile{"dict_outsym_no_phones.dict", 2},
-                                           BadFile{"dict_undeclared_phone.dict", 3},
-                                           BadFile{"dict_phoneset_late.dict", 2},
-                                           BadFile{"dict_phone_declared_twice.dict", 1},
-                                           BadFile{"dict_phoneset_alternate.dict", 2},
-                                           BadFile{"dict_long_word.dict", 2},
-                                           BadFile{"dict_long_pron.dict", 2},
-                                           BadFile{"dict_long_outsym.dict", 2},
-                                           BadFile{"dict_binary.dict", 0},
-                                           BadFile{"dict_nul.dict", 2}),
-                         [](const ::testing::TestParamInfo<BadFile> &info) {
-                             std::string n = info.param.name;
-                             return n.substr(5, n.size() - 10);
-                         });
 
 // ---- the packaged dictionary ----------------------------------------------
 
