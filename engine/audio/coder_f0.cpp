@@ -2,7 +2,6 @@
 // of the coder's model, by normalised autocorrelation, 0 where unvoiced.
 #include "audio/coder.h"
 #include "base/diagnostics.h"
-#include "decoding/hmmset.h"
 
 #include <cmath>
 

@@ -2,8 +2,6 @@
 // file fed through the same path.
 #include "audio/sound_io.h"
 
-#include "base/config.h"
-
 #include <portaudio.h>
 
 #include <algorithm>

@@ -5,7 +5,6 @@
 #include "audio/source.h"
 #include "base/config.h"
 #include "base/diagnostics.h"
-#include "decoding/hmmset.h"
 #include "decoding/model.h"
 
 #include <portaudio.h>

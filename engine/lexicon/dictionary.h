@@ -30,7 +30,6 @@ struct hapi_dict {
     bool modifiable = false;
 };
 
-
 namespace engine {
 
 // The entries that declare the phone set; they are never words.

@@ -39,7 +39,6 @@ struct hapi_lat {
     std::shared_ptr<engine::Alternatives> alternatives;
 };
 
-
 namespace engine {
 
 // Writes lat and every sub-lattice it includes, each once, atomically.

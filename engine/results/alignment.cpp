@@ -10,7 +10,6 @@
 // proportion to the scores of the phones' stretches of that path.  A word of one phone (the silence words among them) needs no
 // decoding: the phone is the word.
 #include "base/diagnostics.h"
-#include "decoding/hmmset.h"
 #include "decoding/model.h"
 #include "decoding/redecoder.h"
 #include "results/res.h"
@@ -21,7 +20,6 @@
 #include <sstream>
 
 namespace {
-
 
 std::vector<std::string> split(const std::string &phones) {
     std::istringstream in(phones);

@@ -1,13 +1,11 @@
 // res.cpp - result objects and the word queries on them.
 #include "base/diagnostics.h"
-#include "decoding/hmmset.h"
 #include "results/confidence.h"
 #include "results/res.h"
 
 #include <cstring>
 
 namespace {
-
 
 using engine::word_at;
 
