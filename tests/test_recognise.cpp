@@ -62,29 +62,6 @@ TEST_F(RoadTest, StoppingEarlyCompletesTheRecognition) {
     EXPECT_EQ(khRecFinalise(rec_), 1);
 }
 
-TEST_F(RoadTest, WordIndexRules) {
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    char text[KH_MAX_TEXT];
-    ASSERT_EQ(khRecGetWordName(rec_, -1, text), 1);
-    EXPECT_STREQ(text, "METERS");
-    ASSERT_EQ(khRecGetWordName(rec_, -4, text), 1);
-    EXPECT_STREQ(text, "GO");
-    for (int bad : {0, 5, -5}) {
-        EXPECT_EQ(khRecGetWordName(rec_, bad, text), -1) << bad;
-        EXPECT_STREQ(text, "");
-        double t;
-        EXPECT_EQ(khRecGetWordTimes(rec_, bad, &t, nullptr), -1) << bad;
-        EXPECT_EQ(khRecGetResSyntaxName(rec_, bad, text), -1) << bad;
-    }
-    // The pronunciation query counts negative indices from the
-    // next-to-last word.
-    EXPECT_EQ(khRecGetWordInfo(rec_, -1, text), 1);
-    EXPECT_EQ(khRecGetWordInfo(rec_, -4, text), -1);
-    EXPECT_EQ(khRecGetWordInfo(rec_, 4, text), 1);
-    EXPECT_EQ(khRecGetWordInfo(rec_, 5, text), -1);
-}
-
 TEST_F(RoadTest, StatusRefusals) {
     char text[KH_MAX_TEXT];
     EXPECT_EQ(khRecGetWords(rec_, text), -1);                       // idle: no result
@@ -147,21 +124,6 @@ TEST_F(RoadTest, AWordOfAnIncludedSyntaxReportsThatSyntax) {
     EXPECT_STREQ(text, "DISTANCE");
     ASSERT_EQ(khRecGetResSyntaxName(rec_, -1, text), 1);
     EXPECT_STREQ(text, "DISTANCE");
-}
-
-TEST_F(RoadTest, ADisabledOptionIsNeverRecognised) {
-    KhSyntax choice = khSyntaxCreate("CHOICE", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(choice, "GO FORWARD TEN METERS"), 1);
-    ASSERT_EQ(khSyntaxAddOption(choice, "GO BACKWARD TEN METERS"), 1);
-    ASSERT_EQ(khSyntaxDisableOption(choice, "GO FORWARD TEN METERS"), 1);
-    ASSERT_EQ(khRecPrepare(rec_, choice, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(Words(rec_), "GO BACKWARD TEN METERS");
-    ASSERT_EQ(khRecFinalise(rec_), 1);
-    ASSERT_EQ(khSyntaxReEnableOptions(choice, 0), 1);
-    ASSERT_EQ(khRecPrepare(rec_, choice, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
 }
 
 TEST_F(RoadTest, PauseAndSpeedSettingsReachTheEngine) {
