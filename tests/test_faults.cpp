@@ -36,6 +36,11 @@ const auto kWords = [](KhRecogniser r) { return double(khRecGetWords(r, text)); 
 const auto kScore = [](KhRecogniser r) { return double(khRecGetWordScore(r, 1, 2)); };
 const auto kConf = [](KhRecogniser r) { return double(khRecGetWordConf(r, 1, 2)); };
 const auto kPhoneScore = [](KhRecogniser r) { return double(khRecGetPhoneScore(r, 1, 1, 2)); };
+const auto kSpeechOfFile = [](KhRecogniser r) { return double(khSysGetSpeech(r, GoForward().c_str(), nullptr)); };
+const auto kF0OfFile = [](KhRecogniser r) { return double(khSysGetF0Track(r, GoForward().c_str(), nullptr)); };
+const auto kPlay = [](KhRecogniser r) { return double(khRecPlayUtterance(r, 0.0, -1.0)); };
+const auto kPrompt = [](KhRecogniser) { return double(khSysPlayPrompt(GoForward().c_str())); };
+const auto kCalibrate = [](KhRecogniser) { return double(khSysCalibrateSpeech(nullptr)); };
 const double kF = KH_FLOAT_FAIL;
 
 const Fault kFaults[] = {
@@ -105,9 +110,35 @@ const Fault kFaults[] = {
      "khRecGetPhoneScore: Error retrieving start and end times"},
     {"PhoneScoreValue", "hapiResPhoneScore", 2, kComplete, kPhoneScore, kF,
      "khRecGetPhoneScore: Unable to retrieve the acoustic scores"},
+    {"SpeechCoder", "hapiCreateCoderObject", 1, kComplete, kSpeechOfFile, -1, "khSysGetSpeech: Error creating the coder object"},
+    {"SpeechWave", "hapiCoderAccessWave", 1, kComplete, [](KhRecogniser r) { return double(khSysGetSpeech(r, nullptr, nullptr)); },
+     -1, "khSysGetSpeech: No samples available"},
+    {"F0Prepare", "hapiCoderPrepare", 1, kComplete, kF0OfFile, -1, "khSysGetF0Track: Error preparing the coder"},
+    {"F0Track", "hapiCoderGetF0Track", 1, kComplete, [](KhRecogniser r) { return double(khSysGetF0Track(r, nullptr, nullptr)); },
+     -1, "khSysGetF0Track: Error getting the F0 track"},
+    {"SaveSource", "hapiCoderSaveSource", 1, kComplete, [](KhRecogniser r) { return double(khRecSaveSpeech(r, "x.wav")); },
+     -1, "khRecSaveSpeech: Error retrieving speech from file x.wav"},
+    {"PlayAdvance", "hapiCoderObservationWindowAdvance", 1, kComplete, kPlay, -1,
+     "khRecPlayUtterance: Error finding length of observation advance"},
+    {"PlayCreate", "hapiCreateSourceObject", 1, kComplete, kPlay, -1, "khRecPlayUtterance: Unable to create play object"},
+    {"PlayInit", "hapiSourceInitialise", 1, kComplete, kPlay, -1, "khRecPlayUtterance: Unable to initialise play object"},
+    {"PlayAccess", "hapiCoderAccessWave", 2, kComplete, kPlay, -1, "khRecPlayUtterance: Error accessing the waveform"},
+    {"PlayWave", "hapiSourcePlayWave", 1, kComplete, kPlay, -1, "khRecPlayUtterance: Error playing the waveform"},
+    {"PromptSource", "hapiSourceInitialise", 1, kIdle, kPrompt, -1, "khSysPlayPrompt: Unable to initialise source"},
+    {"PromptPeriod", "hapiSourceSamplePeriod", 1, kIdle, kPrompt, -1, "khSysPlayPrompt: Error retrieving source sample period"},
+    {"PromptPrepare", "hapiCoderPrepare", 1, kIdle, kPrompt, -1, "khSysPlayPrompt: Error preparing the coder"},
+    {"CalibrateCreate", "hapiCreateSourceObject", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Unable to create source object"},
+    {"CalibrateSource", "hapiSourceInitialise", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Error initialising the source"},
+    {"CalibrateCoder", "hapiCreateCoderObject", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Unable to create coder"},
+    {"CalibrateChannel", "hapiCoderInitialise", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Error creating the coder"},
+    {"Calibrate", "hapiSourceCalibrateSpeech", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Error calibrating the speech"},
 };
 
-class EngineFault : public RoadTest, public ::testing::WithParamInterface<Fault> {};
+// The sound card's stand-ins: the recording as input, a file as output.
+class EngineFault : public RoadTest, public ::testing::WithParamInterface<Fault> {
+protected:
+    std::string ExtraConfig() override { return "AUDIOIN = file:" + GoForward() + "\nAUDIOOUT = file:played.wav\n"; }
+};
 
 }  // namespace
 
