@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= 2
 PACKAGES = cmake g++ make pkg-config googletest libgtest-dev libgmock-dev \
 	libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us pocketsphinx-testdata \
-	libsndfile1-dev libsamplerate0-dev portaudio19-dev espeak-ng sox binutils
+	libsndfile1-dev libsamplerate0-dev portaudio19-dev espeak-ng sox binutils python3
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -22,7 +22,7 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKHAPI_WERROR=ON
 	cmake --build $(BUILD) -j$(JOBS)
 
 test: build
@@ -38,7 +38,7 @@ demo: build
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKHAPI_SANITIZE=ON -DKHAPI_BENCH=OFF
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKHAPI_SANITIZE=ON -DKHAPI_BENCH=OFF -DKHAPI_WERROR=ON
 	cmake --build build-asan -j$(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 

@@ -5,6 +5,7 @@
 
 #include "audio/audio.h"
 #include "audio/audio_internal.h"
+#include "frame/files.h"
 #include "frame/trace.h"
 #include "system/settings.h"
 

@@ -4,6 +4,7 @@
 
 #include "audio/audio.h"
 #include "audio/audio_internal.h"
+#include "frame/files.h"
 #include "frame/trace.h"
 #include "system/settings.h"
 
@@ -51,7 +52,7 @@ bool OpenFile(RecogniserRecord *rec, const char *wav, const FileMessages &m, Sou
     if (hapiSourceInitialise(fc->source) < 0) return fc->Release(), LogErrorf(m.bad_waveform, wav), false;
     fc->coder = hapiCreateCoderObject(fc->source);
     if (!fc->coder) return fc->Release(), LogError(m.no_coder), false;
-    if (hapiCoderInitialise(fc->coder, rec->vocab->model->name) < 0) return fc->Release(), LogError(m.coder_setup), false;
+    if (hapiCoderInitialise(fc->coder, rec->owner->model->name) < 0) return fc->Release(), LogError(m.coder_setup), false;
     if (hapiCoderPrepare(fc->coder) < 0) return fc->Release(), LogError(m.coder_prepare), false;
     return true;
 }

@@ -6,7 +6,7 @@
 
 #include "dict/dict.h"
 #include "frame/trace.h"
-#include "system/settings.h"
+#include "frame/files.h"
 
 namespace kh {
 

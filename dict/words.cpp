@@ -7,7 +7,7 @@
 
 #include "dict/dict.h"
 #include "frame/trace.h"
-#include "syntax/case.h"
+#include "frame/case.h"
 
 namespace kh {
 

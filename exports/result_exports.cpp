@@ -74,15 +74,7 @@ int khRecGetResSyntaxName(KhRecogniser rec, int word_index, char *sublat_name) {
 
 int khRecGetWordTimes(KhRecogniser rec, int word_index, double *start_time, double *end_time) {
     KH_FRAME_GUARD(-1, 0);
-    EnterIndexed("khRecGetWordTimes", rec, word_index, "word index");
-    kh::TraceParamPointer(3, "start time", start_time);
-    kh::TraceParamPointer(4, "end time", end_time);
-    if (!start_time && !end_time) {
-        return kh::Success("khRecGetWordTimes", 0);
-    }
-    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
-    if (!record) return -1;
-    return kh::RecGetWordTimes(record, word_index, start_time, end_time);
+    return kh::RecGetWordTimesCall(rec, word_index, start_time, end_time);
 }
 
 int khRecGetWordInfo(KhRecogniser rec, int word_index, char *pronunciation_info) {
@@ -148,16 +140,7 @@ int khRecGetPhones(KhRecogniser rec, int word_index, char *phone_string) {
 int khRecGetPhoneTimes(KhRecogniser rec, int word_index, int phone_index, double *start_time,
                        double *end_time) {
     KH_FRAME_GUARD(-1, 0);
-    EnterIndexed("khRecGetPhoneTimes", rec, word_index, "word index");
-    kh::TraceParamInt(3, "phone index", phone_index);
-    kh::TraceParamPointer(4, "start time", start_time);
-    kh::TraceParamPointer(5, "end time", end_time);
-    if (!start_time && !end_time) {
-        return kh::Success("khRecGetPhoneTimes", 0);
-    }
-    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
-    if (!record) return -1;
-    return kh::RecGetPhoneTimes(record, word_index, phone_index, start_time, end_time);
+    return kh::RecGetPhoneTimesCall(rec, word_index, phone_index, start_time, end_time);
 }
 
 float khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index, int end_index) {

@@ -24,27 +24,17 @@ KhSyntax khSyntaxCreate(const char *syntax_name, const char *lattice_filename) {
 
 KhSyntax khSyntaxReturn(const char *syntax_name) {
     KH_FRAME_GUARD(nullptr, kNoOpHandle);
-    kh::TraceEnter("khSyntaxReturn");
-    kh::TraceParamString(1, "syntax name", syntax_name);
-    return kh::SyntaxReturn(syntax_name);
+    return kh::SyntaxReturnCall(syntax_name);
 }
 
 int khSyntaxDeleteShallow(KhSyntax syntax) {
     KH_FRAME_GUARD(-1, 0);
-    kh::TraceEnter("khSyntaxDeleteShallow");
-    kh::TraceParamPointer(1, "syntax ptr", syntax);
-    kh::SyntaxRecord *record = kh::CheckSyntax(syntax);
-    if (!record) return -1;
-    return kh::SyntaxDeleteShallow(record);
+    return kh::SyntaxDeleteShallowCall(syntax);
 }
 
 int khSyntaxDeleteDeep(KhSyntax syntax) {
     KH_FRAME_GUARD(-1, 0);
-    kh::TraceEnter("khSyntaxDeleteDeep");
-    kh::TraceParamPointer(1, "syntax ptr", syntax);
-    kh::SyntaxRecord *record = kh::CheckSyntax(syntax);
-    if (!record) return -1;
-    return kh::SyntaxDeleteDeep(record);
+    return kh::SyntaxDeleteDeepCall(syntax);
 }
 
 int khSyntaxAddOption(KhSyntax syntax, const char *bnf_string) {
@@ -69,12 +59,7 @@ int khSyntaxDisableOption(KhSyntax syntax, const char *sentence) {
 
 int khSyntaxReEnableOptions(KhSyntax syntax, int number_of_enables) {
     KH_FRAME_GUARD(-1, 0);
-    kh::TraceEnter("khSyntaxReEnableOptions");
-    kh::TraceParamPointer(1, "syntax ptr", syntax);
-    kh::TraceParamInt(2, "number of enables", number_of_enables);
-    kh::SyntaxRecord *record = kh::CheckSyntax(syntax);
-    if (!record) return -1;
-    return kh::SyntaxReEnableOptions(record, number_of_enables);
+    return kh::SyntaxReEnableOptionsCall(syntax, number_of_enables);
 }
 
 }  // extern "C"

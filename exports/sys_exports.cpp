@@ -3,11 +3,14 @@
 
 #include "frame/checks.h"
 #include "frame/trace.h"
+#include "exercise/exercise.h"
 #include "system/system.h"
 
 extern "C" {
 
-int khSysInit(const char *config_filename) { return kh::SysInit(config_filename); }
+int khSysInit(const char *config_filename) {
+    return kh::g_state ? kh::Reinitialise(config_filename) : kh::SysInit(config_filename);
+}
 
 int khSysNewExercise(const char *exercise_name) {
     KH_FRAME_GUARD(-1, 0);

@@ -1,22 +1,16 @@
-// checks.cpp - CheckSystem, CheckRecogniser, CheckSyntax, CheckPointer.
+// checks.cpp - CheckSystem, CheckHandle, CheckPointer and the registry of
+// live handles.
 #include "frame/checks.h"
 
 #include <unordered_set>
 
 #include "frame/trace.h"
-#include "rec/recogniser.h"
-#include "syntax/syntax.h"
 
 namespace kh {
 
 namespace {
 
-std::unordered_set<const void *> &LiveSyntaxes() {
-    static std::unordered_set<const void *> s;
-    return s;
-}
-
-std::unordered_set<const void *> &LiveRecognisers() {
+std::unordered_set<const void *> &LiveHandles() {
     static std::unordered_set<const void *> s;
     return s;
 }
@@ -31,40 +25,21 @@ int CheckSystem() {
 
 bool NoFuncOper() { return g_state->trace_level == LEVEL_NOFUNCOPER; }
 
-RecogniserRecord *CheckRecogniser(const void *handle) {
-    if (!handle || !LiveRecognisers().count(handle)) {
-        LogError("SysError: Invalid recogniser");
+RecordHead *CheckHandle(const void *handle, int32_t tag, const char *kind) {
+    if (!handle || !LiveHandles().count(handle)) {
+        LogErrorf("SysError: Invalid %s", kind);
         return nullptr;
     }
-    auto *rec = static_cast<RecogniserRecord *>(const_cast<void *>(handle));
-    if (rec->tag != kRecogniserTag) {
-        LogError("SysError: Invalid recogniser");
+    auto *head = static_cast<RecordHead *>(const_cast<void *>(handle));
+    if (head->tag != tag) {
+        LogErrorf("SysError: Invalid %s", kind);
         return nullptr;
     }
-    if (rec->vocab != g_state->current_vocab) {
-        LogError("SysError: Invalid recogniser. Exercise has been corrupted");
+    if (head->owner != g_state->current_vocab) {
+        LogErrorf("SysError: Invalid %s. Exercise has been corrupted", kind);
         return nullptr;
     }
-    TraceLine("SysCheck: Valid recogniser");
-    return rec;
-}
-
-SyntaxRecord *CheckSyntax(const void *handle) {
-    if (!handle || !LiveSyntaxes().count(handle)) {
-        LogError("SysError: Invalid syntax");
-        return nullptr;
-    }
-    auto *syntax = static_cast<SyntaxRecord *>(const_cast<void *>(handle));
-    if (syntax->tag != kSyntaxTag) {
-        LogError("SysError: Invalid syntax");
-        return nullptr;
-    }
-    if (syntax->owner != g_state->current_vocab) {
-        LogError("SysError: Invalid syntax. Exercise has been corrupted");
-        return nullptr;
-    }
-    TraceLinef("SysCheck: Valid syntax with name %s", syntax->name);
-    return syntax;
+    return head;
 }
 
 int CheckPointer(const void *pointer) {
@@ -73,9 +48,7 @@ int CheckPointer(const void *pointer) {
     return 0;
 }
 
-void RegisterSyntax(SyntaxRecord *syntax) { LiveSyntaxes().insert(syntax); }
-void UnregisterSyntax(SyntaxRecord *syntax) { LiveSyntaxes().erase(syntax); }
-void RegisterRecogniser(RecogniserRecord *rec) { LiveRecognisers().insert(rec); }
-void UnregisterRecogniser(RecogniserRecord *rec) { LiveRecognisers().erase(rec); }
+void RegisterHandle(RecordHead *record) { LiveHandles().insert(record); }
+void UnregisterHandle(RecordHead *record) { LiveHandles().erase(record); }
 
 }  // namespace kh

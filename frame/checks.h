@@ -7,28 +7,31 @@
 
 namespace kh {
 
-struct SyntaxRecord;
-struct RecogniserRecord;
+// The start of every record behind a handle: its kind, and the vocabulary
+// whose exercise it belongs to.
+struct RecordHead {
+    explicit RecordHead(int32_t kind) : tag(kind) {}
+    int32_t tag;
+    VocabRecord *owner = nullptr;
+};
 
 // 1 when the system is initialised; else logs "SysError: System not
 // initialised" and answers 0.
 int CheckSystem();
 // True in NOFUNCOPER mode: the export answers its no-operation value.
 bool NoFuncOper();
-// The record behind a live handle of the current exercise, or null after
-// logging why.  A handle the library never issued, or one already freed,
-// is refused without reading through it.
-RecogniserRecord *CheckRecogniser(const void *handle);
-SyntaxRecord *CheckSyntax(const void *handle);
+// The record behind a live handle of the given tag in the current
+// exercise, or null after logging why ("SysError: Invalid <kind>...").  A
+// handle the library never issued, or one already freed, is refused
+// without reading through it.
+RecordHead *CheckHandle(const void *handle, int32_t tag, const char *kind);
 // 1 for a non-null pointer; else logs and answers 0.
 int CheckPointer(const void *pointer);
 
 // The registry of live handles: records are added when made and removed
 // before they are freed.
-void RegisterSyntax(SyntaxRecord *syntax);
-void UnregisterSyntax(SyntaxRecord *syntax);
-void RegisterRecogniser(RecogniserRecord *rec);
-void UnregisterRecogniser(RecogniserRecord *rec);
+void RegisterHandle(RecordHead *record);
+void UnregisterHandle(RecordHead *record);
 
 }  // namespace kh
 

@@ -50,6 +50,4 @@ int StartDebugWindowCall() { return g_start ? g_start(g_module) : 0; }
 
 bool SendToDebugWindow(const char *line) { return g_send && g_send(line) != 0; }
 
-void *ModuleHandle() { return g_module; }
-
 }  // namespace kh

@@ -13,9 +13,6 @@ int StartDebugWindowCall();
 // SendMessageEdit; false when the window no longer takes lines.
 bool SendToDebugWindow(const char *line);
 
-// The library's own module handle, kept when the library is loaded.
-void *ModuleHandle();
-
 }  // namespace kh
 
 #endif  // KH_FRAME_DEBUGWIN_H

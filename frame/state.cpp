@@ -2,8 +2,6 @@
 // subsystem uses to fill fixed fields safely.
 #include "frame/state.h"
 
-#include <cstdarg>
-
 namespace kh {
 
 SystemState *g_state = nullptr;
@@ -18,14 +16,6 @@ bool CopyText(char *dst, size_t size, const char *src) {
     memcpy(dst, src, len);
     dst[len] = '\0';
     return fits;
-}
-
-const char *FormatMessage(const char *fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    vsnprintf(MessageBuffer, sizeof MessageBuffer, fmt, ap);
-    va_end(ap);
-    return MessageBuffer;
 }
 
 }  // namespace kh

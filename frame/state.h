@@ -97,9 +97,6 @@ bool CopyField(char (&dst)[N], const char *src) {
     return CopyText(dst, N, src);
 }
 
-// Formats into MessageBuffer (cut to fit) and answers it.
-const char *FormatMessage(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-
 }  // namespace kh
 
 #endif  // KH_FRAME_STATE_H

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "frame/debugwin.h"
+#include "frame/files.h"
 #include "frame/state.h"
-#include "system/settings.h"
 
 namespace kh {
 

@@ -21,7 +21,7 @@ int DeleteField(Handle &field, int (*remove)(Handle)) {
 
 void InitRecogniserRecord(RecogniserRecord *rec) {
     rec->tag = kRecogniserTag;
-    rec->vocab = g_state->current_vocab;
+    rec->owner = g_state->current_vocab;
     rec->status = REC_IDLE;
     rec->general_beam = g_state->general_beam;
     rec->opt_beam = g_state->opt_beam;
@@ -43,7 +43,7 @@ bool MakeEngineRecogniser(RecogniserRecord *rec) {
 }
 
 int CreateRecogniserObjects(RecogniserRecord *rec) {
-    ModelRecord *model = rec->vocab->model;
+    ModelRecord *model = rec->owner->model;
     rec->file_source = nullptr;
     rec->file_coder = nullptr;
     rec->live_source = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
@@ -98,6 +98,12 @@ int RemoveRecogniser(VocabRecord *vocab, RecogniserRecord *rec) {
 }
 
 }  // namespace
+
+RecogniserRecord *CheckRecogniser(const void *handle) {
+    auto *rec = static_cast<RecogniserRecord *>(CheckHandle(handle, kRecogniserTag, "recogniser"));
+    if (rec) TraceLine("SysCheck: Valid recogniser");
+    return rec;
+}
 
 void ApplyRecogniserConfig(RecogniserRecord *rec) {
     hapiOverrideConfInt("SILSEQCOUNT", &rec->sil_seq_count);
@@ -168,7 +174,7 @@ RecogniserRecord *RecCreate() {
     node->rec = rec;
     node->next = g_state->current_vocab->recognisers;
     g_state->current_vocab->recognisers = node;
-    RegisterRecogniser(rec);
+    RegisterHandle(rec);
     TraceReturnPointer("khRecCreate", rec);
     TraceLeave("khRecCreate");
     return rec;
@@ -177,7 +183,7 @@ RecogniserRecord *RecCreate() {
 int FreeRec(RecogniserRecord *rec) {
     if (WindDown(rec) < 0) return -1;
     rec->tag = 0;
-    UnregisterRecogniser(rec);
+    UnregisterHandle(rec);
     if (ReleaseObjects(rec) < 0) return -1;
     delete rec;
     return 1;

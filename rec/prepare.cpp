@@ -2,6 +2,7 @@
 // and the network for one utterance.
 #include "dict/dict.h"
 #include "frame/checks.h"
+#include "frame/files.h"
 #include "frame/trace.h"
 #include "rec/rec_api.h"
 #include "rec/rec_internal.h"
@@ -54,7 +55,7 @@ int UseFile(RecogniserRecord *rec, const char *wav, hapiLatObject grammar) {
             return Fail("khRecPrepare: Error while reading the audio file", grammar);
         }
         rec->file_coder = hapiCreateCoderObject(rec->file_source);
-        if (!rec->file_coder || hapiCoderInitialise(rec->file_coder, rec->vocab->model->name) < 0)
+        if (!rec->file_coder || hapiCoderInitialise(rec->file_coder, rec->owner->model->name) < 0)
             return Fail("khRecPrepare: Error setting up the channel", grammar);
     }
     rec->current_source = rec->file_source;
@@ -76,7 +77,7 @@ int RecPrepare(RecogniserRecord *rec, const void *syntax_handle, const char *wav
     if (!syntax) return -1;
     if (syntax->isEmpty) return Fail("khRecPrepare: Recogniser cannot be prepared with an empty syntax");
     VocabRecord *vocab = g_state->current_vocab;
-    if (rec->vocab != vocab || syntax->owner != vocab)
+    if (rec->owner != vocab || syntax->owner != vocab)
         return Fail("khRecPrepare: Somehow the vocabs have been messed up");
     if (!rec->engine_rec) return Fail("khRecPrepare: Error preparing the recogniser");
 

@@ -2,7 +2,7 @@
 #ifndef KH_REC_RECOGNISER_H
 #define KH_REC_RECOGNISER_H
 
-#include "frame/state.h"
+#include "frame/checks.h"
 
 namespace kh {
 
@@ -13,8 +13,8 @@ enum RecStatus : int32_t {
     REC_PREPARED = 3,
 };
 
-struct RecogniserRecord {
-    int32_t tag = kRecogniserTag;
+struct RecogniserRecord : RecordHead {
+    RecogniserRecord() : RecordHead(kRecogniserTag) {}
     int32_t status = REC_IDLE;
     hapiSourceObject live_source = nullptr;
     hapiCoderObject live_coder = nullptr;
@@ -36,7 +36,6 @@ struct RecogniserRecord {
     int32_t nbest_rank = 1;
     int32_t nbest_start = 0;
     int32_t nbest_end = 0;
-    VocabRecord *vocab = nullptr;
 };
 
 // The entry of a vocabulary's list of recognisers; new entries go to the
@@ -45,6 +44,10 @@ struct RecogniserNode {
     RecogniserRecord *rec = nullptr;
     RecogniserNode *next = nullptr;
 };
+
+// The record behind a live recogniser handle of the current exercise, or
+// null after logging why.
+RecogniserRecord *CheckRecogniser(const void *handle);
 
 }  // namespace kh
 

@@ -3,7 +3,7 @@
 #include "frame/trace.h"
 #include "rec/rec_api.h"
 #include "rec/rec_internal.h"
-#include "syntax/case.h"
+#include "frame/case.h"
 
 namespace kh {
 

@@ -2,7 +2,6 @@
 // identifiers and names, times and acoustic scores.
 #include <string>
 
-#include "khapi.h"
 #include "frame/trace.h"
 #include "results/result_internal.h"
 #include "results/results.h"
@@ -63,8 +62,8 @@ int PhoneIndex(int index, const PhoneWord &pw) { return WordIndex(index, pw.phon
 
 // The name of a phone of the recogniser's exercise dictionary.
 bool PhoneName(RecogniserRecord *rec, int id, char *name) {
-    int need = hapiDictPhoneName(rec->vocab->exercise_dict, id, nullptr);
-    return need > 0 && need <= kNameLen && hapiDictPhoneName(rec->vocab->exercise_dict, id, name) > 0;
+    int need = hapiDictPhoneName(rec->owner->exercise_dict, id, nullptr);
+    return need > 0 && need <= kNameLen && hapiDictPhoneName(rec->owner->exercise_dict, id, name) > 0;
 }
 
 }  // namespace
@@ -106,6 +105,18 @@ int RecGetPhones(RecogniserRecord *rec, int word_index, char *out) {
     return Success("khRecGetPhones", pw.phones);
 }
 
+int RecGetPhoneTimesCall(const void *handle, int word, int phone, double *start, double *end) {
+    TraceEnter("khRecGetPhoneTimes");
+    TraceParamPointer(1, "recogniser ptr", handle);
+    TraceParamInt(2, "word index", word);
+    TraceParamInt(3, "phone index", phone);
+    TraceParamPointer(4, "start time", start);
+    TraceParamPointer(5, "end time", end);
+    if (!start && !end) return Success("khRecGetPhoneTimes", 0);
+    RecogniserRecord *rec = CheckRecogniser(handle);
+    return rec ? RecGetPhoneTimes(rec, word, phone, start, end) : -1;
+}
+
 int RecGetPhoneTimes(RecogniserRecord *rec, int word_index, int phone_index, double *start, double *end) {
     PhoneWord pw;
     if (!OpenWord(rec, word_index, kTimes, false, &pw)) return -1;
@@ -125,8 +136,8 @@ float RecGetPhoneScore(RecogniserRecord *rec, int word_index, int start, int end
     double from = 0, to = 0;
     {
         NestedCall nested;
-        if (khRecGetPhoneTimes(rec, pw.word, first, &from, nullptr) < 0) return kFloatFail;
-        if (khRecGetPhoneTimes(rec, pw.word, last, nullptr, &to) < 0) return kFloatFail;
+        if (RecGetPhoneTimesCall(rec, pw.word, first, &from, nullptr) < 0) return kFloatFail;
+        if (RecGetPhoneTimesCall(rec, pw.word, last, nullptr, &to) < 0) return kFloatFail;
     }
     double advance = hapiCoderObservationWindowAdvance(rec->current_coder);
     if (advance == HAPI_FLOAT_FAIL || advance <= 0)

@@ -19,6 +19,12 @@ int RecGetPhones(RecogniserRecord *rec, int word, char *out);
 int RecGetPhoneTimes(RecogniserRecord *rec, int word, int phone, double *start, double *end);
 float RecGetPhoneScore(RecogniserRecord *rec, int word, int start, int end);
 
+// khRecGetWordTimes and khRecGetPhoneTimes after their guard: the entry
+// and parameter lines, the checks and the work.  The score queries run
+// them as nested calls.
+int RecGetWordTimesCall(const void *handle, int index, double *start, double *end);
+int RecGetPhoneTimesCall(const void *handle, int word, int phone, double *start, double *end);
+
 // The number of words the caller sees in the current result, or -1.
 int RecGetNumWords(RecogniserRecord *rec);
 

@@ -23,10 +23,10 @@ float Leave(const char *name, float value) {
 }
 
 // The start of word start and the end of word end, read through the
-// exported query as nested calls.
+// query of word times as nested calls.
 bool RangeTimes(RecogniserRecord *rec, int start, int end, double *from, double *to) {
     NestedCall nested;
-    return khRecGetWordTimes(rec, start, from, nullptr) >= 0 && khRecGetWordTimes(rec, end, nullptr, to) >= 0;
+    return RecGetWordTimesCall(rec, start, from, nullptr) >= 0 && RecGetWordTimesCall(rec, end, nullptr, to) >= 0;
 }
 
 }  // namespace

@@ -68,6 +68,17 @@ int RecGetResSyntaxName(RecogniserRecord *rec, int index, char *out) {
     return Success("khRecGetResSyntaxName", 1);
 }
 
+int RecGetWordTimesCall(const void *handle, int index, double *start, double *end) {
+    TraceEnter("khRecGetWordTimes");
+    TraceParamPointer(1, "recogniser ptr", handle);
+    TraceParamInt(2, "word index", index);
+    TraceParamPointer(3, "start time", start);
+    TraceParamPointer(4, "end time", end);
+    if (!start && !end) return Success("khRecGetWordTimes", 0);
+    RecogniserRecord *rec = CheckRecogniser(handle);
+    return rec ? RecGetWordTimes(rec, index, start, end) : -1;
+}
+
 int RecGetWordTimes(RecogniserRecord *rec, int index, double *start, double *end) {
     int n = RecGetNumWords(rec);
     if (n <= 0) return Failure("khRecGetWordTimes: No results available");

@@ -93,10 +93,18 @@ int SyntaxDisableOption(SyntaxRecord *syntax, const char *sentence) {
     if (AllStartArcsDisabled(syntax->lattice)) {
         LogError("khSyntaxDisableOption: No valid path through lattice. Undoing disable.");
         NestedCall nested;
-        khSyntaxReEnableOptions(syntax, 1);
+        SyntaxReEnableOptionsCall(syntax, 1);
         return -1;
     }
     return Succeed("khSyntaxDisableOption");
+}
+
+int SyntaxReEnableOptionsCall(const void *handle, int number) {
+    TraceEnter("khSyntaxReEnableOptions");
+    TraceParamPointer(1, "syntax ptr", handle);
+    TraceParamInt(2, "number of enables", number);
+    SyntaxRecord *record = CheckSyntax(handle);
+    return record ? SyntaxReEnableOptions(record, number) : -1;
 }
 
 int SyntaxReEnableOptions(SyntaxRecord *syntax, int number) {

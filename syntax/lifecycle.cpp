@@ -7,7 +7,7 @@
 
 #include "khapi.h"
 #include "frame/trace.h"
-#include "syntax/case.h"
+#include "frame/case.h"
 #include "syntax/syntax_api.h"
 #include "syntax/syntax_internal.h"
 
@@ -21,12 +21,20 @@ SyntaxRecord *Created(SyntaxRecord *syntax) {
     return syntax;
 }
 
+// The frame of the two deletions after their guard.
+int DeleteCall(const char *name, const void *handle, int (*remove)(SyntaxRecord *)) {
+    TraceEnter(name);
+    TraceParamPointer(1, "syntax ptr", handle);
+    SyntaxRecord *record = CheckSyntax(handle);
+    return record ? remove(record) : -1;
+}
+
 // Removes what a failed load registered under the name; a syntax that had
 // that name before the call stays.
 void CleanUpFailedLoad(const char *name, bool existed_before) {
     NestedCall nested;
-    KhSyntax syntax = khSyntaxReturn(name);
-    if (syntax && !existed_before) khSyntaxDeleteDeep(syntax);
+    SyntaxRecord *syntax = SyntaxReturnCall(name);
+    if (syntax && !existed_before) SyntaxDeleteDeepCall(syntax);
 }
 
 // The syntax and every syntax it includes at any depth, each once, depth
@@ -90,6 +98,15 @@ SyntaxRecord *SyntaxCreate(const char *name, const char *lattice_filename) {
     return nullptr;
 }
 
+SyntaxRecord *SyntaxReturnCall(const char *name) {
+    TraceEnter("khSyntaxReturn");
+    TraceParamString(1, "syntax name", name);
+    return SyntaxReturn(name);
+}
+
+int SyntaxDeleteShallowCall(const void *handle) { return DeleteCall("khSyntaxDeleteShallow", handle, SyntaxDeleteShallow); }
+int SyntaxDeleteDeepCall(const void *handle) { return DeleteCall("khSyntaxDeleteDeep", handle, SyntaxDeleteDeep); }
+
 SyntaxRecord *SyntaxReturn(const char *name) {
     char upper[kNameLen];
     UpperCaseCopy(name ? name : "", upper, kNameLen);
@@ -137,7 +154,7 @@ int SyntaxDeleteDeep(SyntaxRecord *syntax) {
             }
             left.erase(left.begin() + static_cast<long>(k));
             NestedCall nested;
-            if (khSyntaxDeleteShallow(s) < 0) return -1;
+            if (SyntaxDeleteShallowCall(s) < 0) return -1;
             deleted = true;
         }
     }

@@ -14,7 +14,7 @@ int ReEnableAll(SyntaxRecord *syntax) {
     if (!syntax->disables) return 1;
     TraceLine("Reenabling all disables");
     NestedCall nested;
-    return khSyntaxReEnableOptions(syntax, 0) < 0 ? -1 : 1;
+    return SyntaxReEnableOptionsCall(syntax, 0) < 0 ? -1 : 1;
 }
 
 // The nodes the option goes between: the existing start and end nodes, or

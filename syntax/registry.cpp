@@ -30,6 +30,12 @@ SyntaxRecord *FindIn(VocabRecord *vocab, const char *name) {
 
 }  // namespace
 
+SyntaxRecord *CheckSyntax(const void *handle) {
+    auto *syntax = static_cast<SyntaxRecord *>(CheckHandle(handle, kSyntaxTag, "syntax"));
+    if (syntax) TraceLinef("SysCheck: Valid syntax with name %s", syntax->name);
+    return syntax;
+}
+
 SyntaxRecord *FindSyntax(const char *name) { return FindIn(g_state->current_vocab, name); }
 
 SyntaxRecord *FindValidSyntax(const char *name) {
@@ -51,7 +57,7 @@ SyntaxRecord *NewSyntax(VocabRecord *vocab, const char *name) {
     syntax->owner = vocab;
     syntax->lattice = hapiCreateLatObject(vocab->exercise_dict, name);
     vocab->syntaxes = new SyntaxLink{syntax, 1, vocab->syntaxes};
-    RegisterSyntax(syntax);
+    RegisterHandle(syntax);
     return syntax;
 }
 
@@ -92,7 +98,7 @@ SyntaxRecord *FindIncludedSyntax(SyntaxRecord *root, const char *name) {
 
 void FreeSyntax(SyntaxRecord *syntax) {
     RemoveLink(&syntax->owner->syntaxes, syntax);
-    UnregisterSyntax(syntax);
+    UnregisterHandle(syntax);
     syntax->tag = 0;
     delete syntax;
 }

@@ -3,7 +3,7 @@
 // include one another.
 #include "dict/dict.h"
 #include "frame/trace.h"
-#include "syntax/case.h"
+#include "frame/case.h"
 #include "syntax/syntax_internal.h"
 
 namespace kh {

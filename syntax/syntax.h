@@ -3,7 +3,7 @@
 #ifndef KH_SYNTAX_SYNTAX_H
 #define KH_SYNTAX_SYNTAX_H
 
-#include "frame/state.h"
+#include "frame/checks.h"
 
 namespace kh {
 
@@ -24,16 +24,19 @@ struct DisableRecord {
     DisableRecord *next = nullptr;
 };
 
-struct SyntaxRecord {
-    int32_t tag = kSyntaxTag;
+struct SyntaxRecord : RecordHead {
+    SyntaxRecord() : RecordHead(kSyntaxTag) {}
     char name[kSyntaxNameLen] = {};
     int32_t isEmpty = 1;
     hapiLatObject lattice = nullptr;
     SyntaxLink *includes = nullptr;
     SyntaxLink *containedIn = nullptr;
-    VocabRecord *owner = nullptr;
     DisableRecord *disables = nullptr;
 };
+
+// The record behind a live syntax handle of the current exercise, or null
+// after logging why.
+SyntaxRecord *CheckSyntax(const void *handle);
 
 }  // namespace kh
 

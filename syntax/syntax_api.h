@@ -16,6 +16,13 @@ int SyntaxAddOption(SyntaxRecord *syntax, const char *bnf);
 int SyntaxDisableOption(SyntaxRecord *syntax, const char *sentence);
 int SyntaxReEnableOptions(SyntaxRecord *syntax, int number);
 
+// Exports the library also runs as nested calls, after their guard: the
+// entry and parameter lines, the handle check and the work.
+SyntaxRecord *SyntaxReturnCall(const char *name);
+int SyntaxDeleteShallowCall(const void *handle);
+int SyntaxDeleteDeepCall(const void *handle);
+int SyntaxReEnableOptionsCall(const void *handle, int number);
+
 }  // namespace kh
 
 #endif  // KH_SYNTAX_SYNTAX_API_H

@@ -2,7 +2,7 @@
 // FORCECASE imposes on them, and the working buffers of string arguments.
 #include <cwctype>
 
-#include "syntax/case.h"
+#include "frame/case.h"
 #include "syntax/syntax_internal.h"
 
 namespace kh {

@@ -1,7 +1,9 @@
 // models.cpp - acoustic models (MODELn) and vocabularies (VOCABn).
+#include <memory>
 #include <strings.h>
 
 #include "dict/dict.h"
+#include "frame/files.h"
 #include "frame/trace.h"
 #include "system/settings.h"
 #include "system/system.h"
@@ -67,37 +69,22 @@ ModelRecord *FindModel(const char *name) {
 }
 
 VocabRecord *LoadVocab(const char *name) {
-    auto *vocab = new VocabRecord();
+    auto vocab = std::make_unique<VocabRecord>();
     CopyField(vocab->name, name);
     const char *model_name = ReadConfKey(name, "MODEL");
-    if (!model_name) {
-        LogError("khSysInit: Invalid model name");
-        delete vocab;
-        return nullptr;
-    }
+    if (!model_name) return LogError("khSysInit: Invalid model name"), nullptr;
     vocab->model = FindModel(model_name);
-    if (!vocab->model) {
-        LogErrorf("khSysInit: Could not find model with name %s", model_name);
-        delete vocab;
-        return nullptr;
-    }
+    if (!vocab->model) return LogErrorf("khSysInit: Could not find model with name %s", model_name), nullptr;
     const char *dict_file = ReadConfKey(name, "DICT");
-    if (!dict_file) {
-        LogError("khSysInit: Invalid or unspecified vocab filename");
-        delete vocab;
-        return nullptr;
-    }
+    if (!dict_file) return LogError("khSysInit: Invalid or unspecified vocab filename"), nullptr;
     vocab->vocab_dict = LoadDict(dict_file);
-    if (!vocab->vocab_dict) {
-        LogErrorf("khSysInit: Unable to load dictionary with filename %s", dict_file);
-        delete vocab;
-        return nullptr;
-    }
+    if (!vocab->vocab_dict)
+        return LogErrorf("khSysInit: Unable to load dictionary with filename %s", dict_file), nullptr;
     CopyField(vocab->vocab_dict_file, dict_file);
     vocab->exercise_dict = hapiEmptyDictObject(vocab->vocab_dict);
     hapiDictFinalise(vocab->exercise_dict);
     TraceLinef("Read vocab %s", name);
-    return vocab;
+    return vocab.release();
 }
 
 VocabRecord *FindVocab(const char *name) {

@@ -44,22 +44,6 @@ const char *ReadConfKey(const char *prefix, const char *suffix) {
     return ReadConfString(key.c_str());
 }
 
-bool FileReadable(const char *name) {
-    if (!name || !name[0]) return false;
-    FILE *f = fopen(name, "r");
-    if (!f) return false;
-    fclose(f);
-    return true;
-}
-
-bool FileAppendable(const char *name) {
-    if (!name || !name[0]) return false;
-    FILE *f = fopen(name, "a");
-    if (!f) return false;
-    fclose(f);
-    return true;
-}
-
 void ReadTraceSettings() {
     SystemState *s = g_state;
     if (ReadConfBool("NOFUNCOPER", 0)) {

@@ -1,5 +1,5 @@
 // settings.h - reading the library's configuration keys through the
-// engine, and the file tests that go with them.
+// engine.
 #ifndef KH_SYSTEM_SETTINGS_H
 #define KH_SYSTEM_SETTINGS_H
 
@@ -30,9 +30,6 @@ bool ForEachIndexed(const char *stem, Visit visit) {
         if (!visit(n, value)) return false;
     }
 }
-
-bool FileReadable(const char *name);
-bool FileAppendable(const char *name);
 
 // Reads NOFUNCOPER, DEBUG and DEBUGWIN into SystemState.
 void ReadTraceSettings();

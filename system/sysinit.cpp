@@ -1,5 +1,6 @@
 // sysinit.cpp - khSysInit: the one start-up call of the library.
 #include "frame/debugwin.h"
+#include "frame/files.h"
 #include "frame/trace.h"
 #include "system/settings.h"
 #include "system/system.h"
@@ -8,49 +9,21 @@ namespace kh {
 
 namespace {
 
-// A second khSysInit fails, but first clears the exercise under way.
-int Reinitialise(const char *config_filename) {
-    LogError("khSysInit: System already initialised");
-    if (!config_filename || strcmp(config_filename, g_state->config_file) != 0)
-        LogError("khSysInit: Tried to reinitialise with a different config filename");
-    if (g_state->current_vocab) {
-        ClearExercise(g_state->current_vocab);
-        g_state->current_vocab = g_state->vocabs;
-    }
-    return -1;
-}
-
-bool LoadModels() {
-    TraceLine("Reading model information");
-    bool ok = ForEachIndexed("MODEL", [](int n, const char *value) {
-        TraceLinef("Reading model number %d with name %s", n, value);
-        ModelRecord *model = LoadModel(value);
-        if (!model) return false;
-        model->next = g_state->models;
-        g_state->models = model;
+// Loads every MODELn or VOCABn onto the front of its list; fails on the
+// first that does not load, or when there are none.
+template <typename Record>
+bool LoadAll(const char *stem, const char *kind, Record *(*load)(const char *), Record *&list) {
+    bool ok = ForEachIndexed(stem, [&](int n, const char *value) {
+        TraceLinef("Reading %s number %d with name %s", kind, n, value);
+        Record *record = load(value);
+        if (!record) return false;
+        record->next = list;
+        list = record;
         return true;
     });
     if (!ok) return false;
-    if (!g_state->models) {
-        LogError("khSysInit: No models loaded");
-        return false;
-    }
-    return true;
-}
-
-bool LoadVocabs() {
-    TraceLine("Reading the vocab dictionaries");
-    bool ok = ForEachIndexed("VOCAB", [](int n, const char *value) {
-        TraceLinef("Reading vocab number %d with name %s", n, value);
-        VocabRecord *vocab = LoadVocab(value);
-        if (!vocab) return false;
-        vocab->next = g_state->vocabs;
-        g_state->vocabs = vocab;
-        return true;
-    });
-    if (!ok) return false;
-    if (!g_state->vocabs) {
-        LogError("khSysInit: No vocabs loaded");
+    if (!list) {
+        LogErrorf("khSysInit: No %ss loaded", kind);
         return false;
     }
     return true;
@@ -59,8 +32,6 @@ bool LoadVocabs() {
 }  // namespace
 
 int SysInit(const char *config_filename) {
-    if (g_state) return Reinitialise(config_filename);
-
     g_state = new SystemState();
     if (!FileReadable(config_filename)) {
         if (!config_filename) LogError("khSysInit: Passed a NULL pointer instead of a filename");
@@ -92,7 +63,10 @@ int SysInit(const char *config_filename) {
 
     TraceEnter("khSysInit");
     TraceParamString(1, "config filename", config_filename);
-    if (!LoadModels() || !LoadVocabs()) return -1;
+    TraceLine("Reading model information");
+    if (!LoadAll("MODEL", "model", LoadModel, g_state->models)) return -1;
+    TraceLine("Reading the vocab dictionaries");
+    if (!LoadAll("VOCAB", "vocab", LoadVocab, g_state->vocabs)) return -1;
     g_state->current_vocab = g_state->vocabs;
     g_state->initialised = 1;
     return Success("khSysInit", 1);

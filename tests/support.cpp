@@ -73,4 +73,9 @@ void IgnoreLeaksFromHere() {
 
 std::string Log(const std::string &name) { return ReadFile(name); }
 
+void ExpectErrors(std::initializer_list<const char *> messages) {
+    std::string log = Log();
+    for (const char *m : messages) EXPECT_TRUE(Contains(log, std::string("ERROR - ") + m + "\r\n\r\n")) << m;
+}
+
 }  // namespace khtest

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace khtest {
@@ -46,6 +47,9 @@ void IgnoreLeaksFromHere();
 inline bool Contains(const std::string &text, const std::string &part) {
     return text.find(part) != std::string::npos;
 }
+
+// Each message is in the log as an error line.
+void ExpectErrors(std::initializer_list<const char *> messages);
 
 // The lines of the log ("khapi.log" unless given), each without "\r\n".
 std::string Log(const std::string &name = "khapi.log");

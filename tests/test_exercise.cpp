@@ -76,3 +76,14 @@ TEST(Exercise, SelectingTheCurrentVocabularyAgainClearsIt) {
     // dictionary file for later runs.
     EXPECT_TRUE(Contains(ReadFile("adult.dic"), "\nHELLO "));
 }
+
+TEST_F(LeakyRoadTest, AnExerciseThatCannotBeClearedStaysCurrent) {
+    ASSERT_EQ(hapiFaultInject("hapiDeleteRecObject", 1), 0);
+    EXPECT_EQ(khSysNewExercise("ENGLISH"), -1);
+    hapiFaultClear();
+    EXPECT_TRUE(Contains(Log(), "ERROR - khSysNewExercise: Error deleting previous exercise\r\n\r\n"));
+    // The syntaxes went first; the recogniser that could not be freed is
+    // no longer usable, and the exercise can be cleared again.
+    EXPECT_EQ(khSyntaxReturn("GO"), nullptr);
+    EXPECT_EQ(khSysNewExercise("ENGLISH"), 1);
+}

@@ -1,7 +1,5 @@
 // The road of one utterance on real speech: prepare, run whole or in
 // steps, read the words, finalise and prepare again.
-#include <cmath>
-
 #include "recognition.h"
 
 using namespace khtest;
@@ -10,21 +8,7 @@ TEST_F(RoadTest, AFileIsRecognisedWholeAndPreparedAgain) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecDoWholeSent(rec_), 1);
     EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
-    char text[KH_MAX_TEXT];
-    EXPECT_EQ(khRecGetWords(rec_, nullptr), 4);
-    ASSERT_EQ(khRecGetWordName(rec_, 2, text), 1);
-    EXPECT_STREQ(text, "FORWARD");
-    ASSERT_EQ(khRecGetResSyntaxName(rec_, 2, text), 1);
-    EXPECT_STREQ(text, "GO");
-    double previous_end = 0;
-    for (int i = 1; i <= 4; i++) {
-        double start = -1, end = -1;
-        ASSERT_EQ(khRecGetWordTimes(rec_, i, &start, &end), 1);
-        EXPECT_GE(start, previous_end - 1e-9) << i;
-        EXPECT_GT(end, start) << i;
-        previous_end = end;
-    }
-    EXPECT_LT(previous_end, 3.0);
+    EXPECT_EQ(khRecDoPartSent(rec_, 30), -1);  // complete: incorrect status
     ASSERT_EQ(khRecFinalise(rec_), 1);
     // The file source is reused: a file it cannot read fails the coder,
     // and the next readable one works again.
@@ -36,23 +20,6 @@ TEST_F(RoadTest, AFileIsRecognisedWholeAndPreparedAgain) {
     EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
 }
 
-TEST_F(RoadTest, StepsGiveInterimWordsAndTheSameFinalResult) {
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    int steps = 0, r;
-    std::string interim;
-    while ((r = khRecDoPartSent(rec_, 30)) == 1) {
-        steps++;
-        std::string now = Words(rec_);
-        EXPECT_NE(now, "<failed>");
-        if (!now.empty()) interim = now;
-    }
-    ASSERT_EQ(r, 0);
-    EXPECT_GT(steps, 3);
-    EXPECT_FALSE(interim.empty());
-    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
-    EXPECT_EQ(khRecDoPartSent(rec_, 30), -1);  // complete: incorrect status
-}
-
 TEST_F(RoadTest, StoppingEarlyCompletesTheRecognition) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     EXPECT_EQ(khRecDoPartSent(rec_, -1), -1);  // not started yet
@@ -60,29 +27,6 @@ TEST_F(RoadTest, StoppingEarlyCompletesTheRecognition) {
     ASSERT_EQ(khRecDoPartSent(rec_, -1), 0);
     EXPECT_GE(khRecGetWords(rec_, nullptr), 0);
     EXPECT_EQ(khRecFinalise(rec_), 1);
-}
-
-TEST_F(RoadTest, WordIndexRules) {
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    char text[KH_MAX_TEXT];
-    ASSERT_EQ(khRecGetWordName(rec_, -1, text), 1);
-    EXPECT_STREQ(text, "METERS");
-    ASSERT_EQ(khRecGetWordName(rec_, -4, text), 1);
-    EXPECT_STREQ(text, "GO");
-    for (int bad : {0, 5, -5}) {
-        EXPECT_EQ(khRecGetWordName(rec_, bad, text), -1) << bad;
-        EXPECT_STREQ(text, "");
-        double t;
-        EXPECT_EQ(khRecGetWordTimes(rec_, bad, &t, nullptr), -1) << bad;
-        EXPECT_EQ(khRecGetResSyntaxName(rec_, bad, text), -1) << bad;
-    }
-    // The pronunciation query counts negative indices from the
-    // next-to-last word.
-    EXPECT_EQ(khRecGetWordInfo(rec_, -1, text), 1);
-    EXPECT_EQ(khRecGetWordInfo(rec_, -4, text), -1);
-    EXPECT_EQ(khRecGetWordInfo(rec_, 4, text), 1);
-    EXPECT_EQ(khRecGetWordInfo(rec_, 5, text), -1);
 }
 
 TEST_F(RoadTest, StatusRefusals) {
@@ -101,15 +45,13 @@ TEST_F(RoadTest, StatusRefusals) {
     ASSERT_EQ(khRecFinalise(rec_), 1);
     EXPECT_EQ(khRecActivateNBest(rec_), 1);
     EXPECT_EQ(khRecActivateNBest(rec_), 1);
-    std::string log = Log();
-    EXPECT_TRUE(Contains(log, "ERROR - SysError: No results available\r\n\r\n"));
-    EXPECT_TRUE(Contains(log, "ERROR - khRecDoPartSent: Recogniser at incorrect status\r\n\r\n"));
-    EXPECT_TRUE(Contains(log, "ERROR - khRecFinalise: Recogniser has not finished processing\r\n\r\n"));
-    EXPECT_TRUE(Contains(log, "ERROR - khRecDoWholeSent: Recogniser has not been prepared\r\n\r\n"));
-    EXPECT_TRUE(Contains(log, "ERROR - khRecPrepare: Pronunciation mapping not yet implemented\r\n\r\n"));
-    EXPECT_TRUE(Contains(log, "ERROR - khRecPrepare: Only a completed/new recogniser can be prepared.\r\n\r\n"));
-    EXPECT_TRUE(Contains(
-        log, "ERROR - khRecActivateNBest: Cannot set the NBest until a recognition has been completed\r\n\r\n"));
+    ExpectErrors({"SysError: No results available",
+                  "khRecDoPartSent: Recogniser at incorrect status",
+                  "khRecFinalise: Recogniser has not finished processing",
+                  "khRecDoWholeSent: Recogniser has not been prepared",
+                  "khRecPrepare: Pronunciation mapping not yet implemented",
+                  "khRecPrepare: Only a completed/new recogniser can be prepared.",
+                  "khRecActivateNBest: Cannot set the NBest until a recognition has been completed"});
 }
 
 TEST_F(RoadTest, PreparationRefusesBadSyntaxesAndFiles) {
@@ -125,11 +67,10 @@ TEST_F(RoadTest, PreparationRefusesBadSyntaxesAndFiles) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecDoWholeSent(rec_), 1);
     EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
-    std::string log = Log();
-    EXPECT_TRUE(Contains(log, "ERROR - khRecPrepare: Recogniser cannot be prepared with an empty syntax\r\n\r\n"));
-    EXPECT_TRUE(Contains(log, "ERROR - khRecPrepare: Error opening the waveform file\r\n\r\n"));
-    EXPECT_TRUE(Contains(log, "ERROR - khRecPrepare: Error while reading the audio file\r\n\r\n"));
-    EXPECT_TRUE(Contains(log, "ERROR - SysError: Invalid syntax\r\n\r\n"));
+    ExpectErrors({"khRecPrepare: Recogniser cannot be prepared with an empty syntax",
+                  "khRecPrepare: Error opening the waveform file",
+                  "khRecPrepare: Error while reading the audio file",
+                  "SysError: Invalid syntax"});
 }
 
 TEST_F(RoadTest, AWordOfAnIncludedSyntaxReportsThatSyntax) {
@@ -149,21 +90,6 @@ TEST_F(RoadTest, AWordOfAnIncludedSyntaxReportsThatSyntax) {
     EXPECT_STREQ(text, "DISTANCE");
 }
 
-TEST_F(RoadTest, ADisabledOptionIsNeverRecognised) {
-    KhSyntax choice = khSyntaxCreate("CHOICE", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(choice, "GO FORWARD TEN METERS"), 1);
-    ASSERT_EQ(khSyntaxAddOption(choice, "GO BACKWARD TEN METERS"), 1);
-    ASSERT_EQ(khSyntaxDisableOption(choice, "GO FORWARD TEN METERS"), 1);
-    ASSERT_EQ(khRecPrepare(rec_, choice, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(Words(rec_), "GO BACKWARD TEN METERS");
-    ASSERT_EQ(khRecFinalise(rec_), 1);
-    ASSERT_EQ(khSyntaxReEnableOptions(choice, 0), 1);
-    ASSERT_EQ(khRecPrepare(rec_, choice, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
-}
-
 TEST_F(RoadTest, PauseAndSpeedSettingsReachTheEngine) {
     EXPECT_EQ(khRecSetPauseLength(rec_, "sHoRt"), 1);
     EXPECT_EQ(*hapiOverrideConfInt("SILSEQCOUNT", nullptr), 60);
@@ -181,9 +107,8 @@ TEST_F(RoadTest, PauseAndSpeedSettingsReachTheEngine) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecDoWholeSent(rec_), 1);
     EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
-    std::string log = Log();
-    EXPECT_TRUE(Contains(log, "ERROR - khRecSetPauseLength: Invalid name of sil length\r\n\r\n"));
-    EXPECT_TRUE(Contains(log, "ERROR - khRecSetSpeed: Incorrect parameter for Set Speed\r\n\r\n"));
+    ExpectErrors({"khRecSetPauseLength: Invalid name of sil length",
+                  "khRecSetSpeed: Incorrect parameter for Set Speed"});
 }
 
 TEST_F(RoadTest, ASpeedChangeDuringAnUtteranceWarnsAndNeedsANewPreparation) {
@@ -212,27 +137,6 @@ TEST_F(RoadTest, RecognisersAreDeletedInAnyStatus) {
         EXPECT_EQ(khRecDelete(r), 1);
         EXPECT_EQ(khRecDelete(r), -1);
     }
-}
-
-TEST_F(RoadTest, TheExerciseSwitchFreesEveryHandle) {
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khSysNewExercise("english"), 1);
-    EXPECT_EQ(khRecDoWholeSent(rec_), -1);
-    EXPECT_EQ(khSyntaxAddOption(go_, "HELLO"), -1);
-    EXPECT_EQ(khSyntaxReturn("GO"), nullptr);
-    EXPECT_EQ(khSysNewExercise("nosuch"), -1);
-    std::string log = Log();
-    EXPECT_TRUE(Contains(log, "ERROR - SysError: Invalid recogniser\r\n\r\n"));
-    EXPECT_TRUE(Contains(log, "ERROR - SysError: Invalid syntax\r\n\r\n"));
-    EXPECT_TRUE(Contains(log, "ERROR - khSysNewExercise: Invalid vocab name\r\n\r\n"));
-    // The new exercise starts empty and works.
-    KhSyntax again = khSyntaxCreate("GO", nullptr);
-    ASSERT_NE(again, nullptr);
-    ASSERT_EQ(khSyntaxAddOption(again, kGoGrammar), 1);
-    KhRecogniser rec = khRecCreate();
-    ASSERT_EQ(khRecPrepare(rec, again, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec), 1);
-    EXPECT_EQ(Words(rec), "GO FORWARD TEN METERS");
 }
 
 TEST_F(RoadTest, ARepeatedInitClearsTheExercise) {

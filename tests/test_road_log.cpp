@@ -100,17 +100,3 @@ TEST(RoadLog, EveryLineOfOneUtteranceAtLevelFull) {
         "\r\n";
     EXPECT_EQ(Log(), expected);
 }
-
-TEST(RoadLog, ErrorLevelWritesOnlyTheFailures) {
-    Workspace ws;
-    ASSERT_EQ(InitWith(StandardConfig("DEBUG = ERROR\n")), 1);
-    KhSyntax syntax = khSyntaxCreate("GO", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(syntax, kGoGrammar), 1);
-    KhRecogniser rec = khRecCreate();
-    ASSERT_EQ(khRecPrepare(rec, syntax, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec), 1);
-    EXPECT_EQ(Log(), "");
-    EXPECT_EQ(khRecFinalise(rec), 1);
-    EXPECT_EQ(khRecFinalise(rec), -1);
-    EXPECT_EQ(Log(), "ERROR - khRecFinalise: Recogniser has not finished processing\r\n\r\n");
-}

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "syntax/case.h"
+#include "frame/case.h"
 
 TEST(CaseCopy, SeventeenLatin1PairsAndNothingElse) {
     const std::string upper = "\xC1\xC2\xC4\xC7\xC9\xCA\xCB\xCD\xCE\xCF\xD1\xD3\xD4\xD6\xDA\xDB\xDC";

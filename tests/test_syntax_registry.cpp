@@ -75,17 +75,6 @@ TEST_F(Registry, Latin1LettersOfNames) {
     EXPECT_EQ(khSyntaxReturn("CAF\xC9 \xE8t\xE9"), s);
 }
 
-TEST_F(Registry, NoFuncOperDoesNothing) {
-    ASSERT_EQ(InitWith(StandardConfig("NOFUNCOPER = TRUE\n")), 0);
-    EXPECT_EQ(khSyntaxCreate("a", nullptr), reinterpret_cast<KhSyntax>(1));
-    EXPECT_EQ(khSyntaxReturn("a"), reinterpret_cast<KhSyntax>(1));
-    EXPECT_EQ(khSyntaxDeleteShallow(nullptr), 0);
-    EXPECT_EQ(khSyntaxDeleteDeep(nullptr), 0);
-    EXPECT_EQ(khSyntaxAddOption(nullptr, "yes"), 0);
-    EXPECT_EQ(khSyntaxDisableOption(nullptr, "yes"), 0);
-    EXPECT_EQ(khSyntaxReEnableOptions(nullptr, 0), 0);
-}
-
 TEST_F(Registry, InclusionsAreCountedOncePerPair) {
     Start();
     KhSyntax b = khSyntaxCreate("b", nullptr);
@@ -164,16 +153,4 @@ TEST_F(Registry, DeepDeletionOfASharedChainKeepsTheWholeSharedPart) {
     EXPECT_EQ(LinkCount(Rec(c)->containedIn, b), 1);
     EXPECT_EQ(khSyntaxDeleteDeep(d), 1);
     EXPECT_EQ(kh::g_state->current_vocab->syntaxes, nullptr);
-}
-
-TEST_F(Registry, ANewExerciseDeletesIncludersFirst) {
-    Start("FULL");
-    KhSyntax b = khSyntaxCreate("b", nullptr);
-    KhSyntax a = khSyntaxCreate("a", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(b, "yes"), 1);
-    ASSERT_EQ(khSyntaxAddOption(a, "$B"), 1);
-    EXPECT_EQ(khSysNewExercise("english"), 1);
-    EXPECT_EQ(kh::g_state->current_vocab->syntaxes, nullptr);
-    EXPECT_EQ(khSyntaxReturn("a"), nullptr);
-    EXPECT_EQ(khSyntaxAddOption(b, "no"), -1);
 }

@@ -3,6 +3,8 @@
 #include "frame/checks.h"
 #include "frame/state.h"
 #include "frame/trace.h"
+#include "rec/recogniser.h"
+#include "syntax/syntax.h"
 #include "support.h"
 
 using namespace khtest;

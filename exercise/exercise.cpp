@@ -1,11 +1,12 @@
-// exercise.cpp - ending the exercise under way: khSysNewExercise and the
-// clearing of one vocabulary's syntaxes, recognisers and exercise
-// dictionary that it shares with a repeated khSysInit.
-#include "khapi.h"
+// exercise.cpp - ending the exercise under way: khSysNewExercise, a
+// repeated khSysInit, and the clearing of one vocabulary's syntaxes,
+// recognisers and exercise dictionary that they share.
+#include "exercise/exercise.h"
+
+#include "frame/case.h"
 #include "frame/trace.h"
 #include "rec/rec_api.h"
-#include "syntax/case.h"
-#include "syntax/syntax.h"
+#include "syntax/syntax_api.h"
 #include "system/system.h"
 
 namespace kh {
@@ -22,7 +23,7 @@ int DeleteAllSyntaxes(VocabRecord *vocab) {
             SyntaxLink *next = link->next;
             if (!link->syntax->containedIn) {
                 NestedCall nested;
-                if (khSyntaxDeleteShallow(link->syntax) < 0) return -1;
+                if (SyntaxDeleteShallowCall(link->syntax) < 0) return -1;
                 deleted = true;
             }
             link = next;
@@ -45,6 +46,17 @@ int FreeAllRecognisers(VocabRecord *vocab) {
 }
 
 }  // namespace
+
+int Reinitialise(const char *config_filename) {
+    LogError("khSysInit: System already initialised");
+    if (!config_filename || strcmp(config_filename, g_state->config_file) != 0)
+        LogError("khSysInit: Tried to reinitialise with a different config filename");
+    if (g_state->current_vocab) {
+        ClearExercise(g_state->current_vocab);
+        g_state->current_vocab = g_state->vocabs;
+    }
+    return -1;
+}
 
 int ClearExercise(VocabRecord *vocab) {
     if (DeleteAllSyntaxes(vocab) < 0 || FreeAllRecognisers(vocab) < 0) return -1;

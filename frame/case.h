@@ -1,6 +1,6 @@
 // case.h - the case conversions applied to names and to BNF text.
-#ifndef KH_SYNTAX_CASE_H
-#define KH_SYNTAX_CASE_H
+#ifndef KH_FRAME_CASE_H
+#define KH_FRAME_CASE_H
 
 namespace kh {
 
@@ -15,4 +15,4 @@ void LowerCaseCopy(const char *source, char *destination, int limit);
 
 }  // namespace kh
 
-#endif  // KH_SYNTAX_CASE_H
+#endif  // KH_FRAME_CASE_H

@@ -1,5 +1,5 @@
 // case.cpp - UpperCaseCopy, LowerCaseCopy and their character maps.
-#include "syntax/case.h"
+#include "frame/case.h"
 
 #include <cwctype>
 

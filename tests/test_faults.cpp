@@ -1,0 +1,195 @@
+// Engine failures, one table: the engine call made to fail, the export that
+// meets it, and the failure value and message that export must give.  After
+// each, the library must still recognise with a new recogniser.
+#include <functional>
+
+#include "recognition.h"
+
+using namespace khtest;
+
+namespace {
+
+// How far the recogniser has gone before the fault is armed.
+enum Stage { kIdle, kPrepared, kUnderWay, kComplete };
+
+struct Fault {
+    const char *name;
+    const char *engine_call;
+    int nth;
+    Stage stage;
+    std::function<double(KhRecogniser)> call;
+    double failure;
+    const char *message;
+};
+
+char text[KH_MAX_TEXT];
+double t1, t2;
+
+const auto kCreate = [](KhRecogniser) { return khRecCreate() ? 1.0 : -1.0; };
+const auto kPrepare = [](KhRecogniser r) { return double(khRecPrepare(r, khSyntaxReturn("GO"), GoForward().c_str(), nullptr)); };
+const auto kWhole = [](KhRecogniser r) { return double(khRecDoWholeSent(r)); };
+const auto kStep = [](KhRecogniser r) { return double(khRecDoPartSent(r, 20)); };
+const auto kStop = [](KhRecogniser r) { return double(khRecDoPartSent(r, -1)); };
+const auto kFinalise = [](KhRecogniser r) { return double(khRecFinalise(r)); };
+const auto kNBest = [](KhRecogniser r) { return double(khRecActivateNBest(r)); };
+const auto kWords = [](KhRecogniser r) { return double(khRecGetWords(r, text)); };
+const auto kScore = [](KhRecogniser r) { return double(khRecGetWordScore(r, 1, 2)); };
+const auto kConf = [](KhRecogniser r) { return double(khRecGetWordConf(r, 1, 2)); };
+const auto kPhoneScore = [](KhRecogniser r) { return double(khRecGetPhoneScore(r, 1, 1, 2)); };
+const auto kSpeechOfFile = [](KhRecogniser r) { return double(khSysGetSpeech(r, GoForward().c_str(), nullptr)); };
+const auto kF0OfFile = [](KhRecogniser r) { return double(khSysGetF0Track(r, GoForward().c_str(), nullptr)); };
+const auto kPlay = [](KhRecogniser r) { return double(khRecPlayUtterance(r, 0.0, -1.0)); };
+const auto kPrompt = [](KhRecogniser) { return double(khSysPlayPrompt(GoForward().c_str())); };
+const auto kCalibrate = [](KhRecogniser) { return double(khSysCalibrateSpeech(nullptr)); };
+const double kF = KH_FLOAT_FAIL;
+
+const Fault kFaults[] = {
+    {"CreateSource", "hapiSourceInitialise", 1, kIdle, kCreate, -1, "khRecCreate: Error setting up the audio"},
+    {"CreateCoder", "hapiCoderInitialise", 1, kIdle, kCreate, -1, "khRecCreate: Error setting up the channel"},
+    {"CreateRec", "hapiRecInitialise", 1, kIdle, kCreate, -1, "khRecCreate: Error initialising recogniser"},
+    {"PrepareGrammar", "hapiLatFinalise", 1, kIdle, kPrepare, -1, "khRecPrepare: Error creating recognition grammar"},
+    {"PrepareSource", "hapiSourceInitialise", 1, kIdle, kPrepare, -1, "khRecPrepare: Error while reading the audio file"},
+    {"PrepareChannel", "hapiCoderInitialise", 1, kIdle, kPrepare, -1, "khRecPrepare: Error setting up the channel"},
+    {"PrepareNetwork", "hapiBuildNetObject", 1, kIdle, kPrepare, -1, "khRecPrepare: Error building the recognition network"},
+    {"PrepareTempLattice", "hapiDeleteLatObject", 1, kIdle, kPrepare, -1, "khRecPrepare: Error deleting temporary lattice"},
+    {"PrepareCoder", "hapiCoderPrepare", 1, kIdle, kPrepare, -1, "khRecPrepare: Error preparing the coder"},
+    {"PrepareRec", "hapiRecPrepare", 1, kIdle, kPrepare, -1, "khRecPrepare: Error preparing the recogniser"},
+    {"WholeStart", "hapiSourceStart", 1, kPrepared, kWhole, -1, "khRecDoWholeSent: Error starting the source"},
+    {"WholeRemaining", "hapiRecRemaining", 1, kPrepared, kWhole, -1, "khRecDoWholeSent: Problem during recognition"},
+    {"WholeProcess", "hapiRecProcess", 1, kPrepared, kWhole, -1, "khRecDoWholeSent: Error processing the observations"},
+    {"WholeComplete", "hapiRecComplete", 1, kPrepared, kWhole, -1, "khRecDoWholeSent: Error completing the recognition"},
+    {"WholeStop", "hapiSourceStop", 1, kPrepared, kWhole, -1, "khRecDoWholeSent: Error stopping the source"},
+    {"StepStart", "hapiSourceStart", 1, kPrepared, kStep, -1, "khRecDoPartSent: Error starting the source"},
+    {"StepClear", "hapiResClear", 1, kUnderWay, kStep, -1, "khRecDoPartSent: Error clearing the results"},
+    {"StopComplete", "hapiRecComplete", 1, kUnderWay, kStop, -1, "khRecDoPartSent: Error completing the recognition"},
+    {"StopSource", "hapiSourceStop", 1, kUnderWay, kStop, -1, "khRecDoPartSent: Error stopping the source"},
+    {"StopRemaining", "hapiRecRemaining", 1, kUnderWay, kStop, -1, "khRecDoPartSent: Problem during recognition"},
+    {"StopProcess", "hapiRecProcess", 1, kUnderWay, kStop, -1, "khRecDoPartSent: Error processing the observations"},
+    {"FinaliseCoder", "hapiCoderComplete", 1, kComplete, kFinalise, -1, "khRecFinalise: Error clearing the coder"},
+    {"FinaliseResults", "hapiResClear", 1, kComplete, kFinalise, -1, "khRecFinalise: Error clearing the results"},
+    {"ReinitResults", "hapiDeleteResObject", 1, kIdle, kNBest, -1, "ReinitRecogniser: Error deleting the results"},
+    {"ReinitInterim", "hapiDeleteResObject", 2, kIdle, kNBest, -1, "ReinitRecogniser: Error deleting the intermediate results"},
+    {"ReinitDelete", "hapiDeleteRecObject", 1, kIdle, kNBest, -1, "ReinitRecogniser: Error deleting the recogniser"},
+    {"ReinitRec", "hapiRecInitialise", 1, kIdle, kNBest, -1, "ReinitRecogniser: Error initialising recogniser"},
+    {"Delete", "hapiDeleteRecObject", 1, kIdle, [](KhRecogniser r) { return double(khRecDelete(r)); }, -1,
+     "khRecDelete: Unable to free recogniser"},
+    {"WordsCount", "hapiResWordName", 1, kComplete, kWords, -1, "RecGetNumWords: Error getting the word name"},
+    {"WordsNames", "hapiResAllWordNames", 2, kComplete, kWords, -1, "khRecGetWords: Error getting results"},
+    {"WordName", "hapiResWordName", 3, kComplete, [](KhRecogniser r) { return double(khRecGetWordName(r, 1, text)); },
+     -1, "khRecGetWordName: Error accessing results"},
+    {"SyntaxName", "hapiResWordName", 3, kComplete,
+     [](KhRecogniser r) { return double(khRecGetResSyntaxName(r, 1, text)); }, -1,
+     "khRecGetResSyntaxName: Error getting results"},
+    {"WordTimes", "hapiResWordTimes", 1, kComplete,
+     [](KhRecogniser r) { return double(khRecGetWordTimes(r, 1, &t1, &t2)); }, -1,
+     "khRecGetWordTimes: Error getting timing information"},
+    {"WordInfo", "hapiResOutSym", 1, kComplete, [](KhRecogniser r) { return double(khRecGetWordInfo(r, 1, text)); },
+     -1, "khRecGetWordInfo: Error retrieving results"},
+    {"ScoreAdvance", "hapiCoderObservationWindowAdvance", 1, kComplete, kScore, kF,
+     "khRecGetWordScore: Error finding length of observation advance"},
+    {"ScoreTimes", "hapiResWordTimes", 3, kComplete, kScore, kF, "khRecGetWordScore: Error retrieving start and end times"},
+    {"ScoreValue", "hapiResWordScore", 1, kComplete, kScore, kF, "khRecGetWordScore: Error returning finding acoustic score"},
+    {"ScoreValueOfSecondWord", "hapiResWordScore", 2, kComplete, kScore, kF,
+     "khRecGetWordScore: Error returning finding acoustic score"},
+    {"ConfAdvance", "hapiCoderObservationWindowAdvance", 1, kComplete, kConf, kF,
+     "khRecGetWordConf: Error finding length of observation advance"},
+    {"ConfTimes", "hapiResWordTimes", 2, kComplete, kConf, kF, "khRecGetWordConf: Error retrieving start and end times"},
+    {"ConfValue", "hapiResWordScore", 2, kComplete, kConf, kF, "khRecGetWordConf: Error getting confidence score"},
+    {"PhoneId", "hapiResPhoneId", 1, kComplete, [](KhRecogniser r) { return double(khRecGetPhone(r, 1, 1, text)); },
+     -1, "khRecGetPhone: Error retrieving phone id"},
+    {"PhoneName", "hapiDictPhoneName", 1, kComplete, [](KhRecogniser r) { return double(khRecGetPhone(r, 1, 1, text)); },
+     -1, "khRecGetPhone: Error retrieving phone name"},
+    {"PhonesId", "hapiResPhoneId", 2, kComplete, [](KhRecogniser r) { return double(khRecGetPhones(r, 1, text)); },
+     -1, "khRecGetPhones: Unable to get the phone id"},
+    {"PhoneTimes", "hapiResPhoneTimes", 1, kComplete,
+     [](KhRecogniser r) { return double(khRecGetPhoneTimes(r, 1, 1, &t1, &t2)); }, -1,
+     "khRecGetPhoneTimes: Error getting timing information"},
+    {"PhoneScoreAdvance", "hapiCoderObservationWindowAdvance", 1, kComplete, kPhoneScore, kF,
+     "khRecGetPhoneScore: Unable to find the window advance time"},
+    {"PhoneScoreTimes", "hapiResPhoneTimes", 3, kComplete, kPhoneScore, kF,
+     "khRecGetPhoneScore: Error retrieving start and end times"},
+    {"PhoneScoreValue", "hapiResPhoneScore", 2, kComplete, kPhoneScore, kF,
+     "khRecGetPhoneScore: Unable to retrieve the acoustic scores"},
+    {"SpeechCoder", "hapiCreateCoderObject", 1, kComplete, kSpeechOfFile, -1, "khSysGetSpeech: Error creating the coder object"},
+    {"SpeechWave", "hapiCoderAccessWave", 1, kComplete, [](KhRecogniser r) { return double(khSysGetSpeech(r, nullptr, nullptr)); },
+     -1, "khSysGetSpeech: No samples available"},
+    {"F0Prepare", "hapiCoderPrepare", 1, kComplete, kF0OfFile, -1, "khSysGetF0Track: Error preparing the coder"},
+    {"F0Track", "hapiCoderGetF0Track", 1, kComplete, [](KhRecogniser r) { return double(khSysGetF0Track(r, nullptr, nullptr)); },
+     -1, "khSysGetF0Track: Error getting the F0 track"},
+    {"SaveSource", "hapiCoderSaveSource", 1, kComplete, [](KhRecogniser r) { return double(khRecSaveSpeech(r, "x.wav")); },
+     -1, "khRecSaveSpeech: Error retrieving speech from file x.wav"},
+    {"PlayAdvance", "hapiCoderObservationWindowAdvance", 1, kComplete, kPlay, -1,
+     "khRecPlayUtterance: Error finding length of observation advance"},
+    {"PlayCreate", "hapiCreateSourceObject", 1, kComplete, kPlay, -1, "khRecPlayUtterance: Unable to create play object"},
+    {"PlayInit", "hapiSourceInitialise", 1, kComplete, kPlay, -1, "khRecPlayUtterance: Unable to initialise play object"},
+    {"PlayAccess", "hapiCoderAccessWave", 2, kComplete, kPlay, -1, "khRecPlayUtterance: Error accessing the waveform"},
+    {"PlayWave", "hapiSourcePlayWave", 1, kComplete, kPlay, -1, "khRecPlayUtterance: Error playing the waveform"},
+    {"PromptSource", "hapiSourceInitialise", 1, kIdle, kPrompt, -1, "khSysPlayPrompt: Unable to initialise source"},
+    {"PromptPeriod", "hapiSourceSamplePeriod", 1, kIdle, kPrompt, -1, "khSysPlayPrompt: Error retrieving source sample period"},
+    {"PromptPrepare", "hapiCoderPrepare", 1, kIdle, kPrompt, -1, "khSysPlayPrompt: Error preparing the coder"},
+    {"CalibrateCreate", "hapiCreateSourceObject", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Unable to create source object"},
+    {"CalibrateSource", "hapiSourceInitialise", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Error initialising the source"},
+    {"CalibrateCoder", "hapiCreateCoderObject", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Unable to create coder"},
+    {"CalibrateChannel", "hapiCoderInitialise", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Error creating the coder"},
+    {"Calibrate", "hapiSourceCalibrateSpeech", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Error calibrating the speech"},
+};
+
+// The sound card's stand-ins: the recording as input, a file as output.
+class EngineFault : public RoadTest, public ::testing::WithParamInterface<Fault> {
+protected:
+    void SetUp() override {
+        // A failed engine deletion leaves its object alive and unreachable.
+        if (strstr(GetParam().engine_call, "Delete")) IgnoreLeaksFromHere();
+        RoadTest::SetUp();
+    }
+    std::string ExtraConfig() override { return "AUDIOIN = file:" + GoForward() + "\nAUDIOOUT = file:played.wav\n"; }
+};
+
+}  // namespace
+
+TEST_P(EngineFault, GivesTheFailureValueAndMessage) {
+    const Fault &f = GetParam();
+    if (f.stage >= kPrepared) {
+        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    }
+    if (f.stage == kUnderWay) {
+        ASSERT_EQ(khRecDoPartSent(rec_, 20), 1);
+    }
+    if (f.stage == kComplete) {
+        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    }
+    std::string before = ReadFile("khapi.log");
+    ASSERT_EQ(hapiFaultInject(f.engine_call, f.nth), 0);
+    EXPECT_EQ(f.call(rec_), f.failure);
+    hapiFaultClear();
+    std::string written = ReadFile("khapi.log").substr(before.size());
+    EXPECT_TRUE(Contains(written, std::string("ERROR - ") + f.message + "\r\n\r\n")) << written;
+    // Whatever the failure left, the recogniser can be stopped and the
+    // library still recognises.
+    khRecDoPartSent(rec_, -1);
+    khRecFinalise(rec_);
+    KhRecogniser fresh = khRecCreate();
+    ASSERT_NE(fresh, nullptr);
+    ASSERT_EQ(khRecPrepare(fresh, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(fresh), 1);
+    EXPECT_EQ(Words(fresh), "GO FORWARD TEN METERS");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, EngineFault, ::testing::ValuesIn(kFaults),
+                         [](const ::testing::TestParamInfo<Fault> &info) { return std::string(info.param.name); });
+
+TEST_F(RoadTest, AFailedStepLeavesTheRecognitionUnderWay) {
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoPartSent(rec_, 20), 1);
+    ASSERT_EQ(hapiFaultInject("hapiRecProcess", 1), 0);
+    EXPECT_EQ(khRecDoPartSent(rec_, 20), -1);
+    EXPECT_EQ(Log(), "");
+    EXPECT_EQ(khRecDoPartSent(rec_, 20), 1);
+}
+
+TEST_F(LeakyRoadTest, AFreedRecogniserIsNoLongerListedEvenWhenTheEngineFails) {
+    ASSERT_EQ(hapiFaultInject("hapiDeleteRecObject", 1), 0);
+    EXPECT_EQ(khRecDelete(rec_), -1);
+    EXPECT_EQ(khRecDelete(rec_), -1);
+    EXPECT_TRUE(Contains(Log(), "ERROR - SysError: Invalid recogniser\r\n\r\n"));
+}

@@ -1,0 +1,242 @@
+// The queries on a recognition: what the library makes of the engine's
+// result (indices from either end, strings, per-frame means, the N-best
+// walk, nested traces) and one table of every refusal with its message.
+#include <functional>
+
+#include "recognition.h"
+
+using namespace khtest;
+
+namespace {
+
+// "GO FORWARD TEN METERS" recognised with N-best alternatives on.
+class Results : public RoadTest {
+protected:
+    void SetUp() override {
+        RoadTest::SetUp();
+        ASSERT_EQ(khRecActivateNBest(rec_), 1);
+        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+        ASSERT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    }
+    std::string Next(int start, int end, int *result) {
+        char text[KH_MAX_TEXT] = "junk";
+        *result = khRecGetNextBest(rec_, start, end, text);
+        return text;
+    }
+};
+
+double Duration(KhRecogniser rec, int i) {
+    double s = 0, e = 0;
+    khRecGetWordTimes(rec, i, &s, &e);
+    return e - s;
+}
+
+char text[KH_MAX_TEXT];
+double t1;
+
+// A query that must refuse, the failure value it answers and the one
+// message it writes.
+struct Refusal {
+    std::function<double(KhRecogniser)> query;
+    double failure;
+    const char *message;
+};
+
+const double kF = KH_FLOAT_FAIL;
+
+// Refusals on the complete result of four words; GO has two phones.
+const Refusal kOnFourWords[] = {
+    {[](KhRecogniser r) { return khRecGetWordName(r, 0, text); }, -1, "khRecGetWordName: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetWordName(r, 5, text); }, -1, "khRecGetWordName: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetWordName(r, -5, text); }, -1, "khRecGetWordName: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetResSyntaxName(r, 0, text); }, -1, "khRecGetResSyntaxName: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetResSyntaxName(r, -5, text); }, -1, "khRecGetResSyntaxName: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetWordTimes(r, 5, &t1, nullptr); }, -1, "khRecGetWordTimes: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetWordTimes(r, 0, nullptr, &t1); }, -1, "khRecGetWordTimes: Invalid word index"},
+    // Negative indices of the pronunciation query count from the next-to-last word.
+    {[](KhRecogniser r) { return khRecGetWordInfo(r, -4, text); }, -1, "khRecGetWordInfo: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetWordInfo(r, 5, text); }, -1, "khRecGetWordInfo: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetNextBest(r, 0, 1, text); }, -1, "khRecGetNextBest: Invalid start word index"},
+    {[](KhRecogniser r) { return khRecGetNextBest(r, 1, 5, text); }, -1, "khRecGetNextBest: Invalid end word index"},
+    {[](KhRecogniser r) { return khRecGetNextBest(r, 3, 2, text); }, -1, "khRecGetNextBest: Invalid word indices"},
+    {[](KhRecogniser r) { return khRecGetWordScore(r, 0, 1); }, kF, "khRecGetWordScore: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetWordScore(r, 1, 5); }, kF, "khRecGetWordScore: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetWordScore(r, -5, 1); }, kF, "khRecGetWordScore: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetWordScore(r, 3, 2); }, kF,
+     "khRecGetWordScore: Start index cannot be larger than end index"},
+    {[](KhRecogniser r) { return khRecGetWordConf(r, 0, 1); }, kF, "khRecGetWordConf: Invalid start word index"},
+    {[](KhRecogniser r) { return khRecGetWordConf(r, 1, 5); }, kF, "khRecGetWordConf: Invalid end word index"},
+    {[](KhRecogniser r) { return khRecGetWordConf(r, 3, 2); }, kF, "khRecGetWordConf: Invalid word indices"},
+    {[](KhRecogniser r) { return khRecGetPhone(r, 0, 1, text); }, -1, "khRecGetPhone: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetPhone(r, 1, 0, text); }, -1, "khRecGetPhone: Invalid phone index"},
+    {[](KhRecogniser r) { return khRecGetPhone(r, 1, 3, text); }, -1, "khRecGetPhone: Invalid phone index"},
+    {[](KhRecogniser r) { return khRecGetPhones(r, 5, text); }, -1, "khRecGetPhones: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetPhoneTimes(r, 0, 1, &t1, nullptr); }, -1, "khRecGetPhoneTimes: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetPhoneTimes(r, 1, 3, &t1, nullptr); }, -1, "khRecGetPhoneTimes: Invalid phone index"},
+    {[](KhRecogniser r) { return khRecGetPhoneScore(r, 5, 1, 1); }, kF, "khRecGetPhoneScore: Incorrect word index"},
+    {[](KhRecogniser r) { return khRecGetPhoneScore(r, 1, 1, 3); }, kF, "khRecGetPhoneScore: Incorrect phone index"},
+    {[](KhRecogniser r) { return khRecGetPhoneScore(r, 1, -3, 1); }, kF, "khRecGetPhoneScore: Incorrect phone index"},
+    {[](KhRecogniser r) { return khRecGetPhoneScore(r, 1, 2, 1); }, kF,
+     "khRecGetPhoneScore: Start index cannot be larger than the end index"},
+};
+
+// Refusals while the first frames are processed: no words, no phones yet.
+const Refusal kUnderWay[] = {
+    {[](KhRecogniser r) { return khRecGetWordName(r, 1, text); }, -1, "khRecGetWordName: No words available"},
+    {[](KhRecogniser r) { return khRecGetResSyntaxName(r, 1, text); }, -1, "khRecGetResSyntaxName: No results available"},
+    {[](KhRecogniser r) { return khRecGetWordTimes(r, 1, &t1, nullptr); }, -1, "khRecGetWordTimes: No results available"},
+    {[](KhRecogniser r) { return khRecGetWordScore(r, 1, 1); }, kF, "khRecGetWordScore: No results available"},
+    {[](KhRecogniser r) { return khRecGetWordConf(r, 1, 1); }, kF, "khRecGetWordConf: No results available"},
+    {[](KhRecogniser r) { return khRecGetNextBest(r, 1, 1, text); }, -1, "khRecGetNextBest: No results available"},
+    {[](KhRecogniser r) { return khRecGetPhone(r, 1, 1, text); }, -1, "khRecGetPhone: No phone level results available"},
+    {[](KhRecogniser r) { return khRecGetPhones(r, 1, text); }, -1, "khRecGetPhones: No phone level results available"},
+    {[](KhRecogniser r) { return khRecGetPhoneTimes(r, 1, 1, &t1, nullptr); }, -1,
+     "khRecGetPhoneTimes: No phone level results available"},
+    {[](KhRecogniser r) { return khRecGetPhoneScore(r, 1, 1, 1); }, kF,
+     "khRecGetPhoneScore: No phone level results available"},
+};
+
+// Each query answers its failure value and writes exactly its message.
+template <size_t N>
+void ExpectRefusals(KhRecogniser rec, const Refusal (&table)[N]) {
+    for (size_t i = 0; i < N; i++) {
+        std::string before = ReadFile("khapi.log");
+        EXPECT_EQ(table[i].query(rec), table[i].failure) << "row " << i << ": " << table[i].message;
+        EXPECT_EQ(ReadFile("khapi.log").substr(before.size()), std::string("ERROR - ") + table[i].message + "\r\n\r\n")
+            << "row " << i;
+    }
+}
+
+}  // namespace
+
+TEST_F(Results, EveryWordAndPhoneQueryRefusesIndicesOutOfRange) { ExpectRefusals(rec_, kOnFourWords); }
+
+TEST_F(RoadTest, BeforeAnyWordTheQueriesRefuse) {
+    ASSERT_EQ(khRecActivateNBest(rec_), 1);
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoPartSent(rec_, 5), 1);
+    ASSERT_EQ(khRecGetWords(rec_, text), 0);
+    ExpectRefusals(rec_, kUnderWay);
+}
+
+TEST_F(Results, NamesTimesAndPhonesCountFromEitherEnd) {
+    EXPECT_EQ(khRecGetWords(rec_, nullptr), 4);
+    ASSERT_EQ(khRecGetWordName(rec_, -1, text), 1);
+    EXPECT_STREQ(text, "METERS");
+    ASSERT_EQ(khRecGetWordName(rec_, -4, text), 1);
+    EXPECT_STREQ(text, "GO");
+    ASSERT_EQ(khRecGetResSyntaxName(rec_, 2, text), 1);
+    EXPECT_STREQ(text, "GO");
+    EXPECT_EQ(khRecGetWordInfo(rec_, -1, text), 1);
+    EXPECT_EQ(khRecGetWordInfo(rec_, 4, text), 1);
+    double s = 0, e = 0, last_end = 0;
+    ASSERT_EQ(khRecGetWordTimes(rec_, -1, &s, &last_end), 1);
+    ASSERT_EQ(khRecGetWordTimes(rec_, 4, &s, &e), 1);
+    EXPECT_EQ(e, last_end);
+    EXPECT_EQ(khRecGetPhones(rec_, 1, text), 2);
+    EXPECT_STREQ(text, "G OW");
+    EXPECT_EQ(khRecGetPhones(rec_, -1, text), 5);
+    EXPECT_STREQ(text, "M IY T ER Z");
+    int id = khRecGetPhone(rec_, -1, -1, text);
+    EXPECT_GT(id, 0);
+    EXPECT_STREQ(text, "Z");
+    EXPECT_EQ(khRecGetPhone(rec_, -1, -1, nullptr), id);
+    EXPECT_LT(khRecGetPhoneScore(rec_, 1, 1, -1), 0.0f);
+}
+
+TEST_F(Results, ARangeScoresTheFrameWeightedMeanOfItsWords) {
+    double weighted = 0, frames = 0;
+    for (int i = 1; i <= 4; i++) {
+        float score = khRecGetWordScore(rec_, i, i);
+        EXPECT_LT(score, 0.0f) << i;
+        EXPECT_GT(score, -20.0f) << i;  // per frame, not summed over the word
+        weighted += score * Duration(rec_, i);
+        frames += Duration(rec_, i);
+    }
+    EXPECT_NEAR(khRecGetWordScore(rec_, 1, 4), weighted / frames, 0.05);
+    EXPECT_EQ(khRecGetWordScore(rec_, 1, -1), khRecGetWordScore(rec_, 1, 4));
+    EXPECT_EQ(khRecGetWordScore(rec_, -1, -1), khRecGetWordScore(rec_, 4, 4));
+    float mean = 0;
+    for (int i = 1; i <= 4; i++) mean += khRecGetWordConf(rec_, i, i) / 4;
+    EXPECT_NEAR(khRecGetWordConf(rec_, 1, -1), mean, 1e-5);
+}
+
+TEST_F(Results, TheNBestWalkEndsWithZeroAndRestartsOnANewStretch) {
+    int r;
+    for (int i = 0; i < 2; i++) {
+        std::string alt = Next(1, 4, &r);
+        ASSERT_EQ(r, 1) << i;
+        EXPECT_NE(alt, "GO FORWARD TEN METERS");
+        EXPECT_EQ(alt.find("  "), std::string::npos);
+        EXPECT_NE(alt.back(), ' ');
+    }
+    EXPECT_EQ(Next(1, 4, &r), "");
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(Next(1, -1, &r).empty(), false);
+    EXPECT_EQ(r, 1);
+    EXPECT_EQ(Next(1, 1, &r), "");  // the grammar allows nothing but GO
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(Next(-1, -1, &r), "METER");
+    EXPECT_EQ(r, 1);
+}
+
+TEST_F(RecognisedTest, NBestMustBeActivated) {
+    EXPECT_EQ(khRecGetNextBest(rec_, 1, 1, text), -1);
+    EXPECT_EQ(Log(), "ERROR - khRecGetNextBest: Recogniser has not been activated for NBest results\r\n\r\n");
+}
+
+TEST_F(RecognisedTest, AfterFinaliseNoResultIsAvailable) {
+    ASSERT_EQ(khRecFinalise(rec_), 1);
+    EXPECT_EQ(khRecGetWordScore(rec_, 1, 1), KH_FLOAT_FAIL);
+    EXPECT_EQ(khRecGetWords(rec_, text), -1);
+    EXPECT_EQ(Log(), "ERROR - SysError: No results available\r\n\r\nERROR - SysError: No results available\r\n\r\n");
+}
+
+TEST_F(RoadTest, WordScoresAnswerDuringAPartSentenceRecognition) {
+    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    int r;
+    while ((r = khRecDoPartSent(rec_, 40)) == 1)
+        if (khRecGetWords(rec_, nullptr) > 0) break;
+    ASSERT_EQ(r, 1);
+    EXPECT_LT(khRecGetWordScore(rec_, 1, 1), 0.0f);
+}
+
+TEST(ScoreLog, TheNestedTimeQueriesAreIndented) {
+    Workspace ws;
+    ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\n")), 1);
+    KhSyntax go = khSyntaxCreate("GO", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(go, kGoGrammar), 1);
+    KhRecogniser rec = khRecCreate();
+    ASSERT_EQ(khRecPrepare(rec, go, GoForward().c_str(), nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec), 1);
+    WriteFile("khapi.log", "");
+    float score = khRecGetWordScore(rec, 2, -1);
+    std::string log = ReadFile("khapi.log");
+    char value[64];
+    snprintf(value, sizeof value, "  Return value = %f\r\n", static_cast<double>(score));
+    EXPECT_TRUE(Contains(log,
+                         "khRecGetWordScore: Entering\r\n"
+                         "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
+                         "  Parameter 2 (start index) = 2\r\n"
+                         "  Parameter 3 (end index) = -1\r\n"
+                         "  SysCheck: Valid recogniser\r\n"
+                         "  khRecGetWordTimes: Entering\r\n"
+                         "    Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
+                         "    Parameter 2 (word index) = 2\r\n"
+                         "    Parameter 3 (start time) is a non-NULL pointer\r\n"
+                         "    Parameter 4 (end time) is a NULL pointer\r\n"
+                         "    SysCheck: Valid recogniser\r\n"
+                         "    Return value = 1\r\n"
+                         "  khRecGetWordTimes: Leaving\r\n"
+                         "  khRecGetWordTimes: Entering\r\n"
+                         "    Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
+                         "    Parameter 2 (word index) = 4\r\n"
+                         "    Parameter 3 (start time) is a NULL pointer\r\n"
+                         "    Parameter 4 (end time) is a non-NULL pointer\r\n"
+                         "    SysCheck: Valid recogniser\r\n"
+                         "    Return value = 1\r\n"
+                         "  khRecGetWordTimes: Leaving\r\n" +
+                             std::string(value) + "khRecGetWordScore: Leaving\r\n\r\n"))
+        << log;
+}
