@@ -1,0 +1,140 @@
+// batch.cpp - worker processes, progress and the exit status.
+#include "batch.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tool {
+
+namespace {
+
+class Progress {
+public:
+    Progress(bool on, size_t total) : on_(on && total > 1 && isatty(STDERR_FILENO)), total_(total) {}
+    void Done(const std::string &file) {
+        if (!on_) return;
+        fprintf(stderr, "\r\033[K[%zu/%zu] %s", ++done_, total_, file.c_str());
+        fflush(stderr);
+    }
+    void Clear() {
+        if (on_) fputs("\r\033[K", stderr);
+    }
+
+private:
+    bool on_;
+    size_t total_, done_ = 0;
+};
+
+void Emit(const Outcome &o) {
+    fputs(o.out.c_str(), stdout);
+    fflush(stdout);
+    fputs(o.err.c_str(), stderr);
+}
+
+bool WriteAll(int fd, const std::string &s) {
+    size_t done = 0;
+    while (done < s.size()) {
+        ssize_t n = write(fd, s.data() + done, s.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// One record a finished file on the pipe:
+// "index ok out_len err_len\n" then the two texts.
+bool SendOutcome(int fd, size_t index, const Outcome &o) {
+    std::ostringstream head;
+    head << index << " " << (o.ok ? 1 : 0) << " " << o.out.size() << " " << o.err.size() << "\n";
+    return WriteAll(fd, head.str() + o.out + o.err);
+}
+
+void Worker(int fd, size_t first, size_t stride, const std::vector<std::string> &files, const FileJob &job) {
+    for (size_t i = first; i < files.size(); i += stride)
+        if (!SendOutcome(fd, i, job(files[i]))) _exit(1);
+    close(fd);
+    _exit(0);
+}
+
+// Reads records until every worker has closed its end.
+void Collect(FILE *in, std::vector<Outcome> *results, std::vector<bool> *seen, Progress *progress,
+             const std::vector<std::string> &files) {
+    size_t index, out_len, err_len;
+    int ok;
+    while (fscanf(in, "%zu %d %zu %zu\n", &index, &ok, &out_len, &err_len) == 4 && index < files.size()) {
+        Outcome o;
+        o.ok = ok == 1;
+        o.out.resize(out_len);
+        o.err.resize(err_len);
+        if ((out_len && fread(&o.out[0], 1, out_len, in) != out_len) ||
+            (err_len && fread(&o.err[0], 1, err_len, in) != err_len))
+            break;
+        (*results)[index] = o;
+        (*seen)[index] = true;
+        progress->Done(files[index]);
+    }
+}
+
+int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *progress, const FileJob &job) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        fprintf(stderr, "khapi: cannot start worker processes: %s\n", strerror(errno));
+        return 1;
+    }
+    fflush(nullptr);
+    std::vector<pid_t> pids;
+    for (size_t k = 0; k < jobs; k++) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            close(fds[0]);
+            Worker(fds[1], k, jobs, files, job);
+        }
+        if (pid > 0) pids.push_back(pid);
+    }
+    close(fds[1]);
+    std::vector<Outcome> results(files.size());
+    std::vector<bool> seen(files.size(), false);
+    FILE *in = fdopen(fds[0], "r");
+    if (in) {
+        Collect(in, &results, &seen, progress, files);
+        fclose(in);
+    } else {
+        close(fds[0]);
+    }
+    for (pid_t pid : pids) waitpid(pid, nullptr, 0);
+    progress->Clear();
+    int status = 0;
+    for (size_t i = 0; i < files.size(); i++) {
+        if (!seen[i]) results[i] = {false, "", "khapi: " + files[i] + ": its worker process ended before it was done\n"};
+        Emit(results[i]);
+        if (!results[i].ok) status = 1;
+    }
+    return status;
+}
+
+}  // namespace
+
+int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, const FileJob &job) {
+    Progress line(progress, files.size());
+    size_t workers = std::min(files.size(), static_cast<size_t>(jobs > 0 ? jobs : 1));
+    if (workers > 1) return RunWorkers(files, workers, &line, job);
+    int status = 0;
+    for (const std::string &file : files) {
+        Outcome o = job(file);
+        line.Clear();
+        Emit(o);
+        line.Done(file);
+        if (!o.ok) status = 1;
+    }
+    line.Clear();
+    return status;
+}
+
+}  // namespace tool

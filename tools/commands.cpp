@@ -1,0 +1,224 @@
+// commands.cpp - recognise, align, assess, f0, play and calibrate.
+#include "commands.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <unistd.h>
+
+#include "assess.h"
+#include "batch.h"
+#include "grammar.h"
+#include "json_report.h"
+#include "plot.h"
+#include "report.h"
+#include "session.h"
+#include "text_report.h"
+#include "textgrid.h"
+
+namespace tool {
+
+namespace {
+
+const char *const kLiveName = "live";
+
+Outcome Failure(const std::string &file, const std::string &cause) {
+    return {false, "", "khapi: " + file + ": " + cause + "\n"};
+}
+
+// Missing and unreadable files are refused before the library sees them.
+bool Readable(const std::string &file, std::string *why) {
+    if (access(file.c_str(), R_OK) == 0) return true;
+    *why = std::string("cannot read it: ") + strerror(errno);
+    return false;
+}
+
+bool WriteText(const std::string &path, const std::string &text, std::string *why) {
+    std::ofstream out(path);
+    if (!(out << text) || !(out.flush())) return *why = "cannot write " + path, false;
+    return true;
+}
+
+class Recognition {
+public:
+    Recognition(Mode mode, const CommonOptions &common, const RecogniseOptions &options)
+        : mode_(mode), common_(common), options_(options) {}
+
+    // Starts the library and builds the syntax; false with why.
+    bool Prepare(std::string *why) {
+        if (!session_.Start(common_, why)) return false;
+        LogWatch watch(session_.log_path());
+        text_ = TextWords(options_.text);
+        if (mode_ != Mode::Recognise && text_.empty()) return *why = "the text holds no word", false;
+        if (mode_ == Mode::Align) syntax_ = SyntaxFromBnf("ALIGN", AlignBnf(text_), why);
+        else if (mode_ == Mode::Assess) syntax_ = SyntaxFromBnf("ASSESS", AssessBnf(text_), why);
+        else if (!options_.grammar_file.empty()) syntax_ = SyntaxFromFile(options_.grammar_file, why);
+        else syntax_ = SyntaxFromBnf("GRAMMAR", options_.grammar, why);
+        if (!syntax_) return *why += session_.Cause(&watch) + session_.LogNote(), false;
+        rec_ = NewRecogniser();
+        if (!rec_) return *why = "cannot create a recogniser" + session_.Cause(&watch) + session_.LogNote(), false;
+        return true;
+    }
+
+    Outcome File(const std::string &file) {
+        bool live = file == kLiveName && options_.live;
+        std::string why;
+        if (!live && !Readable(file, &why)) return Failure(file, why);
+        if (!rec_ && !(rec_ = NewRecogniser())) return Failure(file, "cannot create a recogniser" + session_.LogNote());
+        LogWatch watch(session_.log_path());
+        if (khRecPrepare(rec_, syntax_, live ? nullptr : file.c_str(), nullptr) != 1)
+            return Failure(file, "the library could not prepare it" + session_.Cause(&watch) + session_.LogNote());
+        if (khRecDoWholeSent(rec_) != 1) {
+            std::string cause = session_.Cause(&watch);
+            rec_ = ResetRecogniser(rec_);
+            return Failure(file, "recognition failed" + cause + session_.LogNote());
+        }
+        Report report;
+        report.file = file;
+        bool ok = ReadResult(rec_, &report, &why);
+        if (ok) ReadNBest(rec_, options_.nbest, &report);
+        if (ok && (!common_.plot.empty() || !common_.textgrid.empty())) ok = ReadAudio(rec_, &report, &why);
+        if (ok) why.clear();
+        std::string cause = session_.Cause(&watch);
+        rec_ = ResetRecogniser(rec_);
+        if (!ok) return Failure(file, why + cause + session_.LogNote());
+        if (mode_ == Mode::Assess) Assess(text_, &report);
+        return Write(report);
+    }
+
+private:
+    KhRecogniser NewRecogniser() {
+        KhRecogniser rec = khRecCreate();
+        if (rec && options_.nbest > 0 && khRecActivateNBest(rec) != 1) {
+            khRecDelete(rec);
+            return nullptr;
+        }
+        return rec;
+    }
+
+    Outcome Write(const Report &report) {
+        std::string why;
+        double duration = static_cast<double>(report.samples.size()) / report.sample_rate;
+        if (!common_.textgrid.empty() &&
+            !WriteText(OutputName(common_.textgrid, report.file), TextGrid(report, duration), &why))
+            return Failure(report.file, why);
+        if (!common_.plot.empty() && !WritePlot(report, OutputName(common_.plot, report.file), &why))
+            return Failure(report.file, why);
+        return {true, common_.json ? ReportJson(report).dump() + "\n" : ReportText(report), ""};
+    }
+
+    Mode mode_;
+    const CommonOptions &common_;
+    const RecogniseOptions &options_;
+    Session session_;
+    std::vector<std::string> text_;
+    KhSyntax syntax_ = nullptr;
+    KhRecogniser rec_ = nullptr;
+};
+
+// Starts the library with one recogniser, for the audio subcommands.
+KhRecogniser StartWithRecogniser(Session *session, const CommonOptions &common) {
+    std::string why;
+    if (!session->Start(common, &why)) {
+        fprintf(stderr, "khapi: %s\n", why.c_str());
+        return nullptr;
+    }
+    KhRecogniser rec = khRecCreate();
+    if (!rec) fprintf(stderr, "khapi: cannot create a recogniser%s\n", session->LogNote().c_str());
+    return rec;
+}
+
+}  // namespace
+
+std::string OutputName(const std::string &pattern, const std::string &audio) {
+    size_t at = pattern.find("%s");
+    if (at == std::string::npos) return pattern;
+    std::string stem = audio.substr(audio.rfind('/') == std::string::npos ? 0 : audio.rfind('/') + 1);
+    if (stem.rfind('.') != std::string::npos && stem.rfind('.') > 0) stem = stem.substr(0, stem.rfind('.'));
+    return pattern.substr(0, at) + stem + pattern.substr(at + 2);
+}
+
+int RunRecognition(Mode mode, const CommonOptions &common, const RecogniseOptions &options) {
+    Recognition recognition(mode, common, options);
+    std::string why;
+    if (!recognition.Prepare(&why)) {
+        fprintf(stderr, "khapi: %s\n", why.c_str());
+        return 1;
+    }
+    std::vector<std::string> files = options.live ? std::vector<std::string>{kLiveName} : options.audio;
+    return RunFiles(files, common.jobs, !common.quiet,
+                    [&](const std::string &file) { return recognition.File(file); });
+}
+
+int RunF0(const CommonOptions &common, const std::vector<std::string> &audio) {
+    Session session;
+    KhRecogniser rec = StartWithRecogniser(&session, common);
+    if (!rec) return 1;
+    // The track has one value a frame of the model (0.01 s for the packaged one).
+    const double step = 0.01;
+    return RunFiles(audio, common.jobs, !common.quiet, [&](const std::string &file) {
+        std::string why;
+        if (!Readable(file, &why)) return Failure(file, why);
+        LogWatch watch(session.log_path());
+        int n = khSysGetF0Track(rec, file.c_str(), nullptr);
+        std::vector<float> track(static_cast<size_t>(n > 0 ? n : 0));
+        if (n < 0 || (n > 0 && khSysGetF0Track(rec, file.c_str(), track.data()) != n))
+            return Failure(file, "no F0 track" + session.Cause(&watch) + session.LogNote());
+        if (common.json) return Outcome{true, F0Json(file, track, step).dump() + "\n", ""};
+        std::string out;
+        char line[64];
+        for (size_t i = 0; i < track.size(); i++) {
+            snprintf(line, sizeof line, "%.2f %.1f\n", static_cast<double>(i) * step, static_cast<double>(track[i]));
+            out += line;
+        }
+        return Outcome{true, out, ""};
+    });
+}
+
+int RunPlay(const CommonOptions &common, const std::vector<std::string> &files) {
+    Session session;
+    std::string why;
+    if (!session.Start(common, &why)) {
+        fprintf(stderr, "khapi: %s\n", why.c_str());
+        return 1;
+    }
+    // One sound card: files play one after another.
+    return RunFiles(files, 1, !common.quiet, [&](const std::string &file) {
+        std::string cause;
+        if (!Readable(file, &cause)) return Failure(file, cause);
+        LogWatch watch(session.log_path());
+        int status = khSysPlayPrompt(file.c_str());
+        if (status < 0) return Failure(file, "cannot play it" + session.Cause(&watch) + session.LogNote());
+        if (status == 0) return Failure(file, "it holds no samples");
+        return Outcome{true, "", ""};
+    });
+}
+
+int RunCalibrate(const CommonOptions &common) {
+    Session session;
+    std::string why;
+    if (!session.Start(common, &why)) {
+        fprintf(stderr, "khapi: %s\n", why.c_str());
+        return 1;
+    }
+    LogWatch watch(session.log_path());
+    float levels[4];
+    if (khSysCalibrateSpeech(levels) != 1) {
+        fprintf(stderr, "khapi: the live input could not be measured%s%s\n", session.Cause(&watch).c_str(),
+                session.LogNote().c_str());
+        return 1;
+    }
+    if (common.json) {
+        nlohmann::json j = {{"speech_db", levels[0]}, {"background_db", levels[1]}, {"snr_db", levels[2]},
+                            {"peak_to_peak", levels[3]}};
+        printf("%s\n", j.dump().c_str());
+    } else {
+        printf("speech %.1f dB  background %.1f dB  signal-to-noise %.1f dB  peak to peak %.0f\n",
+               static_cast<double>(levels[0]), static_cast<double>(levels[1]), static_cast<double>(levels[2]),
+               static_cast<double>(levels[3]));
+    }
+    return 0;
+}
+
+}  // namespace tool

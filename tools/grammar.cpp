@@ -1,0 +1,74 @@
+// grammar.cpp - builds syntaxes from BNF text, grammar files and texts.
+#include "grammar.h"
+
+#include <cctype>
+#include <fstream>
+
+namespace tool {
+
+namespace {
+
+std::string Trim(const std::string &s) {
+    size_t b = s.find_first_not_of(" \t\r\n"), e = s.find_last_not_of(" \t\r\n");
+    return b == std::string::npos ? "" : s.substr(b, e - b + 1);
+}
+
+std::string Join(const std::vector<std::string> &words, const char *before, const char *after) {
+    std::string out;
+    for (const std::string &w : words) out += (out.empty() ? "" : " ") + (before + w + after);
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> TextWords(const std::string &text) {
+    std::vector<std::string> words;
+    std::string word;
+    auto flush = [&] {
+        while (!word.empty() && word.back() == '\'') word.pop_back();
+        if (!word.empty()) words.push_back(word);
+        word.clear();
+    };
+    for (char c : text) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (isalnum(u) || (c == '\'' && !word.empty())) word += static_cast<char>(toupper(u));
+        else flush();
+    }
+    flush();
+    return words;
+}
+
+KhSyntax SyntaxFromBnf(const std::string &name, const std::string &bnf, std::string *why) {
+    KhSyntax syntax = khSyntaxReturn(name.c_str());
+    if (!syntax) syntax = khSyntaxCreate(name.c_str(), nullptr);
+    if (!syntax) return *why = "cannot create the syntax " + name, nullptr;
+    if (khSyntaxAddOption(syntax, bnf.c_str()) != 1)
+        return *why = "the grammar \"" + bnf + "\" was refused", nullptr;
+    return syntax;
+}
+
+KhSyntax SyntaxFromFile(const std::string &path, std::string *why) {
+    std::ifstream in(path);
+    if (!in) return *why = "cannot read the grammar file " + path, nullptr;
+    KhSyntax last = nullptr;
+    std::string line;
+    for (int number = 1; std::getline(in, line); number++) {
+        line = Trim(line);
+        if (line.empty() || line[0] == '#') continue;
+        size_t eq = line.find('=');
+        std::string name = Trim(line.substr(0, eq == std::string::npos ? 0 : eq));
+        if (name.empty())
+            return *why = path + ":" + std::to_string(number) + ": expected NAME = BNF", nullptr;
+        std::string where;
+        last = SyntaxFromBnf(name, Trim(line.substr(eq + 1)), &where);
+        if (!last) return *why = path + ":" + std::to_string(number) + ": " + where, nullptr;
+    }
+    if (!last) *why = "the grammar file " + path + " holds no syntax";
+    return last;
+}
+
+std::string AlignBnf(const std::vector<std::string> &words) { return Join(words, "", ""); }
+
+std::string AssessBnf(const std::vector<std::string> &words) { return Join(words, "[", "]"); }
+
+}  // namespace tool

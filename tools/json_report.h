@@ -1,0 +1,15 @@
+// json_report.h - the JSON documents the tool prints (docs/khapi-report.schema.json).
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "report.h"
+
+namespace tool {
+
+nlohmann::ordered_json ReportJson(const Report &report);
+
+// {"file", "step", "f0": [{"time", "hz"}]}
+nlohmann::ordered_json F0Json(const std::string &file, const std::vector<float> &f0, double step);
+
+}  // namespace tool

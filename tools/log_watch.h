@@ -1,0 +1,22 @@
+// log_watch.h - what the library wrote to its log during one step, so
+// that the tool can quote the cause of a failure.
+#pragma once
+
+#include <string>
+
+namespace tool {
+
+class LogWatch {
+public:
+    explicit LogWatch(std::string path);
+    // The failures logged since construction (or the last Lines call),
+    // joined with "; ", without their "ERROR - " prefixes.
+    std::string Lines();
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+    long long offset_;
+};
+
+}  // namespace tool

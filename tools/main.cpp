@@ -1,0 +1,101 @@
+// main.cpp - the khapi command line.
+#include <CLI/CLI.hpp>
+
+#include "commands.h"
+#include "options.h"
+#include "run_config.h"
+
+namespace {
+
+using tool::CommonOptions;
+using tool::RecogniseOptions;
+
+// The options every subcommand has; `outputs` adds --textgrid and --plot.
+void AddCommon(CLI::App *app, CommonOptions *o, bool outputs) {
+    app->add_option("--config", o->config,
+                    "configuration file (default: the packaged US English one, whose vocabulary "
+                    "dictionary is kept in $XDG_DATA_HOME/khapi or ~/.local/share/khapi)");
+    app->add_option("--log", o->log, "log file for the library's failures (default: the configuration's ERRORLOG)");
+    app->add_flag("--json", o->json, "one JSON document a file, one a line (docs/khapi-report.schema.json)");
+    app->add_flag("-q,--quiet", o->quiet, "no progress line");
+    app->add_option("--jobs", o->jobs, "worker processes for many files")->check(CLI::Range(1, 64));
+    if (!outputs) return;
+    app->add_option("--textgrid", o->textgrid, "write a Praat TextGrid (words and phones tiers); with "
+                                               "several files, %s in the name stands for each file's name");
+    app->add_option("--plot", o->plot, "write a plot, FILE.svg or FILE.png; %s as for --textgrid");
+}
+
+void AddAudio(CLI::App *app, RecogniseOptions *o, bool required) {
+    auto *audio = app->add_option("AUDIO", o->audio, "waveform files (WAV, FLAC, ...; .raw: 16 kHz 16-bit mono)");
+    if (required) audio->required();
+}
+
+// With several files, each needs a name of its own.
+void CheckPerFileNames(CLI::App *app, const CommonOptions &c, const RecogniseOptions &o) {
+    if (o.audio.size() < 2) return;
+    for (const std::string *name : {&c.textgrid, &c.plot})
+        if (!name->empty() && name->find("%s") == std::string::npos)
+            throw CLI::ValidationError(*name, "several files need %s in the output name");
+    (void)app;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    CLI::App app{"khapi - recognise, align and assess spoken utterances"};
+    app.require_subcommand(1);
+    CommonOptions common;
+    RecogniseOptions options;
+
+    auto *recognise = app.add_subcommand("recognise", "recognise each file against a grammar");
+    AddAudio(recognise, &options, false);
+    auto *grammar = recognise->add_option("-g,--grammar", options.grammar, "the grammar as one line of BNF");
+    auto *grammar_file = recognise->add_option("--grammar-file", options.grammar_file,
+                                               "named syntaxes, one \"NAME = BNF\" a line; the last is recognised");
+    grammar->excludes(grammar_file);
+    recognise->add_option("--nbest", options.nbest, "report up to N alternatives")->check(CLI::Range(0, 100));
+    recognise->add_flag("--live", options.live, "listen to the sound card instead of reading files");
+    AddCommon(recognise, &common, true);
+
+    auto *align = app.add_subcommand("align", "time the words of a known text and their phones");
+    AddAudio(align, &options, true);
+    align->add_option("-t,--text", options.text, "the words said")->required();
+    AddCommon(align, &common, true);
+
+    auto *assess = app.add_subcommand("assess", "assess the pronunciation of a known text");
+    AddAudio(assess, &options, true);
+    assess->add_option("-t,--text", options.text, "the words the speaker should say")->required();
+    AddCommon(assess, &common, true);
+
+    auto *f0 = app.add_subcommand("f0", "print the pitch track: time in seconds and F0 in Hz (0: unvoiced)");
+    AddAudio(f0, &options, true);
+    AddCommon(f0, &common, false);
+
+    auto *play = app.add_subcommand("play", "play waveform files on the sound card");
+    AddAudio(play, &options, true);
+    AddCommon(play, &common, false);
+
+    auto *calibrate = app.add_subcommand("calibrate", "measure the live input's speech and background levels");
+    AddCommon(calibrate, &common, false);
+
+    try {
+        app.parse(argc, argv);
+        if (recognise->parsed()) {
+            if (options.grammar.empty() && options.grammar_file.empty())
+                throw CLI::RequiredError("--grammar or --grammar-file");
+            if (options.live == !options.audio.empty())
+                throw CLI::ValidationError("AUDIO", "give audio files or --live, not both or neither");
+        }
+        CheckPerFileNames(&app, common, options);
+    } catch (const CLI::ParseError &e) {
+        int status = app.exit(e);
+        return status == 0 ? 0 : 2;
+    }
+
+    if (recognise->parsed()) return tool::RunRecognition(tool::Mode::Recognise, common, options);
+    if (align->parsed()) return tool::RunRecognition(tool::Mode::Align, common, options);
+    if (assess->parsed()) return tool::RunRecognition(tool::Mode::Assess, common, options);
+    if (f0->parsed()) return tool::RunF0(common, options.audio);
+    if (play->parsed()) return tool::RunPlay(common, options.audio);
+    return tool::RunCalibrate(common);
+}

@@ -1,0 +1,28 @@
+// options.h - what the command line asks for.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tool {
+
+struct CommonOptions {
+    std::string config;    // empty: the packaged configuration
+    std::string log;       // empty: the configuration's ERRORLOG
+    bool json = false;
+    bool quiet = false;
+    int jobs = 1;
+    std::string textgrid;  // empty: none; "%s" stands for the audio's name
+    std::string plot;
+};
+
+struct RecogniseOptions {
+    std::vector<std::string> audio;
+    std::string grammar;       // one BNF option
+    std::string grammar_file;  // NAME = BNF lines
+    std::string text;          // align and assess
+    int nbest = 0;
+    bool live = false;
+};
+
+}  // namespace tool

@@ -1,0 +1,62 @@
+// report.h - what the tool reports about one recognised utterance.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "khapi.h"
+
+namespace tool {
+
+struct PhoneReport {
+    std::string phone;
+    double start = 0, end = 0;
+    std::optional<double> score;       // acoustic score per frame
+    std::optional<double> confidence;  // 0..1, absent when the library gives none
+    std::optional<double> accuracy;    // 0..100 (assess only)
+};
+
+struct WordReport {
+    std::string word;
+    std::string syntax;
+    double start = 0, end = 0;
+    std::optional<double> score;
+    std::optional<double> confidence;
+    std::vector<PhoneReport> phones;
+    bool spoken = true;                // false for a text word the speaker left out
+    std::optional<double> accuracy;    // assess only
+    std::string error;                 // assess only: none, mispronounced, omitted
+};
+
+struct Assessment {
+    std::optional<double> accuracy;
+    double completeness = 0;
+    std::optional<double> fluency;
+};
+
+struct Report {
+    std::string file;
+    std::vector<WordReport> words;
+    std::vector<std::string> nbest;    // alternatives after the best, when asked for
+    std::optional<Assessment> assessment;
+    // For plots: the utterance's samples and its F0 track.
+    std::vector<short> samples;
+    int sample_rate = 16000;
+    std::vector<float> f0;
+    double f0_step = 0.01;
+};
+
+// Reads the words and phones of a completed recognition.  Answers false
+// (with why) when the library refuses the word list.
+bool ReadResult(KhRecogniser rec, Report *report, std::string *why);
+
+// Reads up to n alternatives of the whole utterance.
+void ReadNBest(KhRecogniser rec, int n, Report *report);
+
+// Reads the samples and F0 track of the last utterance.
+bool ReadAudio(KhRecogniser rec, Report *report, std::string *why);
+
+std::optional<double> ScoreOrNone(float value);
+
+}  // namespace tool

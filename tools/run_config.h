@@ -1,0 +1,36 @@
+// run_config.h - the configuration the tool starts the library with.
+#pragma once
+
+#include <string>
+
+namespace tool {
+
+struct RunConfig {
+    std::string file;      // what khSysInit reads (a private copy)
+    std::string log_path;  // where the library writes its failures, absolute
+};
+
+// The configuration installed (or built) next to this program.
+std::string PackagedConfig();
+
+// The per-user folder for the words the library fetches:
+// $XDG_DATA_HOME/khapi, else ~/.local/share/khapi.  Created when missing.
+std::string UserDataDir(std::string *why);
+
+// Writes a private copy of `config` (the packaged one when empty) for
+// khSysInit, with these changes appended (later keys win):
+//  - with the packaged configuration, each vocabulary dictionary named
+//    relatively is placed in the per-user folder;
+//  - ERRORLOG is `log` when given, and DEBUG is at least ERROR, so every
+//    failure reaches a log the tool can point at;
+//  - PHONECONF is on unless the configuration says otherwise.
+// Answers false with why when a file cannot be read or written.
+bool MakeRunConfig(const std::string &config, const std::string &log, RunConfig *out,
+                   std::string *why);
+
+// Removes the private copy.
+void RemoveRunConfig(const RunConfig &config);
+
+std::string Absolute(const std::string &path);
+
+}  // namespace tool
