@@ -132,6 +132,8 @@ bool EndsWith(const std::string &s, const char *suffix) {
 
 }  // namespace
 
+bool KnownPlotName(const std::string &path) { return EndsWith(path, ".svg") || EndsWith(path, ".png"); }
+
 std::unique_ptr<Canvas> OpenCanvas(const std::string &path, int width, int height, std::string *why) {
     if (EndsWith(path, ".svg")) return std::make_unique<SvgCanvas>(path, width, height);
     if (EndsWith(path, ".png")) return std::make_unique<PngCanvas>(path, width, height);

@@ -31,6 +31,9 @@ public:
     virtual bool Finish(std::string *why) = 0;
 };
 
+// True for names ending in .svg or .png (any case).
+bool KnownPlotName(const std::string &path);
+
 // An SVG canvas (labels stay text) or a PNG canvas, chosen by the file
 // name's extension; null with why for any other extension.
 std::unique_ptr<Canvas> OpenCanvas(const std::string &path, int width, int height, std::string *why);

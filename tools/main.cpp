@@ -1,6 +1,7 @@
 // main.cpp - the khapi command line.
 #include <CLI/CLI.hpp>
 
+#include "canvas.h"
 #include "commands.h"
 #include "options.h"
 #include "run_config.h"
@@ -30,13 +31,14 @@ void AddAudio(CLI::App *app, RecogniseOptions *o, bool required) {
     if (required) audio->required();
 }
 
-// With several files, each needs a name of its own.
-void CheckPerFileNames(CLI::App *app, const CommonOptions &c, const RecogniseOptions &o) {
+// A plot is SVG or PNG; with several files, each output needs a name of its own.
+void CheckOutputNames(const CommonOptions &c, const RecogniseOptions &o) {
+    if (!c.plot.empty() && !tool::KnownPlotName(c.plot))
+        throw CLI::ValidationError("--plot", "the file must end in .svg or .png: " + c.plot);
     if (o.audio.size() < 2) return;
     for (const std::string *name : {&c.textgrid, &c.plot})
         if (!name->empty() && name->find("%s") == std::string::npos)
             throw CLI::ValidationError(*name, "several files need %s in the output name");
-    (void)app;
 }
 
 }  // namespace
@@ -86,7 +88,7 @@ int main(int argc, char **argv) {
             if (options.live == !options.audio.empty())
                 throw CLI::ValidationError("AUDIO", "give audio files or --live, not both or neither");
         }
-        CheckPerFileNames(&app, common, options);
+        CheckOutputNames(common, options);
     } catch (const CLI::ParseError &e) {
         int status = app.exit(e);
         return status == 0 ? 0 : 2;
