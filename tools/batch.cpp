@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <set>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,9 +56,14 @@ bool SendOutcome(int fd, size_t index, const Outcome &o) {
     return WriteAll(fd, head.str() + o.out + o.err);
 }
 
-void Worker(int fd, size_t first, size_t stride, const std::vector<std::string> &files, const FileJob &job) {
-    for (size_t i = first; i < files.size(); i += stride)
-        if (!SendOutcome(fd, i, job(files[i]))) _exit(1);
+void Worker(int fd, size_t first, size_t stride, const std::vector<std::string> &files, const StartJob &start,
+            const FileJob &job) {
+    std::string why;
+    bool started = start(static_cast<int>(first) + 1, &why);
+    for (size_t i = first; i < files.size(); i += stride) {
+        Outcome o = started ? job(files[i]) : Outcome{false, "", "khapi: " + why + "\n"};
+        if (!SendOutcome(fd, i, o)) _exit(1);
+    }
     close(fd);
     _exit(0);
 }
@@ -82,7 +87,44 @@ void Collect(FILE *in, std::vector<Outcome> *results, std::vector<bool> *seen, P
     }
 }
 
-int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *progress, const FileJob &job) {
+// Starts the library once in a process of its own before the workers do:
+// a bad configuration or grammar is reported once, and the words the
+// syntax needs are in the vocabulary dictionary before several processes
+// read it.
+bool StartFirst(const StartJob &start, std::string *why) {
+    int fds[2];
+    if (pipe(fds) != 0) return *why = std::string("cannot start worker processes: ") + strerror(errno), false;
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        std::string cause;
+        bool ok = start(0, &cause);
+        WriteAll(fds[1], ok ? "" : cause);
+        _exit(ok ? 0 : 1);
+    }
+    close(fds[1]);
+    std::string cause;
+    char buf[512];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
+        if (n > 0) cause.append(buf, static_cast<size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    if (pid < 0) return *why = std::string("cannot start worker processes: ") + strerror(errno), false;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+    *why = cause.empty() ? "the library could not start" : cause;
+    return false;
+}
+
+int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *progress, const StartJob &start,
+               const FileJob &job) {
+    std::string why;
+    if (!StartFirst(start, &why)) {
+        fprintf(stderr, "khapi: %s\n", why.c_str());
+        return 1;
+    }
     int fds[2];
     if (pipe(fds) != 0) {
         fprintf(stderr, "khapi: cannot start worker processes: %s\n", strerror(errno));
@@ -94,7 +136,7 @@ int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *pro
         pid_t pid = fork();
         if (pid == 0) {
             close(fds[0]);
-            Worker(fds[1], k, jobs, files, job);
+            Worker(fds[1], k, jobs, files, start, job);
         }
         if (pid > 0) pids.push_back(pid);
     }
@@ -111,8 +153,10 @@ int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *pro
     for (pid_t pid : pids) waitpid(pid, nullptr, 0);
     progress->Clear();
     int status = 0;
+    std::set<std::string> said;
     for (size_t i = 0; i < files.size(); i++) {
         if (!seen[i]) results[i] = {false, "", "khapi: " + files[i] + ": its worker process ended before it was done\n"};
+        if (!said.insert(results[i].err).second) results[i].err.clear();
         Emit(results[i]);
         if (!results[i].ok) status = 1;
     }
@@ -121,10 +165,16 @@ int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *pro
 
 }  // namespace
 
-int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, const FileJob &job) {
+int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, const StartJob &start,
+             const FileJob &job) {
     Progress line(progress, files.size());
     size_t workers = std::min(files.size(), static_cast<size_t>(jobs > 0 ? jobs : 1));
-    if (workers > 1) return RunWorkers(files, workers, &line, job);
+    if (workers > 1) return RunWorkers(files, workers, &line, start, job);
+    std::string why;
+    if (!start(0, &why)) {
+        fprintf(stderr, "khapi: %s\n", why.c_str());
+        return 1;
+    }
     int status = 0;
     for (const std::string &file : files) {
         Outcome o = job(file);

@@ -15,11 +15,17 @@ struct Outcome {
 };
 
 using FileJob = std::function<Outcome(const std::string &file)>;
+// Starts the library in a process: worker 0 is the tool's own process,
+// workers 1 to n are forked ones.  False with why.
+using StartJob = std::function<bool(int worker, std::string *why)>;
 
-// Runs job on every file; with jobs > 1 the files are shared out among
-// that many worker processes forked from this one (after the library is
-// started, so each worker has its own copy of it).  Prints each file's
-// output in the files' order.  Answers 0 when every file succeeded, else 1.
-int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, const FileJob &job);
+// Starts the library and runs job on every file.  With jobs > 1 the files
+// are shared out among that many worker processes, each of which starts
+// the library itself (with a log of its own: the library writes its log
+// from the start in every process).  Prints each file's output in the
+// files' order, and a message that several workers share only once.
+// Answers 0 when every file succeeded, else 1.
+int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, const StartJob &start,
+             const FileJob &job);
 
 }  // namespace tool

@@ -46,8 +46,8 @@ public:
         : mode_(mode), common_(common), options_(options) {}
 
     // Starts the library and builds the syntax; false with why.
-    bool Prepare(std::string *why) {
-        if (!session_.Start(common_, why)) return false;
+    bool Prepare(int worker, std::string *why) {
+        if (!session_.Start(common_, worker, why)) return false;
         LogWatch watch(session_.log_path());
         text_ = TextWords(options_.text);
         if (mode_ != Mode::Recognise && text_.empty()) return *why = "the text holds no word", false;
@@ -56,38 +56,38 @@ public:
         else if (!options_.grammar_file.empty()) syntax_ = SyntaxFromFile(options_.grammar_file, why);
         else syntax_ = SyntaxFromBnf("GRAMMAR", options_.grammar, why);
         if (!syntax_) return *why += session_.Cause(&watch) + session_.LogNote(), false;
-        rec_ = NewRecogniser();
-        if (!rec_) return *why = "cannot create a recogniser" + session_.Cause(&watch) + session_.LogNote(), false;
         return true;
     }
 
+    // Each file gets a recogniser of its own, so that its report does not
+    // depend on the files recognised before it (the front end adapts).
     Outcome File(const std::string &file) {
         bool live = file == kLiveName && options_.live;
         std::string why;
         if (!live && !Readable(file, &why)) return Failure(file, why);
-        if (!rec_ && !(rec_ = NewRecogniser())) return Failure(file, "cannot create a recogniser" + session_.LogNote());
         LogWatch watch(session_.log_path());
-        if (khRecPrepare(rec_, syntax_, live ? nullptr : file.c_str(), nullptr) != 1)
-            return Failure(file, "the library could not prepare it" + session_.Cause(&watch) + session_.LogNote());
-        if (khRecDoWholeSent(rec_) != 1) {
-            std::string cause = session_.Cause(&watch);
-            rec_ = ResetRecogniser(rec_);
-            return Failure(file, "recognition failed" + cause + session_.LogNote());
-        }
+        KhRecogniser rec = NewRecogniser();
+        if (!rec) return Failure(file, "cannot create a recogniser" + session_.Cause(&watch) + session_.LogNote());
         Report report;
         report.file = file;
-        bool ok = ReadResult(rec_, &report, &why);
-        if (ok) ReadNBest(rec_, options_.nbest, &report);
-        if (ok && (!common_.plot.empty() || !common_.textgrid.empty())) ok = ReadAudio(rec_, &report, &why);
-        if (ok) why.clear();
-        std::string cause = session_.Cause(&watch);
-        rec_ = ResetRecogniser(rec_);
-        if (!ok) return Failure(file, why + cause + session_.LogNote());
+        bool ok = Recognise(rec, live ? nullptr : file.c_str(), &report, &why);
+        why += session_.Cause(&watch);
+        khRecDelete(rec);
+        if (!ok) return Failure(file, why + session_.LogNote());
         if (mode_ == Mode::Assess) Assess(text_, &report);
         return Write(report);
     }
 
 private:
+    bool Recognise(KhRecogniser rec, const char *wav, Report *report, std::string *why) {
+        if (khRecPrepare(rec, syntax_, wav, nullptr) != 1) return *why = "the library could not prepare it", false;
+        if (khRecDoWholeSent(rec) != 1) return *why = "recognition failed", false;
+        if (!ReadResult(rec, report, why)) return false;
+        ReadNBest(rec, options_.nbest, report);
+        if (common_.plot.empty() && common_.textgrid.empty()) return true;
+        return ReadAudio(rec, report, why);
+    }
+
     KhRecogniser NewRecogniser() {
         KhRecogniser rec = khRecCreate();
         if (rec && options_.nbest > 0 && khRecActivateNBest(rec) != 1) {
@@ -114,19 +114,15 @@ private:
     Session session_;
     std::vector<std::string> text_;
     KhSyntax syntax_ = nullptr;
-    KhRecogniser rec_ = nullptr;
 };
 
-// Starts the library with one recogniser, for the audio subcommands.
-KhRecogniser StartWithRecogniser(Session *session, const CommonOptions &common) {
-    std::string why;
-    if (!session->Start(common, &why)) {
-        fprintf(stderr, "khapi: %s\n", why.c_str());
-        return nullptr;
-    }
-    KhRecogniser rec = khRecCreate();
-    if (!rec) fprintf(stderr, "khapi: cannot create a recogniser%s\n", session->LogNote().c_str());
-    return rec;
+// Starts the library with one recogniser, for the F0 track.
+bool StartWithRecogniser(Session *session, const CommonOptions &common, int worker, KhRecogniser *rec,
+                         std::string *why) {
+    if (!session->Start(common, worker, why)) return false;
+    *rec = khRecCreate();
+    if (!*rec) return *why = "cannot create a recogniser" + session->LogNote(), false;
+    return true;
 }
 
 }  // namespace
@@ -141,23 +137,20 @@ std::string OutputName(const std::string &pattern, const std::string &audio) {
 
 int RunRecognition(Mode mode, const CommonOptions &common, const RecogniseOptions &options) {
     Recognition recognition(mode, common, options);
-    std::string why;
-    if (!recognition.Prepare(&why)) {
-        fprintf(stderr, "khapi: %s\n", why.c_str());
-        return 1;
-    }
     std::vector<std::string> files = options.live ? std::vector<std::string>{kLiveName} : options.audio;
-    return RunFiles(files, common.jobs, !common.quiet,
-                    [&](const std::string &file) { return recognition.File(file); });
+    return RunFiles(
+        files, common.jobs, !common.quiet,
+        [&](int worker, std::string *why) { return recognition.Prepare(worker, why); },
+        [&](const std::string &file) { return recognition.File(file); });
 }
 
 int RunF0(const CommonOptions &common, const std::vector<std::string> &audio) {
     Session session;
-    KhRecogniser rec = StartWithRecogniser(&session, common);
-    if (!rec) return 1;
+    KhRecogniser rec = nullptr;
     // The track has one value a frame of the model (0.01 s for the packaged one).
     const double step = 0.01;
-    return RunFiles(audio, common.jobs, !common.quiet, [&](const std::string &file) {
+    auto start = [&](int worker, std::string *why) { return StartWithRecogniser(&session, common, worker, &rec, why); };
+    return RunFiles(audio, common.jobs, !common.quiet, start, [&](const std::string &file) {
         std::string why;
         if (!Readable(file, &why)) return Failure(file, why);
         LogWatch watch(session.log_path());
@@ -178,13 +171,9 @@ int RunF0(const CommonOptions &common, const std::vector<std::string> &audio) {
 
 int RunPlay(const CommonOptions &common, const std::vector<std::string> &files) {
     Session session;
-    std::string why;
-    if (!session.Start(common, &why)) {
-        fprintf(stderr, "khapi: %s\n", why.c_str());
-        return 1;
-    }
     // One sound card: files play one after another.
-    return RunFiles(files, 1, !common.quiet, [&](const std::string &file) {
+    auto start = [&](int worker, std::string *why) { return session.Start(common, worker, why); };
+    return RunFiles(files, 1, !common.quiet, start, [&](const std::string &file) {
         std::string cause;
         if (!Readable(file, &cause)) return Failure(file, cause);
         LogWatch watch(session.log_path());
@@ -198,7 +187,7 @@ int RunPlay(const CommonOptions &common, const std::vector<std::string> &files) 
 int RunCalibrate(const CommonOptions &common) {
     Session session;
     std::string why;
-    if (!session.Start(common, &why)) {
+    if (!session.Start(common, 0, &why)) {
         fprintf(stderr, "khapi: %s\n", why.c_str());
         return 1;
     }

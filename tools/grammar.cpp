@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <fstream>
+#include <map>
 
 namespace tool {
 
@@ -13,10 +14,21 @@ std::string Trim(const std::string &s) {
     return b == std::string::npos ? "" : s.substr(b, e - b + 1);
 }
 
+std::string Upper(std::string s) {
+    for (char &c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
 std::string Join(const std::vector<std::string> &words, const char *before, const char *after) {
     std::string out;
     for (const std::string &w : words) out += (out.empty() ? "" : " ") + (before + w + after);
     return out;
+}
+
+bool AddOption(KhSyntax syntax, const std::string &bnf, std::string *why) {
+    if (khSyntaxAddOption(syntax, bnf.c_str()) == 1) return true;
+    *why = "the grammar \"" + bnf + "\" was refused";
+    return false;
 }
 
 }  // namespace
@@ -39,29 +51,29 @@ std::vector<std::string> TextWords(const std::string &text) {
 }
 
 KhSyntax SyntaxFromBnf(const std::string &name, const std::string &bnf, std::string *why) {
-    KhSyntax syntax = khSyntaxReturn(name.c_str());
-    if (!syntax) syntax = khSyntaxCreate(name.c_str(), nullptr);
+    KhSyntax syntax = khSyntaxCreate(name.c_str(), nullptr);
     if (!syntax) return *why = "cannot create the syntax " + name, nullptr;
-    if (khSyntaxAddOption(syntax, bnf.c_str()) != 1)
-        return *why = "the grammar \"" + bnf + "\" was refused", nullptr;
-    return syntax;
+    return AddOption(syntax, bnf, why) ? syntax : nullptr;
 }
 
 KhSyntax SyntaxFromFile(const std::string &path, std::string *why) {
     std::ifstream in(path);
     if (!in) return *why = "cannot read the grammar file " + path, nullptr;
+    std::map<std::string, KhSyntax> made;  // by upper-case name, as the library keeps them
     KhSyntax last = nullptr;
     std::string line;
     for (int number = 1; std::getline(in, line); number++) {
         line = Trim(line);
         if (line.empty() || line[0] == '#') continue;
+        std::string where = path + ":" + std::to_string(number) + ": ";
         size_t eq = line.find('=');
         std::string name = Trim(line.substr(0, eq == std::string::npos ? 0 : eq));
-        if (name.empty())
-            return *why = path + ":" + std::to_string(number) + ": expected NAME = BNF", nullptr;
-        std::string where;
-        last = SyntaxFromBnf(name, Trim(line.substr(eq + 1)), &where);
-        if (!last) return *why = path + ":" + std::to_string(number) + ": " + where, nullptr;
+        if (name.empty()) return *why = where + "expected NAME = BNF", nullptr;
+        std::string key = Upper(name), bnf = Trim(line.substr(eq + 1)), cause;
+        auto known = made.find(key);
+        if (known != made.end()) last = AddOption(known->second, bnf, &cause) ? known->second : nullptr;
+        else last = made[key] = SyntaxFromBnf(name, bnf, &cause);
+        if (!last) return *why = where + cause, nullptr;
     }
     if (!last) *why = "the grammar file " + path + " holds no syntax";
     return last;

@@ -1,4 +1,4 @@
-// log_watch.cpp - reads what was appended to the log.
+// log_watch.cpp - reads what was added to the log.
 #include "log_watch.h"
 
 #include <fstream>
@@ -8,29 +8,42 @@ namespace tool {
 
 namespace {
 
-long long FileSize(const std::string &path) {
+// The library empties its log when it first writes to it in a process, so
+// the first change this process sees starts at the top of the file.
+bool g_written_here = false;
+
+void Stat(const std::string &path, long long *size, long long *mtime_ns) {
     struct stat st;
-    return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
+    if (stat(path.c_str(), &st) != 0) {
+        *size = *mtime_ns = -1;
+        return;
+    }
+    *size = static_cast<long long>(st.st_size);
+    *mtime_ns = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
 }
 
 }  // namespace
 
-LogWatch::LogWatch(std::string path) : path_(std::move(path)), offset_(FileSize(path_)) {}
+LogWatch::LogWatch(std::string path) : path_(std::move(path)) { Stat(path_, &size_, &mtime_ns_); }
 
 std::string LogWatch::Lines() {
+    long long size, mtime_ns;
+    Stat(path_, &size, &mtime_ns);
+    if (size < 0 || (size == size_ && mtime_ns == mtime_ns_)) return "";
+    long long from = g_written_here && size >= size_ ? size_ : 0;
+    g_written_here = true;
+    size_ = size;
+    mtime_ns_ = mtime_ns;
     std::ifstream in(path_);
     std::string joined, line;
-    if (in && in.seekg(offset_)) {
-        while (std::getline(in, line)) {
-            // Only failures: "ERROR - khRecPrepare: ..." -> "khRecPrepare: ..."
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (line.compare(0, 8, "ERROR - ") != 0) continue;
-            line = line.substr(8);
-            if (!joined.empty()) joined += "; ";
-            joined += line;
-        }
+    if (!in || !in.seekg(from)) return "";
+    while (std::getline(in, line)) {
+        // Only failures: "ERROR - khRecPrepare: ..." -> "khRecPrepare: ..."
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, 8, "ERROR - ") != 0) continue;
+        if (!joined.empty()) joined += "; ";
+        joined += line.substr(8);
     }
-    offset_ = FileSize(path_);
     return joined;
 }
 

@@ -12,11 +12,11 @@ public:
     // The failures logged since construction (or the last Lines call),
     // joined with "; ", without their "ERROR - " prefixes.
     std::string Lines();
-    const std::string &path() const { return path_; }
 
 private:
     std::string path_;
-    long long offset_;
+    long long size_;
+    long long mtime_ns_;
 };
 
 }  // namespace tool

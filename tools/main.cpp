@@ -15,19 +15,24 @@ using tool::RecogniseOptions;
 void AddCommon(CLI::App *app, CommonOptions *o, bool outputs) {
     app->add_option("--config", o->config,
                     "configuration file (default: the packaged US English one, whose vocabulary "
-                    "dictionary is kept in $XDG_DATA_HOME/khapi or ~/.local/share/khapi)");
-    app->add_option("--log", o->log, "log file for the library's failures (default: the configuration's ERRORLOG)");
+                    "dictionary is kept in $XDG_DATA_HOME/khapi or ~/.local/share/khapi)")
+        ->type_name("FILE");
+    app->add_option("--log", o->log, "log file for the library's failures (default: the configuration's ERRORLOG)")
+        ->type_name("FILE");
     app->add_flag("--json", o->json, "one JSON document a file, one a line (docs/khapi-report.schema.json)");
     app->add_flag("-q,--quiet", o->quiet, "no progress line");
-    app->add_option("--jobs", o->jobs, "worker processes for many files")->check(CLI::Range(1, 64));
+    app->add_option("--jobs", o->jobs, "worker processes for many files")->check(CLI::Range(1, 64))->type_name("N");
     if (!outputs) return;
     app->add_option("--textgrid", o->textgrid, "write a Praat TextGrid (words and phones tiers); with "
-                                               "several files, %s in the name stands for each file's name");
-    app->add_option("--plot", o->plot, "write a plot, FILE.svg or FILE.png; %s as for --textgrid");
+                                               "several files, %s in the name stands for each file's name")
+        ->type_name("FILE");
+    app->add_option("--plot", o->plot, "write a plot, FILE.svg or FILE.png; %s as for --textgrid")
+        ->type_name("FILE");
 }
 
 void AddAudio(CLI::App *app, RecogniseOptions *o, bool required) {
-    auto *audio = app->add_option("AUDIO", o->audio, "waveform files (WAV, FLAC, ...; .raw: 16 kHz 16-bit mono)");
+    auto *audio = app->add_option("AUDIO", o->audio, "waveform files (WAV, FLAC, ...; .raw: 16 kHz 16-bit mono)")
+                      ->type_name("FILE");
     if (required) audio->required();
 }
 
@@ -51,11 +56,12 @@ int main(int argc, char **argv) {
 
     auto *recognise = app.add_subcommand("recognise", "recognise each file against a grammar");
     AddAudio(recognise, &options, false);
-    auto *grammar = recognise->add_option("-g,--grammar", options.grammar, "the grammar as one line of BNF");
+    auto *grammar = recognise->add_option("-g,--grammar", options.grammar, "the grammar as one line of BNF")->type_name("BNF");
     auto *grammar_file = recognise->add_option("--grammar-file", options.grammar_file,
-                                               "named syntaxes, one \"NAME = BNF\" a line; the last is recognised");
+                                               "named syntaxes, one \"NAME = BNF\" a line; the last is recognised")
+                             ->type_name("FILE");
     grammar->excludes(grammar_file);
-    recognise->add_option("--nbest", options.nbest, "report up to N alternatives")->check(CLI::Range(0, 100));
+    recognise->add_option("--nbest", options.nbest, "report up to N alternatives")->check(CLI::Range(0, 100))->type_name("N");
     recognise->add_flag("--live", options.live, "listen to the sound card instead of reading files");
     AddCommon(recognise, &common, true);
 

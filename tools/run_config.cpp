@@ -87,7 +87,16 @@ std::string UserDataDir(std::string *why) {
     return dir;
 }
 
-bool MakeRunConfig(const std::string &config, const std::string &log, RunConfig *out,
+std::string WorkerLog(const std::string &path, int worker) {
+    if (worker <= 0) return path;
+    size_t slash = path.rfind('/');
+    size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1)
+        dot = path.size();
+    return path.substr(0, dot) + "." + std::to_string(worker) + path.substr(dot);
+}
+
+bool MakeRunConfig(const std::string &config, const std::string &log, int worker, RunConfig *out,
                    std::string *why) {
     bool packaged = config.empty();
     std::string source = packaged ? PackagedConfig() : config;
@@ -109,7 +118,8 @@ bool MakeRunConfig(const std::string &config, const std::string &log, RunConfig 
                 extra << key << " = " << dir << "/" << dict->second << "\n";
         }
     }
-    out->log_path = Absolute(!log.empty() ? log : keys.count("ERRORLOG") ? keys["ERRORLOG"] : "khapi.log");
+    out->log_path =
+        WorkerLog(Absolute(!log.empty() ? log : keys.count("ERRORLOG") ? keys["ERRORLOG"] : "khapi.log"), worker);
     extra << "ERRORLOG = " << out->log_path << "\n";
     if (keys["DEBUG"] != "ERROR" && keys["DEBUG"] != "FULL") extra << "DEBUG = ERROR\n";
     if (!keys.count("PHONECONF")) extra << "PHONECONF = TRUE\n";

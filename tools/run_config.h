@@ -25,12 +25,16 @@ std::string UserDataDir(std::string *why);
 //    failure reaches a log the tool can point at;
 //  - PHONECONF is on unless the configuration says otherwise.
 // Answers false with why when a file cannot be read or written.
-bool MakeRunConfig(const std::string &config, const std::string &log, RunConfig *out,
+// Worker n > 0 of several logs to LOG with ".n" before its extension.
+bool MakeRunConfig(const std::string &config, const std::string &log, int worker, RunConfig *out,
                    std::string *why);
 
 // Removes the private copy.
 void RemoveRunConfig(const RunConfig &config);
 
 std::string Absolute(const std::string &path);
+
+// "dir/khapi.log", 2 -> "dir/khapi.2.log"; worker 0 keeps the name.
+std::string WorkerLog(const std::string &path, int worker);
 
 }  // namespace tool

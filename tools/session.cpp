@@ -5,8 +5,8 @@ namespace tool {
 
 Session::~Session() { RemoveRunConfig(config_); }
 
-bool Session::Start(const CommonOptions &options, std::string *why) {
-    if (!MakeRunConfig(options.config, options.log, &config_, why)) return false;
+bool Session::Start(const CommonOptions &options, int worker, std::string *why) {
+    if (!MakeRunConfig(options.config, options.log, worker, &config_, why)) return false;
     LogWatch watch(config_.log_path);
     int status = khSysInit(config_.file.c_str());
     // Everything the library needs from the file is read by now.
@@ -22,12 +22,6 @@ std::string Session::LogNote() const { return " (log: " + config_.log_path + ")"
 std::string Session::Cause(LogWatch *watch) const {
     std::string lines = watch->Lines();
     return lines.empty() ? "" : ": " + lines;
-}
-
-KhRecogniser ResetRecogniser(KhRecogniser rec) {
-    if (khRecFinalise(rec) == 1) return rec;
-    khRecDelete(rec);
-    return khRecCreate();
 }
 
 }  // namespace tool

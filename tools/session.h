@@ -15,7 +15,7 @@ public:
     ~Session();
     // Starts the library on the configuration the options name.  False
     // with why (which names the log) on failure.
-    bool Start(const CommonOptions &options, std::string *why);
+    bool Start(const CommonOptions &options, int worker, std::string *why);
     // " (log: PATH)", to end every message about a failure.
     std::string LogNote() const;
     // The failures the library logged since the last call, after ": ".
@@ -25,8 +25,5 @@ public:
 private:
     RunConfig config_;
 };
-
-// A recogniser that can be prepared: a failed one is finalised or made anew.
-KhRecogniser ResetRecogniser(KhRecogniser rec);
 
 }  // namespace tool
