@@ -5,11 +5,14 @@ BUILD ?= build
 JOBS ?= 2
 PACKAGES = cmake g++ make pkg-config googletest libgtest-dev libgmock-dev \
 	libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us pocketsphinx-testdata \
-	libsndfile1-dev libsamplerate0-dev portaudio19-dev espeak-ng sox binutils python3
+	libsndfile1-dev libsamplerate0-dev portaudio19-dev espeak-ng sox binutils \
+	libcli11-dev nlohmann-json3-dev libcairo2-dev \
+	python3 python3-jsonschema praat libxml2-utils
+PREFIX ?= /usr/local
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test demo sanitize bench clean
+.PHONY: all deps build test demo install sanitize bench clean
 
 all: build
 
@@ -28,13 +31,22 @@ build: deps
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
-# Recognises the packaged recording "go forward ten meters" against a
-# small command grammar, on the default US English configuration.
+# Assesses and aligns the packaged recording "go forward ten meters" on
+# the default configuration and writes a TextGrid and plots into
+# $(BUILD)/demo.
 DEMO_WAV = /usr/share/pocketsphinx/test/data/goforward.raw
+DEMO_TEXT = go forward ten meters
 demo: build
-	cd $(BUILD) && LD_LIBRARY_PATH=lib ./bin/khapi-cli data/khapi.conf \
-		-g "GO FORWARD TEN METERS" -g "GO (FORWARD | BACKWARD) (ONE | TWO | THREE | FOUR | FIVE | SIX | SEVEN | EIGHT | NINE | TEN) [METER | METERS]" \
-		$(DEMO_WAV)
+	@mkdir -p $(BUILD)/demo
+	@cd $(BUILD)/demo && ../bin/khapi assess $(DEMO_WAV) --text "$(DEMO_TEXT)" --plot assess.svg
+	@cd $(BUILD)/demo && ../bin/khapi align $(DEMO_WAV) --text "$(DEMO_TEXT)" \
+		--textgrid goforward.TextGrid --plot align.svg
+	@echo "written: $(abspath $(BUILD))/demo/goforward.TextGrid (open it in Praat with $(DEMO_WAV))"
+	@echo "         $(abspath $(BUILD))/demo/assess.svg and $(abspath $(BUILD))/demo/align.svg"
+
+# Installs the library, the tool and the default configuration under PREFIX.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
