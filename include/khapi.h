@@ -21,7 +21,10 @@
  *    exercise changes (khSysNewExercise); stale handles are refused.
  *  - Output strings go into buffers owned by the caller, which carry no
  *    size: give at least KH_MAX_TEXT bytes.  They are emptied on entry, so a
- *    failure leaves them empty.
+ *    failure leaves them empty.  Input strings are only read during the
+ *    call; the library keeps copies of what it needs.
+ *  - The library owns every handle and frees what is behind it; the caller
+ *    owns every buffer it passes.
  *  - Every failure is written to the log file (configuration key ERRORLOG,
  *    default "khapi.log") when the key DEBUG is ERROR or FULL.
  *  - Times are seconds.
@@ -52,173 +55,291 @@ typedef void *KhRecogniser; /* opaque recogniser handle */
 /* ---- System ------------------------------------------------------------- */
 
 /* Starts the system from a configuration file: reads the settings, loads
-   the acoustic models (MODELn) and vocabularies (VOCABn) and makes the
-   vocabulary read last current.  Once per process: a second call fails
-   (and clears the exercise under way).  1, -1, or 0 when the configuration
-   selects NOFUNCOPER. */
+   the acoustic models (MODEL1, MODEL2, ...) and vocabularies (VOCAB1,
+   VOCAB2, ...) and makes the vocabulary read last current.
+     config_filename  the configuration file (read, not kept).
+   Returns 1 on success; 0 when the configuration selects NOFUNCOPER; -1
+   on failure (unreadable file, a model or dictionary that does not load).
+   Once per process: a second call fails and clears the exercise under
+   way. */
 KHAPI_API int khSysInit(const char *config_filename);
 
-/* Ends the exercise under way (deletes its syntaxes and recognisers) and
-   makes the named vocabulary current (the name is compared in upper case).
-   1 or -1. */
+/* Ends the exercise under way (deletes its syntaxes and recognisers, whose
+   handles become invalid) and makes the named vocabulary current.
+     exercise_name  a vocabulary name of the configuration (VOCABn),
+                    compared in upper case.
+   Returns 1, or -1 (unknown name). */
 KHAPI_API int khSysNewExercise(const char *exercise_name);
 
 /* ---- Syntaxes ------------------------------------------------------------- */
 
-/* Creates a syntax; its name is stored in upper case.  With a null lattice
-   file the syntax is empty until an option is added; with a file, the
-   saved lattice and every sub-lattice in it become syntaxes.  The handle,
-   or null (bad or duplicate name, unreadable file). */
+/* Creates a syntax in the current exercise.
+     syntax_name       its name, stored in upper case; unique in the
+                       exercise.
+     lattice_filename  null for an empty syntax that options are then
+                       added to; or a saved lattice file, whose lattice
+                       and every sub-lattice in it become syntaxes.
+   Returns the handle (owned by the library until deleted or the exercise
+   changes), or null (bad or duplicate name, unreadable file). */
 KHAPI_API KhSyntax khSyntaxCreate(const char *syntax_name, const char *lattice_filename);
 
-/* Finds a syntax of the current exercise by name (any case); null when
-   there is none. */
+/* Finds a syntax of the current exercise.
+     syntax_name  its name, in any case.
+   Returns the handle, or null when there is none (which is logged). */
 KHAPI_API KhSyntax khSyntaxReturn(const char *syntax_name);
 
-/* Deletes one syntax, leaving the syntaxes it includes.  Refused (-1)
-   while another syntax includes it.  1 or -1. */
+/* Deletes one syntax, leaving the syntaxes it includes.
+     syntax  a syntax handle; invalid after success.
+   Returns 1, or -1 (bad handle, or another syntax includes it). */
 KHAPI_API int khSyntaxDeleteShallow(KhSyntax syntax);
 
 /* Deletes a syntax and every syntax it includes that nothing else
-   includes.  Refused (-1) while another syntax includes it.  1 or -1. */
+   includes.
+     syntax  a syntax handle; it and the deleted ones are invalid after
+             success.
+   Returns 1, or -1 (bad handle, or another syntax includes it). */
 KHAPI_API int khSyntaxDeleteDeep(KhSyntax syntax);
 
-/* Adds one option written in BNF: words, [optional], <one or more>,
-   {zero or more}, (group), a | b, and $NAME to include another syntax.
-   Re-enables every disabled option first.  1 or -1. */
+/* Adds one option and re-enables every disabled option first.
+     syntax      a syntax handle.
+     bnf_string  the option in BNF: words, [optional], <one or more>,
+                 {zero or more}, (group), a | b, and $NAME to include
+                 another syntax of the exercise.  Every word must be in
+                 the dictionaries.
+   Returns 1, or -1 (bad handle, malformed BNF, unknown word or syntax;
+   the log says which). */
 KHAPI_API int khSyntaxAddOption(KhSyntax syntax, const char *bnf_string);
 
-/* Switches off the option whose path spells the sentence.  Refused when
-   it is the last enabled option.  1 or -1. */
+/* Switches off the option whose path spells the sentence.
+     syntax    a syntax handle.
+     sentence  the words of one path through the syntax.
+   Returns 1, or -1 (no such path, or it is the last enabled option). */
 KHAPI_API int khSyntaxDisableOption(KhSyntax syntax, const char *sentence);
 
-/* Re-enables disabled options, the most recent first: 0 all, n > 0 that
-   many, n < 0 none.  -1 when fewer than n were disabled (those are
+/* Re-enables disabled options, the most recent first.
+     syntax             a syntax handle.
+     number_of_enables  0: all; n > 0: that many; n < 0: none.
+   Returns 1, or -1 (bad handle, or fewer than n were disabled: those are
    re-enabled all the same). */
 KHAPI_API int khSyntaxReEnableOptions(KhSyntax syntax, int number_of_enables);
 
 /* ---- Recognisers ------------------------------------------------------------ */
 
-/* Creates a recogniser on the current vocabulary's model.  The handle or
-   null. */
+/* Creates an idle recogniser on the current vocabulary's model.
+   Returns the handle (owned by the library until khRecDelete or the
+   exercise changes), or null. */
 KHAPI_API KhRecogniser khRecCreate(void);
 
-/* Deletes a recogniser in any status.  1 or -1. */
+/* Deletes a recogniser in any status.
+     rec  a recogniser handle; invalid after success.
+   Returns 1 or -1. */
 KHAPI_API int khRecDelete(KhRecogniser rec);
 
-/* Prepares an idle recogniser for one utterance of the syntax: from a
-   waveform file, or from the live input when wav_filename is null.
-   map_filename must be null.  1 or -1. */
+/* Prepares an idle recogniser for one utterance.
+     rec           an idle recogniser.
+     syntax        the syntax to recognise.
+     wav_filename  a waveform file (WAV, AIFF, FLAC, ...; a name ending in
+                   .raw is headerless 16-bit mono at the model's rate), or
+                   null for the live input.
+     map_filename  must be null.
+   Returns 1, or -1 (bad handle, recogniser not idle, unreadable file). */
 KHAPI_API int khRecPrepare(KhRecogniser rec, KhSyntax syntax, const char *wav_filename,
                            const char *map_filename);
 
-/* Recognises the whole utterance; returns when it is complete.  1 or -1. */
+/* Recognises the whole utterance of a prepared recogniser; returns when it
+   is complete (for the live input: after the silence set by
+   khRecSetPauseLength).
+     rec  a prepared recogniser.
+   Returns 1, or -1. */
 KHAPI_API int khRecDoWholeSent(KhRecogniser rec);
 
-/* Recognises at most number_of_frames further frames (-1: stop now).
-   1 while the utterance goes on, 0 when it is complete, -1 on failure. */
+/* Recognises step by step.
+     rec               a prepared or processing recogniser.
+     number_of_frames  at most this many further frames; -1 stops now.
+   Returns 1 while the utterance goes on, 0 when it is complete, -1 on
+   failure. */
 KHAPI_API int khRecDoPartSent(KhRecogniser rec, int number_of_frames);
 
-/* Ends a completed recognition so the recogniser can be prepared again.
-   1 or -1. */
+/* Ends a completed recognition, clearing its result, so that the
+   recogniser can be prepared again.
+     rec  a recogniser whose recognition is complete.
+   Returns 1, or -1 (bad handle or status). */
 KHAPI_API int khRecFinalise(KhRecogniser rec);
 
-/* Sets the silence that ends a live utterance: "SHORT", "MEDIUM" or
-   "LONG" (any case).  1 or -1. */
+/* Sets the silence that ends a live utterance.
+     rec          a recogniser.
+     pause_value  "SHORT", "MEDIUM" or "LONG" (any case).
+   Returns 1, or -1. */
 KHAPI_API int khRecSetPauseLength(KhRecogniser rec, const char *pause_value);
 
-/* Sets the search effort: "SPEEDBIAS", "NORMAL" or "ACCBIAS" (any case).
-   1 or -1. */
+/* Sets the search effort.
+     rec          a recogniser.
+     speed_value  "SPEEDBIAS", "NORMAL" or "ACCBIAS" (any case).
+   Returns 1, or -1. */
 KHAPI_API int khRecSetOptimisation(KhRecogniser rec, const char *speed_value);
 
-/* Keeps alternatives for khRecGetNextBest; the recogniser must be idle.
-   1 or -1. */
+/* Keeps alternatives for khRecGetNextBest from the next preparation on.
+     rec  an idle recogniser.
+   Returns 1, or -1. */
 KHAPI_API int khRecActivateNBest(KhRecogniser rec);
 
 /* ---- Word results ------------------------------------------------------------ */
-/* Word indices count from 1; a negative index k stands for k + n + 1 (-1
-   is the last word).  Results are those of the step under way during a
-   part-sentence recognition, else of the completed one. */
+/* Every query takes a recogniser whose recognition is complete or under
+   way (khRecDoPartSent): results are those of the step under way, else of
+   the completed recognition.  Word indices count from 1; a negative index
+   k stands for k + n + 1 (-1 is the last word).  Output strings go into
+   caller-owned buffers of at least KH_MAX_TEXT bytes, emptied on entry. */
 
-/* Writes the recognised words, separated by blanks (results_string may be
-   null to ask only for the count).  The number of words, or -1. */
+/* The recognised words.
+     rec             a recogniser.
+     results_string  receives the words separated by blanks; may be null to
+                     ask only for the count.
+   Returns the number of words (0 or more), or -1. */
 KHAPI_API int khRecGetWords(KhRecogniser rec, char *results_string);
 
-/* Writes the name of one word.  1 or -1. */
+/* One word's name.
+     rec         a recogniser.
+     word_index  the word.
+     word_name   receives the name.
+   Returns 1, or -1 (bad index). */
 KHAPI_API int khRecGetWordName(KhRecogniser rec, int word_index, char *word_name);
 
-/* Writes the name of the syntax the word came from.  1 or -1. */
+/* The name of the syntax a word came from.
+     rec          a recogniser.
+     word_index   the word.
+     sublat_name  receives the syntax's name (upper case).
+   Returns 1, or -1. */
 KHAPI_API int khRecGetResSyntaxName(KhRecogniser rec, int word_index, char *sublat_name);
 
-/* Stores the start and end time of a word (either pointer may be null).
-   1, 0 when both are null, or -1. */
+/* A word's start and end, in seconds from the start of the utterance.
+     rec         a recogniser.
+     word_index  the word.
+     start_time  receives the start; may be null.
+     end_time    receives the end; may be null.
+   Returns 1, 0 when both pointers are null, or -1. */
 KHAPI_API int khRecGetWordTimes(KhRecogniser rec, int word_index, double *start_time,
                                 double *end_time);
 
-/* Writes the output symbol of the word's recognised pronunciation.  Here a
-   negative index k stands for k + n (-1 is the next-to-last word).  1 or
-   -1. */
+/* The output symbol of a word's recognised pronunciation.
+     rec                 a recogniser.
+     word_index          the word; here a negative index k stands for
+                         k + n (-1 is the next-to-last word).
+     pronunciation_info  receives the symbol.
+   Returns 1, or -1. */
 KHAPI_API int khRecGetWordInfo(KhRecogniser rec, int word_index, char *pronunciation_info);
 
-/* Writes the next alternative word sequence for words start..end (after
-   khRecActivateNBest).  1, 0 when there is no further alternative, -1. */
+/* The next alternative word sequence for words start..end (after
+   khRecActivateNBest; each call moves to the next one).
+     rec               a completed recogniser.
+     start_index       the first word of the stretch.
+     end_index         the last word of the stretch.
+     next_best_string  receives the alternative's words separated by blanks.
+   Returns 1, 0 when there is no further alternative, or -1. */
 KHAPI_API int khRecGetNextBest(KhRecogniser rec, int start_index, int end_index,
                                char *next_best_string);
 
-/* Acoustic score per frame of words start..end, or KH_FLOAT_FAIL. */
+/* Acoustic score per frame of words start..end: the natural-log
+   likelihood against the best state of each frame (0 best, about -0.5 to
+   -3 for well-spoken words).
+   Returns the score, or KH_FLOAT_FAIL (bad handle, status or index). */
 KHAPI_API float khRecGetWordScore(KhRecogniser rec, int start_index, int end_index);
 
-/* Mean confidence (0 to 1) of words start..end, or KH_FLOAT_FAIL. */
+/* Mean confidence of words start..end, from 0 (surely wrong) to 1 (surely
+   right).
+   Returns the confidence, or KH_FLOAT_FAIL. */
 KHAPI_API float khRecGetWordConf(KhRecogniser rec, int start_index, int end_index);
 
 /* ---- Phone results (completed recognitions only) ------------------------------ */
-/* Phone indices count from 1 within the word; negative ones from the end. */
+/* Phones are those of the word's recognised pronunciation.  Word indices
+   as above; phone indices count from 1 within the word, negative ones
+   from its end (-1 is the last phone). */
 
-/* The phone's identifier (> 0), writing its name when phone_name is not
-   null; -1 on failure. */
+/* One phone.
+     rec          a completed recogniser.
+     word_index   the word.
+     phone_index  the phone within the word.
+     phone_name   receives the phone's name (KH_MAX_TEXT bytes); may be
+                  null.
+   Returns the phone's identifier in the model (> 0), or -1. */
 KHAPI_API int khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, char *phone_name);
 
-/* Writes the word's phones separated by blanks.  Their number, or -1. */
+/* A word's phones.
+     rec           a completed recogniser.
+     word_index    the word.
+     phone_string  receives the phones separated by blanks (KH_MAX_TEXT
+                   bytes).
+   Returns the number of phones, or -1. */
 KHAPI_API int khRecGetPhones(KhRecogniser rec, int word_index, char *phone_string);
 
-/* Stores a phone's start and end time.  1, 0 when both are null, -1. */
+/* A phone's start and end, in seconds from the start of the utterance.
+     rec          a completed recogniser.
+     word_index   the word.
+     phone_index  the phone within the word.
+     start_time   receives the start; may be null.
+     end_time     receives the end; may be null.
+   Returns 1, 0 when both pointers are null, or -1. */
 KHAPI_API int khRecGetPhoneTimes(KhRecogniser rec, int word_index, int phone_index,
                                  double *start_time, double *end_time);
 
-/* Acoustic score per frame of phones start..end of a word, or
-   KH_FLOAT_FAIL. */
+/* Acoustic score per frame of phones start..end of a word (as for
+   khRecGetWordScore).
+   Returns the score, or KH_FLOAT_FAIL. */
 KHAPI_API float khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index,
                                    int end_index);
 
-/* Phone confidences are not provided: always KH_FLOAT_FAIL. */
+/* Confidence of phones start..end of a word, 0 to 1, where the library
+   computes phone confidences (configuration key PHONECONF).
+   Returns the confidence, or KH_FLOAT_FAIL (none computed, or failure). */
 KHAPI_API float khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_index,
                                   int end_index);
 
 /* ---- Speech audio --------------------------------------------------------------- */
 
-/* The 16-bit samples of the last utterance (wav_filename null) or of a
-   waveform file.  With samples null, answers the count n; then fills a
-   buffer of n samples and answers n again.  0 when there are none, -1. */
+/* The 16-bit samples of the last utterance or of a waveform file, in two
+   calls: with samples null the count n is returned; then a caller-owned
+   buffer of n shorts is filled.
+     rec           a recogniser (complete, for the last utterance).
+     wav_filename  a waveform file, or null for the recogniser's last
+                   utterance (at the model's rate, 16000 Hz for the
+                   packaged model).
+     samples       null, or a buffer of at least the count.
+   Returns the count n, 0 when there are no samples, or -1. */
 KHAPI_API int khSysGetSpeech(KhRecogniser rec, const char *wav_filename, short *samples);
 
-/* The F0 track (Hz, 0 where unvoiced) of the last utterance or of a file,
-   by the same two-call protocol.  The count, 0, or -1. */
+/* The F0 track of the last utterance or of a file, one value a frame of
+   the model (10 ms for the packaged model): Hz, 0 where unvoiced.  Two
+   calls as for khSysGetSpeech.
+     rec           a recogniser.
+     wav_filename  a waveform file, or null for the last utterance.
+     track         null, or a buffer of at least the count floats.
+   Returns the count, 0, or -1. */
 KHAPI_API int khSysGetF0Track(KhRecogniser rec, const char *wav_filename, float *track);
 
-/* Writes the last utterance to a waveform file.  1 or -1. */
+/* Writes the last utterance to a waveform file (16-bit mono WAV).
+     rec            a recogniser whose recognition is complete.
+     save_filename  the file to write (replaced).
+   Returns 1, or -1. */
 KHAPI_API int khRecSaveSpeech(KhRecogniser rec, const char *save_filename);
 
-/* Plays a waveform file; returns when it has played.  1, 0 for a file
-   without samples, -1. */
+/* Plays a waveform file on the sound card; returns when it has played.
+     filename  the file.
+   Returns 1, 0 for a file without samples, or -1. */
 KHAPI_API int khSysPlayPrompt(const char *filename);
 
-/* Plays the last utterance from start_time to end_time (-1.0: to the
-   end).  The number of samples played, or -1. */
+/* Plays part of the last utterance; returns when it has played.
+     rec         a recogniser whose recognition is complete.
+     start_time  seconds from the start of the utterance.
+     end_time    seconds, or -1.0 for the end of the utterance.
+   Returns the number of samples played, or -1. */
 KHAPI_API int khRecPlayUtterance(KhRecogniser rec, double start_time, double end_time);
 
-/* Measures the live input.  levels (4 floats: mean speech dB, background
-   dB, signal-to-noise dB, peak to peak) may be null to ask only whether a
-   calibration is needed (1) or not (0).  -1 on failure. */
+/* Measures the live input.
+     levels  null, to ask only whether a calibration is needed; or a
+             caller-owned array of 4 floats that receives the mean speech
+             level (dB), the background level (dB), the signal-to-noise
+             ratio (dB) and the peak-to-peak amplitude.
+   Returns, with levels null, 1 when a calibration is needed and 0 when
+   not; with levels, 1; -1 on failure (no input). */
 KHAPI_API int khSysCalibrateSpeech(float *levels);
 
 #ifdef __cplusplus
