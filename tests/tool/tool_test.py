@@ -292,6 +292,37 @@ class FailureTest(ToolCase):
                 self.assertIn("none.wav", r.stderr)
 
 
+class SoundCardTest(ToolCase):
+    """The sound card's stand-ins: AUDIOIN feeds a file through the live
+    input, AUDIOOUT writes what would be played to a file."""
+
+    def config(self, *lines):
+        packaged = os.path.join(os.path.dirname(KHAPI), "..", "data", "khapi.conf")
+        with open(packaged) as f:
+            text = f.read()
+        with open(self.path("card.conf"), "w") as f:
+            f.write(text + "\n".join(lines) + "\n")
+        return self.path("card.conf")
+
+    def test_live_input_is_recognised(self):
+        conf = self.config("AUDIOIN = file:" + GOFORWARD)
+        doc = self.documents("recognise", "--live", "-g", "GO FORWARD TEN [METERS]", "--config", conf)[0]
+        self.assertValid(doc, "recognition")
+        self.assertEqual(doc["file"], "live")
+        self.assertEqual(" ".join(w["word"] for w in doc["words"]), "GO FORWARD TEN METERS")
+
+    def test_play_writes_what_it_plays(self):
+        out = self.path("played.wav")
+        self.ok("play", CARDS[0], "--config", self.config("AUDIOOUT = file:" + out))
+        self.assertGreater(os.path.getsize(out), 10000)
+
+    def test_calibrate_measures_the_input(self):
+        conf = self.config("AUDIOIN = file:" + GOFORWARD)
+        doc = self.documents("calibrate", "--config", conf)[0]
+        self.assertValid(doc, "calibration")
+        self.assertGreater(doc["snr_db"], 0)
+
+
 class UserDataTest(ToolCase):
     def test_fetched_words_are_kept_in_the_user_folder(self):
         self.ok("align", GOFORWARD, "--text", "go forward ten meters")
