@@ -99,7 +99,7 @@ private:
 
     Outcome Write(const Report &report) {
         std::string why;
-        double duration = static_cast<double>(report.samples.size()) / report.sample_rate;
+        double duration = static_cast<double>(report.samples.size()) / kModelRate;
         if (!common_.textgrid.empty() &&
             !WriteText(OutputName(common_.textgrid, report.file), TextGrid(report, duration), &why))
             return Failure(report.file, why);
@@ -147,8 +147,6 @@ int RunRecognition(Mode mode, const CommonOptions &common, const RecogniseOption
 int RunF0(const CommonOptions &common, const std::vector<std::string> &audio) {
     Session session;
     KhRecogniser rec = nullptr;
-    // The track has one value a frame of the model (0.01 s for the packaged one).
-    const double step = 0.01;
     auto start = [&](int worker, std::string *why) { return StartWithRecogniser(&session, common, worker, &rec, why); };
     return RunFiles(audio, common.jobs, !common.quiet, start, [&](const std::string &file) {
         std::string why;
@@ -158,11 +156,11 @@ int RunF0(const CommonOptions &common, const std::vector<std::string> &audio) {
         std::vector<float> track(static_cast<size_t>(n > 0 ? n : 0));
         if (n < 0 || (n > 0 && khSysGetF0Track(rec, file.c_str(), track.data()) != n))
             return Failure(file, "no F0 track" + session.Cause(&watch) + session.LogNote());
-        if (common.json) return Outcome{true, F0Json(file, track, step).dump() + "\n", ""};
+        if (common.json) return Outcome{true, F0Json(file, track, kFrameStep).dump() + "\n", ""};
         std::string out;
         char line[64];
         for (size_t i = 0; i < track.size(); i++) {
-            snprintf(line, sizeof line, "%.2f %.1f\n", static_cast<double>(i) * step, static_cast<double>(track[i]));
+            snprintf(line, sizeof line, "%.2f %.1f\n", static_cast<double>(i) * kFrameStep, static_cast<double>(track[i]));
             out += line;
         }
         return Outcome{true, out, ""};

@@ -9,6 +9,12 @@
 
 namespace tool {
 
+// The library hands out the last utterance's samples at the model's rate
+// and the F0 track one value a model frame, but tells neither: these are
+// the packaged model's.
+constexpr int kModelRate = 16000;
+constexpr double kFrameStep = 0.01;
+
 struct PhoneReport {
     std::string phone;
     double start = 0, end = 0;
@@ -42,9 +48,7 @@ struct Report {
     std::optional<Assessment> assessment;
     // For plots: the utterance's samples and its F0 track.
     std::vector<short> samples;
-    int sample_rate = 16000;
     std::vector<float> f0;
-    double f0_step = 0.01;
 };
 
 // Reads the words and phones of a completed recognition.  Answers false
