@@ -13,14 +13,11 @@
 #include <vector>
 #include <unistd.h>
 
+#include "text.h"
+
 namespace tool {
 
 namespace {
-
-std::string Trim(const std::string &s) {
-    size_t b = s.find_first_not_of(" \t\r\n"), e = s.find_last_not_of(" \t\r\n");
-    return b == std::string::npos ? "" : s.substr(b, e - b + 1);
-}
 
 // KEY = VALUE lines, later keys replacing earlier ones, as the engine reads them.
 std::map<std::string, std::string> ParseKeys(const std::string &text) {
