@@ -43,6 +43,9 @@ struct BnfReader {
     char syntax_name[kNameLen] = {};
     SyntaxRecord *syntax = nullptr;
     int build = 0;
+    // The syntaxes this pass laid as sub-lattices, recorded as included
+    // only once the whole pass has succeeded.
+    std::vector<SyntaxRecord *> included;
 };
 
 bool IsBracket(char c) { return c && strchr("()<>[]{}|", c) != nullptr; }
@@ -131,7 +134,7 @@ bool Include(BnfReader *r) {
     int node = hapiLatAddSublatNode(r->lattice, included->lattice);
     if (!ArcFrom(r, r->current, node)) return false;
     r->current = node;
-    AddInclusion(r->syntax, included);
+    r->included.push_back(included);
     return true;
 }
 
@@ -270,6 +273,7 @@ int ReadBNF(VocabRecord *vocab, SyntaxRecord *syntax, int start, int end, const 
     } else if (build && !ArcFrom(r, r->current, end)) {
         LogError("khSyntaxAddOption: Error adding to the arc");
     } else {
+        for (SyntaxRecord *included : r->included) AddInclusion(syntax, included);
         result = 1;
     }
     delete r;

@@ -2,6 +2,7 @@
 // khSyntaxCreate, khSyntaxReturn, khSyntaxDeleteShallow and
 // khSyntaxDeleteDeep.
 #include <algorithm>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -29,12 +30,35 @@ int DeleteCall(const char *name, const void *handle, int (*remove)(SyntaxRecord 
     return record ? remove(record) : -1;
 }
 
+// Unlinks a syntax from every syntax it includes or is included by, and
+// frees it with its lattice.
+void Discard(SyntaxRecord *syntax) {
+    while (SyntaxLink *link = syntax->containedIn) {
+        RemoveLink(&link->syntax->includes, syntax);
+        syntax->containedIn = link->next;
+        delete link;
+    }
+    while (SyntaxLink *link = syntax->includes) {
+        RemoveLink(&link->syntax->containedIn, syntax);
+        syntax->includes = link->next;
+        delete link;
+    }
+    FreeDisables(syntax);
+    hapiDeleteLatObject(syntax->lattice);
+    FreeSyntax(syntax);
+}
+
 // Removes what a failed load registered under the name; a syntax that had
-// that name before the call stays.
-void CleanUpFailedLoad(const char *name, bool existed_before) {
-    NestedCall nested;
-    SyntaxRecord *syntax = SyntaxReturnCall(name);
-    if (syntax && !existed_before) SyntaxDeleteDeepCall(syntax);
+// that name before the call stays.  Whatever else the load registered and
+// the deep delete could not reach goes too, so nothing of it survives.
+void CleanUpFailedLoad(const char *name, bool existed_before, const std::vector<std::string> &made) {
+    {
+        NestedCall nested;
+        SyntaxRecord *syntax = SyntaxReturnCall(name);
+        if (syntax && !existed_before) SyntaxDeleteDeepCall(syntax);
+    }
+    for (const std::string &left : made)
+        if (SyntaxRecord *syntax = FindSyntax(left.c_str())) Discard(syntax);
 }
 
 // The syntax and every syntax it includes at any depth, each once, depth
@@ -91,10 +115,11 @@ SyntaxRecord *SyntaxCreate(const char *name, const char *lattice_filename) {
     }
     bool existed_before = FindSyntax(upper) != nullptr;
     char filename[kNameLen];
-    SyntaxRecord *syntax = CopyArgument(lattice_filename, filename) ? LoadSavedSyntax(upper, filename) : nullptr;
+    std::vector<std::string> made;
+    SyntaxRecord *syntax = CopyArgument(lattice_filename, filename) ? LoadSavedSyntax(upper, filename, &made) : nullptr;
     if (syntax) return Created(syntax);
     LogError("khSyntaxCreate: Error loading saved lattice");
-    CleanUpFailedLoad(upper, existed_before);
+    CleanUpFailedLoad(upper, existed_before, made);
     return nullptr;
 }
 

@@ -30,6 +30,21 @@ bool OptionEnds(hapiLatObject lattice, int nodes, int *start, int *end) {
     return *start > 0 && *end > 0;
 }
 
+// Takes out the nodes a failed pass added, newest first, with their arcs:
+// every arc a pass lays touches a node it made, and the nodes before it
+// keep their numbers.  A lattice that held options is finalised again.
+void RollBack(hapiLatObject lattice, int nodes_before) {
+    int nodes = hapiLatSize(lattice, nullptr);
+    for (int node = nodes; node > nodes_before; node--)
+        if (hapiLatDeleteNode(lattice, node) < 0) break;
+    if (nodes_before > 0) hapiLatFinalise(lattice, 0, 0);
+}
+
+int Refused(hapiLatObject lattice, int nodes_before, const char *message) {
+    RollBack(lattice, nodes_before);
+    return Failure(message);
+}
+
 }  // namespace
 
 int SyntaxAddOption(SyntaxRecord *syntax, const char *bnf) {
@@ -43,9 +58,10 @@ int SyntaxAddOption(SyntaxRecord *syntax, const char *bnf) {
     if (nodes < 0) return Failure("khSyntaxAddOption: Invalid lattice");
     if (hapiLatModify(syntax->lattice) < 0) return Failure("khSyntaxAddOption: Unable to modify lattice");
     int start = 0, end = 0;
-    if (!OptionEnds(syntax->lattice, nodes, &start, &end)) return Failure("khSyntaxAddOption: Invalid lattice");
+    if (!OptionEnds(syntax->lattice, nodes, &start, &end))
+        return Refused(syntax->lattice, nodes, "khSyntaxAddOption: Invalid lattice");
     if (!ReadBNF(vocab, syntax, start, end, text, 1))
-        return Failure("khSyntaxAddOption: Serious syntax error. Syntax is now invalid");
+        return Refused(syntax->lattice, nodes, "khSyntaxAddOption: Serious syntax error. Syntax is now invalid");
     if (hapiLatFinalise(syntax->lattice, 0, 0) < 0) return Failure("khSyntaxAddOption: Unable to finalise lattice");
     syntax->isEmpty = 0;
     return Success("khSyntaxAddOption", 1);

@@ -1,34 +1,62 @@
 // path_search.cpp - finding the option of a syntax that spells a sentence:
-// a depth-first walk over the lattice that enters included syntaxes and
-// comes back out of them, answering the arc that leaves the start node.
+// a walk over the lattice that enters included syntaxes and comes back out
+// of them, answering the arc that leaves the start node.
 //
 // Options written with { } or < > around optional parts make loops of
-// null nodes, so the walk remembers the states it has tried (node, word
-// position and inclusion context): a state met again adds no new path.
-#include <map>
-#include <set>
-#include <tuple>
+// null nodes, and brackets may nest as deep as the text allows, so the walk
+// keeps its own stack instead of recursing and remembers the states it has
+// tried (node, word position and inclusion context): a state met again adds
+// no new path.  Whether a state is reached, and whether the rest of a path
+// is silent, is a question of what can be reached from it, so the answer
+// does not depend on the order in which the engine lists arcs.
+#include <unordered_map>
+#include <unordered_set>
 
 #include "dict/dict.h"
+#include "frame/trace.h"
 #include "syntax/syntax_internal.h"
 
 namespace kh {
 
 namespace {
 
-// Deeper walks than this give up (no path) rather than exhaust the stack.
-constexpr int kMaxDepth = 10000;
+// The states one search may hold at once; a search that needs more is
+// given up, with a message, rather than exhaust the memory.
+constexpr size_t kMaxStates = 4000000;
+
+// A place in the walk: a node of a lattice reached in an inclusion context,
+// with the position of the next word to match (unused by the silence check).
+struct State {
+    hapiLatObject lattice;
+    int node;
+    size_t word;
+    int context;
+    bool operator==(const State &o) const {
+        return lattice == o.lattice && node == o.node && word == o.word && context == o.context;
+    }
+};
+
+struct StateHash {
+    size_t operator()(const State &s) const {
+        size_t h = std::hash<const void *>()(s.lattice);
+        for (size_t part : {static_cast<size_t>(s.node), s.word, static_cast<size_t>(s.context)})
+            h ^= part + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+        return h;
+    }
+};
 
 class PathSearch {
 public:
     PathSearch(hapiDictObject dict, const std::vector<std::string> &words) : dict_(dict), words_(words) {}
 
+    // The first start arc, in the engine's order, from which the sentence
+    // can be spelt.
     int FindArc(hapiLatObject lattice) {
         int start = FindStartNode(lattice);
         if (start == 0) return 0;
         for (int arc : NodeArcs(lattice, start, true)) {
-            if (MatchAtNode(lattice, hapiLatArcEnd(lattice, arc), 1, 0)) return arc;
-            if (too_deep_) return 0;
+            if (Spells({lattice, hapiLatArcEnd(lattice, arc), 1, 0})) return arc;
+            if (too_big_) return 0;
         }
         return 0;
     }
@@ -41,24 +69,16 @@ private:
         int node;
         int outer;
     };
-    using State = std::tuple<hapiLatObject, int, size_t, int>;
-    enum Silence { SILENCE_PENDING, SILENCE_YES, SILENCE_NO };
 
-    class Depth {
-    public:
-        explicit Depth(PathSearch *s) : s_(s) {
-            if (++s_->depth_ > kMaxDepth) s_->too_deep_ = true;
-        }
-        ~Depth() { s_->depth_--; }
-        Depth(const Depth &) = delete;
-        Depth &operator=(const Depth &) = delete;
-
-    private:
-        PathSearch *s_;
-    };
+    bool Room() {
+        if (tried_.size() + silence_.size() + contexts_.size() <= kMaxStates) return true;
+        if (!too_big_) LogError("FindSentenceArc: The sentence search needs too much memory");
+        too_big_ = true;
+        return false;
+    }
 
     int Enter(int outer, hapiLatObject lattice, int node) {
-        auto key = std::make_tuple(lattice, node, outer);
+        State key{lattice, node, 0, outer};
         auto found = context_ids_.find(key);
         if (found != context_ids_.end()) return found->second;
         contexts_.push_back({lattice, node, outer});
@@ -67,93 +87,107 @@ private:
         return id;
     }
 
-    __attribute__((noinline)) bool WordMatches(size_t i, int word_id) {
+    bool WordMatches(size_t i, int word_id) {
         char base[kWordLen];
         std::string name = DictWordName(dict_, word_id);
         return WordBaseName(name.c_str(), base) && words_[i - 1] == base;
     }
 
-    bool MatchAtNode(hapiLatObject lattice, int node, size_t i, int context) {
-        Depth depth(this);
-        if (too_deep_ || !tried_.insert(State(lattice, node, i, context)).second) return false;
-        if (i > words_.size()) return NodeIsSilent(lattice, node, context);
-        if (hapiLatObject sub = hapiLatNodeSublatObject(lattice, node)) {
-            int start = FindStartNode(sub);
-            return start && MatchAfterNode(sub, start, i, Enter(context, lattice, node));
+    // The nodes the walk goes on to after a node: its followers, or when it
+    // ends a sub-lattice, the followers of the sub-lattice node around it.
+    void Next(State at, std::vector<State> *out) {
+        std::vector<int> arcs = NodeArcs(at.lattice, at.node, true);
+        while (arcs.empty() && at.context != 0) {
+            Context c = contexts_[static_cast<size_t>(at.context)];
+            at = {c.lattice, c.node, at.word, c.outer};
+            arcs = NodeArcs(at.lattice, at.node, true);
         }
-        if (hapiLatNodeWordId(lattice, node, 0) != 1) {
-            if (!WordMatches(i, hapiLatNodeWordId(lattice, node, 0))) return false;
-            i++;
-        }
-        return MatchAfterNode(lattice, node, i, context);
+        for (int arc : arcs) out->push_back({at.lattice, hapiLatArcEnd(at.lattice, arc), at.word, at.context});
     }
 
-    bool MatchAfterNode(hapiLatObject lattice, int node, size_t i, int context) {
-        Depth depth(this);
-        if (too_deep_) return false;
-        std::vector<int> arcs = NodeArcs(lattice, node, true);
-        for (int arc : arcs)
-            if (MatchAtNode(lattice, hapiLatArcEnd(lattice, arc), i, context)) return true;
-        if (!arcs.empty() || context == 0) return false;
-        Context c = contexts_[static_cast<size_t>(context)];
-        return MatchAfterNode(c.lattice, c.node, i, c.outer);
+    // Arriving at a node with the words before at.word matched: true when
+    // some path from here spells the rest of the sentence and then ends
+    // without a further word.
+    bool Spells(State first) {
+        std::vector<State> stack{first};
+        while (!stack.empty() && Room()) {
+            State at = stack.back();
+            stack.pop_back();
+            if (!tried_.insert(at).second) continue;
+            if (at.word > words_.size()) {
+                if (NodeIsSilent(at)) return true;
+                continue;
+            }
+            if (hapiLatObject sub = hapiLatNodeSublatObject(at.lattice, at.node)) {
+                int start = FindStartNode(sub);
+                if (start) stack.push_back({sub, start, at.word, Enter(at.context, at.lattice, at.node)});
+                continue;
+            }
+            int word_id = hapiLatNodeWordId(at.lattice, at.node, 0);
+            if (word_id != 1) {
+                if (!WordMatches(at.word, word_id)) continue;
+                at.word++;
+            }
+            Next(at, &stack);
+        }
+        return false;
     }
 
     // The node reached after the last word must carry no word itself, so
     // that a sentence one word short of an option does not match it.
-    bool NodeIsSilent(hapiLatObject lattice, int node, int context) {
-        if (hapiLatObject sub = hapiLatNodeSublatObject(lattice, node)) {
+    bool NodeIsSilent(const State &at) {
+        if (hapiLatObject sub = hapiLatNodeSublatObject(at.lattice, at.node)) {
             int start = FindStartNode(sub);
-            return start && RestIsSilent(sub, start, Enter(context, lattice, node));
+            return start && RestIsSilent({sub, start, 0, Enter(at.context, at.lattice, at.node)});
         }
-        return hapiLatNodeWordId(lattice, node, 0) == 1 && RestIsSilent(lattice, node, context);
+        return hapiLatNodeWordId(at.lattice, at.node, 0) == 1 && RestIsSilent({at.lattice, at.node, 0, at.context});
     }
 
-    // True when the rest of the path after the node carries no word.  A
-    // state met again while it is still being examined lies on a loop of
-    // null nodes, which adds no word.
-    bool RestIsSilent(hapiLatObject lattice, int node, int context) {
-        Depth depth(this);
-        if (too_deep_) return false;
-        auto key = std::make_tuple(lattice, node, context);
-        auto found = silence_.find(key);
-        if (found != silence_.end()) return found->second != SILENCE_NO;
-        silence_[key] = SILENCE_PENDING;
-        bool silent = ExamineRest(lattice, node, context);
-        silence_[key] = silent ? SILENCE_YES : SILENCE_NO;
-        return silent;
-    }
-
-    bool ExamineRest(hapiLatObject lattice, int node, int context) {
-        std::vector<int> arcs = NodeArcs(lattice, node, true);
-        if (arcs.empty()) {
-            if (context == 0) return true;
-            Context c = contexts_[static_cast<size_t>(context)];
-            return RestIsSilent(c.lattice, c.node, c.outer);
-        }
-        for (int arc : arcs) {
-            int end = hapiLatArcEnd(lattice, arc);
-            if (hapiLatObject sub = hapiLatNodeSublatObject(lattice, end)) {
-                int start = FindStartNode(sub);
-                // An included syntax that carries words ends the check like
-                // a word node would; only a silent one lets it pass.
-                if (!start || !RestIsSilent(sub, start, Enter(context, lattice, end))) return false;
-                return true;
+    // True when no path on from the node meets a word, or an included
+    // syntax that cannot be entered.  Every state found silent is
+    // remembered; a state found to lead to a word is the only one known to.
+    bool RestIsSilent(State from) {
+        std::unordered_set<State, StateHash> seen;
+        std::vector<State> stack{from};
+        std::vector<State> ends;
+        bool silent = true;
+        while (silent && !stack.empty() && Room()) {
+            State at = stack.back();
+            stack.pop_back();
+            auto known = silence_.find(at);
+            if (known != silence_.end()) {
+                silent = known->second;
+                continue;
             }
-            if (hapiLatNodeWordId(lattice, end, 0) != 1) return false;
-            if (!RestIsSilent(lattice, end, context)) return false;
+            if (!seen.insert(at).second) continue;
+            ends.clear();
+            Next(at, &ends);
+            for (State &e : ends) {
+                if (hapiLatObject sub = hapiLatNodeSublatObject(e.lattice, e.node)) {
+                    int start = FindStartNode(sub);
+                    if (!start) silent = false;
+                    else stack.push_back({sub, start, 0, Enter(e.context, e.lattice, e.node)});
+                } else if (hapiLatNodeWordId(e.lattice, e.node, 0) != 1) {
+                    silent = false;
+                } else {
+                    stack.push_back(e);
+                }
+            }
         }
-        return true;
+        if (too_big_) return false;
+        if (!silent) silence_[from] = false;
+        else
+            for (const State &s : seen) silence_[s] = true;
+        return silent;
     }
 
     hapiDictObject dict_;
     const std::vector<std::string> &words_;
     std::vector<Context> contexts_{{nullptr, 0, 0}};  // entry 0: no context
-    std::map<std::tuple<hapiLatObject, int, int>, int> context_ids_;
-    std::set<State> tried_;
-    std::map<std::tuple<hapiLatObject, int, int>, Silence> silence_;
-    int depth_ = 0;
-    bool too_deep_ = false;
+    std::unordered_map<State, int, StateHash> context_ids_;
+    std::unordered_set<State, StateHash> tried_;
+    std::unordered_map<State, bool, StateHash> silence_;
+    bool too_big_ = false;
 };
 
 }  // namespace

@@ -1,6 +1,9 @@
 // saved_lattice.cpp - a syntax made from a saved lattice file: the file's
 // lattice and every sub-lattice in it become registered syntaxes that
 // include one another.
+#include <map>
+#include <set>
+
 #include "dict/dict.h"
 #include "frame/trace.h"
 #include "frame/case.h"
@@ -14,32 +17,51 @@ namespace {
 // of recursion here.
 constexpr int kMaxNesting = 200;
 
-std::string UpperName(hapiLatObject lattice) {
-    const char *name = hapiLatName(lattice);
+// What one load has made so far.  A sub-lattice is known by its name put
+// into upper case, so two names that differ only in case would become one
+// syntax; the names as the file gives them tell them apart.
+struct Load {
+    VocabRecord *vocab = nullptr;
+    std::map<std::string, std::string> file_names;  // upper-case name -> name in the file
+    std::set<SyntaxRecord *> building;                // being copied: met again, it would include itself
+    std::vector<std::string> *made = nullptr;
+};
+
+std::string UpperName(const std::string &name) {
     char upper[kNameLen];
-    UpperCaseCopy(name ? name : "", upper, kNameLen);
+    UpperCaseCopy(name.c_str(), upper, kNameLen);
     return upper;
 }
 
-SyntaxRecord *CreateSemanticSyn(VocabRecord *vocab, SyntaxRecord *top, SyntaxRecord *parent,
-                                hapiLatObject loaded, const char *name, int depth);
+std::string FileName(hapiLatObject lattice) {
+    const char *name = hapiLatName(lattice);
+    return name ? name : "";
+}
+
+SyntaxRecord *CreateSemanticSyn(Load *load, SyntaxRecord *top, SyntaxRecord *parent, hapiLatObject loaded,
+                                const std::string &file_name);
 
 // Adds to the syntax's lattice the copy of one node of the loaded lattice.
-int CopyNode(VocabRecord *vocab, SyntaxRecord *top, SyntaxRecord *syntax, hapiLatObject loaded, int node,
-             const std::string &tag, int depth) {
+int CopyNode(Load *load, SyntaxRecord *top, SyntaxRecord *syntax, hapiLatObject loaded, int node,
+             const std::string &tag) {
     if (hapiLatObject sub = hapiLatNodeSublatObject(loaded, node)) {
-        SyntaxRecord *included = CreateSemanticSyn(vocab, top, syntax, sub, UpperName(sub).c_str(), depth + 1);
+        SyntaxRecord *included = CreateSemanticSyn(load, top, syntax, sub, FileName(sub));
         return included ? hapiLatAddSublatNode(syntax->lattice, included->lattice) : -1;
     }
-    std::string word = DictWordName(vocab->vocab_dict, hapiLatNodeWordId(loaded, node, 0));
+    std::string word = DictWordName(load->vocab->vocab_dict, hapiLatNodeWordId(loaded, node, 0));
     std::string name = QualifiedWordName(word.c_str(), tag.c_str());
-    int id = name.empty() ? 0 : hapiDictWordId(vocab->exercise_dict, name.c_str());
+    int id = name.empty() ? 0 : hapiDictWordId(load->vocab->exercise_dict, name.c_str());
     return hapiLatAddNode(syntax->lattice, id, 0);
 }
 
+// The most negative float is the engine's failure value: a score equal to
+// it cannot be told from a failed read, so the file is refused.
 bool CopyArc(hapiLatObject loaded, int arc, hapiLatObject lattice) {
     double score = hapiLatArcScore(loaded, arc, 1, nullptr);
-    if (score == HAPI_FLOAT_FAIL) return false;
+    if (score == HAPI_FLOAT_FAIL) {
+        LogErrorf("CopySemanticLattice: Arc %d has no usable score", arc);
+        return false;
+    }
     int copy = hapiLatAddArc(lattice, hapiLatArcStart(loaded, arc), hapiLatArcEnd(loaded, arc));
     if (copy < 0) return false;
     float value = static_cast<float>(score);
@@ -48,48 +70,78 @@ bool CopyArc(hapiLatObject loaded, int arc, hapiLatObject lattice) {
 
 // Copies the loaded lattice node by node, so that the copy keeps its node
 // numbers, then arc by arc with their scores.
-SyntaxRecord *CopySemanticLattice(VocabRecord *vocab, SyntaxRecord *top, SyntaxRecord *syntax,
-                                  hapiLatObject loaded, int depth) {
-    std::string tag = UpperName(loaded);
+SyntaxRecord *CopySemanticLattice(Load *load, SyntaxRecord *top, SyntaxRecord *syntax, hapiLatObject loaded) {
+    std::string tag = UpperName(FileName(loaded));
     int arcs = 0;
     int nodes = hapiLatSize(loaded, &arcs);
     if (nodes < 0) return nullptr;
     for (int node = 1; node <= nodes; node++)
-        if (CopyNode(vocab, top, syntax, loaded, node, tag, depth) < 0) return nullptr;
+        if (CopyNode(load, top, syntax, loaded, node, tag) < 0) return nullptr;
     for (int arc = 1; arc <= arcs; arc++)
         if (!CopyArc(loaded, arc, syntax->lattice)) return nullptr;
     return syntax;
 }
 
-SyntaxRecord *CreateSemanticSyn(VocabRecord *vocab, SyntaxRecord *top, SyntaxRecord *parent,
-                                hapiLatObject loaded, const char *name, int depth) {
-    if (top && strcmp(top->name, name) == 0) {
+// A sub-lattice met again in the same file is the syntax made for it the
+// first time, unless it differs from that one by the case of its name or
+// is still being copied (which would make a syntax include itself).
+bool MetBefore(Load *load, SyntaxRecord *top, SyntaxRecord *parent, const std::string &file_name,
+               SyntaxRecord **met) {
+    std::string name = UpperName(file_name);
+    *met = FindIncludedSyntax(top, name.c_str());
+    if (!*met) return true;
+    const std::string &first = load->file_names[name];
+    if (first != file_name) {
+        LogErrorf("CreateSemanticSyn: Sub-lattice names %s and %s differ only in case", first.c_str(),
+                  file_name.c_str());
+        return false;
+    }
+    if (load->building.count(*met)) {
+        LogErrorf("CreateSemanticSyn: Sub-lattice %s includes itself", name.c_str());
+        return false;
+    }
+    AddInclusion(parent, *met);
+    return true;
+}
+
+SyntaxRecord *CreateSemanticSyn(Load *load, SyntaxRecord *top, SyntaxRecord *parent, hapiLatObject loaded,
+                                const std::string &file_name) {
+    std::string name = top ? UpperName(file_name) : file_name;
+    if (top && strcmp(top->name, name.c_str()) == 0) {
         LogError("CreateSemanticSyn: Name of sublat same as name of top level lattice");
         return nullptr;
     }
-    if (SyntaxRecord *met = FindIncludedSyntax(top, name)) {
-        AddInclusion(parent, met);
-        return met;
+    SyntaxRecord *met = nullptr;
+    if (!MetBefore(load, top, parent, file_name, &met)) return nullptr;
+    if (met) return met;
+    if (name.empty()) {
+        LogError("CreateSemanticSyn: Sub-lattice without a name");
+        return nullptr;
     }
-    if (depth > kMaxNesting) {
+    if (load->building.size() > static_cast<size_t>(kMaxNesting)) {
         LogError("CreateSemanticSyn: Sub-lattices are nested too deeply");
         return nullptr;
     }
-    if (strlen(name) >= static_cast<size_t>(kSyntaxNameLen)) {
+    if (name.size() >= static_cast<size_t>(kSyntaxNameLen)) {
         LogError("CreateSemanticSyn: Name of sublat is too long");
         return nullptr;
     }
-    SyntaxRecord *syntax = NewSyntax(vocab, name);
+    SyntaxRecord *syntax = NewSyntax(load->vocab, name.c_str());
     if (!syntax) {
-        LogErrorf("CreateSemanticSyn: Syntax name %s already exists", name);
+        LogErrorf("CreateSemanticSyn: Syntax name %s already exists", name.c_str());
         return nullptr;
     }
+    load->made->push_back(name);
+    load->file_names[name] = file_name;
+    load->building.insert(syntax);
     AddInclusion(parent, syntax);
     syntax->isEmpty = 0;
     hapiLatModify(syntax->lattice);
-    if (!CopySemanticLattice(vocab, top ? top : syntax, syntax, loaded, depth)) return nullptr;
-    if (!TrimStartNode(syntax->lattice, vocab->exercise_dict)) return nullptr;
-    if (!TrimEndNode(syntax->lattice, vocab->exercise_dict)) return nullptr;
+    bool copied = CopySemanticLattice(load, top ? top : syntax, syntax, loaded) != nullptr;
+    load->building.erase(syntax);
+    if (!copied) return nullptr;
+    hapiDictObject dict = load->vocab->exercise_dict;
+    if (!TrimStartNode(syntax->lattice, dict) || !TrimEndNode(syntax->lattice, dict)) return nullptr;
     if (!FinaliseLoadedLattice(syntax->lattice)) return nullptr;
     return syntax;
 }
@@ -113,12 +165,15 @@ hapiLatObject LoadAgainstVocabulary(VocabRecord *vocab, const char *name, const 
 
 }  // namespace
 
-SyntaxRecord *LoadSavedSyntax(const char *name, const char *lattice_filename) {
+SyntaxRecord *LoadSavedSyntax(const char *name, const char *lattice_filename, std::vector<std::string> *made) {
     VocabRecord *vocab = g_state->current_vocab;
     hapiLatObject loaded = LoadAgainstVocabulary(vocab, name, lattice_filename);
     if (!loaded) return nullptr;
     SaveUsedWords(loaded, vocab->exercise_dict, 1);
-    SyntaxRecord *syntax = CreateSemanticSyn(vocab, nullptr, nullptr, loaded, name, 0);
+    Load load;
+    load.vocab = vocab;
+    load.made = made;
+    SyntaxRecord *syntax = CreateSemanticSyn(&load, nullptr, nullptr, loaded, name);
     hapiDeleteLatObject(loaded);
     return syntax;
 }

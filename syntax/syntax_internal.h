@@ -57,7 +57,10 @@ int ReadBNF(VocabRecord *vocab, SyntaxRecord *syntax, int start, int end, const 
 
 // ---- saved lattices (saved_lattice.cpp, trim.cpp) -----------------------
 
-SyntaxRecord *LoadSavedSyntax(const char *name, const char *lattice_filename);
+// Loads a lattice file as the syntax of that name and a syntax for each of
+// its sub-lattices; made receives the name of every syntax registered on
+// the way, so that a failed load can take them all out again.
+SyntaxRecord *LoadSavedSyntax(const char *name, const char *lattice_filename, std::vector<std::string> *made);
 int TrimStartNode(hapiLatObject lattice, hapiDictObject exercise_dict);
 int TrimEndNode(hapiLatObject lattice, hapiDictObject exercise_dict);
 int FinaliseLoadedLattice(hapiLatObject lattice);

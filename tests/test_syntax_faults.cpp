@@ -1,0 +1,174 @@
+// Syntaxes that a failed step or a hostile lattice file must not leave
+// half made: failed passes undone, failed loads leaving nothing behind,
+// sub-lattice names that clash, and sentence searches that must find every
+// path whatever the nesting or the order of arcs.
+#include "engine/hapi.h"
+#include "frame/state.h"
+#include "syntax/syntax.h"
+#include "syntax_support.h"
+
+using namespace khtest;
+
+namespace {
+
+kh::SyntaxRecord *Rec(KhSyntax s) { return static_cast<kh::SyntaxRecord *>(s); }
+
+int Registered() {
+    int n = 0;
+    for (kh::SyntaxLink *link = kh::g_state->current_vocab->syntaxes; link; link = link->next) n++;
+    return n;
+}
+
+// A lattice file of one block per entry; each block is "NAME" then its
+// node and arc lines.
+std::string LatticeFile(std::initializer_list<std::pair<const char *, std::vector<std::string>>> blocks) {
+    std::string text = "KILN-LATTICE 1\n";
+    for (const auto &[name, lines] : blocks) {
+        int nodes = 0, arcs = 0;
+        for (const std::string &line : lines) (line.rfind("NODE", 0) == 0 ? nodes : arcs)++;
+        text += "LATTICE \"" + std::string(name) + "\" " + std::to_string(nodes) + " " + std::to_string(arcs) + "\n";
+        for (const std::string &line : lines) text += line + "\n";
+        text += "END\n";
+    }
+    return text;
+}
+
+// A block that holds one sub-lattice or word between two null nodes.
+std::vector<std::string> Around(const std::string &middle) {
+    return {"NODE 1 WORD \"!NULL\" 0", "NODE 2 " + middle, "NODE 3 WORD \"!NULL\" 0", "ARC 1 1 2 0", "ARC 2 2 3 0"};
+}
+
+class SyntaxFaults : public SyntaxTest {
+protected:
+    KhSyntax Make(const char *name, std::initializer_list<const char *> options) {
+        KhSyntax s = khSyntaxCreate(name, nullptr);
+        for (const char *option : options) EXPECT_EQ(khSyntaxAddOption(s, option), 1) << option;
+        return s;
+    }
+};
+
+struct HostileFile {
+    const char *label;
+    std::string text;
+    const char *message;
+};
+
+void PrintTo(const HostileFile &file, std::ostream *out) { *out << file.label; }
+
+class HostileLattice : public SyntaxFaults, public ::testing::WithParamInterface<HostileFile> {};
+
+}  // namespace
+
+// A failed load registers nothing: the exercise can still be switched, and
+// the names are free again.
+TEST_P(HostileLattice, IsRefusedAndLeavesNothing) {
+    Start();
+    WriteFile("hostile.lat", GetParam().text);
+    EXPECT_EQ(khSyntaxCreate("top", "hostile.lat"), nullptr);
+    EXPECT_EQ(Registered(), 0);
+    EXPECT_TRUE(Has(Log(), std::string("ERROR - ") + GetParam().message + "\r\n\r\n"
+                           "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"))
+        << Log();
+    EXPECT_EQ(khSyntaxReturn(""), nullptr);
+    EXPECT_EQ(khSysNewExercise("ENGLISH"), 1) << Log();
+    EXPECT_NE(khSyntaxCreate("greet", nullptr), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SyntaxFaults, HostileLattice,
+    ::testing::Values(
+        HostileFile{"SelfInclusionByCase",
+                    LatticeFile({{"top", Around("SUBLAT \"greet\"")},
+                                 {"greet", Around("SUBLAT \"GREET\"")},
+                                 {"GREET", Around("WORD \"HELLO\" 0")}}),
+                    "CreateSemanticSyn: Sub-lattice names greet and GREET differ only in case"},
+        HostileFile{"CircleOfThree",
+                    LatticeFile({{"top", Around("SUBLAT \"A\"")},
+                                 {"A", Around("SUBLAT \"b\"")},
+                                 {"b", Around("SUBLAT \"a\"")},
+                                 {"a", Around("WORD \"HELLO\" 0")}}),
+                    "CreateSemanticSyn: Sub-lattice names A and a differ only in case"},
+        HostileFile{"SiblingsByCase",
+                    LatticeFile({{"top",
+                                  {"NODE 1 WORD \"!NULL\" 0", "NODE 2 SUBLAT \"x\"", "NODE 3 SUBLAT \"X\"",
+                                   "NODE 4 WORD \"!NULL\" 0", "ARC 1 1 2 0", "ARC 2 1 3 0", "ARC 3 2 4 0",
+                                   "ARC 4 3 4 0"}},
+                                 {"x", Around("WORD \"HELLO\" 0")},
+                                 {"X", Around("WORD \"GOODBYE\" 0")}}),
+                    "CreateSemanticSyn: Sub-lattice names x and X differ only in case"},
+        HostileFile{"EmptyName",
+                    LatticeFile({{"top", Around("SUBLAT \"\"")}, {"", Around("WORD \"HELLO\" 0")}}),
+                    "CreateSemanticSyn: Sub-lattice without a name"},
+        HostileFile{"MostNegativeScore",
+                    LatticeFile({{"top",
+                                  {"NODE 1 WORD \"!NULL\" 0", "NODE 2 WORD \"HELLO\" 0", "NODE 3 WORD \"!NULL\" 0",
+                                   "ARC 1 1 2 -3.40282347e+38", "ARC 2 2 3 0"}}}),
+                    "CopySemanticLattice: Arc 1 has no usable score"}),
+    [](const ::testing::TestParamInfo<HostileFile> &info) { return std::string(info.param.label); });
+
+// A build pass that fails half way leaves the lattice as it was: the next
+// option is laid between a proper start and end, and an included syntax
+// that never made it into the lattice is not recorded as included.
+TEST_F(SyntaxFaults, AFailedBuildPassIsUndone) {
+    Start();
+    KhSyntax s = khSyntaxCreate("s", nullptr);
+    ASSERT_EQ(hapiFaultInject("hapiLatAddArc", 1), 0);
+    EXPECT_EQ(khSyntaxAddOption(s, "yes"), -1);
+    hapiFaultClear();
+    EXPECT_EQ(NodeCount(s), 0);
+    EXPECT_EQ(khSyntaxAddOption(s, "no"), 1);
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL NO_S | arcs: 1>3 3>2");
+
+    KhSyntax g = Make("g", {"forward"});
+    ASSERT_EQ(hapiFaultInject("hapiLatAddArc", 2), 0);
+    EXPECT_EQ(khSyntaxAddOption(s, "$g back"), -1);
+    hapiFaultClear();
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL NO_S | arcs: 1>3 3>2");
+    EXPECT_EQ(Rec(s)->includes, nullptr);
+    EXPECT_EQ(Rec(g)->containedIn, nullptr);
+    EXPECT_EQ(Occurrences(Log(), "ERROR - khSyntaxAddOption: Serious syntax error. Syntax is now invalid\r\n"), 2);
+    EXPECT_EQ(khSyntaxDeleteShallow(g), 1);
+    EXPECT_EQ(khSyntaxDisableOption(s, "no"), -1);  // the last option stays
+    EXPECT_EQ(khSyntaxAddOption(s, "maybe"), 1);
+    EXPECT_EQ(khSyntaxDisableOption(s, "no"), 1);
+}
+
+// A repeat around optional brackets nested 300 deep around "go": each
+// further "go" takes the walk through all 600 brackets again, and every
+// run length is found.
+TEST_F(SyntaxFaults, DeeplyNestedOptionsAreSearchedWhole) {
+    Start();
+    KhSyntax s = Make("deep", {"stop"});
+    std::string option = "<" + std::string(300, '[') + "go" + std::string(300, ']') + "> back";
+    ASSERT_EQ(khSyntaxAddOption(s, option.c_str()), 1);
+    std::string sentence = "back";
+    for (int repeats = 0; repeats <= 12; repeats++, sentence = "go " + sentence) {
+        EXPECT_EQ(khSyntaxDisableOption(s, sentence.c_str()), 1) << repeats << Log();
+        EXPECT_EQ(khSyntaxReEnableOptions(s, 0), 1);
+    }
+    EXPECT_EQ(Log(), "");
+}
+
+// A loop of null nodes after "go" that can lead on to "back": "go" alone is
+// never a whole option, whichever start arc the engine lists first.
+TEST_F(SyntaxFaults, SilenceDoesNotDependOnArcOrder) {
+    Start();
+    const std::vector<std::string> body = {
+        "NODE 1 WORD \"!NULL\" 0", "NODE 2 WORD \"GO\" 0",   "NODE 3 WORD \"GO\" 0",    "NODE 4 WORD \"!NULL\" 0",
+        "NODE 5 WORD \"!NULL\" 0", "NODE 6 WORD \"BACK\" 0", "NODE 7 WORD \"!NULL\" 0", "ARC 3 2 4 0",
+        "ARC 4 3 5 0",             "ARC 5 4 5 0",            "ARC 6 5 4 0",             "ARC 7 4 6 0",
+        "ARC 8 6 7 0"};
+    for (bool swapped : {false, true}) {
+        std::vector<std::string> lines(body.begin(), body.begin() + 7);
+        lines.push_back(swapped ? "ARC 1 1 3 0" : "ARC 1 1 2 0");
+        lines.push_back(swapped ? "ARC 2 1 2 0" : "ARC 2 1 3 0");
+        lines.insert(lines.end(), body.begin() + 7, body.end());
+        WriteFile("loop.lat", LatticeFile({{"loop", lines}}));
+        KhSyntax s = khSyntaxCreate("loop", "loop.lat");
+        ASSERT_NE(s, nullptr) << Log();
+        EXPECT_EQ(khSyntaxDisableOption(s, "go"), -1) << swapped;
+        EXPECT_EQ(khSyntaxDisableOption(s, "go back"), 1) << swapped;
+        EXPECT_EQ(khSyntaxDeleteDeep(s), 1);
+    }
+    EXPECT_EQ(Occurrences(Log(), "ERROR - khSyntaxDisableOption: No path found\r\n"), 2);
+}
