@@ -7,12 +7,12 @@ PACKAGES = cmake g++ make pkg-config googletest libgtest-dev libgmock-dev \
 	libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us pocketsphinx-testdata \
 	libsndfile1-dev libsamplerate0-dev portaudio19-dev espeak-ng sox binutils \
 	libcli11-dev nlohmann-json3-dev libcairo2-dev \
-	python3 python3-jsonschema praat libxml2-utils
+	python3 python3-jsonschema praat libxml2-utils clang libclang-rt-14-dev
 PREFIX ?= /usr/local
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test demo install sanitize bench clean
+.PHONY: all deps build test demo install sanitize fuzz bench clean
 
 all: build
 
@@ -54,8 +54,16 @@ sanitize: deps
 	cmake --build build-asan -j$(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
+# Each libFuzzer target for FUZZ_SECONDS seconds, built with clang and the
+# address and undefined-behaviour sanitizers (fuzz/run.sh says more).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKHAPI_FUZZ=ON
+	cmake --build build-fuzz -j$(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh build-fuzz
+
 bench: build
 	cd $(BUILD) && for b in bin/bench_*; do echo "== $$b"; ./$$b; done
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz
