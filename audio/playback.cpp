@@ -1,5 +1,6 @@
 // playback.cpp - playing prompts and parts of the last utterance, and
 // calibrating the live input.
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -44,8 +45,14 @@ double CoderSamplePeriod(hapiCoderObject coder, double file_period) {
     return advance / per_frame;
 }
 
-// A time as the number of the frame whose start lies nearest.
-int FrameOf(double time, double advance) { return static_cast<int>(time / advance + 1.5); }
+// A time as the number of the frame whose start lies nearest; false for a
+// time that is no number or lies beyond every frame an int can count.
+bool FrameOf(double time, double advance, int *frame) {
+    double number = time / advance + 1.5;
+    if (!std::isfinite(number) || number < 1.0 || number >= static_cast<double>(INT_MAX)) return false;
+    *frame = static_cast<int>(number);
+    return true;
+}
 
 }  // namespace
 
@@ -81,11 +88,11 @@ int RecPlayUtterance(RecogniserRecord *rec, double start, double end) {
     double advance = hapiCoderObservationWindowAdvance(rec->current_coder);
     if (advance == HAPI_FLOAT_FAIL || advance <= 0)
         return LogError("khRecPlayUtterance: Error finding length of observation advance"), -1;
-    if (start < 0.0 || !std::isfinite(start)) return LogError("khRecPlayUtterance: Incorrect start value"), -1;
-    int first = FrameOf(start, advance);
+    int first = 0;
+    if (start < 0.0 || !FrameOf(start, advance, &first)) return LogError("khRecPlayUtterance: Incorrect start value"), -1;
     int last = -1;
     if (end < 0.0 && end != -1.0) return LogError("khRecPlayUtterance: Only negative value allowed is -1.0"), -1;
-    if (end >= 0.0) last = FrameOf(end, advance);
+    if (end != -1.0 && !FrameOf(end, advance, &last)) return LogError("khRecPlayUtterance: Incorrect end value"), -1;
     PlaySource play;
     play.source = hapiCreateSourceObject(HAPI_PLAY_SOURCE);
     if (!play.source) return LogError("khRecPlayUtterance: Unable to create play object"), -1;
