@@ -12,7 +12,7 @@ PREFIX ?= /usr/local
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test demo install sanitize fuzz bench clean
+.PHONY: all deps build test demo install sanitize tsan fuzz bench clean
 
 all: build
 
@@ -54,6 +54,12 @@ sanitize: deps
 	cmake --build build-asan -j$(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
+# Four threads through the library at once under ThreadSanitizer.
+tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKHAPI_TSAN=ON -DKHAPI_BENCH=OFF
+	cmake --build build-tsan -j$(JOBS) --target khapi_tests
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ./bin/khapi_tests --gtest_filter='Threads.*'
+
 # Each libFuzzer target for FUZZ_SECONDS seconds, built with clang and the
 # address and undefined-behaviour sanitizers (fuzz/run.sh says more).
 FUZZ_SECONDS ?= 60
@@ -66,4 +72,4 @@ bench: build
 	cd $(BUILD) && for b in bin/bench_*; do echo "== $$b"; ./$$b; done
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz
