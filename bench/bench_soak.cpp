@@ -112,6 +112,9 @@ int main(int argc, char **argv) {
             if (at >= 0) rss[at] = ResidentKiB(), fds[at] = OpenDescriptors();
         ok = ok && Utterance(n, &syntax, &rec);
     }
+    // Every figure is taken just after an exercise switch, when no syntax or
+    // recogniser is alive, so that like is compared with like.
+    ok = ok && Check(khSysNewExercise("ENGLISH") == 1, "khSysNewExercise", utterances);
     rss[2] = ResidentKiB();
     fds[2] = OpenDescriptors();
     double growth = 100.0 * static_cast<double>(rss[2] - rss[0]) / static_cast<double>(rss[0]);
