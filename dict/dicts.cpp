@@ -88,21 +88,26 @@ hapiDictObject LoadSystemPart() {
 }
 
 // Merges the user dictionary into the system one, or stands in for it.
-hapiDictObject AddUserPart(hapiDictObject system) {
+// When the user dictionary cannot be had, the system part is answered as
+// it is and *given_up is set.
+hapiDictObject AddUserPart(hapiDictObject system, bool *given_up) {
     SystemState *s = g_state;
     TraceLine("Attempting to load the user dictionary");
     if (!s->user_dict_file[0]) {
         LogError("LoadSysDict: Invalid user dictionary filename");
+        *given_up = true;
         return system;
     }
     if (!FileReadable(s->user_dict_file)) {
         TraceLinef("Unable to load user dictionary with filename %s.", s->user_dict_file);
+        *given_up = true;
         return system;
     }
     hapiDictObject user = LoadFile(s->user_dict_file);
     if (!user) {
         TraceLinef("LoadSysDict: Unable to load user dictionary %s (returning system dictionary only)",
                    s->user_dict_file);
+        *given_up = true;
         return system;
     }
     if (!system) return user;
@@ -175,8 +180,9 @@ hapiDictObject LoadSysDict() {
     SystemState *s = g_state;
     if (s->sys_dict_available && s->sys_dict) return s->sys_dict;
     hapiDictObject result = s->sys_dict_available ? LoadSystemPart() : nullptr;
-    if (s->user_dict_given) result = AddUserPart(result);
-    if (result) {
+    bool given_up = false;
+    if (s->user_dict_given) result = AddUserPart(result, &given_up);
+    if (result && !given_up) {
         s->sys_dict_available = 1;
         TraceLine("Valid system dictionary returned");
     }

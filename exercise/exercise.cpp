@@ -49,7 +49,7 @@ int FreeAllRecognisers(VocabRecord *vocab) {
 
 int Reinitialise(const char *config_filename) {
     LogError("khSysInit: System already initialised");
-    if (!config_filename || strcmp(config_filename, g_state->config_file) != 0)
+    if (!config_filename || g_state->config_file_given != config_filename)
         LogError("khSysInit: Tried to reinitialise with a different config filename");
     if (g_state->current_vocab) {
         ClearExercise(g_state->current_vocab);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "engine/hapi.h"
 
@@ -76,6 +77,7 @@ struct SystemState {
     FILE *log = nullptr;
     char log_file[kNameLen] = "khapi.log";
     char config_file[kNameLen] = {};
+    std::string config_file_given;  // as given, however long: a second khSysInit compares with it
     char indent[5] = {};
     char bnf_punc[kNameLen] = ".,?!";
     int32_t bnf_punc_len = 4;

@@ -43,6 +43,7 @@ int SysInit(const char *config_filename) {
         return -1;
     }
     CopyField(g_state->config_file, config_filename);
+    g_state->config_file_given = config_filename;
 
     ReadTraceSettings();
     if (g_state->trace_level == LEVEL_NOFUNCOPER) {
