@@ -1,6 +1,7 @@
 // lifecycle.cpp - creating, rebuilding and freeing recognisers, and the
 // list each vocabulary keeps of them.
 #include "frame/checks.h"
+#include "frame/records.h"
 #include "frame/trace.h"
 #include "rec/rec_api.h"
 #include "rec/rec_internal.h"
@@ -185,7 +186,7 @@ int FreeRec(RecogniserRecord *rec) {
     rec->tag = 0;
     UnregisterHandle(rec);
     if (ReleaseObjects(rec) < 0) return -1;
-    delete rec;
+    RetireRecord(rec);
     return 1;
 }
 

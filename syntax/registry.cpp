@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "frame/checks.h"
+#include "frame/records.h"
 #include "frame/trace.h"
 #include "syntax/syntax_internal.h"
 
@@ -99,8 +100,7 @@ SyntaxRecord *FindIncludedSyntax(SyntaxRecord *root, const char *name) {
 void FreeSyntax(SyntaxRecord *syntax) {
     RemoveLink(&syntax->owner->syntaxes, syntax);
     UnregisterHandle(syntax);
-    syntax->tag = 0;
-    delete syntax;
+    RetireRecord(syntax);
 }
 
 }  // namespace kh

@@ -1,0 +1,203 @@
+// Every export called as a hostile or careless application would call it:
+// with handles that are null, freed, never issued, of the other kind or of
+// an exercise that is over, and with indices, pointers, strings and times
+// that no buffer or result can take, in every recogniser status.  Each
+// answers its failure value and logs why, and nothing else changes.
+#include <climits>
+#include <cmath>
+
+#include "all_exports.h"
+#include "rec/recogniser.h"
+#include "recognition.h"
+
+using namespace khtest;
+
+namespace {
+
+// The exports that take no handle.
+bool TakesHandle(const std::string &name) {
+    return name != "khSysNewExercise" && name != "khSysPlayPrompt" && name != "khSysCalibrateSpeech";
+}
+
+std::string Refusal(const std::string &name) {
+    if (name == "khRecGetPhoneConf") return "ERROR - khRecGetPhoneConf: Phone level confidence results not yet implemented";
+    if (name.rfind("khSyntax", 0) == 0) return "ERROR - SysError: Invalid syntax";
+    return "ERROR - SysError: Invalid recogniser";
+}
+
+enum class BadHandle { Null, Freed, NeverIssued, OtherKind, OldExercise };
+
+class AbuseTest : public RoadTest {
+protected:
+    // Whatever plays goes to a file, never to a sound card.
+    std::string ExtraConfig() override { return "AUDIOOUT = file:played.wav\n"; }
+    // What the log gained since the last call.
+    std::string NewLog() {
+        std::string log = Log();
+        std::string added = log.substr(seen_);
+        seen_ = log.size();
+        return added;
+    }
+    size_t seen_ = 0;
+};
+
+std::string HandleName(const ::testing::TestParamInfo<BadHandle> &info) {
+    static const char *const names[] = {"Null", "Freed", "NeverIssued", "OtherKind", "OldExercise"};
+    return names[static_cast<int>(info.param)];
+}
+
+class BadHandles : public AbuseTest, public ::testing::WithParamInterface<BadHandle> {};
+
+}  // namespace
+
+// The freed handles are refused even once new records have been made in
+// their place, and the new records are left alone.
+TEST_P(BadHandles, AreRefusedByEveryExport) {
+    KhRecogniser r = nullptr;
+    KhSyntax s = nullptr;
+    static int never_issued[64] = {345, 456};
+    switch (GetParam()) {
+        case BadHandle::Null: break;
+        case BadHandle::NeverIssued: r = s = never_issued; break;
+        case BadHandle::OtherKind: r = go_, s = rec_; break;
+        case BadHandle::Freed:
+            r = khRecCreate(), s = khSyntaxCreate("OLD", nullptr);
+            ASSERT_EQ(khRecDelete(r), 1);
+            ASSERT_EQ(khSyntaxDeleteShallow(s), 1);
+            break;
+        case BadHandle::OldExercise:
+            r = rec_, s = go_;
+            ASSERT_EQ(khSysNewExercise("ENGLISH"), 1);
+            go_ = khSyntaxCreate("GO", nullptr);
+            ASSERT_EQ(khSyntaxAddOption(go_, kGoGrammar), 1);
+            rec_ = khRecCreate();
+            break;
+    }
+    KhSyntax live_syntax = khSyntaxCreate("LIVE", nullptr);
+    KhRecogniser live_rec = khRecCreate();
+    NewLog();
+    for (auto &e : IntExports(r, s)) {
+        if (!TakesHandle(e.name)) continue;
+        EXPECT_EQ(e.call(), -1) << e.name;
+        EXPECT_EQ(NewLog(), Refusal(e.name) + "\r\n\r\n") << e.name;
+    }
+    for (auto &e : FloatExports(r)) {
+        EXPECT_EQ(e.call(), KH_FLOAT_FAIL) << e.name;
+        EXPECT_EQ(NewLog(), Refusal(e.name) + "\r\n\r\n") << e.name;
+    }
+    EXPECT_EQ(khSyntaxReturn("LIVE"), live_syntax);
+    EXPECT_EQ(khSyntaxAddOption(live_syntax, "hello"), 1);
+    EXPECT_EQ(khRecPrepare(live_rec, go_, GoForward().c_str(), nullptr), 1);
+    EXPECT_EQ(khRecDoWholeSent(live_rec), 1);
+    EXPECT_EQ(Words(live_rec), "GO FORWARD TEN METERS");
+    EXPECT_EQ(khSyntaxDeleteShallow(live_syntax), 1);
+    EXPECT_EQ(khRecDelete(live_rec), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Abuse, BadHandles,
+                         ::testing::Values(BadHandle::Null, BadHandle::Freed, BadHandle::NeverIssued,
+                                           BadHandle::OtherKind, BadHandle::OldExercise),
+                         HandleName);
+
+namespace {
+
+// One call with arguments no export can take, and the value that says so.
+struct BadCall {
+    const char *name;
+    std::function<double(KhRecogniser, KhSyntax)> call;
+    double failure;
+};
+
+const std::string kLong(5000, 'A');
+char text[KH_MAX_TEXT];
+double t1, t2;
+const double kNaN = std::nan("");
+const double kInf = INFINITY;
+
+std::vector<BadCall> BadCalls() {
+    const double fail = KH_FLOAT_FAIL;
+    return {
+        {"WordNameAtZero", [](KhRecogniser r, KhSyntax) { return khRecGetWordName(r, 0, text); }, -1},
+        {"WordNameBeyond", [](KhRecogniser r, KhSyntax) { return khRecGetWordName(r, 1000, text); }, -1},
+        {"WordNameMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetWordName(r, INT_MIN, text); }, -1},
+        {"WordNameMostPositive", [](KhRecogniser r, KhSyntax) { return khRecGetWordName(r, INT_MAX, text); }, -1},
+        {"SyntaxNameMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetResSyntaxName(r, INT_MIN, text); }, -1},
+        {"WordTimesAtZero", [](KhRecogniser r, KhSyntax) { return khRecGetWordTimes(r, 0, &t1, &t2); }, -1},
+        {"WordInfoBeyond", [](KhRecogniser r, KhSyntax) { return khRecGetWordInfo(r, 1000, text); }, -1},
+        {"WordInfoMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetWordInfo(r, INT_MIN, text); }, -1},
+        {"NextBestUpsideDown", [](KhRecogniser r, KhSyntax) { return khRecGetNextBest(r, INT_MAX, INT_MIN, text); }, -1},
+        {"PhoneAtZero", [](KhRecogniser r, KhSyntax) { return khRecGetPhone(r, 1, 0, text); }, -1},
+        {"PhoneMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetPhone(r, INT_MIN, INT_MIN, text); }, -1},
+        {"PhonesBeyond", [](KhRecogniser r, KhSyntax) { return khRecGetPhones(r, 1000, text); }, -1},
+        {"PhoneTimesBeyond", [](KhRecogniser r, KhSyntax) { return khRecGetPhoneTimes(r, 1, 1000, &t1, &t2); }, -1},
+        {"WordScoreOutside", [](KhRecogniser r, KhSyntax) { return khRecGetWordScore(r, 0, 1000); }, fail},
+        {"WordScoreMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetWordScore(r, INT_MIN, INT_MIN); }, fail},
+        {"WordConfBeyond", [](KhRecogniser r, KhSyntax) { return khRecGetWordConf(r, INT_MAX, 1); }, fail},
+        {"PhoneScoreOutside", [](KhRecogniser r, KhSyntax) { return khRecGetPhoneScore(r, 1, 0, 1000); }, fail},
+        {"WordNameIntoNull", [](KhRecogniser r, KhSyntax) { return khRecGetWordName(r, 1, nullptr); }, -1},
+        {"SaveToNull", [](KhRecogniser r, KhSyntax) { return khRecSaveSpeech(r, nullptr); }, -1},
+        {"SaveToLongName", [](KhRecogniser r, KhSyntax) { return khRecSaveSpeech(r, kLong.c_str()); }, -1},
+        {"PlayFromNaN", [](KhRecogniser r, KhSyntax) { return khRecPlayUtterance(r, kNaN, -1.0); }, -1},
+        {"PlayToNaN", [](KhRecogniser r, KhSyntax) { return khRecPlayUtterance(r, 0.0, kNaN); }, -1},
+        {"PlayBeyondAnInt", [](KhRecogniser r, KhSyntax) { return khRecPlayUtterance(r, 1e12, -1.0); }, -1},
+        {"PlayToInfinity", [](KhRecogniser r, KhSyntax) { return khRecPlayUtterance(r, 0.0, kInf); }, -1},
+        {"PauseLong", [](KhRecogniser r, KhSyntax) { return khRecSetPauseLength(r, kLong.c_str()); }, -1},
+        {"PauseNull", [](KhRecogniser r, KhSyntax) { return khRecSetPauseLength(r, nullptr); }, -1},
+        {"OptimisationLong", [](KhRecogniser r, KhSyntax) { return khRecSetOptimisation(r, kLong.c_str()); }, -1},
+        {"PrepareLongFile", [](KhRecogniser r, KhSyntax s) { return khRecPrepare(r, s, kLong.c_str(), nullptr); }, -1},
+        {"PrepareWithMap", [](KhRecogniser r, KhSyntax s) { return khRecPrepare(r, s, "x.wav", "map"); }, -1},
+        {"CreateLongName", [](KhRecogniser, KhSyntax) { return khSyntaxCreate(kLong.c_str(), nullptr) ? 0 : -1; }, -1},
+        {"CreateLongFile", [](KhRecogniser, KhSyntax) { return khSyntaxCreate("X", kLong.c_str()) ? 0 : -1; }, -1},
+        {"ReturnLongName", [](KhRecogniser, KhSyntax) { return khSyntaxReturn(kLong.c_str()) ? 0 : -1; }, -1},
+        {"AddLongOption", [](KhRecogniser, KhSyntax s) { return khSyntaxAddOption(s, kLong.c_str()); }, -1},
+        {"DisableLongSentence", [](KhRecogniser, KhSyntax s) { return khSyntaxDisableOption(s, kLong.c_str()); }, -1},
+        {"ReEnableTooMany", [](KhRecogniser, KhSyntax s) { return khSyntaxReEnableOptions(s, INT_MAX); }, -1},
+        {"ExerciseLongName", [](KhRecogniser, KhSyntax) { return khSysNewExercise(kLong.c_str()); }, -1},
+        {"ExerciseNull", [](KhRecogniser, KhSyntax) { return khSysNewExercise(nullptr); }, -1},
+        {"PromptLongName", [](KhRecogniser, KhSyntax) { return khSysPlayPrompt(kLong.c_str()); }, -1},
+        {"CalibrateIntoNull", [](KhRecogniser, KhSyntax) { return khSysCalibrateSpeech(nullptr); }, -1},
+    };
+}
+
+enum Status { Idle, Prepared, Processing, Complete };
+
+std::string StatusName(const ::testing::TestParamInfo<Status> &info) {
+    static const char *const names[] = {"Idle", "Prepared", "Processing", "Complete"};
+    return names[info.param];
+}
+
+class BadArguments : public AbuseTest, public ::testing::WithParamInterface<Status> {};
+
+int StatusOf(KhRecogniser r) { return static_cast<kh::RecogniserRecord *>(r)->status; }
+
+}  // namespace
+
+TEST_P(BadArguments, AreRefusedInEveryStatus) {
+    if (GetParam() != Idle) {
+        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
+    }
+    if (GetParam() == Processing) {
+        ASSERT_EQ(khRecDoPartSent(rec_, 20), 1);
+    }
+    if (GetParam() == Complete) {
+        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    }
+    int status = StatusOf(rec_);
+    NewLog();
+    for (const BadCall &c : BadCalls()) {
+        EXPECT_EQ(c.call(rec_, go_), c.failure) << c.name;
+        std::string log = NewLog();
+        EXPECT_TRUE(Contains(log, "ERROR - ")) << c.name;
+        EXPECT_EQ(StatusOf(rec_), status) << c.name;
+    }
+    if (GetParam() == Prepared) {
+        EXPECT_EQ(khRecDoWholeSent(rec_), 1);
+    }
+    while (GetParam() == Processing && khRecDoPartSent(rec_, 100) == 1) continue;
+    if (GetParam() != Idle) {
+        EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Abuse, BadArguments, ::testing::Values(Idle, Prepared, Processing, Complete),
+                         StatusName);
