@@ -9,6 +9,7 @@
 extern "C" {
 
 int khSysInit(const char *config_filename) {
+    kh::CallLock lock;
     return kh::g_state ? kh::Reinitialise(config_filename) : kh::SysInit(config_filename);
 }
 

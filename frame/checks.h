@@ -3,6 +3,7 @@
 #ifndef KH_FRAME_CHECKS_H
 #define KH_FRAME_CHECKS_H
 
+#include "frame/call_lock.h"
 #include "frame/state.h"
 
 namespace kh {
@@ -35,9 +36,11 @@ void UnregisterHandle(RecordHead *record);
 
 }  // namespace kh
 
-// The first two steps of every export but khSysInit: a failed CheckSystem
-// answers the family's failure value, NOFUNCOPER its no-operation value.
+// The first steps of every export but khSysInit: the call lock is taken
+// for the rest of the export, then a failed CheckSystem answers the
+// family's failure value, NOFUNCOPER its no-operation value.
 #define KH_FRAME_GUARD(failure_value, noop_value) \
+    kh::CallLock kh_call_lock;                    \
     do {                                          \
         if (!kh::CheckSystem()) return (failure_value); \
         if (kh::NoFuncOper()) return (noop_value);      \

@@ -7,8 +7,9 @@
  * recogniser, then read its words, times, scores and phones.
  *
  * Conventions:
- *  - Every call runs on the caller's thread; call the library from one
- *    thread at a time.
+ *  - Every call runs on the caller's thread.  Calls are serialised: the
+ *    library may be called from several threads, but one call runs at a
+ *    time and the others wait for it (a long recognition holds up the rest).
  *  - Integer calls answer 1 on success (or a count, 0 or more), -1 on
  *    failure.  Handle calls answer the handle, or null on failure.  Score
  *    calls answer KH_FLOAT_FAIL on failure.
@@ -18,7 +19,8 @@
  *    confidences.
  *  - Every call before a successful khSysInit fails.
  *  - Handles are opaque.  They stay valid until deleted or until the
- *    exercise changes (khSysNewExercise); stale handles are refused.
+ *    exercise changes (khSysNewExercise); stale handles are refused, and no
+ *    handle is ever issued twice in the life of the process.
  *  - Output strings go into buffers owned by the caller, which carry no
  *    size: give at least KH_MAX_TEXT bytes.  They are emptied on entry, so a
  *    failure leaves them empty.  Input strings are only read during the
