@@ -121,8 +121,6 @@ std::string conf_string(const std::string &key, const std::string &dflt) {
     return t ? *t : dflt;
 }
 
-void arm_faults_from_environment();
-
 }  // namespace engine
 
 extern "C" {

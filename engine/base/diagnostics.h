@@ -9,8 +9,18 @@ namespace engine {
 void complain(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // True when an armed fault makes this call of the named function fail.
-// Every hapi* function asks this first, with its own name.
+// Every hapi* function asks this first, with its own name.  Only the test
+// builds inject faults (fault_injection.cpp); elsewhere the question folds
+// away, and the shipped library carries no injection points and never
+// reads HAPI_FAULT.
+#ifdef ENGINE_FAULT_INJECTION
 bool fault(const char *function_name);
+// Arms the faults that HAPI_FAULT names; hapiInitHAPI calls it.
+void arm_faults_from_environment();
+#else
+constexpr bool fault(const char *) { return false; }
+inline void arm_faults_from_environment() {}
+#endif
 
 // The body of the hapiDelete* calls of objects that own nothing shared:
 // 0 when obj was deleted, -1 (with a complaint when obj is null) otherwise.

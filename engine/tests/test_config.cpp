@@ -165,6 +165,7 @@ TEST_F(ConfigTest, InjectedFaultFailsOneCall) {
     EXPECT_STREQ(hapiOverrideConfStr("A", nullptr), "1");
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("injected fault"), std::string::npos);
     EXPECT_LT(hapiFaultInject("notAnEngineCall", 1), 0);
+    EXPECT_LT(hapiFaultInject("hapiNoSuchCall", 1), 0);  // looks like one, but nothing asks for it
     EXPECT_LT(hapiFaultInject("hapiDictSave", 0), 0);
     ASSERT_EQ(hapiFaultInject("hapiOverrideConfStr", 1), 0);
     hapiFaultClear();
