@@ -98,13 +98,22 @@ INSTANTIATE_TEST_SUITE_P(
                     "CreateSemanticSyn: Sub-lattice names x and X differ only in case"},
         HostileFile{"EmptyName",
                     LatticeFile({{"top", Around("SUBLAT \"\"")}, {"", Around("WORD \"HELLO\" 0")}}),
-                    "CreateSemanticSyn: Sub-lattice without a name"},
-        HostileFile{"MostNegativeScore",
-                    LatticeFile({{"top",
-                                  {"NODE 1 WORD \"!NULL\" 0", "NODE 2 WORD \"HELLO\" 0", "NODE 3 WORD \"!NULL\" 0",
-                                   "ARC 1 1 2 -3.40282347e+38", "ARC 2 2 3 0"}}}),
-                    "CopySemanticLattice: Arc 1 has no usable score"}),
+                    "CreateSemanticSyn: Sub-lattice without a name"}),
     [](const ::testing::TestParamInfo<HostileFile> &info) { return std::string(info.param.label); });
+
+// An arc score that cannot be read is the engine's failure value, never a
+// score: the load is refused.
+TEST_F(SyntaxFaults, AnArcScoreThatCannotBeReadRefusesTheLoad) {
+    Start();
+    WriteFile("one.lat", LatticeFile({{"one", Around("WORD \"HELLO\" 0")}}));
+    ASSERT_EQ(hapiFaultInject("hapiLatArcScore", 1), 0);
+    EXPECT_EQ(khSyntaxCreate("one", "one.lat"), nullptr);
+    hapiFaultClear();
+    EXPECT_EQ(Registered(), 0);
+    EXPECT_TRUE(Has(Log(), "ERROR - CopySemanticLattice: Arc 1 has no usable score\r\n\r\n"
+                           "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"))
+        << Log();
+}
 
 // A build pass that fails half way leaves the lattice as it was: the next
 // option is laid between a proper start and end, and an included syntax

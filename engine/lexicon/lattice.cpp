@@ -6,6 +6,7 @@
 #include "lexicon/dictionary.h"
 #include "lexicon/lattice.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <unordered_set>
@@ -268,6 +269,7 @@ double hapiLatArcScore(hapiLatObject lat, int arc, int kind, const float *new_sc
     const char *why = !engine::valid_arc(lat, arc) ? "no such arc"
                       : kind != 1                  ? "the score kind must be 1"
                       : new_score && std::isnan(*new_score) ? "the score is not a number"
+                      : new_score && *new_score == -FLT_MAX ? "the score is the failure value"
                                                             : nullptr;
     if (why) return complain("hapiLatArcScore: arc %d: %s", arc, why), HAPI_FLOAT_FAIL;
     float old = lat->arcs[arc].score;

@@ -16,6 +16,7 @@
 #include "lexicon/lattice.h"
 
 #include <cerrno>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -194,8 +195,10 @@ private:
         errno = 0;
         char *end = nullptr;
         float v = strtof(tok.c_str(), &end);
-        // Underflow to a denormal is fine: it is what was written.
-        if (tok.empty() || *end || std::isnan(v) || (errno == ERANGE && std::isinf(v)))
+        // Underflow to a denormal is fine: it is what was written.  The most
+        // negative float is what a failed hapiLatArcScore answers, so no arc
+        // may hold it.
+        if (tok.empty() || *end || std::isnan(v) || (errno == ERANGE && std::isinf(v)) || v == -FLT_MAX)
             return fail("bad score '" + tok.substr(0, 32) + "'");
         *out = v;
         return true;
