@@ -101,7 +101,10 @@ HAPI_API const char *hapiOverrideConfStr(const char *key, const char *value);
    from now, fail with that function's failure value.  Answers 0, or -1 for
    an unknown name or n < 1.  Several faults may be armed at once; the
    environment variable HAPI_FAULT="name:n[,name:n...]" arms faults at
-   hapiInitHAPI.  hapiFaultClear disarms all. */
+   hapiInitHAPI.  hapiFaultClear disarms all.  Only builds made with
+   KHAPI_FAULT_INJECTION (the test builds) have these two calls; the
+   shipped library has neither them nor the injection points.  An unknown
+   name is one that no hapi* call answers to. */
 HAPI_API int hapiFaultInject(const char *function_name, int nth);
 HAPI_API void hapiFaultClear(void);
 
