@@ -44,9 +44,12 @@ demo: build
 	@echo "written: $(abspath $(BUILD))/demo/goforward.TextGrid (open it in Praat with $(DEMO_WAV))"
 	@echo "         $(abspath $(BUILD))/demo/assess.svg and $(abspath $(BUILD))/demo/align.svg"
 
-# Installs the library, the tool and the default configuration under PREFIX.
-install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+# Installs the library, the tool and the default configuration under PREFIX,
+# from a build without the engine's fault injection (and so without tests).
+install: deps
+	cmake -S . -B build-ship -DCMAKE_BUILD_TYPE=Release -DKHAPI_FAULT_INJECTION=OFF -DKHAPI_BENCH=OFF -DKHAPI_WERROR=ON
+	cmake --build build-ship -j$(JOBS)
+	cmake --install build-ship --prefix $(PREFIX)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
@@ -72,4 +75,4 @@ bench: build
 	cd $(BUILD) && for b in bin/bench_*; do echo "== $$b"; ./$$b; done
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-ship
