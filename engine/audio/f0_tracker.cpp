@@ -34,29 +34,18 @@ double nccf(const double *x, int a, int width, int lag) {
     return vaa > 0 && vbb > 0 ? vab / std::sqrt(vaa * vbb) : 0.0;
 }
 
-// The candidates of the frame centred on `centre`: the unvoiced one first,
-// then the strongest correlation peaks.
-std::vector<Candidate> frame_candidates(const std::vector<double> &x, int centre, int rate, LagRange lags,
-                                        int width, double global_peak, const F0Settings &set) {
-    const int n = static_cast<int>(x.size());
-    // How loud the frame is against the loudest part of the signal.
-    int from = std::max(0, centre - width), to = std::min(n, centre + width);
-    double local_peak = 0;
-    for (int i = from; i < to; i++) local_peak = std::max(local_peak, std::fabs(x[i]));
-    double level = global_peak > 0 ? local_peak / global_peak : 0;
-    double unvoiced = set.voicing_threshold +
-                      std::max(0.0, 2.0 - level / (set.silence_threshold / (1.0 + set.voicing_threshold)));
-    std::vector<Candidate> out{{0.0, unvoiced}};
-    if (local_peak == 0) return out;
-
-    // Correlation from lag 1 on: a peak only counts as a period when the
-    // correlation fell well below it at some shorter lag, which band-limited
-    // noise, ringing at a resonance, does not do.
+// The periods found around `centre` in x[0..n), as (F0, correlation) pairs.
+// A correlation peak counts as a period only where the correlation fell
+// well below it at some shorter lag, which band-limited noise (ringing at
+// a resonance) does not do.
+std::vector<Candidate> periods(const double *x, int n, int centre, int rate, LagRange lags, int width,
+                               const F0Settings &set) {
     std::vector<double> r(lags.hi + 1, 0.0);
     for (int lag = 1; lag <= lags.hi; lag++) {
         int a = centre - (width + lag) / 2;
-        if (a >= 0 && a + lag + width <= n) r[lag] = nccf(x.data(), a, width, lag);
+        if (a >= 0 && a + lag + width <= n) r[lag] = nccf(x, a, width, lag);
     }
+    std::vector<Candidate> out;
     double dip = 1.0;
     for (int lag = 2; lag < lags.hi; lag++) {
         dip = std::min(dip, r[lag - 1]);
@@ -67,9 +56,35 @@ std::vector<Candidate> frame_candidates(const std::vector<double> &x, int centre
         double shift = denom < 0 ? 0.5 * (r[lag - 1] - r[lag + 1]) / denom : 0.0;
         double peak = std::min(1.0, r[lag] - 0.25 * (r[lag - 1] - r[lag + 1]) * shift);
         double f0 = rate / (lag + shift);
-        if (f0 < set.floor_hz || f0 > set.ceiling_hz) continue;
-        out.push_back({f0, peak + set.octave_cost * std::log2(f0 / set.floor_hz)});
+        if (f0 >= set.floor_hz && f0 <= set.ceiling_hz) out.push_back({f0, peak});
     }
+    return out;
+}
+
+LagRange lag_range(int rate, const F0Settings &set) {
+    return {std::max(2, static_cast<int>(std::floor(rate / set.ceiling_hz)) - 1),
+            static_cast<int>(std::ceil(rate / set.floor_hz)) + 1};
+}
+
+// One period of the lowest pitch: every candidate period fits the window.
+int window_width(int rate, const F0Settings &set) { return static_cast<int>(std::ceil(rate / set.floor_hz)); }
+
+// The candidates of the frame centred on `centre`: the unvoiced one first,
+// then the strongest periods, higher ones favoured a little.
+std::vector<Candidate> frame_candidates(const std::vector<double> &x, int centre, int rate, double global_peak,
+                                        const F0Settings &set) {
+    const int n = static_cast<int>(x.size()), width = window_width(rate, set);
+    // How loud the frame is against the loudest part of the signal.
+    int from = std::max(0, centre - width), to = std::min(n, centre + width);
+    double local_peak = 0;
+    for (int i = from; i < to; i++) local_peak = std::max(local_peak, std::fabs(x[i]));
+    double level = global_peak > 0 ? local_peak / global_peak : 0;
+    double unvoiced = set.voicing_threshold +
+                      std::max(0.0, 2.0 - level / (set.silence_threshold / (1.0 + set.voicing_threshold)));
+    std::vector<Candidate> out{{0.0, unvoiced}};
+    if (local_peak == 0) return out;
+    for (Candidate c : periods(x.data(), n, centre, rate, lag_range(rate, set), width, set))
+        out.push_back({c.f0, c.strength + set.octave_cost * std::log2(c.f0 / set.floor_hz)});
     if (static_cast<int>(out.size()) > set.max_candidates + 1) {
         std::partial_sort(out.begin() + 1, out.begin() + 1 + set.max_candidates, out.end(),
                           [](const Candidate &p, const Candidate &q) { return p.strength > q.strength; });
@@ -123,19 +138,24 @@ std::vector<float> track_f0(const short *samples, int n, int rate, int step, con
     double global_peak = 0;
     for (double &v : x) v -= mean, global_peak = std::max(global_peak, std::fabs(v));
 
-    LagRange lags{static_cast<int>(std::floor(rate / set.ceiling_hz)) - 1,
-                  static_cast<int>(std::ceil(rate / set.floor_hz)) + 1};
-    lags.lo = std::max(lags.lo, 2);
-    // One period of the lowest pitch: every candidate period fits the window.
-    int width = static_cast<int>(std::ceil(rate / set.floor_hz));
-
     std::vector<std::vector<Candidate>> cands(frames);
     for (int k = 0; k < frames; k++)
-        cands[k] = frame_candidates(x, k * step + step / 2, rate, lags, width, global_peak, set);
+        cands[k] = frame_candidates(x, k * step + step / 2, rate, global_peak, set);
     std::vector<int> path = best_path(cands, set);
     std::vector<float> f0(frames);
     for (int k = 0; k < frames; k++) f0[k] = static_cast<float>(cands[k][path[k]].f0);
     return f0;
+}
+
+double periodicity(const short *samples, int n, int centre, int rate, const F0Settings &set) {
+    LagRange lags = lag_range(rate, set);
+    int width = window_width(rate, set);
+    int from = std::max(0, centre - (width + lags.hi) / 2 - 1), to = std::min(n, centre + (width + lags.hi) / 2 + 1);
+    if (to <= from) return 0.0;
+    std::vector<double> x(samples + from, samples + to);
+    double best = 0;
+    for (Candidate c : periods(x.data(), to - from, centre - from, rate, lags, width, set)) best = std::max(best, c.strength);
+    return best;
 }
 
 }  // namespace pitch

@@ -35,6 +35,11 @@ struct F0Settings {
 // as many frames as ceil(n / step); 0 for an unvoiced frame.
 std::vector<float> track_f0(const short *samples, int n, int rate, int step, const F0Settings &settings = {});
 
+// How periodic the samples around `centre` are: the correlation of the
+// strongest period between the floor and ceiling, 0 when there is none.
+// Needs about one period of the floor and one of the window either side.
+double periodicity(const short *samples, int n, int centre, int rate, const F0Settings &settings = {});
+
 }  // namespace pitch
 
 #endif

@@ -11,6 +11,9 @@ void complain(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 // True when an armed fault makes this call of the named function fail.
 // Every hapi* function asks this first, with its own name.
 bool fault(const char *function_name);
+// For faults counted somewhere else (such as blocks of a sound card's
+// capture): the count armed for the name, which disarms it, or 0.
+int take_fault(const char *name);
 
 // The body of the hapiDelete* calls of objects that own nothing shared:
 // 0 when obj was deleted, -1 (with a complaint when obj is null) otherwise.
