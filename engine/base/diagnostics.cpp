@@ -23,17 +23,22 @@ bool known_name(const char *name) {
     return name && strncmp(name, "hapi", 4) == 0 && strlen(name) > 4;
 }
 
+// Where notes go: standard error until a program sets a sink.
+hapiMessageSink g_sink = nullptr;
+void *g_sink_context = nullptr;
+
 }  // namespace
 
 namespace engine {
 
 void complain(const char *fmt, ...) {
+    char line[1024];
     va_list ap;
     va_start(ap, fmt);
-    fputs("hapi: ", stderr);
-    vfprintf(stderr, fmt, ap);
-    fputc('\n', stderr);
+    vsnprintf(line, sizeof line, fmt, ap);
     va_end(ap);
+    if (g_sink) g_sink(line, g_sink_context);
+    else fprintf(stderr, "hapi: %s\n", line);
 }
 
 bool fault(const char *function_name) {
@@ -77,6 +82,11 @@ void arm_faults_from_environment() {
 }  // namespace engine
 
 extern "C" {
+
+void hapiSetMessageSink(hapiMessageSink sink, void *context) {
+    g_sink = sink;
+    g_sink_context = context;
+}
 
 int hapiFaultInject(const char *function_name, int nth) {
     if (!known_name(function_name) || nth < 1) return -1;

@@ -5,7 +5,8 @@
 
 namespace engine {
 
-// Writes "hapi: <message>\n" to standard error.
+// Gives a note to the sink set with hapiSetMessageSink, or writes
+// "hapi: <note>\n" to standard error when none is set.
 void complain(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // True when an armed fault makes this call of the named function fail.

@@ -114,6 +114,14 @@ int live_end(hapi_rec *rec) {
     return 0;
 }
 
+// A live input that failed ends the utterance with what it gave, so that
+// the recogniser can still be completed; the step that met it fails.
+bool give_up(hapi_rec *rec) {
+    rec->coder->fe->finish(rec->utt.get());
+    rec->finished = true;
+    return false;
+}
+
 // Reads live samples until `frames` more frames exist, the utterance ends
 // or the input does; an utterance that ended keeps only its own frames.
 bool pull_live(hapi_rec *rec, int frames) {
@@ -126,11 +134,15 @@ bool pull_live(hapi_rec *rec, int frames) {
     std::vector<short> buf(static_cast<size_t>(kLiveReadFrames) * u->samples_per_frame);
     while (u->frames() < want && !u->complete) {
         int n = c->src->live->read(buf.data(), static_cast<int>(buf.size()), kWaitMs);
-        if (n == engine::LiveInput::kFailed)
-            return engine::complain("hapiRecProcess: the live input failed: %s", c->src->live->failure().c_str()), false;
+        if (n == engine::LiveInput::kFailed) {
+            engine::complain("hapiRecProcess: the live input failed: %s", c->src->live->failure().c_str());
+            return give_up(rec);
+        }
         if (n < 0) return c->fe->finish(u);
-        if (n == 0 && (waited += kWaitMs) >= kGiveUpMs)
-            return engine::complain("hapiRecProcess: no audio from the live input for %d s", kGiveUpMs / 1000), false;
+        if (n == 0 && (waited += kWaitMs) >= kGiveUpMs) {
+            engine::complain("hapiRecProcess: no audio from the live input for %d s", kGiveUpMs / 1000);
+            return give_up(rec);
+        }
         if (n > 0 && !c->fe->feed(u, buf.data(), n))
             return engine::complain("hapiRecProcess: cannot analyse the live input"), false;
         if (int end = live_end(rec)) {

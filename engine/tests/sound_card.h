@@ -15,28 +15,33 @@
 #include <string>
 #include <vector>
 
-#include "tempdir.h"
+#include <unistd.h>
 
 class FileSoundCard {
 public:
     // A card that works, or one whose default device cannot be opened.
     explicit FileSoundCard(bool working = true) {
+        const char *tmp = getenv("TMPDIR");
+        std::string tmpl = std::string(tmp && *tmp ? tmp : "/tmp") + "/sound-card-XXXXXX";
+        if (mkdtemp(&tmpl[0])) dir_ = tmpl;
         const char *home = getenv("HOME");
         had_home_ = home != nullptr;
         if (home) old_home_ = home;
-        std::ofstream rc(dir_.file(".asoundrc"));
+        std::ofstream rc(file(".asoundrc"));
         if (working)
             rc << "pcm.!default { type file; slave.pcm \"null\"; file \"" << played_path() << "\"; infile \""
-               << dir_.file("IN.raw") << "\"; format \"raw\" }\n";
+               << file("IN.raw") << "\"; format \"raw\" }\n";
         else
             rc << "pcm.!default { type hw; card 31 }\n";
         rc.close();
         speak({});
-        setenv("HOME", dir_.path().c_str(), 1);
+        setenv("HOME", dir_.c_str(), 1);
     }
     ~FileSoundCard() {
         if (had_home_) setenv("HOME", old_home_.c_str(), 1);
         else unsetenv("HOME");
+        for (const char *name : {".asoundrc", "IN.raw", "OUT.raw"}) unlink(file(name).c_str());
+        rmdir(dir_.c_str());
     }
     FileSoundCard(const FileSoundCard &) = delete;
     FileSoundCard &operator=(const FileSoundCard &) = delete;
@@ -45,7 +50,7 @@ public:
     // opened with.  Beyond its end the plugin repeats stale samples, so
     // tests give it more than they will read.
     void speak(const std::vector<short> &samples) const {
-        std::ofstream in(dir_.file("IN.raw"), std::ios::binary);
+        std::ofstream in(file("IN.raw"), std::ios::binary);
         in.write(reinterpret_cast<const char *>(samples.data()), static_cast<std::streamsize>(2 * samples.size()));
     }
 
@@ -59,10 +64,12 @@ public:
         return s;
     }
 
-    std::string played_path() const { return dir_.file("OUT.raw"); }
+    std::string played_path() const { return file("OUT.raw"); }
 
 private:
-    TempDir dir_;
+    std::string file(const std::string &name) const { return dir_ + "/" + name; }
+
+    std::string dir_;
     bool had_home_ = false;
     std::string old_home_;
 };

@@ -3,6 +3,7 @@
 // plays into one.
 #include "rec_fixture.h"
 #include "sound_card.h"
+#include "tempdir.h"
 
 #include <unistd.h>
 
@@ -160,6 +161,9 @@ TEST_F(SoundCardTest, ADeviceThatFailsMidUtteranceFailsTheStepThatMeetsIt) {
     while (r > 0 && steps++ < 1000) r = hapiRecProcess(rec, 10, nullptr);
     EXPECT_EQ(r, -1);
     EXPECT_LT(steps, 200);
+    // The utterance ended there: it can be completed with what came in.
+    EXPECT_EQ(hapiRecRemaining(rec), 0);
+    EXPECT_EQ(hapiRecComplete(rec, nullptr), 0);
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 5.0);
     EXPECT_EQ(hapiSourceStop(src), 0);
     hapiDeleteRecObject(rec);
