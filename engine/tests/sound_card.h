@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -57,10 +56,9 @@ public:
     // What was played (or, after a capture, what was captured).
     std::vector<short> played() const {
         std::ifstream in(played_path(), std::ios::binary);
-        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::vector<short> s(bytes.size() / 2);
-        for (size_t i = 0; i < s.size(); i++)
-            s[i] = static_cast<short>(static_cast<unsigned char>(bytes[2 * i]) | (bytes[2 * i + 1] << 8));
+        std::vector<short> s;
+        short v;
+        while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
         return s;
     }
 
