@@ -18,8 +18,8 @@
  *    longer than HAPI_MAX_NAME - 1 bytes: longer ones are refused on entry.
  *  - Times are seconds, as doubles.
  *  - Nothing here is thread-safe: one caller at a time.
- *  - On failure the engine writes a short reason to standard error,
- *    prefixed "hapi: ".
+ *  - On failure the engine gives a short reason as a note: to standard
+ *    error, prefixed "hapi: ", or to the sink set with hapiSetMessageSink.
  */
 #ifndef HAPI_H
 #define HAPI_H
@@ -78,10 +78,18 @@ typedef struct hapi_res *hapiResObject;
 
 /* ---- Engine start and configuration ---------------------------------- */
 
+/* Where the engine's notes go: why a call failed, and what it chose when
+   a setting did not fit (such as a background unit the model lacks).  Each
+   note is one line of text without a line end, passed with the context to
+   the sink, on the thread of the engine call that made it.  A null sink,
+   the default, writes each note to standard error after "hapi: ". */
+typedef void (*hapiMessageSink)(const char *note, void *context);
+HAPI_API void hapiSetMessageSink(hapiMessageSink sink, void *context);
+
 /* Reads the configuration file (KEY = VALUE lines, docs/engine-files.md).
    flags must be 0.  A second call replaces the whole configuration.
    Answers 0, or -1 when the file cannot be read or holds a malformed line
-   (the file and line are named on standard error). */
+   (the file and line are named in a note, see hapiSetMessageSink). */
 HAPI_API int hapiInitHAPI(const char *config_filename, int flags);
 
 /* Read or set one configuration key.  With a null value the call reads:

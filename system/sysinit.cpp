@@ -32,6 +32,7 @@ bool LoadAll(const char *stem, const char *kind, Record *(*load)(const char *), 
 }  // namespace
 
 int SysInit(const char *config_filename) {
+    hapiSetMessageSink(TraceEngineNote, nullptr);
     g_state = new SystemState();
     if (!FileReadable(config_filename)) {
         if (!config_filename) LogError("khSysInit: Passed a NULL pointer instead of a filename");

@@ -41,6 +41,11 @@ bool capture(const std::string &audioin, int rate, double seconds, std::vector<s
     std::vector<short> buf(rate / 10);
     while (samples->size() < want && std::chrono::steady_clock::now() < give_up) {
         int n = in->read(buf.data(), static_cast<int>(std::min(buf.size(), want - samples->size())), kWaitMs);
+        if (n == LiveInput::kFailed) {
+            *why = in->failure();
+            in->stop();
+            return false;
+        }
         if (n < 0) break;
         samples->insert(samples->end(), buf.begin(), buf.begin() + n);
     }

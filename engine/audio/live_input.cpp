@@ -1,6 +1,7 @@
 // live_input.cpp - the live input: the sound card through PortAudio, or a
 // file fed through the same path.
 #include "audio/sound_io.h"
+#include "base/diagnostics.h"
 
 #include <portaudio.h>
 
@@ -15,15 +16,20 @@ namespace {
 // Samples captured by PortAudio's thread, read by the recogniser.
 class SoundCardInput : public engine::LiveInput {
 public:
-    explicit SoundCardInput(int rate) : rate_(rate) {}
+    explicit SoundCardInput(int rate) : rate_(rate), max_queued_(static_cast<size_t>(rate) * kMaxQueuedSeconds) {}
     ~SoundCardInput() override { stop(); }
 
     bool start(std::string *why) override {
-        PaError e = Pa_Initialize();
-        if (e != paNoError) return *why = Pa_GetErrorText(e), false;
-        initialised_ = true;
-        e = Pa_OpenDefaultStream(&stream_, 1, 0, paInt16, rate_, 160, &SoundCardInput::callback, this);
-        if (e == paNoError) e = Pa_StartStream(stream_);
+        fail_after_ = engine::take_fault("hapiLiveCapture");
+        PaError e = paNoError;
+        engine::quietly([&] {
+            e = Pa_Initialize();
+            if (e != paNoError) return;
+            initialised_ = true;
+            e = Pa_OpenDefaultStream(&stream_, 1, 0, paInt16, rate_, kBlock, &SoundCardInput::callback, this);
+            if (e == paNoError) e = Pa_SetStreamFinishedCallback(stream_, &SoundCardInput::finished);
+            if (e == paNoError) e = Pa_StartStream(stream_);
+        });
         if (e != paNoError) {
             *why = Pa_GetErrorText(e);
             stop();
@@ -33,46 +39,81 @@ public:
     }
 
     void stop() override {
-        if (stream_) {
-            Pa_StopStream(stream_);
-            Pa_CloseStream(stream_);
-            stream_ = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopped_ = true;
         }
-        if (initialised_) Pa_Terminate();
-        initialised_ = false;
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopped_ = true;
+        room_.notify_all();
         ready_.notify_all();
+        engine::quietly([this] {
+            if (stream_) {
+                Pa_StopStream(stream_);
+                Pa_CloseStream(stream_);
+                stream_ = nullptr;
+            }
+            if (initialised_) Pa_Terminate();
+            initialised_ = false;
+        });
     }
 
     int read(short *buf, int max, int wait_ms) override {
         std::unique_lock<std::mutex> lock(mutex_);
-        ready_.wait_for(lock, std::chrono::milliseconds(wait_ms), [this] { return !queue_.empty() || stopped_; });
-        if (queue_.empty()) return stopped_ ? -1 : 0;
+        ready_.wait_for(lock, std::chrono::milliseconds(wait_ms),
+                        [this] { return !queue_.empty() || stopped_ || !failure_.empty(); });
+        if (queue_.empty()) return !failure_.empty() ? kFailed : stopped_ ? kEnded : 0;
         int n = std::min(max, static_cast<int>(queue_.size()));
         std::copy(queue_.begin(), queue_.begin() + n, buf);
         queue_.erase(queue_.begin(), queue_.begin() + n);
+        room_.notify_all();
         return n;
     }
 
+    std::string failure() const override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return failure_;
+    }
+
 private:
+    static const int kBlock = 160;
+    // What may wait unread before capture waits for the reader: far more
+    // than a reader lags on a real card, while a card that delivers faster
+    // than real time (a file behind alsa-lib) cannot fill the memory.
+    static const int kMaxQueuedSeconds = 60;
+
     static int callback(const void *in, void *, unsigned long n, const PaStreamCallbackTimeInfo *,
                         PaStreamCallbackFlags, void *self) {
         auto *me = static_cast<SoundCardInput *>(self);
         const short *s = static_cast<const short *>(in);
-        std::lock_guard<std::mutex> lock(me->mutex_);
-        if (s) me->queue_.insert(me->queue_.end(), s, s + n);
+        std::unique_lock<std::mutex> lock(me->mutex_);
+        if (me->fail_after_ > 0 && ++me->blocks_ >= me->fail_after_) {
+            me->failure_ = "the sound card stopped delivering (injected fault)";
+            me->ready_.notify_all();
+            return paAbort;
+        }
+        me->room_.wait(lock, [me] { return me->queue_.size() < me->max_queued_ || me->stopped_; });
+        if (s && !me->stopped_) me->queue_.insert(me->queue_.end(), s, s + n);
         me->ready_.notify_all();
         return paContinue;
     }
 
+    // PortAudio ends a stream on its own only when the device fails.
+    static void finished(void *self) {
+        auto *me = static_cast<SoundCardInput *>(self);
+        std::lock_guard<std::mutex> lock(me->mutex_);
+        if (!me->stopped_ && me->failure_.empty()) me->failure_ = "the sound card stopped delivering";
+        me->ready_.notify_all();
+    }
+
     int rate_;
+    size_t max_queued_;
+    int fail_after_ = 0, blocks_ = 0;
     PaStream *stream_ = nullptr;
     bool initialised_ = false;
-    std::mutex mutex_;
-    std::condition_variable ready_;
+    mutable std::mutex mutex_;
+    std::condition_variable ready_, room_;
     std::deque<short> queue_;
     bool stopped_ = false;
+    std::string failure_;
 };
 
 // A file delivered as fast as it is read, then the end of the input.

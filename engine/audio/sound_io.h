@@ -2,6 +2,7 @@
 #ifndef ENGINE_AUDIO_SOUND_IO_H
 #define ENGINE_AUDIO_SOUND_IO_H
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,14 +25,22 @@ bool write_wav(const std::string &path, const short *samples, size_t n, int rate
 // A stream of samples from the live input, filled while started.
 class LiveInput {
 public:
+    static constexpr int kEnded = -1, kFailed = -2;
     virtual ~LiveInput() = default;
     virtual bool start(std::string *why) = 0;
     virtual void stop() = 0;
     // Copies up to max samples, waiting up to wait_ms for the first.
-    // Answers the count (0 when none came in time), or -1 when the input
-    // has ended and everything it gave has been read.
+    // Answers the count (0 when none came in time), kEnded when the input
+    // has ended and everything it gave has been read, or kFailed when the
+    // device failed (failure() says how) and everything before was read.
     virtual int read(short *buf, int max, int wait_ms) = 0;
+    virtual std::string failure() const { return ""; }
 };
+
+// Runs `open` with alsa-lib's and JACK's messages to standard error
+// turned off, since probing the audio back ends prints dozens of lines
+// on machines without a given card; a failure is reported by the caller.
+void quietly(const std::function<void()> &open);
 
 // The live input named by AUDIOIN: "" or "default" for the sound card's
 // default input, "file:NAME" for a file fed through as if spoken.

@@ -44,17 +44,23 @@ bool init_live_source(hapi_source *src) {
 
 // Plays samples on the default output and waits until they are played.
 bool play(const short *samples, int n, int rate, std::string *why) {
-    PaError e = Pa_Initialize();
-    if (e != paNoError) return *why = Pa_GetErrorText(e), false;
+    PaError e = paNoError;
     PaStream *stream = nullptr;
-    e = Pa_OpenDefaultStream(&stream, 0, 1, paInt16, rate, 1024, nullptr, nullptr);
-    if (e == paNoError) e = Pa_StartStream(stream);
+    bool initialised = false;
+    engine::quietly([&] {
+        e = Pa_Initialize();
+        initialised = e == paNoError;
+        if (e == paNoError) e = Pa_OpenDefaultStream(&stream, 0, 1, paInt16, rate, 1024, nullptr, nullptr);
+        if (e == paNoError) e = Pa_StartStream(stream);
+    });
     if (e == paNoError) e = Pa_WriteStream(stream, samples, static_cast<unsigned long>(n));
-    if (stream) {
-        Pa_StopStream(stream);
-        Pa_CloseStream(stream);
-    }
-    Pa_Terminate();
+    engine::quietly([&] {
+        if (stream) {
+            Pa_StopStream(stream);
+            Pa_CloseStream(stream);
+        }
+        if (initialised) Pa_Terminate();
+    });
     if (e != paNoError) *why = Pa_GetErrorText(e);
     return e == paNoError;
 }

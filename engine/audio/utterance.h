@@ -6,6 +6,7 @@
 #ifndef ENGINE_AUDIO_UTTERANCE_H
 #define ENGINE_AUDIO_UTTERANCE_H
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -20,6 +21,15 @@ struct Utterance {
     bool complete = false;                  // no more frames will come
 
     int frames() const { return static_cast<int>(cep.size() / kCepLen); }
+    // Keeps the first `n` frames and their samples only; no more will come.
+    void cut(int n) {
+        if (n < frames()) {
+            cep.resize(static_cast<size_t>(n) * kCepLen);
+            speech.resize(std::min(speech.size(), static_cast<size_t>(n)));
+            samples.resize(std::min(samples.size(), static_cast<size_t>(n) * samples_per_frame));
+        }
+        complete = true;
+    }
     const float *frame(int k) const { return cep.data() + static_cast<size_t>(k) * kCepLen; }
 };
 

@@ -5,7 +5,8 @@
 
 namespace engine {
 
-// Writes "hapi: <message>\n" to standard error.
+// Gives a note to the sink set with hapiSetMessageSink, or writes
+// "hapi: <note>\n" to standard error when none is set.
 void complain(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // True when an armed fault makes this call of the named function fail.
@@ -17,9 +18,13 @@ void complain(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 bool fault(const char *function_name);
 // Arms the faults that HAPI_FAULT names; hapiInitHAPI calls it.
 void arm_faults_from_environment();
+// For faults counted somewhere else (such as blocks of a sound card's
+// capture): the count armed for the name, which disarms it, or 0.
+int take_fault(const char *name);
 #else
 constexpr bool fault(const char *) { return false; }
 inline void arm_faults_from_environment() {}
+constexpr int take_fault(const char *) { return 0; }
 #endif
 
 // The body of the hapiDelete* calls of objects that own nothing shared:

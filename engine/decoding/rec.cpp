@@ -26,6 +26,8 @@ const int kGiveUpMs = 10000;
 // The decoder numbers frames wrongly when its first block is shorter than
 // this, so the first frames are held back until there are this many.
 const int kFirstBlockFrames = 20;
+// Frames of live input read at a time.
+const int kLiveReadFrames = 1;
 // Frames of speech before the silence count of a live utterance starts.
 const int kSpeechFramesToStart = 10;
 
@@ -94,39 +96,59 @@ bool decode_frames(hapi_rec *rec, bool flush) {
 }
 
 // Live input: the utterance ends after enough silence following speech,
-// at the maximum length, or when the input itself ends.
-void check_live_end(hapi_rec *rec, int from) {
+// or at the maximum length.  Looks at the frames not yet looked at and
+// answers the frame count the utterance ends with, or 0 while it goes on.
+int live_end(hapi_rec *rec) {
     const engine::Utterance &u = *rec->utt;
-    for (int k = from; k < rec->consumed && k < static_cast<int>(u.speech.size()); k++) {
-        if (u.speech[k]) {
+    int max_frames = std::max(1, static_cast<int>(rec->max_seconds * rec->hmms->model.frate));
+    for (; rec->checked < u.frames() && rec->checked < static_cast<int>(u.speech.size()); rec->checked++) {
+        if (u.speech[rec->checked]) {
             rec->silence_run = 0;
             if (++rec->speech_frames >= kSpeechFramesToStart) rec->speech_seen = true;
         } else if (rec->speech_seen) {
             rec->silence_run++;
         }
-        if (rec->speech_seen && rec->silence_run >= rec->silseq) rec->finished = true;
+        if (rec->speech_seen && rec->silence_run >= rec->silseq) return rec->checked + 1;
+        if (rec->checked + 1 >= max_frames) return max_frames;
     }
-    int frate = rec->hmms->model.frate;
-    if (rec->consumed >= static_cast<int>(rec->max_seconds * frate)) rec->finished = true;
+    return 0;
 }
 
-// Reads live samples until `frames` more frames exist or the input ends.
+// A live input that failed ends the utterance with what it gave, so that
+// the recogniser can still be completed; the step that met it fails.
+bool give_up(hapi_rec *rec) {
+    rec->coder->fe->finish(rec->utt.get());
+    rec->finished = true;
+    return false;
+}
+
+// Reads live samples until `frames` more frames exist, the utterance ends
+// or the input does; an utterance that ended keeps only its own frames.
 bool pull_live(hapi_rec *rec, int frames) {
     hapi_coder *c = rec->coder;
     if (!c->src->live) return engine::complain("hapiRecProcess: the live source has not been started"), false;
+    engine::Utterance *u = rec->utt.get();
     int want = rec->consumed + frames;
     int waited = 0;
-    std::vector<short> buf;
-    while (rec->utt->frames() < want && !rec->utt->complete) {
-        buf.resize(static_cast<size_t>(want - rec->utt->frames()) * rec->utt->samples_per_frame);
+    // A frame's worth at a time at most, so that the end is found where it is.
+    std::vector<short> buf(static_cast<size_t>(kLiveReadFrames) * u->samples_per_frame);
+    while (u->frames() < want && !u->complete) {
         int n = c->src->live->read(buf.data(), static_cast<int>(buf.size()), kWaitMs);
-        if (n < 0) return c->fe->finish(rec->utt.get());
+        if (n == engine::LiveInput::kFailed) {
+            engine::complain("hapiRecProcess: the live input failed: %s", c->src->live->failure().c_str());
+            return give_up(rec);
+        }
+        if (n < 0) return c->fe->finish(u);
         if (n == 0 && (waited += kWaitMs) >= kGiveUpMs) {
             engine::complain("hapiRecProcess: no audio from the live input for %d s", kGiveUpMs / 1000);
-            return c->fe->finish(rec->utt.get());
+            return give_up(rec);
         }
-        if (n > 0 && !c->fe->feed(rec->utt.get(), buf.data(), n))
+        if (n > 0 && !c->fe->feed(u, buf.data(), n))
             return engine::complain("hapiRecProcess: cannot analyse the live input"), false;
+        if (int end = live_end(rec)) {
+            if (!c->fe->finish(u)) return engine::complain("hapiRecProcess: cannot analyse the live input"), false;
+            u->cut(end);
+        }
     }
     return true;
 }
@@ -199,6 +221,7 @@ int hapiRecPrepare(hapiRecObject rec, hapiCoderObject coder, hapiNetObject net) 
     rec->speech_seen = false;
     rec->speech_frames = 0;
     rec->silence_run = 0;
+    rec->checked = 0;
     return 0;
 }
 
@@ -207,11 +230,8 @@ int hapiRecProcess(hapiRecObject rec, int frames, hapiResObject res) {
     if (!rec || !rec->utt || !rec->in_utterance) return engine::complain("hapiRecProcess: recogniser not prepared"), -1;
     if (frames < 1) return engine::complain("hapiRecProcess: frame count %d", frames), -1;
     if (!rec->finished) {
-        bool live = rec->coder->src->kind == HAPI_LIVE_SOURCE;
-        if (live && !pull_live(rec, frames)) return -1;
-        int from = rec->consumed;
+        if (rec->coder->src->kind == HAPI_LIVE_SOURCE && !pull_live(rec, frames)) return -1;
         rec->consumed = std::min(rec->utt->frames(), rec->consumed + frames);
-        if (live) check_live_end(rec, from);
         if (rec->utt->complete && rec->consumed == rec->utt->frames()) rec->finished = true;
         if (!decode_frames(rec, rec->finished)) return -1;
     }

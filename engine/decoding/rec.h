@@ -40,6 +40,7 @@ struct hapi_rec {
     bool speech_seen = false;          // live: enough speech frames heard
     int speech_frames = 0;
     int silence_run = 0;               // live: silent frames since the last speech
+    int checked = 0;                   // live: frames looked at for the end
     ~hapi_rec();
 };
 
