@@ -69,6 +69,8 @@ TEST_F(Recorded, TheF0TrackHasAValuePerFrame) {
     ASSERT_EQ(khSysGetF0Track(rec_, nullptr, track.data()), m);
     for (float f : track) EXPECT_GE(f, 0.0f);
     EXPECT_EQ(khSysGetF0Track(rec_, GoForward().c_str(), nullptr), m);
+    WriteFile("empty.raw", "");
+    EXPECT_EQ(khSysGetSpeech(rec_, "empty.raw", nullptr), 0);  // no samples is no error
 }
 
 TEST_F(Recorded, TheLastUtteranceIsSavedAndReadsBackTheSame) {
