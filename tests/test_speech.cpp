@@ -29,6 +29,9 @@ TEST_F(Recorded, TheLastUtteranceIsHandedOutInTwoCalls) {
     std::vector<short> samples(static_cast<size_t>(n));
     ASSERT_EQ(khSysGetSpeech(rec_, nullptr, samples.data()), n);
     EXPECT_EQ(samples, raw);
+    ASSERT_EQ(hapiFaultInject("hapiCoderAccessWave", 2), 0);
+    EXPECT_EQ(khSysGetSpeech(rec_, nullptr, nullptr), n);  // the size alone reads no samples
+    hapiFaultClear();
 }
 
 TEST_F(Recorded, AFileIsReadInAnyStatusButProcessing) {

@@ -50,7 +50,8 @@ TEST_F(SourceTest, ModelThatCannotBeLoadedFailsInitialisation) {
 
 TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
     TempDir dir;
-    std::vector<std::string> bad = {dir.file("absent.wav"), dir.path(),
+    write_wav(dir.file("slow.wav"), std::vector<short>(100, 0), 500);  // no plausible rate
+    std::vector<std::string> bad = {dir.file("absent.wav"), dir.path(), dir.file("slow.wav"),
                                     dir.write("noise.wav", std::string(4000, '\x7f')),
                                     dir.write("odd.raw", std::string(101, '\0')),
                                     dir.write("cut.wav", "RIFF\x24\x08\0\0WAVEfmt ")};
