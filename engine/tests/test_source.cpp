@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +56,11 @@ TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
                                     dir.write("noise.wav", std::string(4000, '\x7f')),
                                     dir.write("odd.raw", std::string(101, '\0')),
                                     dir.write("cut.wav", "RIFF\x24\x08\0\0WAVEfmt ")};
+    // A file named only ".raw" has no extension: it is no headerless recording.
+    dir.write(".raw", std::string(100, '\0'));
+    char *here = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    bad.push_back(".raw");
     for (const auto &path : bad) {
         hapiSourceObject src = hapiCreateSourceObject(HAPI_FILE_SOURCE);
         ASSERT_EQ(hapiSourceOverrideFilename(src, path.c_str()), 0);
@@ -62,6 +68,8 @@ TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
         EXPECT_EQ(hapiSourceStart(src), -1) << path;
         hapiDeleteSourceObject(src);
     }
+    EXPECT_EQ(chdir(here), 0);
+    free(here);
 }
 
 TEST_F(SourceTest, WaveformAtAnotherRateIsConvertedToTheModelRate) {
