@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -60,7 +61,8 @@ TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
     dir.write(".raw", std::string(100, '\0'));
     char *here = getcwd(nullptr, 0);
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
-    bad.push_back(".raw");
+    ASSERT_EQ(mkdir("folder.raw", 0755), 0);  // opens, but reading it fails
+    bad.insert(bad.end(), {".raw", "folder.raw"});
     for (const auto &path : bad) {
         hapiSourceObject src = hapiCreateSourceObject(HAPI_FILE_SOURCE);
         ASSERT_EQ(hapiSourceOverrideFilename(src, path.c_str()), 0);
