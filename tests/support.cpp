@@ -73,6 +73,12 @@ void IgnoreLeaksFromHere() {
 
 std::string Log(const std::string &name) { return ReadFile(name); }
 
+std::string TraceOf(const std::string &name, std::initializer_list<std::string> lines) {
+    std::string out = name + ": Entering\r\n";
+    for (const std::string &line : lines) out += "  " + line + "\r\n";
+    return out + name + ": Leaving\r\n\r\n";
+}
+
 void ExpectErrors(std::initializer_list<const char *> messages) {
     std::string log = Log();
     for (const char *m : messages) EXPECT_TRUE(Contains(log, std::string("ERROR - ") + m + "\r\n\r\n")) << m;

@@ -48,6 +48,9 @@ inline bool Contains(const std::string &text, const std::string &part) {
     return text.find(part) != std::string::npos;
 }
 
+// The trace of one export at level FULL: its entering line, the given
+// lines indented, its leaving line and the blank line that ends a call.
+std::string TraceOf(const std::string &name, std::initializer_list<std::string> lines);
 // Each message is in the log as an error line.
 void ExpectErrors(std::initializer_list<const char *> messages);
 

@@ -41,8 +41,6 @@ int NodeCount(KhSyntax syntax) { return hapiLatSize(LatticeOf(syntax), nullptr);
 
 double ArcScore(KhSyntax syntax, int arc) { return hapiLatArcScore(LatticeOf(syntax), arc, 1, nullptr); }
 
-bool Has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
-
 int Occurrences(const std::string &text, const std::string &part) {
     int n = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) n++;

@@ -27,7 +27,6 @@ std::string Picture(KhSyntax syntax);
 int NodeCount(KhSyntax syntax);
 // The score of an arc of the syntax lattice.
 double ArcScore(KhSyntax syntax, int arc);
-bool Has(const std::string &text, const std::string &part);
 // How often part occurs in text.
 int Occurrences(const std::string &text, const std::string &part);
 

@@ -44,7 +44,10 @@ std::string Pron(hapiDictObject d, const char *word, int p) {
 TEST(SystemDictionary, IsLoadedOnceAndMergedWithTheUserDictionary) {
     Workspace ws;
     WriteFile("sys.dic", PhoneSetLine() + "HELLO HH AH L OW\nWORLD W ER L D\n");
-    WriteFile("user.dic", PhoneSetLine() + "HELLO [greeting] HH AH L OW\nHELLO HH EH L OW\nNEWWORD N UW\n");
+    std::string too_long;  // more than the library holds for one pronunciation
+    while (too_long.size() < 300) too_long += " AH";
+    WriteFile("user.dic", PhoneSetLine() + "HELLO [greeting] HH AH L OW\nHELLO HH EH L OW\nNEWWORD N UW\nLONG" +
+                              too_long + "\n");
     StartWith("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
     hapiDictObject d = kh::LoadSysDict();
     ASSERT_NE(d, nullptr);
@@ -56,6 +59,7 @@ TEST(SystemDictionary, IsLoadedOnceAndMergedWithTheUserDictionary) {
     EXPECT_EQ(Pron(d, "HELLO", 2), "HH EH L OW");
     EXPECT_EQ(Pron(d, "NEWWORD", 1), "N UW");
     EXPECT_EQ(Pron(d, "WORLD", 1), "W ER L D");
+    EXPECT_EQ(hapiDictWordId(d, "LONG"), 0);
     std::string log = Log();
     EXPECT_TRUE(Contains(log, "  Attempting to load the system dictionary\r\n"
                               "  Attempting to load the user dictionary\r\n"

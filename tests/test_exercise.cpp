@@ -44,19 +44,16 @@ TEST(Exercise, IncludedSyntaxesGoInALaterPassWithIndentedTraces) {
     EXPECT_EQ(khSyntaxReturn("B"), nullptr);
     EXPECT_EQ(khRecFinalise(rec), -1);
     std::string log = ReadFile("khapi.log");
-    std::string a_deleted = "  khSyntaxDeleteShallow: Entering\r\n"
-                            "    Parameter 1 (syntax ptr) is a non-NULL pointer\r\n"
-                            "    SysCheck: Valid syntax with name A\r\n"
-                            "    Return value = 1\r\n"
-                            "  khSyntaxDeleteShallow: Leaving\r\n";
-    std::string b_deleted = "  khSyntaxDeleteShallow: Entering\r\n"
-                            "    Parameter 1 (syntax ptr) is a non-NULL pointer\r\n"
-                            "    SysCheck: Valid syntax with name B\r\n"
-                            "    Return value = 1\r\n"
-                            "  khSyntaxDeleteShallow: Leaving\r\n";
+    auto deleted = [](const std::string &name) {
+        return "  khSyntaxDeleteShallow: Entering\r\n"
+               "    Parameter 1 (syntax ptr) is a non-NULL pointer\r\n"
+               "    SysCheck: Valid syntax with name " + name + "\r\n"
+               "    Return value = 1\r\n"
+               "  khSyntaxDeleteShallow: Leaving\r\n";
+    };
     EXPECT_TRUE(Contains(log, "khSysNewExercise: Entering\r\n"
                               "  Parameter 1 (exercise name) = adult\r\n" +
-                                  a_deleted + b_deleted +
+                                  deleted("A") + deleted("B") +
                                   "  Return value = 1\r\n"
                                   "khSysNewExercise: Leaving\r\n\r\n"))
         << log;

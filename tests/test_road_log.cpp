@@ -19,84 +19,31 @@ TEST(RoadLog, EveryLineOfOneUtteranceAtLevelFull) {
     ASSERT_EQ(khRecDelete(rec), 1);
     ASSERT_EQ(khSyntaxDeleteShallow(syntax), 1);
 
+    const std::string ptr = "Parameter 1 (recogniser ptr) is a non-NULL pointer";
+    const std::string syn = "Parameter 1 (syntax ptr) is a non-NULL pointer";
+    const std::string ok = "Return value = 1", valid = "SysCheck: Valid recogniser";
+    const std::string go = "SysCheck: Valid syntax with name GO";
+    auto lookup = [](const char *word) {
+        return std::string("Attempting to retrieve word ") + word + " from system/user dictionary";
+    };
     std::string expected =
-        "khSysInit: Entering\r\n"
-        "  Parameter 1 (config filename) = test.conf\r\n"
-        "  Reading model information\r\n"
-        "  Reading model number 1 with name ENUS\r\n"
-        "  Loaded model ENUS\r\n"
-        "  Reading the vocab dictionaries\r\n"
-        "  Reading vocab number 1 with name ENGLISH\r\n"
-        "  Attempting to load the system dictionary\r\n"
-        "  Valid system dictionary returned\r\n"
-        "  Read vocab ENGLISH\r\n"
-        "  Return value = 1\r\n"
-        "khSysInit: Leaving\r\n"
-        "\r\n"
-        "khSyntaxCreate: Entering\r\n"
-        "  Parameter 1 (syntax name) = go\r\n"
-        "  Parameter 2 (lattice filename) is a NULL string\r\n"
-        "  Return value is a valid pointer\r\n"
-        "khSyntaxCreate: Leaving\r\n"
-        "\r\n"
-        "khSyntaxAddOption: Entering\r\n"
-        "  Parameter 1 (syntax ptr) is a non-NULL pointer\r\n"
-        "  Parameter 2 (bnf string) = go forward [ten] meters\r\n"
-        "  SysCheck: Valid syntax with name GO\r\n"
-        "  Attempting to retrieve word GO from system/user dictionary\r\n"
-        "  Attempting to retrieve word FORWARD from system/user dictionary\r\n"
-        "  Attempting to retrieve word TEN from system/user dictionary\r\n"
-        "  Attempting to retrieve word METERS from system/user dictionary\r\n"
-        "  Return value = 1\r\n"
-        "khSyntaxAddOption: Leaving\r\n"
-        "\r\n"
-        "khRecCreate: Entering\r\n"
-        "  No parameters passed\r\n"
-        "  Return value is a valid pointer\r\n"
-        "khRecCreate: Leaving\r\n"
-        "\r\n"
-        "khRecPrepare: Entering\r\n"
-        "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-        "  Parameter 2 (syntax ptr) is a non-NULL pointer\r\n"
-        "  Parameter 3 (wav filename) = " + GoForward() + "\r\n"
-        "  Parameter 4 (map filename) is a NULL string\r\n"
-        "  SysCheck: Valid recogniser\r\n"
-        "  SysCheck: Valid syntax with name GO\r\n"
-        "  Attempting to retrieve word <s> from system/user dictionary\r\n"
-        "  Return value = 1\r\n"
-        "khRecPrepare: Leaving\r\n"
-        "\r\n"
-        "khRecDoWholeSent: Entering\r\n"
-        "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-        "  SysCheck: Valid recogniser\r\n"
-        "  Return value = 1\r\n"
-        "khRecDoWholeSent: Leaving\r\n"
-        "\r\n"
-        "khRecGetWords: Entering\r\n"
-        "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-        "  Parameter 2 (results string) is a non-NULL pointer\r\n"
-        "  SysCheck: Valid recogniser\r\n"
-        "  Outstring = GO FORWARD TEN METERS\r\n"
-        "  Return value = 4\r\n"
-        "khRecGetWords: Leaving\r\n"
-        "\r\n"
-        "khRecFinalise: Entering\r\n"
-        "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-        "  SysCheck: Valid recogniser\r\n"
-        "  Return value = 1\r\n"
-        "khRecFinalise: Leaving\r\n"
-        "\r\n"
-        "khRecDelete: Entering\r\n"
-        "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-        "  SysCheck: Valid recogniser\r\n"
-        "  Return value = 1\r\n"
-        "khRecDelete: Leaving\r\n"
-        "\r\n"
-        "khSyntaxDeleteShallow: Entering\r\n"
-        "  Parameter 1 (syntax ptr) is a non-NULL pointer\r\n"
-        "  SysCheck: Valid syntax with name GO\r\n"
-        "  Return value = 1\r\n"
-        "khSyntaxDeleteShallow: Leaving\r\n"
-        "\r\n";
+        TraceOf("khSysInit", {"Parameter 1 (config filename) = test.conf", "Reading model information",
+                              "Reading model number 1 with name ENUS", "Loaded model ENUS",
+                              "Reading the vocab dictionaries", "Reading vocab number 1 with name ENGLISH",
+                              "Attempting to load the system dictionary", "Valid system dictionary returned",
+                              "Read vocab ENGLISH", ok}) +
+        TraceOf("khSyntaxCreate", {"Parameter 1 (syntax name) = go", "Parameter 2 (lattice filename) is a NULL string",
+                                   "Return value is a valid pointer"}) +
+        TraceOf("khSyntaxAddOption", {syn, "Parameter 2 (bnf string) = go forward [ten] meters", go, lookup("GO"),
+                                      lookup("FORWARD"), lookup("TEN"), lookup("METERS"), ok}) +
+        TraceOf("khRecCreate", {"No parameters passed", "Return value is a valid pointer"}) +
+        TraceOf("khRecPrepare", {ptr, "Parameter 2 (syntax ptr) is a non-NULL pointer",
+                                 "Parameter 3 (wav filename) = " + GoForward(),
+                                 "Parameter 4 (map filename) is a NULL string", valid, go, lookup("<s>"), ok}) +
+        TraceOf("khRecDoWholeSent", {ptr, valid, ok}) +
+        TraceOf("khRecGetWords", {ptr, "Parameter 2 (results string) is a non-NULL pointer", valid,
+                                  "Outstring = GO FORWARD TEN METERS", "Return value = 4"}) +
+        TraceOf("khRecFinalise", {ptr, valid, ok}) + TraceOf("khRecDelete", {ptr, valid, ok}) +
+        TraceOf("khSyntaxDeleteShallow", {syn, go, ok});
     EXPECT_EQ(Log(), expected);
 }

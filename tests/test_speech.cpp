@@ -29,6 +29,9 @@ TEST_F(Recorded, TheLastUtteranceIsHandedOutInTwoCalls) {
     std::vector<short> samples(static_cast<size_t>(n));
     ASSERT_EQ(khSysGetSpeech(rec_, nullptr, samples.data()), n);
     EXPECT_EQ(samples, raw);
+    ASSERT_EQ(hapiFaultInject("hapiCoderAccessWave", 2), 0);
+    EXPECT_EQ(khSysGetSpeech(rec_, nullptr, nullptr), n);  // the size alone reads no samples
+    hapiFaultClear();
 }
 
 TEST_F(Recorded, AFileIsReadInAnyStatusButProcessing) {
@@ -69,6 +72,8 @@ TEST_F(Recorded, TheF0TrackHasAValuePerFrame) {
     ASSERT_EQ(khSysGetF0Track(rec_, nullptr, track.data()), m);
     for (float f : track) EXPECT_GE(f, 0.0f);
     EXPECT_EQ(khSysGetF0Track(rec_, GoForward().c_str(), nullptr), m);
+    WriteFile("empty.raw", "");
+    EXPECT_EQ(khSysGetSpeech(rec_, "empty.raw", nullptr), 0);  // no samples is no error
 }
 
 TEST_F(Recorded, TheLastUtteranceIsSavedAndReadsBackTheSame) {

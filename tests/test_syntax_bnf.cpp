@@ -121,7 +121,7 @@ TEST_F(Bnf, WordsComeFromTheSystemDictionaryOnceAndAreSaved) {
     ASSERT_EQ(khSyntaxAddOption(t, "hello"), 1);
     EXPECT_EQ(Occurrences(Log(), "Attempting to retrieve word HELLO from system/user dictionary"), 1);
     std::string file = ReadFile("english.dic");
-    EXPECT_TRUE(Has(file, "\nHELLO ") || file.rfind("HELLO ", 0) == 0) << file;
+    EXPECT_TRUE(Contains(file, "\nHELLO ") || file.rfind("HELLO ", 0) == 0) << file;
     hapiDictObject exercise = kh::g_state->current_vocab->exercise_dict;
     EXPECT_GT(hapiDictWordId(exercise, "HELLO_S"), 0);
     EXPECT_GT(hapiDictWordId(exercise, "HELLO_T"), 0);
@@ -134,7 +134,7 @@ TEST_F(Bnf, WordsComeFromTheSystemDictionaryOnceAndAreSaved) {
     int id = kh::GetWordId(kh::g_state->current_vocab, "<s>");
     EXPECT_GT(id, 0);
     EXPECT_EQ(hapiDictWordId(exercise, "<s>"), id);
-    EXPECT_TRUE(Has(ReadFile("english.dic"), "<s> SIL"));
+    EXPECT_TRUE(Contains(ReadFile("english.dic"), "<s> SIL"));
 }
 
 TEST_F(Bnf, WordNameHelpers) {

@@ -54,7 +54,7 @@ TEST_F(Disable, SentencesThatFindNothing) {
     EXPECT_EQ(Occurrences(Log(), "ERROR - khSyntaxDisableOption: No path found\r\n"), 4);
     EXPECT_EQ(Occurrences(Log(), "ERROR - khSyntaxDisableOption: invalid sentence\r\n"), 4);
     EXPECT_EQ(khSyntaxDisableOption(s, "Yes, please!"), 1);
-    EXPECT_TRUE(Has(Log(), "  Number of words in sentence is 2\r\n"));
+    EXPECT_TRUE(Contains(Log(), "  Number of words in sentence is 2\r\n"));
     EXPECT_EQ(khSyntaxDisableOption(s, "stop now"), 1);
     EXPECT_EQ(StackSize(s), 2);
 }
@@ -64,10 +64,10 @@ TEST_F(Disable, OptionalPartsAndAlternativesOfOneOption) {
     KhSyntax s = Make("s", {"[please] help", "yes | no"});
     EXPECT_EQ(khSyntaxDisableOption(s, "help"), 1);
     EXPECT_EQ(khSyntaxDisableOption(s, "please help"), -1);  // the same start arc
-    EXPECT_TRUE(Has(Log(), "Arc already disabled"));
+    EXPECT_TRUE(Contains(Log(), "Arc already disabled"));
     EXPECT_EQ(khSyntaxDisableOption(s, "yes"), 1);
     EXPECT_EQ(khSyntaxDisableOption(s, "no"), -1);  // the last start arc left
-    EXPECT_TRUE(Has(Log(), "No valid path through lattice. Undoing disable."));
+    EXPECT_TRUE(Contains(Log(), "No valid path through lattice. Undoing disable."));
     EXPECT_EQ(StackSize(s), 2);
 }
 
@@ -80,7 +80,7 @@ TEST_F(Disable, WordsInsideIncludedSyntaxes) {
     EXPECT_EQ(Picture(s), "nodes: !NULL !NULL STOP_S $DRINK PLEASE_S | arcs: 1>3 3>2 1>4(disabled) 4>5 5>2");
     EXPECT_EQ(Picture(drink), "nodes: !NULL !NULL COFFEE_DRINK !NULL TEA_DRINK | arcs: 1>3 3>4 1>5 5>4 4>2");
     EXPECT_EQ(khSyntaxDisableOption(s, "tea"), -1);
-    EXPECT_TRUE(Has(Log(), "No path found"));
+    EXPECT_TRUE(Contains(Log(), "No path found"));
     // A sentence that stops before an included syntax with words is short.
     KhSyntax t = Make("t", {"stop", "yes $DRINK"});
     EXPECT_EQ(khSyntaxDisableOption(t, "yes"), -1);
@@ -93,10 +93,10 @@ TEST_F(Disable, WordsOfLoadedSubLatticesNestedTwice) {
     KhSyntax order = khSyntaxCreate("order", (std::string(KHAPI_SOURCE_DIR) + "/tests/data/syntax_nested.lat").c_str());
     ASSERT_NE(order, nullptr);
     EXPECT_EQ(khSyntaxDisableOption(order, "large coffee please"), -1);
-    EXPECT_TRUE(Has(Log(), "No path found"));
+    EXPECT_TRUE(Contains(Log(), "No path found"));
     // Found, but it is the only option, so the disable is undone.
     EXPECT_EQ(khSyntaxDisableOption(order, "large coffee please small tea"), -1);
-    EXPECT_TRUE(Has(Log(), "No valid path through lattice. Undoing disable."));
+    EXPECT_TRUE(Contains(Log(), "No valid path through lattice. Undoing disable."));
     EXPECT_EQ(StackSize(order), 0);
 }
 
@@ -131,7 +131,7 @@ TEST_F(Disable, ReEnablingUndoesTheMostRecentFirst) {
     Start("FULL");
     KhSyntax s = Make("s", {"yes", "no", "stop"});
     EXPECT_EQ(khSyntaxReEnableOptions(s, 0), 1);
-    EXPECT_TRUE(Has(Log(), "  No options to enable\r\n"));
+    EXPECT_TRUE(Contains(Log(), "  No options to enable\r\n"));
     ASSERT_EQ(khSyntaxDisableOption(s, "yes"), 1);
     ASSERT_EQ(khSyntaxDisableOption(s, "no"), 1);
     EXPECT_EQ(khSyntaxReEnableOptions(s, -1), 1);
@@ -139,7 +139,7 @@ TEST_F(Disable, ReEnablingUndoesTheMostRecentFirst) {
     EXPECT_EQ(khSyntaxReEnableOptions(s, 1), 1);
     EXPECT_EQ(Picture(s), "nodes: !NULL !NULL YES_S NO_S STOP_S | arcs: 1>3(disabled) 3>2 1>4 4>2 1>5 5>2");
     EXPECT_EQ(khSyntaxReEnableOptions(s, 2), -1);
-    EXPECT_TRUE(Has(Log(), "ERROR - khSyntaxReEnableOptions: Tried to undo more than actual number of disables"));
+    EXPECT_TRUE(Contains(Log(), "ERROR - khSyntaxReEnableOptions: Tried to undo more than actual number of disables"));
     EXPECT_EQ(StackSize(s), 0);
     EXPECT_EQ(ArcScore(s, 1), 0.0);
     // A score written behind the stack's back is noticed.
@@ -147,7 +147,7 @@ TEST_F(Disable, ReEnablingUndoesTheMostRecentFirst) {
     float zero = 0.0f;
     hapiLatArcScore(Rec(s)->lattice, 5, 1, &zero);
     EXPECT_EQ(khSyntaxReEnableOptions(s, 0), -1);
-    EXPECT_TRUE(Has(Log(), "ERROR - khSyntaxReEnableOptions: Arc was not originally disabled"));
+    EXPECT_TRUE(Contains(Log(), "ERROR - khSyntaxReEnableOptions: Arc was not originally disabled"));
     EXPECT_EQ(StackSize(s), 1);
 }
 
@@ -156,7 +156,7 @@ TEST_F(Disable, AddingAnOptionReEnablesEverything) {
     KhSyntax s = Make("s", {"yes", "no"});
     ASSERT_EQ(khSyntaxDisableOption(s, "yes"), 1);
     EXPECT_EQ(khSyntaxAddOption(s, ""), -1);
-    EXPECT_TRUE(Has(Log(), "  Reenabling all disables\r\n  khSyntaxReEnableOptions: Entering\r\n"));
+    EXPECT_TRUE(Contains(Log(), "  Reenabling all disables\r\n  khSyntaxReEnableOptions: Entering\r\n"));
     EXPECT_EQ(StackSize(s), 0);
     EXPECT_EQ(ArcScore(s, 1), 0.0);
     ASSERT_EQ(khSyntaxDisableOption(s, "no"), 1);

@@ -66,7 +66,7 @@ TEST_P(HostileLattice, IsRefusedAndLeavesNothing) {
     WriteFile("hostile.lat", GetParam().text);
     EXPECT_EQ(khSyntaxCreate("top", "hostile.lat"), nullptr);
     EXPECT_EQ(Registered(), 0);
-    EXPECT_TRUE(Has(Log(), std::string("ERROR - ") + GetParam().message + "\r\n\r\n"
+    EXPECT_TRUE(Contains(Log(), std::string("ERROR - ") + GetParam().message + "\r\n\r\n"
                            "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"))
         << Log();
     EXPECT_EQ(khSyntaxReturn(""), nullptr);
@@ -110,7 +110,7 @@ TEST_F(SyntaxFaults, AnArcScoreThatCannotBeReadRefusesTheLoad) {
     EXPECT_EQ(khSyntaxCreate("one", "one.lat"), nullptr);
     hapiFaultClear();
     EXPECT_EQ(Registered(), 0);
-    EXPECT_TRUE(Has(Log(), "ERROR - CopySemanticLattice: Arc 1 has no usable score\r\n\r\n"
+    EXPECT_TRUE(Contains(Log(), "ERROR - CopySemanticLattice: Arc 1 has no usable score\r\n\r\n"
                            "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"))
         << Log();
 }

@@ -36,8 +36,8 @@ TEST_F(Registry, NamesAreStoredInUpperCaseAndFoundInAnyCase) {
     EXPECT_EQ(NodeCount(s), 0);
     EXPECT_EQ(khSyntaxReturn("Greeting"), s);
     EXPECT_EQ(khSyntaxReturn("GREETING"), s);
-    EXPECT_TRUE(Has(Log(), "  SysCheck: Valid syntax with name GREETING\r\n")) << Log();
-    EXPECT_TRUE(Has(Log(), "khSyntaxCreate: Entering\r\n  Parameter 1 (syntax name) = greeting\r\n"
+    EXPECT_TRUE(Contains(Log(), "  SysCheck: Valid syntax with name GREETING\r\n")) << Log();
+    EXPECT_TRUE(Contains(Log(), "khSyntaxCreate: Entering\r\n  Parameter 1 (syntax name) = greeting\r\n"
                            "  Parameter 2 (lattice filename) is a NULL string\r\n"
                            "  Return value is a valid pointer\r\nkhSyntaxCreate: Leaving\r\n\r\n"))
         << Log();
@@ -121,7 +121,7 @@ TEST_F(Registry, DeepDeletionKeepsWhatOthersStillInclude) {
     ASSERT_EQ(khSyntaxAddOption(d, "$C"), 1);
     ASSERT_EQ(khSyntaxAddOption(a, "$B | $C"), 1);
     EXPECT_EQ(khSyntaxDeleteDeep(c), -1);
-    EXPECT_TRUE(Has(Log(), "ERROR - khSyntaxDeleteDeep: Cannot delete top level syntax because it is included in "
+    EXPECT_TRUE(Contains(Log(), "ERROR - khSyntaxDeleteDeep: Cannot delete top level syntax because it is included in "
                            "another syntax\r\n"));
     EXPECT_EQ(khSyntaxDeleteDeep(a), 1);
     EXPECT_EQ(khSyntaxReturn("a"), nullptr);

@@ -48,8 +48,8 @@ TEST_F(Saved, NestedAndRepeatedSubLatticesBecomeSyntaxes) {
     // The words came from the system dictionary and were saved for later.
     std::string file = ReadFile("english.dic");
     for (const char *word : {"\nPLEASE ", "\nCOFFEE ", "\nTEA ", "\nLARGE ", "\nSMALL ", "\n<s> "})
-        EXPECT_TRUE(Has(file, word)) << word;
-    EXPECT_FALSE(Has(file, "_"));
+        EXPECT_TRUE(Contains(file, word)) << word;
+    EXPECT_FALSE(Contains(file, "_"));
     EXPECT_EQ(Log(), "");
     // A loaded syntax takes further options and deletes deep.
     EXPECT_EQ(khSyntaxAddOption(order, "yes"), 1);
@@ -70,14 +70,14 @@ TEST_F(Saved, ASubLatticeNamedLikeTheFileLeavesNothing) {
     EXPECT_EQ(khSyntaxCreate("Order", Data("syntax_same_name.lat").c_str()), nullptr);
     EXPECT_EQ(Registered(), 0);
     std::string log = Log();
-    EXPECT_TRUE(Has(log, "ERROR - CreateSemanticSyn: Name of sublat same as name of top level lattice\r\n\r\n"
+    EXPECT_TRUE(Contains(log, "ERROR - CreateSemanticSyn: Name of sublat same as name of top level lattice\r\n\r\n"
                          "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"
                          "  khSyntaxReturn: Entering\r\n"
                          "    Parameter 1 (syntax name) = ORDER\r\n"))
         << log;
-    EXPECT_TRUE(Has(log, "  khSyntaxDeleteDeep: Entering\r\n")) << log;
-    EXPECT_TRUE(Has(log, "SysCheck: Valid syntax with name OUTER\r\n")) << log;
-    EXPECT_FALSE(Has(log, "khSyntaxCreate: Leaving"));
+    EXPECT_TRUE(Contains(log, "  khSyntaxDeleteDeep: Entering\r\n")) << log;
+    EXPECT_TRUE(Contains(log, "SysCheck: Valid syntax with name OUTER\r\n")) << log;
+    EXPECT_FALSE(Contains(log, "khSyntaxCreate: Leaving"));
 }
 
 TEST_F(Saved, UnreadableFilesAndUnknownWords) {
@@ -98,7 +98,7 @@ TEST_F(Saved, NamesAlreadyTakenAreKept) {
     KhSyntax size = khSyntaxCreate("size", nullptr);
     ASSERT_EQ(khSyntaxAddOption(size, "big"), 1);
     EXPECT_EQ(khSyntaxCreate("order", Data("syntax_nested.lat").c_str()), nullptr);
-    EXPECT_TRUE(Has(Log(), "ERROR - NewSyntax: Duplicate syntax name SIZE\r\n\r\n"
+    EXPECT_TRUE(Contains(Log(), "ERROR - NewSyntax: Duplicate syntax name SIZE\r\n\r\n"
                            "ERROR - CreateSemanticSyn: Syntax name SIZE already exists\r\n\r\n"
                            "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"))
         << Log();

@@ -4,6 +4,7 @@
 #include "frame/state.h"
 #include "support.h"
 #include "system/system.h"
+#include "frame/debugwin.h"
 
 using namespace khtest;
 
@@ -180,4 +181,14 @@ TEST(SysInit, TheDebugWindowStaysClosedWhenNothingIsTraced) {
     EXPECT_EQ(khRecFinalise(nullptr), -1);
     EXPECT_FALSE(Exists(window));
     EXPECT_FALSE(Exists("khapi.log"));
+}
+
+TEST(DebugWindow, OpensOnceAndTakesLinesOnlyWhileOpen) {
+    Workspace ws;
+    ASSERT_EQ(kh::LoadDebugWindow(), 1);
+    EXPECT_FALSE(kh::SendToDebugWindow("before the window"));
+    setenv("KHAPI_DEBUGWIN", "", 1);  // an empty name is the terminal
+    EXPECT_EQ(kh::StartDebugWindowCall(), 1);
+    EXPECT_EQ(kh::StartDebugWindowCall(), 1);  // already open
+    EXPECT_FALSE(kh::SendToDebugWindow(nullptr));
 }

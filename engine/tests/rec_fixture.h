@@ -122,10 +122,10 @@ protected:
         return l;
     }
 
-    // The recognition grammar: "<s>", the syntax, "<s>".
-    hapiNetObject network(hapiLatObject syntax) {
+    // The recognition grammar: the silence word, the syntax, the silence word.
+    hapiNetObject network(hapiLatObject syntax, const char *silence = "<s>") {
         hapiLatObject g = lattice("grammar");
-        int sil = hapiDictWordId(dict_, "<s>");
+        int sil = hapiDictWordId(dict_, silence);
         int a = hapiLatAddNode(g, sil, 0);
         int s = hapiLatAddSublatNode(g, syntax);
         int b = hapiLatAddNode(g, sil, 0);

@@ -65,19 +65,14 @@ TEST_F(ConfigTest, KeysAreCaseSensitiveAndLaterLinesWin) {
 }
 
 TEST_F(ConfigTest, BooleansInEveryWrittenForm) {
-    const char *truths[] = {"TRUE", "true", "T", "t", "YES", "Yes", "1"};
-    const char *falses[] = {"FALSE", "False", "F", "f", "NO", "no", "0"};
-    for (const char *t : truths) {
-        ASSERT_EQ(init(std::string("FLAG = ") + t + "\n"), 0);
+    const std::pair<const char *, int> forms[] = {{"TRUE", 1}, {"true", 1}, {"T", 1}, {"t", 1}, {"YES", 1},
+                                                  {"Yes", 1}, {"1", 1}, {"FALSE", 0}, {"False", 0}, {"F", 0},
+                                                  {"f", 0}, {"NO", 0}, {"no", 0}, {"0", 0}};
+    for (const auto &[text, value] : forms) {
+        ASSERT_EQ(init(std::string("FLAG = ") + text + "\n"), 0);
         const int *v = hapiOverrideConfBool("FLAG", nullptr);
-        ASSERT_NE(v, nullptr) << t;
-        EXPECT_EQ(*v, 1) << t;
-    }
-    for (const char *f : falses) {
-        ASSERT_EQ(init(std::string("FLAG = ") + f + "\n"), 0);
-        const int *v = hapiOverrideConfBool("FLAG", nullptr);
-        ASSERT_NE(v, nullptr) << f;
-        EXPECT_EQ(*v, 0) << f;
+        ASSERT_NE(v, nullptr) << text;
+        EXPECT_EQ(*v, value) << text;
     }
     ASSERT_EQ(init("FLAG = maybe\n"), 0);
     EXPECT_EQ(hapiOverrideConfBool("FLAG", nullptr), nullptr);

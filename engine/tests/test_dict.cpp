@@ -185,6 +185,18 @@ TEST_F(DictTest, EmptyDictionaryKeepsThePhoneSet) {
     hapiDeleteDictObject(e);
 }
 
+TEST_F(DictTest, InjectedFaultsAndMissingArgumentsFailTheCall) {
+    hapiDictModify(d_);
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(hapiFaultInject("hapiDictAddItem", 1), 0);
+    EXPECT_LT(hapiDictAddItem(d_, "one", "W AH N", nullptr), 0);
+    ASSERT_EQ(hapiFaultInject("hapiDictOverrideFileName", 1), 0);
+    EXPECT_LT(hapiDictOverrideFileName(d_, "words.dict"), 0);
+    EXPECT_LT(hapiDictAddItem(d_, nullptr, "W", nullptr), 0);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(hapiDictNumWords(d_), 1);
+}
+
 // ---- files ------------------------------------------------------------------
 
 TEST_F(DictTest, ReadsTheFileFormat) {

@@ -14,17 +14,15 @@
 
 namespace {
 
-std::vector<int> pred(hapiLatObject lat, int node) {
-    std::vector<int> arcs(static_cast<size_t>(hapiLatNodePredArc(lat, node, nullptr)));
-    hapiLatNodePredArc(lat, node, arcs.data());
-    return arcs;
+// The arcs into (pred) or out of (foll) a node.
+using ArcsOfNode = int (*)(hapiLatObject, int, int *);
+std::vector<int> arcs(hapiLatObject lat, int node, ArcsOfNode list) {
+    std::vector<int> out(static_cast<size_t>(list(lat, node, nullptr)));
+    list(lat, node, out.data());
+    return out;
 }
-
-std::vector<int> foll(hapiLatObject lat, int node) {
-    std::vector<int> arcs(static_cast<size_t>(hapiLatNodeFollArc(lat, node, nullptr)));
-    hapiLatNodeFollArc(lat, node, arcs.data());
-    return arcs;
-}
+std::vector<int> pred(hapiLatObject lat, int node) { return arcs(lat, node, hapiLatNodePredArc); }
+std::vector<int> foll(hapiLatObject lat, int node) { return arcs(lat, node, hapiLatNodeFollArc); }
 
 std::string word_of(hapiLatObject lat, int node) {
     char name[HAPI_MAX_NAME];

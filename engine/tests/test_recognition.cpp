@@ -38,6 +38,15 @@ TEST_F(RecognitionTest, WholeFileGivesTheWordsWithTimesScoresAndSilences) {
     hapiDeleteSourceObject(src);
 }
 
+TEST_F(RecognitionTest, TheSilenceAroundSpeechTakesTheNameOfTheGrammarsSilenceWord) {
+    ASSERT_GT(hapiDictAddItem(dict_, "quiet", "SIL", nullptr), 0);
+    hapiNetObject net = network(sequence(kGoForward), "quiet");
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    EXPECT_EQ(names(recognise(src, net)), "quiet GO_T FORWARD_T TEN_T METERS_T quiet");
+    hapiDeleteNetObject(net);
+    hapiDeleteSourceObject(src);
+}
+
 TEST_F(RecognitionTest, StepByStepGivesGrowingPartialResultsAndTheWholeFileResult) {
     hapiNetObject net = network(sequence(kGoForward));
     hapiSourceObject src = file_source(testdata("goforward.raw"));

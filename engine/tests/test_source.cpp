@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -50,10 +52,17 @@ TEST_F(SourceTest, ModelThatCannotBeLoadedFailsInitialisation) {
 
 TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
     TempDir dir;
-    std::vector<std::string> bad = {dir.file("absent.wav"), dir.path(),
+    write_wav(dir.file("slow.wav"), std::vector<short>(100, 0), 500);  // no plausible rate
+    std::vector<std::string> bad = {dir.file("absent.wav"), dir.path(), dir.file("slow.wav"),
                                     dir.write("noise.wav", std::string(4000, '\x7f')),
                                     dir.write("odd.raw", std::string(101, '\0')),
                                     dir.write("cut.wav", "RIFF\x24\x08\0\0WAVEfmt ")};
+    // A file named only ".raw" has no extension: it is no headerless recording.
+    dir.write(".raw", std::string(100, '\0'));
+    char *here = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    ASSERT_EQ(mkdir("folder.raw", 0755), 0);  // opens, but reading it fails
+    bad.insert(bad.end(), {".raw", "folder.raw"});
     for (const auto &path : bad) {
         hapiSourceObject src = hapiCreateSourceObject(HAPI_FILE_SOURCE);
         ASSERT_EQ(hapiSourceOverrideFilename(src, path.c_str()), 0);
@@ -61,6 +70,8 @@ TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
         EXPECT_EQ(hapiSourceStart(src), -1) << path;
         hapiDeleteSourceObject(src);
     }
+    EXPECT_EQ(chdir(here), 0);
+    free(here);
 }
 
 TEST_F(SourceTest, WaveformAtAnotherRateIsConvertedToTheModelRate) {
