@@ -6,6 +6,7 @@
 #include "base/config.h"
 #include "base/diagnostics.h"
 #include "decoding/hmmset.h"
+#include "decoding/frames.h"
 #include "decoding/model.h"
 #include "decoding/rec.h"
 #include "network/network.h"
@@ -23,9 +24,6 @@ namespace {
 // in all before a silent sound card counts as gone.
 const int kWaitMs = 100;
 const int kGiveUpMs = 10000;
-// The decoder numbers frames wrongly when its first block is shorter than
-// this, so the first frames are held back until there are this many.
-const int kFirstBlockFrames = 20;
 // Frames of speech before the silence count of a live utterance starts.
 const int kSpeechFramesToStart = 10;
 
@@ -79,18 +77,17 @@ bool set_grammar(hapi_rec *rec, const engine::Grammar &g) {
     return true;
 }
 
-// Gives the decoder the frames taken so far; the first few wait until
-// there are enough of them, or no more will come.
-bool decode_frames(hapi_rec *rec, bool flush) {
-    int upto = rec->consumed;
-    int n = upto - rec->decoded;
-    if (n <= 0 || (rec->decoded == 0 && n < kFirstBlockFrames && !flush)) return true;
-    std::vector<float *> rows(n);
-    for (int k = 0; k < n; k++) rows[k] = const_cast<float *>(rec->utt->frame(rec->decoded + k));
-    if (ps_process_cep(rec->ps, rows.data(), n, FALSE, FALSE) < 0)
-        return engine::complain("hapiRecProcess: the decoder failed"), false;
-    rec->decoded = upto;
-    return true;
+// Gives the decoder the frames taken so far; once no more will come, the
+// right context of the last one.
+bool decode_frames(hapi_rec *rec, bool last) {
+    bool ok = rec->feeder->feed(*rec->utt, rec->decoded, rec->consumed);
+    rec->decoded = rec->consumed;
+    if (ok && last && !rec->padded) {
+        ok = rec->feeder->finish(*rec->utt, rec->decoded);
+        rec->padded = true;
+    }
+    if (!ok) engine::complain("hapiRecProcess: the decoder failed");
+    return ok;
 }
 
 // Live input: the utterance ends after enough silence following speech,
@@ -193,6 +190,8 @@ int hapiRecPrepare(hapiRecObject rec, hapiCoderObject coder, hapiNetObject net) 
     rec->grammar = net->grammar;
     rec->coder = coder;
     rec->utt = coder->utt;
+    rec->feeder = std::make_unique<engine::FrameFeeder>(rec->ps);
+    rec->padded = false;
     rec->decoded = 0;
     rec->consumed = 0;
     rec->finished = false;

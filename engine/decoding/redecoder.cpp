@@ -2,6 +2,7 @@
 // the question.
 #include "audio/utterance.h"
 #include "base/diagnostics.h"
+#include "decoding/frames.h"
 #include "decoding/model.h"
 #include "decoding/redecoder.h"
 
@@ -64,13 +65,7 @@ bool Redecoder::decode(const Utterance &utt, int first, int end, fsg_model_t *fs
     fsg_model_free(fsg);
     if (searches_ > 1) ps_unset_search(ps_, ("redecode" + std::to_string(searches_ - 1)).c_str());
     if (!ok) return false;
-    int n = end - first;
-    std::vector<float *> rows(n);
-    for (int k = 0; k < n; k++) rows[k] = const_cast<float *>(utt.frame(first + k));
-    if (ps_start_utt(ps_) < 0) return false;
-    ok = ps_process_cep(ps_, rows.data(), n, FALSE, TRUE) >= 0;
-    ps_end_utt(ps_);
-    return ok;
+    return decode_stretch(ps_, utt, first, end);
 }
 
 }  // namespace engine

@@ -7,6 +7,7 @@
 // else falls well below it.
 #include "audio/utterance.h"
 #include "base/diagnostics.h"
+#include "decoding/frames.h"
 #include "decoding/model.h"
 #include "results/confidence.h"
 #include "results/res.h"
@@ -54,12 +55,7 @@ bool Scorer::loop_scores(const Utterance &utt, int n, std::vector<double> *per_f
     per_frame->assign(n, 0.0);
     if (!ready_) return false;
     if (n <= 0) return true;
-    std::vector<float *> rows(n);
-    for (int k = 0; k < n; k++) rows[k] = const_cast<float *>(utt.frame(k));
-    if (ps_start_utt(ps_) < 0) return false;
-    bool ok = ps_process_cep(ps_, rows.data(), n, FALSE, FALSE) >= 0;
-    ps_end_utt(ps_);
-    if (!ok) return false;
+    if (!decode_stretch(ps_, utt, 0, n)) return false;
     for (ps_seg_t *seg = ps_seg_iter(ps_); seg; seg = ps_seg_next(seg)) {
         int sf, ef;
         int32 ascr, lscr, lback;
