@@ -75,18 +75,34 @@ double word_confidence(double word_ln, double loop_ln, int frames) {
     return 1.0 / (1.0 + exp(-kScalePerFrame * (word_ln - loop_ln) / frames));
 }
 
+// The loop's score over frames first..end-1.
+static double loop_over(const std::vector<double> &loop, int first, int end) {
+    double l = 0.0;
+    for (int k = first; k < std::min(end, static_cast<int>(loop.size())); k++) l += loop[k];
+    return l;
+}
+
 bool compute_confidences(hapi_res *res) {
     if (res->confidences_done) return true;
     if (!res->scorer || !res->utt) return false;
+    // A final result is judged on its phones' own states; a partial one,
+    // which has no phones, on the recogniser's word scores.
+    bool phones = res->final && compute_alignment(res);
     int n = 0;
     for (const auto &w : res->words) n = std::max(n, w.end);
     n = std::min(n, res->utt->frames());
     std::vector<double> loop;
     if (!res->scorer->loop_scores(*res->utt, n, &loop)) return false;
     for (auto &w : res->words) {
-        double l = 0.0;
-        for (int k = w.first; k < std::min(w.end, n); k++) l += loop[k];
-        w.conf = word_confidence(w.ascore, l, w.end - w.first);
+        double score = w.ascore;
+        if (phones) {
+            score = 0.0;
+            for (auto &p : w.aligned) {
+                p.conf = word_confidence(p.ascore, loop_over(loop, p.first, p.end), p.end - p.first);
+                score += p.ascore;
+            }
+        }
+        w.conf = word_confidence(score, loop_over(loop, w.first, w.end), w.end - w.first);
     }
     res->confidences_done = true;
     return true;
