@@ -5,14 +5,15 @@
 #include "audio/utterance.h"
 #include "base/config.h"
 #include "base/diagnostics.h"
-#include "decoding/hmmset.h"
 #include "decoding/frames.h"
+#include "decoding/hmmset.h"
 #include "decoding/model.h"
 #include "decoding/rec.h"
 #include "network/network.h"
 #include "results/res.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/cmd_ln.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/glist.h>
 
@@ -26,6 +27,9 @@ const int kWaitMs = 100;
 const int kGiveUpMs = 10000;
 // Frames of speech before the silence count of a live utterance starts.
 const int kSpeechFramesToStart = 10;
+// When no path reaches the end of the grammar, the utterance is searched
+// again with every beam this many times as wide, one after the other.
+const double kRetryWidening[] = {2.0, 4.0, 8.0};
 
 void end_utterance(hapi_rec *rec) {
     if (rec->in_utterance) ps_end_utt(rec->ps);
@@ -40,6 +44,16 @@ const char *decoder_word(hapi_rec *rec, const engine::Grammar::Pron &p) {
     std::string name = "w" + std::to_string(rec->decoder_words.size());
     if (ps_add_word(rec->ps, name.c_str(), p.phones.c_str(), FALSE) < 0) return nullptr;
     return rec->decoder_words.emplace(key, name).first->second.c_str();
+}
+
+// Sets the beams the next search is made with, `widen` times the
+// recogniser's own.
+void set_beams(hapi_rec *rec, double widen) {
+    cmd_ln_t *config = ps_get_config(rec->ps);
+    double beam = exp(-engine::decoder_beam(rec->genbeam) * widen);
+    cmd_ln_set_float_r(config, "-beam", beam);
+    cmd_ln_set_float_r(config, "-pbeam", beam);
+    cmd_ln_set_float_r(config, "-wbeam", exp(-engine::decoder_word_beam(rec->goptbeam) * widen));
 }
 
 // Gives the decoder the network as a finite-state grammar.
@@ -128,6 +142,32 @@ bool pull_live(hapi_rec *rec, int frames) {
     return true;
 }
 
+// True when the search ended without reaching the end of the grammar.
+bool lost_the_grammar(hapi_rec *rec) {
+    return rec->decoded > 0 && ps_seg_iter(rec->ps) == nullptr;
+}
+
+// Searches all frames of the finished utterance again with wider beams,
+// as often as it takes to reach the end of the grammar or the widest
+// beams have been tried.  The next preparation makes the search again
+// with the recogniser's own beams.
+void search_again(hapi_rec *rec) {
+    for (double widen : kRetryWidening) {
+        set_beams(rec, widen);
+        bool ok = set_grammar(rec, *rec->grammar);
+        set_beams(rec, 1.0);
+        rec->widened = true;
+        if (!ok || ps_start_utt(rec->ps) < 0) return;
+        engine::FrameFeeder feeder(rec->ps);
+        ok = feeder.feed(*rec->utt, 0, rec->decoded) && feeder.finish(*rec->utt, rec->decoded);
+        ps_end_utt(rec->ps);
+        if (!ok || !lost_the_grammar(rec)) return;
+    }
+    engine::complain("hapiRecComplete: no path reached the end of the grammar, even with beams %g times as wide; "
+                   "the result has no words",
+                   kRetryWidening[sizeof kRetryWidening / sizeof kRetryWidening[0] - 1]);
+}
+
 int remaining(const hapi_rec *rec) {
     if (rec->finished) return 0;
     int buffered = rec->utt->frames() - rec->consumed;
@@ -183,8 +223,9 @@ int hapiRecPrepare(hapiRecObject rec, hapiCoderObject coder, hapiNetObject net) 
     // The library builds a fresh network for each preparation; the same
     // grammar as last time keeps the decoder's search as it is.
     const engine::Grammar &g = *net->grammar;
-    bool same = rec->searches > 0 && g.fingerprint == rec->searched;
+    bool same = rec->searches > 0 && !rec->widened && g.fingerprint == rec->searched;
     if (!same && !set_grammar(rec, g)) return -1;
+    rec->widened = false;
     if (ps_start_utt(rec->ps) < 0) return engine::complain("hapiRecPrepare: the decoder cannot start"), -1;
     rec->in_utterance = true;
     rec->grammar = net->grammar;
@@ -228,8 +269,10 @@ int hapiRecComplete(hapiRecObject rec, hapiResObject res) {
     if (engine::fault("hapiRecComplete")) return -1;
     if (!rec || !rec->ps) return engine::complain("hapiRecComplete: recogniser not initialised"), -1;
     if (!rec->utt) return engine::complain("hapiRecComplete: recogniser not prepared"), -1;
-    if (rec->in_utterance && !decode_frames(rec, true)) return -1;
+    bool ending = rec->in_utterance;
+    if (ending && !decode_frames(rec, true)) return -1;
     end_utterance(rec);
+    if (ending && lost_the_grammar(rec)) search_again(rec);
     rec->finished = true;
     if (res) engine::result_from_decoder(res, rec);
     return 0;

@@ -32,6 +32,7 @@ struct hapi_rec {
     std::unordered_map<std::string, int> pron_of;
     int searches = 0;                  // grammar searches made, for unique names
     std::uint64_t searched = 0;        // the fingerprint of the grammar the decoder holds
+    bool widened = false;              // ... searched last with wider beams
     // The network's grammar, kept so that the network may go before the
     // result is read.
     std::shared_ptr<const engine::Grammar> grammar;
