@@ -76,7 +76,7 @@ Library::Library(const std::string &workdir) {
     out << "MODEL1 = ENUS\nENUSMMF = " KILN_MODEL_DIR "/mdef\nENUSHMMLIST = " KILN_MODEL_DIR "/mdef\n"
         << "ENUSBKHMMNAME = SIL\nVOCAB1 = ENGLISH\nENGLISHMODEL = ENUS\nENGLISHDICT = " << workdir
         << "/english.dic\nSYSDICT = " BENCH_SYSDICT "\nFORCECASE = UPPER\nDEBUG = ERROR\nERRORLOG = " << workdir
-        << "/khapi.log\n";
+        << "/khapi.log\nPHONECONF = TRUE\n";
     out.close();
     if (khSysInit(conf.c_str()) != 1) return;
     rec_ = khRecCreate();
