@@ -10,8 +10,9 @@ src=$1
 dict=$2
 out=$3
 mkdir -p "$out"
-stamp=$out/list
-[ -f "$stamp" ] && [ "$stamp" -nt "$src/mispronunciations.txt" ] && [ "$stamp" -nt "$0" ] && exit 0
+# The data is made again only when what it is made from changes.
+made_from=$(cat "$0" "$src/mispronunciations.txt" "$src/espeak_phones.map" "$src/add_noise.sh" | md5sum)
+[ -f "$out/list" ] && [ "$(cat "$out/made_from" 2>/dev/null)" = "$made_from" ] && exit 0
 
 list=$out/list.tmp
 : > "$list"
@@ -46,4 +47,5 @@ grep -v '^#' "$src/mispronunciations.txt" | while IFS='|' read -r sentence word 
     done
 done
 rm -f "$out/raw.wav"
-mv "$list" "$stamp"
+mv "$list" "$out/list"
+echo "$made_from" > "$out/made_from"

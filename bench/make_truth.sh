@@ -9,8 +9,9 @@ set -eu
 src=$1
 out=$2
 mkdir -p "$out"
-stamp=$out/list
-[ -f "$stamp" ] && [ "$stamp" -nt "$src/sentences.txt" ] && [ "$stamp" -nt "$0" ] && exit 0
+# The data is made again only when what it is made from changes.
+made_from=$(cat "$0" "$src/sentences.txt" "$src/festival_phones.map" "$src/add_noise.sh" | md5sum)
+[ -f "$out/list" ] && [ "$(cat "$out/made_from" 2>/dev/null)" = "$made_from" ] && exit 0
 
 tmp=$out/tmp
 mkdir -p "$tmp"
@@ -53,5 +54,6 @@ while IFS='|' read -r name sentence; do
         sh "$src/add_noise.sh" "$out/$name.wav" "$out/$name-${snr}dB.wav" $snr
     done
 done < "$list"
-mv "$list" "$stamp"
+mv "$list" "$out/list"
+echo "$made_from" > "$out/made_from"
 rm -rf "$tmp"

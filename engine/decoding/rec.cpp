@@ -59,7 +59,12 @@ void set_beams(hapi_rec *rec, double widen) {
 // Gives the decoder the network as a finite-state grammar.
 bool set_grammar(hapi_rec *rec, const engine::Grammar &g) {
     logmath_t *lmath = ps_get_logmath(rec->ps);
-    fsg_model_t *fsg = fsg_model_init("engine", lmath, 1.0f, g.nstates);
+    // The decoder weighs the silence and noise it may put between words by
+    // the grammar's language weight; with the decoder's own (-lw), as in
+    // the grammars PocketSphinx makes itself, noise is not taken for free.
+    // The grammar's own transitions keep their scores.
+    float lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(rec->ps), "-lw"));
+    fsg_model_t *fsg = fsg_model_init("engine", lmath, lw, g.nstates);
     std::unordered_map<std::string, int> pron_of;
     std::vector<int> wid(g.prons.size());
     for (size_t i = 0; i < g.prons.size(); i++) {
