@@ -117,7 +117,8 @@ int main() {
         fprintf(stderr, "the library did not start\n");
         return 1;
     }
-    printf("%zu sentences, two festival voices; errors in ms against the synthesiser's segment times\n", list.size());
+    printf("%zu recordings (the sentences by two festival voices); errors in ms against the synthesiser's segment times\n",
+           list.size());
     printf("  %-13s %6s %7s %7s  %6s %6s %6s  %9s %7s %7s\n", "", "MAE", "start", "end", "ph20ms", "ph50ms", "ph off",
            "empty", "decode", "all");
     for (const char *condition : {"", "-20dB", "-10dB", "-5dB"}) {
