@@ -64,7 +64,8 @@ void fit_to_word(const hapi_res::Word &w, std::vector<hapi_res::Phone> *phones) 
     bounds[0] = w.first;
     bounds[n] = w.end;
     for (int i = 1; i < n; i++)
-        bounds[i] = std::min(std::max((*phones)[i].first, std::max(bounds[i - 1] + 1, w.first + i)), w.end - (n - i));
+        bounds[i] = std::max(bounds[i - 1],
+                             std::min(std::max((*phones)[i].first, std::max(bounds[i - 1] + 1, w.first + i)), w.end - (n - i)));
     for (int i = 0; i < n; i++) {
         hapi_res::Phone &p = (*phones)[i];
         double per_frame = p.end > p.first ? p.ascore / (p.end - p.first) : 0.0;
@@ -91,7 +92,9 @@ Chain build_chain(hapi_res *res, engine::Redecoder &rd) {
             total += static_cast<int>(words.back().size());
         }
     Chain c;
-    const char *sil = rd.word_for("", res->grammar->silence_phone);
+    // The optional silence between words is a decoder word of its own, so
+    // that it is not taken for a silence word's phone.
+    const char *sil = rd.word_for("<gap>", res->grammar->silence_phone);
     if (!sil) return c;
     // States: a silence gap (two states) before each word and after the last.
     int nstates = total + 2 * (static_cast<int>(words.size()) + 1);
