@@ -8,7 +8,8 @@ PACKAGES = cmake g++ make pkg-config googletest libgtest-dev libgmock-dev \
 	libsndfile1-dev libsamplerate0-dev portaudio19-dev libasound2-dev libjack-jackd2-dev \
 	espeak-ng sox binutils \
 	libcli11-dev nlohmann-json3-dev libcairo2-dev \
-	python3 python3-jsonschema praat libxml2-utils clang libclang-rt-14-dev
+	python3 python3-jsonschema praat libxml2-utils clang libclang-rt-14-dev \
+	festival festvox-us-slt-hts festvox-kallpc16k
 PREFIX ?= /usr/local
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -154,8 +154,13 @@ float khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index, int 
 float khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_index, int end_index) {
     KH_FRAME_GUARD(kh::kFloatFail, kConfNoOp);
     EnterPhoneRange("khRecGetPhoneConf", rec, word_index, start_index, end_index);
-    kh::LogError("khRecGetPhoneConf: Phone level confidence results not yet implemented");
-    return kh::kFloatFail;
+    if (!kh::g_state->phone_confidences) {
+        kh::LogError("khRecGetPhoneConf: Phone level confidence results not yet implemented");
+        return kh::kFloatFail;
+    }
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return kh::kFloatFail;
+    return kh::RecGetPhoneConf(record, word_index, start_index, end_index);
 }
 
 }  // extern "C"

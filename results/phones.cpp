@@ -34,6 +34,10 @@ const PhoneMessages kScore = {"khRecGetPhoneScore", "khRecGetPhoneScore: No phon
                               "khRecGetPhoneScore: No results available", "khRecGetPhoneScore: Incorrect word index",
                               "khRecGetPhoneScore: number of phones in word invalid",
                               "khRecGetPhoneScore: Incorrect phone index"};
+const PhoneMessages kConf = {"khRecGetPhoneConf", "khRecGetPhoneConf: No phone level results available",
+                             "khRecGetPhoneConf: No results available", "khRecGetPhoneConf: Incorrect word index",
+                             "khRecGetPhoneConf: number of phones in word invalid",
+                             "khRecGetPhoneConf: Incorrect phone index"};
 
 // What the shared steps found: the final result, the word (1..n) and the
 // number of phones of the word.
@@ -59,6 +63,18 @@ bool OpenWord(RecogniserRecord *rec, int word_index, const PhoneMessages &m, boo
 }
 
 int PhoneIndex(int index, const PhoneWord &pw) { return WordIndex(index, pw.phones); }
+
+// The shared steps of the range queries, then phones first..last (from 1)
+// of the word, in order.  False after logging.
+bool OpenRange(RecogniserRecord *rec, int word_index, int start, int end, const PhoneMessages &m, PhoneWord *pw,
+               int *first, int *last) {
+    if (!OpenWord(rec, word_index, m, false, pw)) return false;
+    *first = PhoneIndex(start, *pw);
+    *last = PhoneIndex(end, *pw);
+    if (!*first || !*last) return LogError(m.bad_phone), false;
+    if (*first > *last) return LogErrorf("%s: Start index cannot be larger than the end index", m.name), false;
+    return true;
+}
 
 // The name of a phone of the recogniser's exercise dictionary.
 bool PhoneName(RecogniserRecord *rec, int id, char *name) {
@@ -129,10 +145,8 @@ int RecGetPhoneTimes(RecogniserRecord *rec, int word_index, int phone_index, dou
 
 float RecGetPhoneScore(RecogniserRecord *rec, int word_index, int start, int end) {
     PhoneWord pw;
-    if (!OpenWord(rec, word_index, kScore, false, &pw)) return kFloatFail;
-    int first = PhoneIndex(start, pw), last = PhoneIndex(end, pw);
-    if (!first || !last) return Failure(kScore.bad_phone), kFloatFail;
-    if (first > last) return Failure("khRecGetPhoneScore: Start index cannot be larger than the end index"), kFloatFail;
+    int first = 0, last = 0;
+    if (!OpenRange(rec, word_index, start, end, kScore, &pw, &first, &last)) return kFloatFail;
     double from = 0, to = 0;
     {
         NestedCall nested;
@@ -157,6 +171,23 @@ float RecGetPhoneScore(RecogniserRecord *rec, int word_index, int start, int end
     auto value = static_cast<float>(static_cast<double>(sum) / frames);
     TraceReturnFloat(value);
     TraceLeave("khRecGetPhoneScore");
+    return value;
+}
+
+float RecGetPhoneConf(RecogniserRecord *rec, int word_index, int start, int end) {
+    PhoneWord pw;
+    int first = 0, last = 0;
+    if (!OpenRange(rec, word_index, start, end, kConf, &pw, &first, &last)) return kFloatFail;
+    double sum = 0.0;
+    for (int p = first; p <= last; p++) {
+        double conf = hapiResPhoneScore(pw.res, pw.word + 1, p - 1, 5);
+        if (conf == HAPI_FLOAT_FAIL)
+            return Failure("khRecGetPhoneConf: Unable to retrieve the phone confidences"), kFloatFail;
+        sum += conf;
+    }
+    auto value = static_cast<float>(sum / (last - first + 1));
+    TraceReturnFloat(value);
+    TraceLeave("khRecGetPhoneConf");
     return value;
 }
 

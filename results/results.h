@@ -18,6 +18,8 @@ int RecGetPhone(RecogniserRecord *rec, int word, int phone, char *out);
 int RecGetPhones(RecogniserRecord *rec, int word, char *out);
 int RecGetPhoneTimes(RecogniserRecord *rec, int word, int phone, double *start, double *end);
 float RecGetPhoneScore(RecogniserRecord *rec, int word, int start, int end);
+// Mean confidence of phones start..end of a word (PHONECONF set).
+float RecGetPhoneConf(RecogniserRecord *rec, int word, int start, int end);
 
 // khRecGetWordTimes and khRecGetPhoneTimes after their guard: the entry
 // and parameter lines, the checks and the work.  The score queries run

@@ -119,7 +119,10 @@ bool MakeRunConfig(const std::string &config, const std::string &log, int worker
         WorkerLog(Absolute(!log.empty() ? log : keys.count("ERRORLOG") ? keys["ERRORLOG"] : "khapi.log"), worker);
     extra << "ERRORLOG = " << out->log_path << "\n";
     if (keys["DEBUG"] != "ERROR" && keys["DEBUG"] != "FULL") extra << "DEBUG = ERROR\n";
-    if (!keys.count("PHONECONF")) extra << "PHONECONF = TRUE\n";
+    // Phone confidences stay as the configuration says: the assessment's
+    // thresholds were set on word confidences, and a clearly spoken word
+    // with one poorly fitting phone (the flapped T of "meters") would count
+    // as mispronounced.
 
     const char *tmp = getenv("TMPDIR");
     std::string name = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/khapi-XXXXXX.conf";

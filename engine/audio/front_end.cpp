@@ -80,9 +80,19 @@ FrontEnd::~FrontEnd() {
     if (config_) cmd_ln_free_r(config_);
 }
 
+// A front end carries the last samples of one utterance into the next
+// (its pre-emphasis filter), so each utterance gets a fresh one: the same
+// samples then always give the same frames.
+bool FrontEnd::renew() {
+    if (fe_) fe_free(fe_);
+    fe_ = fe_init_auto_r(config_);
+    return fe_ != nullptr;
+}
+
 bool FrontEnd::whole(Utterance *u) {
     u->cep.clear();
     u->speech.clear();
+    if (!renew()) return false;
     if (u->samples.empty()) return u->complete = true;
     size_t n = u->samples.size();
     int nframes = 0;
@@ -125,7 +135,7 @@ bool FrontEnd::start(Utterance *u) {
     floor_db_ = -1.0;
     was_periodic_ = false;
     spread_db_ = kMostMarginDb / kMarginPerSpread;
-    return fe_start_utt(fe_) >= 0;
+    return renew() && fe_start_utt(fe_) >= 0;
 }
 
 bool FrontEnd::feed(Utterance *u, const short *s, int n) {

@@ -30,6 +30,7 @@ public:
     bool finish(Utterance *u);
 
 private:
+    bool renew();
     void append_frames(Utterance *u, float **rows, int n);
     void mark_speech(Utterance *u, int first);
 

@@ -5,6 +5,7 @@
 #include "audio/utterance.h"
 #include "base/config.h"
 #include "base/diagnostics.h"
+#include "decoding/frames.h"
 #include "decoding/hmmset.h"
 #include "decoding/model.h"
 #include "decoding/rec.h"
@@ -12,6 +13,7 @@
 #include "results/res.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/cmd_ln.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/glist.h>
 
@@ -23,13 +25,13 @@ namespace {
 // in all before a silent sound card counts as gone.
 const int kWaitMs = 100;
 const int kGiveUpMs = 10000;
-// The decoder numbers frames wrongly when its first block is shorter than
-// this, so the first frames are held back until there are this many.
-const int kFirstBlockFrames = 20;
 // Frames of live input read at a time.
 const int kLiveReadFrames = 1;
 // Frames of speech before the silence count of a live utterance starts.
 const int kSpeechFramesToStart = 10;
+// When no path reaches the end of the grammar, the utterance is searched
+// again with every beam this many times as wide, one after the other.
+const double kRetryWidening[] = {2.0, 4.0, 8.0};
 
 void end_utterance(hapi_rec *rec) {
     if (rec->in_utterance) ps_end_utt(rec->ps);
@@ -46,10 +48,25 @@ const char *decoder_word(hapi_rec *rec, const engine::Grammar::Pron &p) {
     return rec->decoder_words.emplace(key, name).first->second.c_str();
 }
 
+// Sets the beams the next search is made with, `widen` times the
+// recogniser's own.
+void set_beams(hapi_rec *rec, double widen) {
+    cmd_ln_t *config = ps_get_config(rec->ps);
+    double beam = exp(-engine::decoder_beam(rec->genbeam) * widen);
+    cmd_ln_set_float_r(config, "-beam", beam);
+    cmd_ln_set_float_r(config, "-pbeam", beam);
+    cmd_ln_set_float_r(config, "-wbeam", exp(-engine::decoder_word_beam(rec->goptbeam) * widen));
+}
+
 // Gives the decoder the network as a finite-state grammar.
 bool set_grammar(hapi_rec *rec, const engine::Grammar &g) {
     logmath_t *lmath = ps_get_logmath(rec->ps);
-    fsg_model_t *fsg = fsg_model_init("engine", lmath, 1.0f, g.nstates);
+    // The decoder weighs the silence and noise it may put between words by
+    // the grammar's language weight; with the decoder's own (-lw), as in
+    // the grammars PocketSphinx makes itself, noise is not taken for free.
+    // The grammar's own transitions keep their scores.
+    float lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(rec->ps), "-lw"));
+    fsg_model_t *fsg = fsg_model_init("engine", lmath, lw, g.nstates);
     std::unordered_map<std::string, int> pron_of;
     std::vector<int> wid(g.prons.size());
     for (size_t i = 0; i < g.prons.size(); i++) {
@@ -81,18 +98,17 @@ bool set_grammar(hapi_rec *rec, const engine::Grammar &g) {
     return true;
 }
 
-// Gives the decoder the frames taken so far; the first few wait until
-// there are enough of them, or no more will come.
-bool decode_frames(hapi_rec *rec, bool flush) {
-    int upto = rec->consumed;
-    int n = upto - rec->decoded;
-    if (n <= 0 || (rec->decoded == 0 && n < kFirstBlockFrames && !flush)) return true;
-    std::vector<float *> rows(n);
-    for (int k = 0; k < n; k++) rows[k] = const_cast<float *>(rec->utt->frame(rec->decoded + k));
-    if (ps_process_cep(rec->ps, rows.data(), n, FALSE, FALSE) < 0)
-        return engine::complain("hapiRecProcess: the decoder failed"), false;
-    rec->decoded = upto;
-    return true;
+// Gives the decoder the frames taken so far; once no more will come, the
+// right context of the last one.
+bool decode_frames(hapi_rec *rec, bool last) {
+    bool ok = rec->feeder->feed(*rec->utt, rec->decoded, rec->consumed);
+    rec->decoded = rec->consumed;
+    if (ok && last && !rec->padded) {
+        ok = rec->feeder->finish(*rec->utt, rec->decoded);
+        rec->padded = true;
+    }
+    if (!ok) engine::complain("hapiRecProcess: the decoder failed");
+    return ok;
 }
 
 // Live input: the utterance ends after enough silence following speech,
@@ -153,6 +169,32 @@ bool pull_live(hapi_rec *rec, int frames) {
     return true;
 }
 
+// True when the search ended without reaching the end of the grammar.
+bool lost_the_grammar(hapi_rec *rec) {
+    return rec->decoded > 0 && ps_seg_iter(rec->ps) == nullptr;
+}
+
+// Searches all frames of the finished utterance again with wider beams,
+// as often as it takes to reach the end of the grammar or the widest
+// beams have been tried.  The next preparation makes the search again
+// with the recogniser's own beams.
+void search_again(hapi_rec *rec) {
+    for (double widen : kRetryWidening) {
+        set_beams(rec, widen);
+        bool ok = set_grammar(rec, *rec->grammar);
+        set_beams(rec, 1.0);
+        rec->widened = true;
+        if (!ok || ps_start_utt(rec->ps) < 0) return;
+        engine::FrameFeeder feeder(rec->ps);
+        ok = feeder.feed(*rec->utt, 0, rec->decoded) && feeder.finish(*rec->utt, rec->decoded);
+        ps_end_utt(rec->ps);
+        if (!ok || !lost_the_grammar(rec)) return;
+    }
+    engine::complain("hapiRecComplete: no path reached the end of the grammar, even with beams %g times as wide; "
+                   "the result has no words",
+                   kRetryWidening[sizeof kRetryWidening / sizeof kRetryWidening[0] - 1]);
+}
+
 int remaining(const hapi_rec *rec) {
     if (rec->finished) return 0;
     int buffered = rec->utt->frames() - rec->consumed;
@@ -208,13 +250,16 @@ int hapiRecPrepare(hapiRecObject rec, hapiCoderObject coder, hapiNetObject net) 
     // The library builds a fresh network for each preparation; the same
     // grammar as last time keeps the decoder's search as it is.
     const engine::Grammar &g = *net->grammar;
-    bool same = rec->searches > 0 && g.fingerprint == rec->searched;
+    bool same = rec->searches > 0 && !rec->widened && g.fingerprint == rec->searched;
     if (!same && !set_grammar(rec, g)) return -1;
+    rec->widened = false;
     if (ps_start_utt(rec->ps) < 0) return engine::complain("hapiRecPrepare: the decoder cannot start"), -1;
     rec->in_utterance = true;
     rec->grammar = net->grammar;
     rec->coder = coder;
     rec->utt = coder->utt;
+    rec->feeder = std::make_unique<engine::FrameFeeder>(rec->ps);
+    rec->padded = false;
     rec->decoded = 0;
     rec->consumed = 0;
     rec->finished = false;
@@ -249,8 +294,10 @@ int hapiRecComplete(hapiRecObject rec, hapiResObject res) {
     if (engine::fault("hapiRecComplete")) return -1;
     if (!rec || !rec->ps) return engine::complain("hapiRecComplete: recogniser not initialised"), -1;
     if (!rec->utt) return engine::complain("hapiRecComplete: recogniser not prepared"), -1;
-    if (rec->in_utterance && !decode_frames(rec, true)) return -1;
+    bool ending = rec->in_utterance;
+    if (ending && !decode_frames(rec, true)) return -1;
     end_utterance(rec);
+    if (ending && lost_the_grammar(rec)) search_again(rec);
     rec->finished = true;
     if (res) engine::result_from_decoder(res, rec);
     return 0;

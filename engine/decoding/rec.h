@@ -15,6 +15,10 @@
 
 typedef struct ps_decoder_s ps_decoder_t;
 
+namespace engine {
+class FrameFeeder;
+}
+
 struct hapi_rec {
     hapi_hmmset *hmms = nullptr;
     float genbeam = engine::kDefaultGenbeam, goptbeam = engine::kDefaultGoptbeam;
@@ -28,6 +32,7 @@ struct hapi_rec {
     std::unordered_map<std::string, int> pron_of;
     int searches = 0;                  // grammar searches made, for unique names
     std::uint64_t searched = 0;        // the fingerprint of the grammar the decoder holds
+    bool widened = false;              // ... searched last with wider beams
     // The network's grammar, kept so that the network may go before the
     // result is read.
     std::shared_ptr<const engine::Grammar> grammar;
@@ -36,7 +41,9 @@ struct hapi_rec {
     bool in_utterance = false;         // decoder started, not yet ended
     bool finished = false;             // no further frames will be decoded
     int consumed = 0;                  // frames taken by hapiRecProcess
-    int decoded = 0;                   // frames given to the decoder (the first wait)
+    int decoded = 0;                   // frames given to the decoder
+    std::unique_ptr<engine::FrameFeeder> feeder;  // gives them, for the utterance under way
+    bool padded = false;               // the last frame's right context given
     bool speech_seen = false;          // live: enough speech frames heard
     int speech_frames = 0;
     int silence_run = 0;               // live: silent frames since the last speech

@@ -2,6 +2,7 @@
 // the question.
 #include "audio/utterance.h"
 #include "base/diagnostics.h"
+#include "decoding/frames.h"
 #include "decoding/model.h"
 #include "decoding/redecoder.h"
 
@@ -10,13 +11,13 @@
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/glist.h>
 
+#include <cmath>
+
 namespace {
 
-// So wide that nothing the grammar allows is pruned: the grammars are
-// small, and an alternative may trail the best path, which it must not
-// end on, by hundreds of nats over a stretch.
-const double kBeam = 600.0;
-const double kWordBeam = 600.0;
+// The default beams are so wide that nothing the grammar allows is
+// pruned: the grammars are small, and an alternative may trail the best
+// path, which it must not end on, by hundreds of nats over a stretch.
 
 }  // namespace
 
@@ -30,7 +31,7 @@ Redecoder::~Redecoder() {
 bool Redecoder::ready() {
     if (ps_) return true;
     if (failed_) return false;
-    ps_ = make_decoder(model_, kBeam, kWordBeam);
+    ps_ = make_decoder(model_, kWideBeam, kWideBeam);
     failed_ = ps_ == nullptr;
     if (failed_) complain("cannot load a decoder on the model in %s", model_.dir.c_str());
     return ps_ != nullptr;
@@ -51,26 +52,22 @@ const char *Redecoder::word_for(const std::string &word, const std::string &phon
     return words_.emplace(key, name).first->second.c_str();
 }
 
-bool Redecoder::decode(const Utterance &utt, int first, int end, fsg_model_t *fsg, bool fillers) {
+bool Redecoder::decode(const Utterance &utt, int first, int end, fsg_model_t *fsg, bool fillers, double beam) {
     if (!ps_ || first < 0 || end > utt.frames() || end <= first) {
         fsg_model_free(fsg);
         return false;
     }
     glist_free(fsg_model_null_trans_closure(fsg, nullptr));
-    // The search reads the filler setting when it is made.
-    cmd_ln_set_boolean_r(ps_get_config(ps_), "-fsgusefiller", fillers);
+    // The search reads these settings when it is made.
+    cmd_ln_t *config = ps_get_config(ps_);
+    cmd_ln_set_boolean_r(config, "-fsgusefiller", fillers);
+    for (const char *key : {"-beam", "-pbeam", "-wbeam"}) cmd_ln_set_float_r(config, key, exp(-beam));
     std::string name = "redecode" + std::to_string(++searches_);
     bool ok = ps_set_fsg(ps_, name.c_str(), fsg) == 0 && ps_set_search(ps_, name.c_str()) == 0;
     fsg_model_free(fsg);
     if (searches_ > 1) ps_unset_search(ps_, ("redecode" + std::to_string(searches_ - 1)).c_str());
     if (!ok) return false;
-    int n = end - first;
-    std::vector<float *> rows(n);
-    for (int k = 0; k < n; k++) rows[k] = const_cast<float *>(utt.frame(first + k));
-    if (ps_start_utt(ps_) < 0) return false;
-    ok = ps_process_cep(ps_, rows.data(), n, FALSE, TRUE) >= 0;
-    ps_end_utt(ps_);
-    return ok;
+    return decode_stretch(ps_, utt, first, end);
 }
 
 }  // namespace engine

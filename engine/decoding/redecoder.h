@@ -31,8 +31,11 @@ public:
     const char *word_for(const std::string &word, const std::string &phones);
     // Decodes frames first..end-1 of utt against the grammar, which it
     // frees.  With fillers the decoder may put silence and noise between
-    // the grammar's words.  False when decoding fails.
-    bool decode(const Utterance &utt, int first, int end, fsg_model_t *fsg, bool fillers);
+    // the grammar's words.  beam is the width of all three beams in nats
+    // (by default so wide that nothing the grammar allows is pruned).
+    // False when decoding fails.
+    bool decode(const Utterance &utt, int first, int end, fsg_model_t *fsg, bool fillers, double beam = kWideBeam);
+    static constexpr double kWideBeam = 600.0;
     // The decoder, holding the last decode's search (null before any).
     ps_decoder_t *decoder() { return ps_; }
 

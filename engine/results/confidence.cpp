@@ -7,6 +7,7 @@
 // else falls well below it.
 #include "audio/utterance.h"
 #include "base/diagnostics.h"
+#include "decoding/frames.h"
 #include "decoding/model.h"
 #include "results/confidence.h"
 #include "results/res.h"
@@ -54,12 +55,7 @@ bool Scorer::loop_scores(const Utterance &utt, int n, std::vector<double> *per_f
     per_frame->assign(n, 0.0);
     if (!ready_) return false;
     if (n <= 0) return true;
-    std::vector<float *> rows(n);
-    for (int k = 0; k < n; k++) rows[k] = const_cast<float *>(utt.frame(k));
-    if (ps_start_utt(ps_) < 0) return false;
-    bool ok = ps_process_cep(ps_, rows.data(), n, FALSE, FALSE) >= 0;
-    ps_end_utt(ps_);
-    if (!ok) return false;
+    if (!decode_stretch(ps_, utt, 0, n)) return false;
     for (ps_seg_t *seg = ps_seg_iter(ps_); seg; seg = ps_seg_next(seg)) {
         int sf, ef;
         int32 ascr, lscr, lback;
@@ -79,18 +75,34 @@ double word_confidence(double word_ln, double loop_ln, int frames) {
     return 1.0 / (1.0 + exp(-kScalePerFrame * (word_ln - loop_ln) / frames));
 }
 
+// The loop's score over frames first..end-1.
+static double loop_over(const std::vector<double> &loop, int first, int end) {
+    double l = 0.0;
+    for (int k = first; k < std::min(end, static_cast<int>(loop.size())); k++) l += loop[k];
+    return l;
+}
+
 bool compute_confidences(hapi_res *res) {
     if (res->confidences_done) return true;
     if (!res->scorer || !res->utt) return false;
+    // A final result is judged on its phones' own states; a partial one,
+    // which has no phones, on the recogniser's word scores.
+    bool phones = res->final && compute_alignment(res);
     int n = 0;
     for (const auto &w : res->words) n = std::max(n, w.end);
     n = std::min(n, res->utt->frames());
     std::vector<double> loop;
     if (!res->scorer->loop_scores(*res->utt, n, &loop)) return false;
     for (auto &w : res->words) {
-        double l = 0.0;
-        for (int k = w.first; k < std::min(w.end, n); k++) l += loop[k];
-        w.conf = word_confidence(w.ascore, l, w.end - w.first);
+        double score = w.ascore;
+        if (phones) {
+            score = 0.0;
+            for (auto &p : w.aligned) {
+                p.conf = word_confidence(p.ascore, loop_over(loop, p.first, p.end), p.end - p.first);
+                score += p.ascore;
+            }
+        }
+        w.conf = word_confidence(score, loop_over(loop, w.first, w.end), w.end - w.first);
     }
     res->confidences_done = true;
     return true;

@@ -44,6 +44,7 @@ int hapiResClear(hapiResObject res) {
     res->words.clear();
     res->utt.reset();
     res->confidences_done = false;
+    res->aligned = false;
     res->final = false;
     return 0;
 }

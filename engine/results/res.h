@@ -21,7 +21,8 @@ struct hapi_res {
     struct Phone {
         int id = -1;            // in the dictionary's phone set; -1 when it is not there
         int first = 0, end = 0; // frames, as for words
-        double ascore = 0.0;
+        double ascore = 0.0;    // of the phone's own states on its frames
+        double conf = -1.0;     // -1 until computed
     };
     // One word of a result.
     struct Word {
@@ -44,6 +45,7 @@ struct hapi_res {
     int nbest = 1;                  // alternatives the recogniser keeps
     double advance = 0.01;
     bool confidences_done = false;
+    bool aligned = false;           // every word's phones aligned
     bool final = false;             // the result of a completed recognition
 };
 
@@ -55,6 +57,10 @@ void result_from_decoder(hapi_res *res, hapi_rec *rec);
 // Word `word` (from 1) of a result, or null, with a complaint naming the
 // caller, when there is no such word.
 hapi_res::Word *word_at(hapi_res *res, int word, const char *caller);
+
+// Aligns the phones of every word of a final result (once per result);
+// false for a partial result or when the decoder finds no path.
+bool compute_alignment(hapi_res *res);
 
 }  // namespace engine
 

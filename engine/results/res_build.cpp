@@ -94,6 +94,7 @@ void result_from_decoder(hapi_res *res, hapi_rec *rec) {
     res->final = !rec->in_utterance;
     res->advance = 1.0 / rec->hmms->model.frate;
     res->confidences_done = false;
+    res->aligned = false;
 }
 
 }  // namespace engine

@@ -72,29 +72,31 @@ TEST_F(PhoneTest, WordsGiveTheirPronunciationsPhoneByPhone) {
     EXPECT_EQ(joined(phones(6)), "SIL");
 }
 
-TEST_F(PhoneTest, PhonesTileTheirWordInOrderAndAddUpToItsScore) {
+TEST_F(PhoneTest, PhonesTileTheirWordInOrderEachWithItsOwnScore) {
+    int phones_seen = 0, confident = 0;
     for (int w = 1; w <= 6; w++) {
         double ws, we;
         ASSERT_EQ(hapiResWordTimes(res_, w, &ws, &we), 0);
-        double wscore = hapiResWordScore(res_, w, HAPI_ACOUSTIC_SCORE);
         auto ps = phones(w);
         ASSERT_FALSE(ps.empty());
         EXPECT_DOUBLE_EQ(ps.front().start, ws) << w;
         EXPECT_DOUBLE_EQ(ps.back().end, we) << w;
-        double sum = 0.0;
         for (size_t i = 0; i < ps.size(); i++) {
             if (i > 0) {
                 EXPECT_DOUBLE_EQ(ps[i].start, ps[i - 1].end) << w << " " << i;
             }
-            // Every phone's HMM takes at least three frames.
-            if (ps.size() > 1) {
-                EXPECT_GE(ps[i].end - ps[i].start, 0.03 - 1e-9) << w << " " << ps[i].name;
-            }
+            EXPECT_GT(ps[i].end, ps[i].start) << w << " " << ps[i].name;
             EXPECT_LE(ps[i].score, 0.0);
-            sum += ps[i].score;
+            double conf = hapiResPhoneScore(res_, w, static_cast<int>(i), HAPI_CONFIDENCE_SCORE);
+            EXPECT_GE(conf, 0.0) << w << " " << ps[i].name;
+            EXPECT_LE(conf, 1.0) << w << " " << ps[i].name;
+            phones_seen++;
+            confident += conf > 0.5;
         }
-        EXPECT_NEAR(sum, wscore, 1e-6 * std::fabs(wscore)) << w;
     }
+    // The speaker says these words clearly; a few phones (the flapped T of
+    // "meters") fit their own states poorly.
+    EXPECT_GE(confident * 4, phones_seen * 3) << confident << " of " << phones_seen;
 }
 
 TEST_F(PhoneTest, WordsAndPhonesOutOfRangeFailCleanly) {
@@ -107,7 +109,7 @@ TEST_F(PhoneTest, WordsAndPhonesOutOfRangeFailCleanly) {
     EXPECT_EQ(hapiResPhoneTimes(res_, 2, 2, &s, &e), -1);
     EXPECT_EQ(hapiResPhoneTimes(res_, 0, 0, &s, nullptr), -1);
     EXPECT_EQ(hapiResPhoneScore(res_, 2, 2, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
-    EXPECT_EQ(hapiResPhoneScore(res_, 2, 0, HAPI_CONFIDENCE_SCORE), HAPI_FLOAT_FAIL);
+    EXPECT_EQ(hapiResPhoneScore(res_, 2, 0, 4), HAPI_FLOAT_FAIL);
     EXPECT_EQ(hapiResPhoneScore(res_, 9, 0, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
     // Either time may be left out.
     EXPECT_EQ(hapiResPhoneTimes(res_, 2, 1, nullptr, &e), 0);

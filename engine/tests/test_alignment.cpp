@@ -1,0 +1,237 @@
+// The times, repeatability and robustness of recognition results: word
+// times against PocketSphinx's own decode of the same file, bit-identical
+// answers whatever was recognised before and however the frames were
+// taken, and forced sentences that the first search loses.
+#include "rec_fixture.h"
+
+#include <pocketsphinx.h>
+#include <sphinxbase/err.h>
+
+#include <cstdio>
+
+namespace {
+
+struct Forced {
+    const char *file;
+    std::vector<std::string> words;
+};
+
+// Recordings on which PocketSphinx, given the sentence alone, also finds
+// the leading silence and puts no filler between the words (on the other
+// cards recordings it lets the first word start at frame 0).
+const Forced kForced[] = {
+    {"goforward.raw", {"go", "forward", "ten", "meters"}},
+    {"cards/003.wav", {"seven", "of", "clubs"}},
+};
+const std::vector<std::string> kTenOfClubs = {"ten", "of", "clubs"};
+
+std::vector<short> samples_of(const std::string &path) {
+    if (path.size() > 4 && path.substr(path.size() - 4) == ".raw") return read_raw(path);
+    SF_INFO info{};
+    SNDFILE *f = sf_open(path.c_str(), SFM_READ, &info);
+    std::vector<short> s(f ? static_cast<size_t>(info.frames) : 0);
+    if (f) sf_read_short(f, s.data(), static_cast<sf_count_t>(s.size())), sf_close(f);
+    return s;
+}
+
+// PocketSphinx on its own: the sentence as a one-option grammar, the whole
+// file at once; the words' first and last frames.
+std::vector<std::pair<int, int>> direct_frames(const std::string &path, const std::vector<std::string> &words) {
+    err_set_logfp(nullptr);
+    std::string gram = "#JSGF V1.0;\ngrammar g;\npublic <s> =";
+    for (const auto &w : words) gram += " " + w;
+    gram += ";\n";
+    cmd_ln_t *c = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", ENGINE_MODEL_DIR, "-dict", ENGINE_CMUDICT,
+                              "-remove_silence", "no", nullptr);
+    ps_decoder_t *ps = ps_init(c);
+    cmd_ln_free_r(c);
+    std::vector<std::pair<int, int>> out;
+    if (!ps) return out;
+    std::vector<short> s = samples_of(path);
+    ps_set_jsgf_string(ps, "g", gram.c_str());
+    ps_set_search(ps, "g");
+    ps_start_utt(ps);
+    ps_process_raw(ps, s.data(), s.size(), FALSE, TRUE);
+    ps_end_utt(ps);
+    for (ps_seg_t *g = ps_seg_iter(ps); g; g = ps_seg_next(g)) {
+        int sf, ef;
+        ps_seg_frames(g, &sf, &ef);
+        const char *w = ps_seg_word(g);
+        if (w[0] != '<' && w[0] != '[') out.push_back({sf, ef});
+    }
+    ps_free(ps);
+    return out;
+}
+
+class AlignmentTest : public RecognitionTest {
+protected:
+    void TearDown() override {
+        if (res_) hapiDeleteResObject(res_);
+        for (auto net : nets_) hapiDeleteNetObject(net);
+        if (rec_) hapiDeleteRecObject(rec_);
+        if (coder_) hapiDeleteCoderObject(coder_);
+        for (auto src : sources_) hapiDeleteSourceObject(src);
+        RecognitionTest::TearDown();
+    }
+
+    hapiNetObject forced(const std::vector<std::string> &words) {
+        hapiNetObject net = network(sequence(words));
+        EXPECT_NE(net, nullptr);
+        nets_.push_back(net);
+        return net;
+    }
+
+    // Recognises a source on the test's one recogniser and coder, kept
+    // from utterance to utterance, in steps of `step` frames; answers
+    // everything the result tells, floating-point values exactly.
+    std::string recognise_kept(hapiSourceObject src, hapiNetObject net, int step) {
+        if (!rec_) {
+            rec_ = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
+            EXPECT_EQ(hapiRecInitialise(rec_), 0);
+            res_ = hapiCreateResObject(rec_, HAPI_FINAL_RESULT);
+        }
+        if (coder_src_ != src) {
+            if (coder_) hapiDeleteCoderObject(coder_);
+            coder_ = hapiCreateCoderObject(src);
+            EXPECT_EQ(hapiCoderInitialise(coder_, "Adult"), 0);
+            coder_src_ = src;
+        }
+        EXPECT_EQ(hapiCoderPrepare(coder_), 0);
+        EXPECT_EQ(hapiRecPrepare(rec_, coder_, net), 0);
+        EXPECT_EQ(hapiSourceStart(src), 0);
+        for (int guard = 0; hapiRecRemaining(rec_) > 0 && guard < 100000; guard++)
+            if (hapiRecProcess(rec_, step, nullptr) < 0) break;
+        EXPECT_EQ(hapiRecComplete(rec_, res_), 0);
+        hapiSourceStop(src);
+        std::string all = describe(res_);
+        hapiCoderComplete(coder_);
+        hapiResClear(res_);
+        return all;
+    }
+
+    static std::string describe(hapiResObject res) {
+        std::string out;
+        char line[HAPI_MAX_NAME + 256];
+        int n = hapiResAllWordNames(res, nullptr);
+        for (int i = 1; i <= n; i++) {
+            char name[HAPI_MAX_NAME];
+            double s = 0, e = 0;
+            hapiResWordName(res, i, name);
+            hapiResWordTimes(res, i, &s, &e);
+            snprintf(line, sizeof line, "%s %a %a %a %a:", name, s, e, hapiResWordScore(res, i, HAPI_ACOUSTIC_SCORE),
+                     hapiResWordScore(res, i, HAPI_CONFIDENCE_SCORE));
+            out += line;
+            int np = hapiResAllPhoneIds(res, i, nullptr);
+            for (int p = 0; p < np; p++) {
+                hapiResPhoneTimes(res, i, p, &s, &e);
+                snprintf(line, sizeof line, " %d %a %a %a %a", hapiResPhoneId(res, i, p), s, e,
+                         hapiResPhoneScore(res, i, p, HAPI_ACOUSTIC_SCORE),
+                         hapiResPhoneScore(res, i, p, HAPI_CONFIDENCE_SCORE));
+                out += line;
+            }
+            out += "\n";
+        }
+        return out;
+    }
+
+    hapiSourceObject source(const std::string &name) {
+        sources_.push_back(file_source(testdata(name)));
+        return sources_.back();
+    }
+
+    hapiRecObject rec_ = nullptr;
+    hapiResObject res_ = nullptr;
+    hapiCoderObject coder_ = nullptr;
+    hapiSourceObject coder_src_ = nullptr;
+    std::vector<hapiNetObject> nets_;
+    std::vector<hapiSourceObject> sources_;
+};
+
+}  // namespace
+
+TEST_F(AlignmentTest, WordTimesAreThoseOfPocketSphinxsOwnDecodeOfTheFile) {
+    for (const Forced &f : kForced) {
+        hapiSourceObject src = source(f.file);
+        auto ws = recognise(src, forced(f.words));
+        auto direct = direct_frames(testdata(f.file), f.words);
+        ASSERT_EQ(ws.size(), f.words.size() + 2) << f.file;
+        ASSERT_EQ(direct.size(), f.words.size()) << f.file;
+        for (size_t i = 0; i < direct.size(); i++) {
+            EXPECT_NEAR(ws[i + 1].start, direct[i].first * 0.01, 1e-9) << f.file << " " << ws[i + 1].name;
+            EXPECT_NEAR(ws[i + 1].end, (direct[i].second + 1) * 0.01, 1e-9) << f.file << " " << ws[i + 1].name;
+        }
+    }
+}
+
+TEST_F(AlignmentTest, TheSameAnswerWhateverCameBeforeAndHoweverTheFramesWereTaken) {
+    hapiSourceObject go = source("goforward.raw");
+    hapiSourceObject cards = source("cards/001.wav");
+    hapiNetObject go_net = forced(kForced[0].words);
+    hapiNetObject cards_net = forced(kTenOfClubs);
+    std::string first = recognise_kept(go, go_net, 100000);
+    ASSERT_NE(first.find("METERS"), std::string::npos) << first;
+    EXPECT_EQ(recognise_kept(go, go_net, 100000), first);
+    recognise_kept(cards, cards_net, 50);
+    EXPECT_EQ(recognise_kept(go, go_net, 100000), first);
+    struct Steps {
+        int frames;
+    } steps[] = {{1}, {7}, {15}, {16}, {50}};
+    for (const Steps &s : steps) EXPECT_EQ(recognise_kept(go, go_net, s.frames), first) << s.frames;
+}
+
+TEST_F(AlignmentTest, ALostForcedSentenceIsSearchedAgainWithWiderBeams) {
+    // The first search loses every path of this sentence on this recording.
+    hapiSourceObject src = source("cards/001.wav");
+    auto ws = recognise(src, forced({"two", "of", "spades"}));
+    ASSERT_EQ(names(ws), "<s> TWO_T OF_T SPADES_T <s>");
+    // What the recording says scores far better than what was forced on it.
+    auto said = recognise(src, forced(kTenOfClubs));
+    ASSERT_EQ(said.size(), ws.size());
+    double forced_conf = 0, said_conf = 0;
+    for (size_t i = 1; i + 1 < ws.size(); i++) forced_conf += ws[i].conf, said_conf += said[i].conf;
+    EXPECT_LT(forced_conf, said_conf - 0.5);
+}
+
+TEST_F(AlignmentTest, AnImpossibleSentenceGivesNoWordsAndSaysSo) {
+    // More phones than the recording has frames for.
+    std::vector<std::string> words;
+    for (int i = 0; i < 12; i++) words.insert(words.end(), {"go", "forward", "ten", "meters"});
+    hapiSourceObject src = source("cards/001.wav");
+    testing::internal::CaptureStderr();
+    auto ws = recognise(src, forced(words));
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(names(ws), "<s>");
+    EXPECT_NE(log.find("hapiRecComplete: no path reached the end of the grammar, even with beams 8 times as wide; "
+                       "the result has no words"),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(AlignmentTest, EveryWordOfAGrammarWithASilenceWordIsAligned) {
+    hapiLatObject l = lattice("T");
+    std::vector<int> ids = {word("go"), hapiDictWordId(dict_, "<s>"), word("forward"), word("ten"), word("meters")};
+    int prev = hapiLatAddNode(l, 1, 0);
+    for (int id : ids) {
+        int n = hapiLatAddNode(l, id, 1);
+        hapiLatAddArc(l, prev, n);
+        prev = n;
+    }
+    hapiLatAddArc(l, prev, hapiLatAddNode(l, 1, 0));
+    ASSERT_EQ(hapiLatFinalise(l, 0, 0), 0);
+    hapiNetObject net = network(l);
+    nets_.push_back(net);
+    hapiResObject res = final_result(source("goforward.raw"), net);
+    int n = hapiResAllWordNames(res, nullptr);
+    EXPECT_GE(n, 6);  // the silence between the words may be left to the decoder
+    for (int i = 1; i <= n; i++) {
+        int np = hapiResAllPhoneIds(res, i, nullptr);
+        EXPECT_GT(np, 0) << i;
+        double ws, we, s, e;
+        hapiResWordTimes(res, i, &ws, &we);
+        ASSERT_EQ(hapiResPhoneTimes(res, i, 0, &s, nullptr), 0) << i;
+        ASSERT_EQ(hapiResPhoneTimes(res, i, np - 1, nullptr, &e), 0) << i;
+        EXPECT_DOUBLE_EQ(s, ws) << i;
+        EXPECT_DOUBLE_EQ(e, we) << i;
+    }
+    hapiDeleteResObject(res);
+}
