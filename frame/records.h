@@ -12,13 +12,15 @@
 
 namespace kh {
 
-// Wipes the memory (so that no tag survives) and keeps it out of use.
+// Wipes the memory (so that no tag survives) and keeps it out of use; the
+// memory must hold at least a pointer.
 void KeepRetired(void *memory, size_t size);
 
 // Ends the life of a record made with new, in place of delete.
 template <typename Record>
 void RetireRecord(Record *record) {
     static_assert(std::is_trivially_destructible<Record>::value, "a record holds nothing to destroy");
+    static_assert(sizeof(Record) >= sizeof(void *), "a retired record holds the link to the one before");
     KeepRetired(record, sizeof(Record));
 }
 
