@@ -170,8 +170,13 @@ bool pull_live(hapi_rec *rec, int frames) {
 }
 
 // True when the search ended without reaching the end of the grammar.
+// The iterator asked for is the caller's to free.
 bool lost_the_grammar(hapi_rec *rec) {
-    return rec->decoded > 0 && ps_seg_iter(rec->ps) == nullptr;
+    if (rec->decoded == 0) return false;
+    ps_seg_t *seg = ps_seg_iter(rec->ps);
+    if (!seg) return true;
+    ps_seg_free(seg);
+    return false;
 }
 
 // Searches all frames of the finished utterance again with wider beams,
