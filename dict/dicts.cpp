@@ -1,5 +1,6 @@
 // dicts.cpp - loading and creating dictionary files, comparing phone sets
 // and merging one dictionary into another.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
@@ -151,7 +152,11 @@ hapiDictObject LoadDict(const char *filename) {
         LogError("LoadDict: Invalid filename or no filename specified");
         return nullptr;
     }
-    if (FileReadable(filename)) {
+    // An empty file holds no words: it is one that another program has
+    // only begun to create, and is made like a missing one.
+    struct stat st;
+    bool empty = stat(filename, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+    if (!empty && FileReadable(filename)) {
         if (hapiDictObject dict = LoadFile(filename)) return dict;
         // A file that exists but does not load is never replaced by an
         // empty dictionary: that would lose its words.

@@ -110,9 +110,14 @@ TEST(SystemDictionary, AnUnreadableUserDictionaryLeavesTheSystemOne) {
                                 "dictionary only)\r\n"));
 }
 
-TEST(VocabularyDictionary, AMissingFileIsCreatedWithTheSystemPhoneSet) {
+// A missing file, or an empty one that another program is still creating,
+// becomes an empty dictionary with the system phone set.
+class VocabularyFile : public ::testing::TestWithParam<bool> {};
+
+TEST_P(VocabularyFile, IsCreatedWithTheSystemPhoneSet) {
     Workspace ws;
     WriteFile("sys.dic", PhoneSetLine() + "HELLO HH AH L OW\n");
+    if (GetParam()) WriteFile("vocab.dic", "");
     ASSERT_EQ(InitWith(SmallConfig("SYSDICT = sys.dic\n")), 1);
     ASSERT_TRUE(Exists("vocab.dic"));
     hapiDictObject vocab = kh::g_state->current_vocab->vocab_dict;
@@ -125,6 +130,9 @@ TEST(VocabularyDictionary, AMissingFileIsCreatedWithTheSystemPhoneSet) {
     EXPECT_TRUE(kh::PhoneSetsEqual(again, vocab));
     hapiDeleteDictObject(again);
 }
+
+INSTANTIATE_TEST_SUITE_P(VocabularyDictionary, VocabularyFile, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool> &i) { return i.param ? "Empty" : "Missing"; });
 
 TEST(VocabularyDictionary, WithoutAnySystemDictionaryNothingIsCreated) {
     Workspace ws;
