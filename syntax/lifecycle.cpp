@@ -150,14 +150,7 @@ int SyntaxDeleteShallow(SyntaxRecord *syntax) {
         LogError("khSyntaxDeleteShallow: Syntax is contained in another syntax. Cannot delete");
         return -1;
     }
-    while (SyntaxLink *link = syntax->includes) {
-        RemoveLink(&link->syntax->containedIn, syntax);
-        syntax->includes = link->next;
-        delete link;
-    }
-    FreeDisables(syntax);
-    hapiDeleteLatObject(syntax->lattice);
-    FreeSyntax(syntax);
+    Discard(syntax);
     return Success("khSyntaxDeleteShallow", 1);
 }
 
