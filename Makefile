@@ -75,6 +75,7 @@ fuzz: deps
 
 bench: build
 	cd $(BUILD) && for b in bin/bench_*; do echo "== $$b"; ./$$b; done
+	cd $(BUILD) && echo "== bench/assess_real.py" && python3 $(CURDIR)/bench/assess_real.py bin/khapi
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-ship

@@ -29,7 +29,7 @@ std::optional<double> WordAccuracy(const WordReport &word) {
 
 void ScoreSpokenWord(WordReport *word) {
     for (PhoneReport &p : word->phones)
-        if (p.confidence) p.accuracy = Round1(100 * Clamp01(*p.confidence));
+        if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence);
     word->accuracy = WordAccuracy(*word);
     word->error = word->accuracy && *word->accuracy < kMispronouncedBelow ? "mispronounced" : "none";
 }
@@ -44,6 +44,8 @@ WordReport OmittedWord(const std::string &text_word) {
 }
 
 }  // namespace
+
+double PhoneAccuracy(double confidence) { return Round1(100 * Clamp01(confidence / kFullyAccurateFrom)); }
 
 std::optional<double> Fluency(const std::vector<WordReport> &spoken) {
     double speaking = 0, long_pauses = 0;

@@ -119,10 +119,9 @@ bool MakeRunConfig(const std::string &config, const std::string &log, int worker
         WorkerLog(Absolute(!log.empty() ? log : keys.count("ERRORLOG") ? keys["ERRORLOG"] : "khapi.log"), worker);
     extra << "ERRORLOG = " << out->log_path << "\n";
     if (keys["DEBUG"] != "ERROR" && keys["DEBUG"] != "FULL") extra << "DEBUG = ERROR\n";
-    // Phone confidences stay as the configuration says: the assessment's
-    // thresholds were set on word confidences, and a clearly spoken word
-    // with one poorly fitting phone (the flapped T of "meters") would count
-    // as mispronounced.
+    // The assessment rates phones on their own confidences, unless the
+    // configuration says otherwise.
+    if (!keys.count("PHONECONF")) extra << "PHONECONF = TRUE\n";
 
     const char *tmp = getenv("TMPDIR");
     std::string name = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/khapi-XXXXXX.conf";

@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Accuracy, ComesFromPhoneConfidencesElseTheWordsConfidence) {
     Report r;
-    r.words = {Spoken("GOOD", 0, 0.5, 4, 0.8), Spoken("POOR", 0.5, 1.0, 4, 0.3),
+    r.words = {Spoken("GOOD", 0, 0.5, 4, 0.4), Spoken("POOR", 0.5, 1.0, 4, 0.15),
                Spoken("UNTOLD", 1.0, 1.5, 4, -1, 0.75)};
     Assess({"GOOD", "POOR", "UNTOLD", "GONE"}, &r);
     EXPECT_EQ(Errors(r), (std::vector<std::string>{"GOOD:none", "POOR:mispronounced", "UNTOLD:none", "GONE:omitted"}));
@@ -87,6 +87,11 @@ TEST(Accuracy, ComesFromPhoneConfidencesElseTheWordsConfidence) {
     // The utterance's accuracy is over the spoken words only.
     EXPECT_DOUBLE_EQ(*r.assessment->accuracy, 61.7);
     EXPECT_DOUBLE_EQ(r.assessment->completeness, 75);
+}
+
+TEST(Accuracy, IsFullFromEvenOddsOfThePhoneAgainstTheLoop) {
+    for (auto [conf, accuracy] : {std::pair{0.0, 0.0}, {0.2, 40.0}, {0.5, 100.0}, {0.97, 100.0}})
+        EXPECT_DOUBLE_EQ(tool::PhoneAccuracy(conf), accuracy) << conf;
 }
 
 struct FluencyCase {

@@ -154,6 +154,7 @@ class AssessTest(ToolCase):
         self.assertEqual(doc["completeness"], 100)
         self.assertGreaterEqual(doc["fluency"], 60)
         self.assertEqual([w["error"] for w in doc["words"]], ["none"] * 4)
+        self.assertTrue(all(p["accuracy"] is not None for w in doc["words"] for p in w["phones"]))
 
     def test_a_word_not_said_is_omitted(self):
         cases = [("at_the_end", "go forward ten meters please", 4),
