@@ -48,7 +48,21 @@ int AddWordPron(hapiDictObject dict, const char *word, const char *tag, const ch
                 const char *outsym);
 // The word's number in the vocabulary's exercise dictionary, fetching it
 // from the vocabulary and system dictionaries when missing; 0 on failure.
+// The vocabulary dictionary file is saved after each fetch, or once at the
+// end of the open VocabSaveBatch.
 int GetWordId(VocabRecord *vocab, const char *word);
+
+// While one lives, the vocabulary dictionaries that words are fetched into
+// are saved once, when the outermost batch ends, instead of after every
+// word: a call that fetches thousands of words writes the file once, and
+// still before it returns.
+class VocabSaveBatch {
+public:
+    VocabSaveBatch();
+    ~VocabSaveBatch();
+    VocabSaveBatch(const VocabSaveBatch &) = delete;
+    VocabSaveBatch &operator=(const VocabSaveBatch &) = delete;
+};
 // Copies every word a lattice (and its sub-lattices) uses into target,
 // qualified by the lattice name when tag is set.
 void SaveUsedWords(hapiLatObject lattice, hapiDictObject target, int tag);

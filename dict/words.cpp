@@ -29,6 +29,24 @@ int CopyProns(hapiDictObject from, int from_id, hapiDictObject to, const char *w
     return last;
 }
 
+// The vocabularies that grew while a batch is open, each listed once, and
+// how many batches are open.
+std::vector<VocabRecord *> g_unsaved;
+int g_batches = 0;
+
+// Saves the vocabulary dictionary file now, or when the outermost batch
+// ends.  A failed save is the engine's to report; the words stay in the
+// dictionary and go out with the next save.
+void SaveVocabDict(VocabRecord *vocab) {
+    if (g_batches == 0) {
+        hapiDictSave(vocab->vocab_dict, vocab->vocab_dict_file);
+        return;
+    }
+    for (VocabRecord *v : g_unsaved)
+        if (v == vocab) return;
+    g_unsaved.push_back(vocab);
+}
+
 // Fetches a word from the system dictionary into the vocabulary dictionary
 // and saves that file; answers the word's number there, 0 on failure.
 int FetchFromSystem(VocabRecord *vocab, const char *base) {
@@ -41,7 +59,7 @@ int FetchFromSystem(VocabRecord *vocab, const char *base) {
         return 0;
     }
     int v = CopyProns(system, w, vocab->vocab_dict, base, nullptr);
-    hapiDictSave(vocab->vocab_dict, vocab->vocab_dict_file);
+    SaveVocabDict(vocab);
     return v > 0 ? v : 0;
 }
 
@@ -90,6 +108,15 @@ void CopyLatticeWords(hapiLatObject top, hapiDictObject source, hapiDictObject t
 }
 
 }  // namespace
+
+VocabSaveBatch::VocabSaveBatch() { g_batches++; }
+
+VocabSaveBatch::~VocabSaveBatch() {
+    if (--g_batches > 0) return;
+    std::vector<VocabRecord *> unsaved;
+    unsaved.swap(g_unsaved);
+    for (VocabRecord *vocab : unsaved) SaveVocabDict(vocab);
+}
 
 bool IsMarkerWord(const char *word) {
     return word && (!strcmp(word, "<s>") || !strcmp(word, "</s>") || !strcmp(word, "<p>"));

@@ -2,6 +2,7 @@
 // between the syntax's single start node and single end node.
 #include "khapi.h"
 #include "frame/trace.h"
+#include "dict/dict.h"
 #include "syntax/syntax_api.h"
 #include "syntax/syntax_internal.h"
 
@@ -48,6 +49,7 @@ int Refused(hapiLatObject lattice, int nodes_before, const char *message) {
 }  // namespace
 
 int SyntaxAddOption(SyntaxRecord *syntax, const char *bnf) {
+    VocabSaveBatch batch;  // both passes may fetch words; the file is written once
     if (ReEnableAll(syntax) < 0) return -1;
     char text[kNameLen];
     if (!bnf || !bnf[0] || !CopyArgument(bnf, text)) return Failure("khSyntaxAddOption: BNF string is invalid");

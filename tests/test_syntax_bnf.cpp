@@ -137,6 +137,35 @@ TEST_F(Bnf, WordsComeFromTheSystemDictionaryOnceAndAreSaved) {
     EXPECT_TRUE(Contains(ReadFile("english.dic"), "<s> SIL"));
 }
 
+TEST_F(Bnf, AnOptionSavesTheVocabularyOnceHoweverManyWordsItFetches) {
+    Start("FULL");
+    KhSyntax s = khSyntaxCreate("s", nullptr);
+    auto saved = [] {
+        hapiDictObject d = hapiCreateDictObject();
+        hapiDictOverrideFileName(d, "english.dic");
+        std::string words;
+        if (hapiDictInitialise(d) == 0)
+            for (const char *w : {"ONE", "TWO", "SEVEN", "EIGHT", "NINE", "TEN"})
+                if (hapiDictWordId(d, w) > 0) words += std::string(words.empty() ? "" : " ") + w;
+        hapiDeleteDictObject(d);
+        return words;
+    };
+    // The second save from here on fails: the option's eight words are
+    // written by one save, and the file holds them all once it returns.
+    ASSERT_EQ(hapiFaultInject("hapiDictSave", 2), 0);
+    ASSERT_EQ(khSyntaxAddOption(s, "one | two | three | four | five | six | seven | eight"), 1);
+    EXPECT_EQ(Occurrences(Log(), "Attempting to retrieve word"), 8);
+    EXPECT_EQ(Occurrences(Log(), "hapiDictSave: injected fault"), 0);
+    EXPECT_EQ(saved(), "ONE TWO SEVEN EIGHT");
+    // A failed save is the engine's note and the option is still added;
+    // the word goes out with the next save.
+    ASSERT_EQ(khSyntaxAddOption(s, "nine"), 1);
+    EXPECT_EQ(Occurrences(Log(), "hapiDictSave: injected fault"), 1);
+    EXPECT_EQ(saved(), "ONE TWO SEVEN EIGHT");
+    ASSERT_EQ(khSyntaxAddOption(s, "ten"), 1);
+    EXPECT_EQ(saved(), "ONE TWO SEVEN EIGHT NINE TEN");
+}
+
 TEST_F(Bnf, WordNameHelpers) {
     Start();
     EXPECT_TRUE(kh::IsMarkerWord("<p>"));
