@@ -9,6 +9,7 @@
 #include "decoding/hmmset.h"
 #include "decoding/model.h"
 #include "decoding/rec.h"
+#include "network/net_reduce.h"
 #include "network/network.h"
 #include "results/res.h"
 
@@ -32,6 +33,11 @@ const int kSpeechFramesToStart = 10;
 // When no path reaches the end of the grammar, the utterance is searched
 // again with every beam this many times as wide, one after the other.
 const double kRetryWidening[] = {2.0, 4.0, 8.0};
+// A choice of this many words or more that several states of a grammar
+// offer alike is given to the decoder once (share_word_choices): a loop
+// over 5,000 words would otherwise cost two trees of them, one from the
+// start and one after every word, in memory and in every frame.
+const size_t kSharedChoiceWords = 100;
 
 void end_utterance(hapi_rec *rec) {
     if (rec->in_utterance) ps_end_utt(rec->ps);
@@ -66,7 +72,9 @@ bool set_grammar(hapi_rec *rec, const engine::Grammar &g) {
     // the grammars PocketSphinx makes itself, noise is not taken for free.
     // The grammar's own transitions keep their scores.
     float lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(rec->ps), "-lw"));
-    fsg_model_t *fsg = fsg_model_init("engine", lmath, lw, g.nstates);
+    int nstates = g.nstates;
+    std::vector<engine::Grammar::Trans> trans = engine::share_word_choices(g, kSharedChoiceWords, &nstates);
+    fsg_model_t *fsg = fsg_model_init("engine", lmath, lw, nstates);
     std::unordered_map<std::string, int> pron_of;
     std::vector<int> wid(g.prons.size());
     for (size_t i = 0; i < g.prons.size(); i++) {
@@ -80,7 +88,7 @@ bool set_grammar(hapi_rec *rec, const engine::Grammar &g) {
         pron_of[w] = static_cast<int>(i);
         wid[i] = fsg_model_word_add(fsg, w);
     }
-    for (const engine::Grammar::Trans &t : g.trans) {
+    for (const engine::Grammar::Trans &t : trans) {
         int logp = logmath_ln_to_log(lmath, t.score);
         if (t.pron < 0) fsg_model_null_trans_add(fsg, t.from, t.to, logp);
         else fsg_model_trans_add(fsg, t.from, t.to, logp, wid[t.pron]);

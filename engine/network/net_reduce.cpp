@@ -12,6 +12,7 @@
 #include <cmath>
 #include <map>
 #include <queue>
+#include <set>
 #include <tuple>
 
 namespace {
@@ -242,6 +243,35 @@ void merge_equal_futures(engine::Grammar *g) {
         n = count;
     }
     quotient(g, cls, n);
+}
+
+std::vector<Grammar::Trans> share_word_choices(const Grammar &g, size_t min_words, int *nstates) {
+    // The states that offer each word transition (word, target, score),
+    // then the word transitions offered by each such set of states.
+    using Offer = std::tuple<int, int, float>;  // pron, to, score
+    std::map<Offer, std::vector<int>> offered_by;
+    for (const auto &t : g.trans)
+        if (t.pron >= 0) offered_by[{t.pron, t.to, t.score}].push_back(t.from);
+    std::map<std::vector<int>, std::vector<Offer>> choices;
+    for (auto &[offer, states] : offered_by) {
+        std::sort(states.begin(), states.end());
+        choices[states].push_back(offer);
+    }
+    *nstates = g.nstates;
+    std::set<std::pair<int, Offer>> moved;  // (from, offer) now offered by a shared state
+    std::vector<Grammar::Trans> out;
+    for (const auto &[states, offers] : choices) {
+        if (states.size() < 2 || offers.size() < min_words) continue;
+        int shared = (*nstates)++;
+        for (int s : states) out.push_back({s, shared, 0.0f, -1});
+        for (const auto &[pron, to, score] : offers) {
+            out.push_back({shared, to, score, pron});
+            for (int s : states) moved.insert({s, {pron, to, score}});
+        }
+    }
+    for (const auto &t : g.trans)
+        if (t.pron < 0 || !moved.count({t.from, {t.pron, t.to, t.score}})) out.push_back(t);
+    return out;
 }
 
 }  // namespace engine

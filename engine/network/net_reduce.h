@@ -20,6 +20,16 @@ void fold_null_transitions(Grammar *g);
 // The word strings accepted, and the best score of each, stay the same.
 void merge_equal_futures(Grammar *g);
 
+// The transitions to give the decoder, which keeps a tree of the words
+// that leave each state: a choice of at least min_words words that two or
+// more states offer alike (the same words to the same states with the
+// same scores, as a word loop offers its words from the start and again
+// after every word) leaves, once, a state of its own, which those states
+// reach by a null transition.  New states are numbered from g.nstates on;
+// *nstates answers the count.  The word strings and their scores stay the
+// same.
+std::vector<Grammar::Trans> share_word_choices(const Grammar &g, size_t min_words, int *nstates);
+
 }  // namespace engine
 
 #endif  // ENGINE_NETWORK_NET_REDUCE_H

@@ -142,7 +142,7 @@ engine::Grammar repeated_choice(int n) {
         trans.push_back({in, out, 0.0f, w});
         trans.push_back({out, join, 0.0f, -1});
     }
-    trans.push_back({join, 1, -0.5f, -1});
+    trans.push_back({join, 1, 0.0f, -1});
     trans.push_back({join, after, 0.0f, -1});
     trans.push_back({after, after + 1, 0.0f, -1});
     return graph(after + 2, trans);
@@ -154,6 +154,15 @@ TEST(NetReduceTest, ARepeatedChoiceFoldsToOneCopyOfItsWords) {
     engine::fold_null_transitions(&small);
     engine::merge_equal_futures(&small);
     EXPECT_EQ(strings(small, 4), before);
+    // The decoder gets the words once, from a state that the start and
+    // the loop both reach by a null transition.
+    engine::Grammar shared = small;
+    shared.trans = engine::share_word_choices(small, 3, &shared.nstates);
+    EXPECT_EQ(strings(shared, 4), before);
+    EXPECT_EQ(word_transitions(shared), 3);
+    EXPECT_EQ(shared.nstates, small.nstates + 1);
+    int unchanged = 0;
+    EXPECT_EQ(engine::share_word_choices(small, 4, &unchanged).size(), small.trans.size());
     // Every word end leads on to all the words: folded one by one, n ends
     // would each start n words.
     engine::Grammar big = repeated_choice(2000);
@@ -162,6 +171,8 @@ TEST(NetReduceTest, ARepeatedChoiceFoldsToOneCopyOfItsWords) {
     engine::merge_equal_futures(&big);
     EXPECT_EQ(word_transitions(big), 2 * 2000);
     EXPECT_EQ(big.nstates, 3);
+    big.trans = engine::share_word_choices(big, 100, &big.nstates);
+    EXPECT_EQ(word_transitions(big), 2000);
 }
 
 }  // namespace
