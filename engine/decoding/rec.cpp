@@ -14,6 +14,7 @@
 #include "results/res.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/ckd_alloc.h>
 #include <sphinxbase/cmd_ln.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/glist.h>
@@ -64,6 +65,21 @@ void set_beams(hapi_rec *rec, double widen) {
     cmd_ln_set_float_r(config, "-wbeam", exp(-engine::decoder_word_beam(rec->goptbeam) * widen));
 }
 
+// Gives an empty grammar its words at once, numbered in the order given (a
+// repeated word keeps its first number), as fsg_model_word_add numbers
+// them; that call looks each new word up among all the words before it,
+// which costs the square of a big grammar's vocabulary.
+std::vector<int> add_vocabulary(fsg_model_t *fsg, const std::vector<const char *> &words) {
+    std::unordered_map<std::string, int> id;
+    std::vector<int> wid;
+    wid.reserve(words.size());
+    for (const char *w : words) wid.push_back(id.emplace(w, static_cast<int>(id.size())).first->second);
+    fsg->vocab = static_cast<char **>(ckd_calloc(std::max<size_t>(id.size(), 1), sizeof(char *)));
+    for (const auto &[w, i] : id) fsg->vocab[i] = ckd_salloc(w.c_str());
+    fsg->n_word = fsg->n_word_alloc = static_cast<int32>(id.size());
+    return wid;
+}
+
 // Gives the decoder the network as a finite-state grammar.
 bool set_grammar(hapi_rec *rec, const engine::Grammar &g) {
     logmath_t *lmath = ps_get_logmath(rec->ps);
@@ -76,7 +92,7 @@ bool set_grammar(hapi_rec *rec, const engine::Grammar &g) {
     std::vector<engine::Grammar::Trans> trans = engine::share_word_choices(g, kSharedChoiceWords, &nstates);
     fsg_model_t *fsg = fsg_model_init("engine", lmath, lw, nstates);
     std::unordered_map<std::string, int> pron_of;
-    std::vector<int> wid(g.prons.size());
+    std::vector<const char *> words(g.prons.size());
     for (size_t i = 0; i < g.prons.size(); i++) {
         const char *w = decoder_word(rec, g.prons[i]);
         if (!w) {
@@ -86,8 +102,9 @@ bool set_grammar(hapi_rec *rec, const engine::Grammar &g) {
                    false;
         }
         pron_of[w] = static_cast<int>(i);
-        wid[i] = fsg_model_word_add(fsg, w);
+        words[i] = w;
     }
+    std::vector<int> wid = add_vocabulary(fsg, words);
     for (const engine::Grammar::Trans &t : trans) {
         int logp = logmath_ln_to_log(lmath, t.score);
         if (t.pron < 0) fsg_model_null_trans_add(fsg, t.from, t.to, logp);
