@@ -47,6 +47,23 @@ const char *normalise_pron(const hapi_dict &d, const char *text, std::string *ou
     return out->empty() ? "empty pronunciation" : nullptr;
 }
 
+// The slot that holds the word with this name, or the empty slot where it
+// would go.
+size_t slot_of(const hapi_dict &d, std::string_view name) {
+    size_t mask = d.word_slots.size() - 1;
+    for (size_t i = std::hash<std::string_view>{}(name) & mask;; i = (i + 1) & mask) {
+        int id = d.word_slots[i];
+        if (id == 0 || d.words[static_cast<size_t>(id)].name == name) return i;
+    }
+}
+
+// Rebuilds the word table with this many slots (a power of two).
+void rehash(hapi_dict *d, size_t size) {
+    d->word_slots.assign(size, 0);
+    for (size_t id = 1; id < d->words.size(); id++)
+        d->word_slots[slot_of(*d, d->words[id].name)] = static_cast<int>(id);
+}
+
 bool valid_word(const hapi_dict *d, int id) {
     return d && id >= 1 && static_cast<size_t>(id) < d->words.size();
 }
@@ -109,19 +126,32 @@ void dict_clear(hapi_dict *d) {
     d->phones.clear();
     d->phone_ids.clear();
     d->phones_declared = false;
-    d->words.assign(2, hapi_dict::Word{});
-    d->words[1].name = kNullWord;
-    d->word_ids.clear();
-    d->word_ids.emplace(kNullWord, 1);
+    d->words.assign(1, hapi_dict::Word{});
+    d->word_slots.assign(8, 0);
+    dict_word(d, kNullWord);
+}
+
+int dict_find(const hapi_dict &d, std::string_view name) {
+    return d.word_slots[slot_of(d, name)];
+}
+
+void dict_reserve(hapi_dict *d, size_t words) {
+    d->words.reserve(words);
+    size_t size = d->word_slots.size();
+    while (size < 2 * words) size *= 2;
+    if (size != d->word_slots.size()) rehash(d, size);
 }
 
 int dict_word(hapi_dict *d, std::string_view name) {
-    auto ins = d->word_ids.try_emplace(std::string(name), static_cast<int>(d->words.size()));
-    if (ins.second) {
-        d->words.emplace_back();
-        d->words.back().name = ins.first->first;
-    }
-    return ins.first->second;
+    size_t slot = slot_of(*d, name);
+    if (d->word_slots[slot] != 0) return d->word_slots[slot];
+    int id = static_cast<int>(d->words.size());
+    d->words.emplace_back();
+    d->words.back().name = name;
+    d->word_slots[slot] = id;
+    // At most half full, so that every search ends soon at an empty slot.
+    if (2 * d->words.size() > d->word_slots.size()) rehash(d, 2 * d->word_slots.size());
+    return id;
 }
 
 int dict_add_phone(hapi_dict *d, std::string_view name) {
@@ -239,8 +269,7 @@ int hapiDictAddItem(hapiDictObject dict, const char *word, const char *pron, con
 int hapiDictWordId(hapiDictObject dict, const char *word) {
     if (engine::fault("hapiDictWordId")) return -1;
     if (!dict || !word) return complain("hapiDictWordId: %s", !dict ? "no dictionary" : "no word"), -1;
-    auto it = dict->word_ids.find(word);
-    return it == dict->word_ids.end() ? 0 : it->second;
+    return engine::dict_find(*dict, word);
 }
 
 int hapiDictWordName(hapiDictObject dict, int word_id, char *buf) {

@@ -85,8 +85,7 @@ public:
 
     bool parse(const std::string &text) {
         size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-        d_->words.reserve(lines + 2);
-        d_->word_ids.reserve(lines + 2);
+        engine::dict_reserve(d_, lines + 2);
         const char *p = text.data(), *end = p + text.size();
         while (p < end) {
             const char *nl = static_cast<const char *>(memchr(p, '\n', static_cast<size_t>(end - p)));

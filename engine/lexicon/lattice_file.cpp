@@ -309,7 +309,7 @@ private:
                     auto it = by_name.find(n.ref);
                     if (it == by_name.end()) return fail_at(n.line, "no sub-lattice named \"" + n.ref + "\"");
                     sub = it->second;
-                } else if (!dict_->word_ids.count(n.ref)) {
+                } else if (engine::dict_find(*dict_, n.ref) == 0) {
                     return fail_at(n.line, "word \"" + n.ref + "\" is not in the dictionary");
                 }
                 bl.subs.push_back(sub);
@@ -363,7 +363,7 @@ private:
                 if (bl.subs[n] >= 0) {
                     node.sub = lats[bl.subs[n]];
                 } else {
-                    node.word = dict_->word_ids.find(bl.nodes[n].ref)->second;
+                    node.word = engine::dict_find(*dict_, bl.nodes[n].ref);
                     node.flag = bl.nodes[n].flag;
                 }
             }
