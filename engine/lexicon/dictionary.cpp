@@ -126,7 +126,8 @@ void dict_clear(hapi_dict *d) {
     d->phones.clear();
     d->phone_ids.clear();
     d->phones_declared = false;
-    d->words.assign(1, hapi_dict::Word{});
+    d->words.clear();
+    d->words.emplace_back();
     d->word_slots.assign(8, 0);
     dict_word(d, kNullWord);
 }
@@ -260,8 +261,7 @@ int hapiDictAddItem(hapiDictObject dict, const char *word, const char *pron, con
     hapi_dict::Pron p;
     p.phones = std::move(phones);
     // An empty symbol here means none: callers pass "" for a word without one.
-    p.has_outsym = outsym && *outsym;
-    if (p.has_outsym) p.outsym = outsym;
+    if (outsym && *outsym) p.outsym = std::make_unique<std::string>(outsym);
     dict->words[id].prons.push_back(std::move(p));
     return id;
 }
@@ -301,12 +301,11 @@ const char *hapiDictPronOutSym(hapiDictObject dict, int word_id, int pron, const
     if (engine::fault("hapiDictPronOutSym")) return nullptr;
     hapi_dict::Pron *p = engine::find_pron(dict, word_id, pron);
     if (!p) return complain("hapiDictPronOutSym: no pronunciation %d of word %d", pron, word_id), nullptr;
-    if (!outsym) return p->has_outsym ? p->outsym.c_str() : nullptr;
+    if (!outsym) return p->outsym ? p->outsym->c_str() : nullptr;
     if (!dict->modifiable) return complain("hapiDictPronOutSym: the dictionary is not being modified"), nullptr;
     if (const char *why = engine::bad_outsym(outsym)) return complain("hapiDictPronOutSym: %s", why), nullptr;
-    p->outsym = outsym;
-    p->has_outsym = true;
-    return p->outsym.c_str();
+    p->outsym = std::make_unique<std::string>(outsym);
+    return p->outsym->c_str();
 }
 
 int hapiDictAllPhoneNames(hapiDictObject dict, const char **names) {

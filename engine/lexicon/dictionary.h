@@ -5,6 +5,7 @@
 
 #include "hapi.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,8 +14,9 @@
 struct hapi_dict {
     struct Pron {
         std::string phones;   // phone names separated by single blanks
-        std::string outsym;   // meaningful only when has_outsym
-        bool has_outsym = false;
+        // Null when the pronunciation has none.  Few have one, and a
+        // pointer keeps each of a big dictionary's pronunciations small.
+        std::unique_ptr<std::string> outsym;
     };
     struct Word {
         std::string name;

@@ -132,8 +132,7 @@ private:
             std::string_view sym(p + 1, static_cast<size_t>(close - p - 1));
             if (const char *why = bad_outsym(sym)) return fail(why);
             if (close + 1 < e && !is_blank(close[1])) return fail("text directly after ']'");
-            pron.outsym.assign(sym);
-            pron.has_outsym = true;
+            pron.outsym = std::make_unique<std::string>(sym);
             p = close + 1;
         }
         pron.phones.reserve(static_cast<size_t>(e - p));
@@ -190,9 +189,9 @@ private:
 
 void append_entry(std::string *out, const std::string &name, const hapi_dict::Pron &pron) {
     out->append(name);
-    if (pron.has_outsym) {
+    if (pron.outsym) {
         out->append(" [");
-        out->append(pron.outsym);
+        out->append(*pron.outsym);
         out->push_back(']');
     }
     out->push_back(' ');
@@ -215,7 +214,7 @@ bool dict_save(const hapi_dict &d, const std::string &path) {
     std::string out;
     size_t size = 64;
     for (const auto &w : d.words)
-        for (const auto &p : w.prons) size += w.name.size() + p.outsym.size() + p.phones.size() + 5;
+        for (const auto &p : w.prons) size += w.name.size() + (p.outsym ? p.outsym->size() : 0) + p.phones.size() + 5;
     out.reserve(size);
     if (d.phones_declared || !d.phones.empty()) {
         out.append("!!PHONESET");

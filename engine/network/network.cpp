@@ -73,7 +73,7 @@ int Builder::pron_index(const hapi_dict *dict, int word, int pron, std::string *
     engine::Grammar::Pron np;
     np.word = w.name;
     np.phones = p.phones;
-    np.outsym = p.has_outsym ? p.outsym : "";
+    np.outsym = p.outsym ? *p.outsym : "";
     np.silence = only_phone(p.phones, model_.silence) || only_phone(p.phones, "SIL");
     g_->prons.push_back(np);
     int index = static_cast<int>(g_->prons.size()) - 1;
