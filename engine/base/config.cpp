@@ -133,7 +133,7 @@ int hapiInitHAPI(const char *config_filename, int flags) {
     }
     // A folder opens as a stream that reads as empty: refuse it here.
     struct stat st;
-    std::ifstream in(config_filename);
+    std::ifstream in(config_filename, std::ios::binary);  // the same bytes on every system; "\r" is trimmed
     if (!in || stat(config_filename, &st) != 0 || S_ISDIR(st.st_mode)) {
         engine::complain("cannot read configuration file %s", config_filename);
         return -1;
