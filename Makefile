@@ -95,9 +95,13 @@ windows: windows-deps
 	nice -n 10 cmake --build $(WINDOWS_BUILD) -j$(JOBS)
 	windows/ship.sh $(WINDOWS_BUILD) $(KHAPI_WIN_DEPS)
 
-# The library's and the engine's tests under Wine, headless.
-windows-test: windows
-	windows/test.sh $(WINDOWS_BUILD)
+# The library's and the engine's tests under Wine, headless, and the
+# packaged recording recognised by both builds, compared (this needs the
+# Linux build of the C example too).
+windows-test: windows deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKHAPI_WERROR=ON
+	cmake --build $(BUILD) -j$(JOBS) --target khapi_goforward khapi_sysdict
+	windows/test.sh $(WINDOWS_BUILD) $(BUILD)
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-ship $(WINDOWS_BUILD)

@@ -105,6 +105,19 @@ bool read_whole_file(const std::string &path, std::string *out, std::string *why
     return true;
 }
 
+std::string folder_of(const std::string &path) {
+#ifdef _WIN32
+    const char *separators = "\\/";
+    size_t root = path.size() >= 2 && path[1] == ':' ? 2 : 0;  // a drive letter
+#else
+    const char *separators = "/";
+    size_t root = 0;
+#endif
+    size_t slash = path.find_last_of(separators);
+    if (slash == std::string::npos || slash < root) return root ? path.substr(0, root) : ".";
+    return slash == root ? path.substr(0, root + 1) : path.substr(0, slash);
+}
+
 bool write_file_atomically(const std::string &path, const std::string &text, std::string *why) {
     if (path.empty()) return *why = "no file name", false;
     std::string temp = path + ".XXXXXX";
