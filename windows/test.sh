@@ -16,7 +16,7 @@ unset DISPLAY WAYLAND_DISPLAY
 
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i
 # One Wine server for the whole run, stopped at the end.
-wineserver -p
+wineserver -p || true  # one may be running already
 trap 'wineserver -k' EXIT
 
 skips=$(grep -v '^#' "$HERE/wine-skips.txt" | grep -v '^$' | paste -sd'|')
