@@ -26,7 +26,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/include/khapi.h DESTINATION ${CMAKE_INSTALL_IN
 set(KHAPI_SHARE ${CMAKE_INSTALL_DATADIR}/khapi)
 install(FILES ${CMAKE_BINARY_DIR}/data/sysdict.dic DESTINATION ${KHAPI_SHARE})
 install(CODE "
-  set(KHAPI_MODEL_DIR \"${KHAPI_MODEL_DIR}\")
+  set(KHAPI_MDEF \"${KHAPI_MODEL_DIR}/mdef\")
   set(KHAPI_SYSDICT \"\${CMAKE_INSTALL_PREFIX}/${KHAPI_SHARE}/sysdict.dic\")
   set(conf \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${KHAPI_SHARE}/khapi.conf\")
   message(STATUS \"Installing: \${conf}\")

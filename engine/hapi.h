@@ -30,7 +30,16 @@
 extern "C" {
 #endif
 
-#if defined(__GNUC__)
+/* On Windows the engine's own build (HAPI_BUILD) exports the calls from
+   HAPI_kiln.dll and its callers import them; the calls keep the C
+   default convention, __cdecl. */
+#if defined(_WIN32)
+#ifdef HAPI_BUILD
+#define HAPI_API __declspec(dllexport)
+#else
+#define HAPI_API __declspec(dllimport)
+#endif
+#elif defined(__GNUC__)
 #define HAPI_API __attribute__((visibility("default")))
 #else
 #define HAPI_API

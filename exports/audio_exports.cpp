@@ -18,7 +18,7 @@ void EnterWithFile(const char *name, KhRecogniser rec, const char *file_label, c
 
 extern "C" {
 
-int khSysGetSpeech(KhRecogniser rec, const char *wav_filename, short *samples) {
+int KHAPI_CALL khSysGetSpeech(KhRecogniser rec, const char *wav_filename, short *samples) {
     KH_FRAME_GUARD(-1, 0);
     EnterWithFile("khSysGetSpeech", rec, "wav filename", wav_filename);
     kh::TraceParamPointer(3, "short ptr", samples);
@@ -27,7 +27,7 @@ int khSysGetSpeech(KhRecogniser rec, const char *wav_filename, short *samples) {
     return kh::SysGetSpeech(record, wav_filename, samples);
 }
 
-int khSysGetF0Track(KhRecogniser rec, const char *wav_filename, float *track) {
+int KHAPI_CALL khSysGetF0Track(KhRecogniser rec, const char *wav_filename, float *track) {
     KH_FRAME_GUARD(-1, 0);
     EnterWithFile("khSysGetF0Track", rec, "wav filename", wav_filename);
     kh::TraceParamPointer(3, "float ptr", track);
@@ -36,7 +36,7 @@ int khSysGetF0Track(KhRecogniser rec, const char *wav_filename, float *track) {
     return kh::SysGetF0Track(record, wav_filename, track);
 }
 
-int khRecSaveSpeech(KhRecogniser rec, const char *save_filename) {
+int KHAPI_CALL khRecSaveSpeech(KhRecogniser rec, const char *save_filename) {
     KH_FRAME_GUARD(-1, 0);
     EnterWithFile("khRecSaveSpeech", rec, "save filename", save_filename);
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
@@ -44,7 +44,7 @@ int khRecSaveSpeech(KhRecogniser rec, const char *save_filename) {
     return kh::RecSaveSpeech(record, save_filename);
 }
 
-int khSysPlayPrompt(const char *filename) {
+int KHAPI_CALL khSysPlayPrompt(const char *filename) {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khSysPlayPrompt");
     kh::TraceParamString(1, "filename", filename);
@@ -52,7 +52,7 @@ int khSysPlayPrompt(const char *filename) {
     return kh::SysPlayPrompt(filename);
 }
 
-int khRecPlayUtterance(KhRecogniser rec, double start_time, double end_time) {
+int KHAPI_CALL khRecPlayUtterance(KhRecogniser rec, double start_time, double end_time) {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khRecPlayUtterance");
     kh::TraceParamPointer(1, "recogniser ptr", rec);
@@ -63,7 +63,7 @@ int khRecPlayUtterance(KhRecogniser rec, double start_time, double end_time) {
     return kh::RecPlayUtterance(record, start_time, end_time);
 }
 
-int khSysCalibrateSpeech(float *levels) {
+int KHAPI_CALL khSysCalibrateSpeech(float *levels) {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khSysCalibrateSpeech");
     kh::TraceParamPointer(1, "float ptr", levels);

@@ -21,21 +21,21 @@ kh::RecogniserRecord *EnterWithRecogniser(const char *name, KhRecogniser rec) {
 
 extern "C" {
 
-KhRecogniser khRecCreate(void) {
+KhRecogniser KHAPI_CALL khRecCreate(void) {
     KH_FRAME_GUARD(nullptr, kNoOpHandle);
     kh::TraceEnter("khRecCreate");
     kh::TraceLine("No parameters passed");
     return kh::RecCreate();
 }
 
-int khRecDelete(KhRecogniser rec) {
+int KHAPI_CALL khRecDelete(KhRecogniser rec) {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecDelete", rec);
     if (!record) return -1;
     return kh::RecDelete(record);
 }
 
-int khRecPrepare(KhRecogniser rec, KhSyntax syntax, const char *wav_filename, const char *map_filename) {
+int KHAPI_CALL khRecPrepare(KhRecogniser rec, KhSyntax syntax, const char *wav_filename, const char *map_filename) {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khRecPrepare");
     kh::TraceParamPointer(1, "recogniser ptr", rec);
@@ -47,14 +47,14 @@ int khRecPrepare(KhRecogniser rec, KhSyntax syntax, const char *wav_filename, co
     return kh::RecPrepare(record, syntax, wav_filename, map_filename);
 }
 
-int khRecDoWholeSent(KhRecogniser rec) {
+int KHAPI_CALL khRecDoWholeSent(KhRecogniser rec) {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecDoWholeSent", rec);
     if (!record) return -1;
     return kh::RecDoWholeSent(record);
 }
 
-int khRecDoPartSent(KhRecogniser rec, int number_of_frames) {
+int KHAPI_CALL khRecDoPartSent(KhRecogniser rec, int number_of_frames) {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khRecDoPartSent");
     kh::TraceParamPointer(1, "recogniser ptr", rec);
@@ -64,14 +64,14 @@ int khRecDoPartSent(KhRecogniser rec, int number_of_frames) {
     return kh::RecDoPartSent(record, number_of_frames);
 }
 
-int khRecFinalise(KhRecogniser rec) {
+int KHAPI_CALL khRecFinalise(KhRecogniser rec) {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecFinalise", rec);
     if (!record) return -1;
     return kh::RecFinalise(record);
 }
 
-int khRecSetPauseLength(KhRecogniser rec, const char *pause_value) {
+int KHAPI_CALL khRecSetPauseLength(KhRecogniser rec, const char *pause_value) {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khRecSetPauseLength");
     kh::TraceParamPointer(1, "recogniser ptr", rec);
@@ -81,7 +81,7 @@ int khRecSetPauseLength(KhRecogniser rec, const char *pause_value) {
     return kh::RecSetPauseLength(record, pause_value);
 }
 
-int khRecSetOptimisation(KhRecogniser rec, const char *speed_value) {
+int KHAPI_CALL khRecSetOptimisation(KhRecogniser rec, const char *speed_value) {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khRecSetSpeed");
     kh::TraceParamPointer(1, "recogniser ptr", rec);
@@ -91,7 +91,7 @@ int khRecSetOptimisation(KhRecogniser rec, const char *speed_value) {
     return kh::RecSetSpeed(record, speed_value);
 }
 
-int khRecActivateNBest(KhRecogniser rec) {
+int KHAPI_CALL khRecActivateNBest(KhRecogniser rec) {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecActivateNBest", rec);
     if (!record) return -1;

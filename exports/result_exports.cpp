@@ -39,7 +39,7 @@ void EnterPhoneRange(const char *name, KhRecogniser rec, int word, int start, in
 
 extern "C" {
 
-int khRecGetWords(KhRecogniser rec, char *results_string) {
+int KHAPI_CALL khRecGetWords(KhRecogniser rec, char *results_string) {
     KH_FRAME_GUARD(-1, 0);
     Clear(results_string);
     kh::TraceEnter("khRecGetWords");
@@ -50,7 +50,7 @@ int khRecGetWords(KhRecogniser rec, char *results_string) {
     return kh::RecGetWords(record, results_string);
 }
 
-int khRecGetWordName(KhRecogniser rec, int word_index, char *word_name) {
+int KHAPI_CALL khRecGetWordName(KhRecogniser rec, int word_index, char *word_name) {
     KH_FRAME_GUARD(-1, 0);
     Clear(word_name);
     EnterIndexed("khRecGetWordName", rec, word_index, "word index");
@@ -61,7 +61,7 @@ int khRecGetWordName(KhRecogniser rec, int word_index, char *word_name) {
     return kh::RecGetWordName(record, word_index, word_name);
 }
 
-int khRecGetResSyntaxName(KhRecogniser rec, int word_index, char *sublat_name) {
+int KHAPI_CALL khRecGetResSyntaxName(KhRecogniser rec, int word_index, char *sublat_name) {
     KH_FRAME_GUARD(-1, 0);
     Clear(sublat_name);
     EnterIndexed("khRecGetResSyntaxName", rec, word_index, "word index");
@@ -72,12 +72,12 @@ int khRecGetResSyntaxName(KhRecogniser rec, int word_index, char *sublat_name) {
     return kh::RecGetResSyntaxName(record, word_index, sublat_name);
 }
 
-int khRecGetWordTimes(KhRecogniser rec, int word_index, double *start_time, double *end_time) {
+int KHAPI_CALL khRecGetWordTimes(KhRecogniser rec, int word_index, double *start_time, double *end_time) {
     KH_FRAME_GUARD(-1, 0);
     return kh::RecGetWordTimesCall(rec, word_index, start_time, end_time);
 }
 
-int khRecGetWordInfo(KhRecogniser rec, int word_index, char *pronunciation_info) {
+int KHAPI_CALL khRecGetWordInfo(KhRecogniser rec, int word_index, char *pronunciation_info) {
     KH_FRAME_GUARD(-1, 0);
     Clear(pronunciation_info);
     EnterIndexed("khRecGetWordInfo", rec, word_index, "word index");
@@ -89,7 +89,7 @@ int khRecGetWordInfo(KhRecogniser rec, int word_index, char *pronunciation_info)
     return kh::RecGetWordInfo(record, word_index, pronunciation_info);
 }
 
-int khRecGetNextBest(KhRecogniser rec, int start_index, int end_index, char *next_best_string) {
+int KHAPI_CALL khRecGetNextBest(KhRecogniser rec, int start_index, int end_index, char *next_best_string) {
     KH_FRAME_GUARD(-1, 0);
     Clear(next_best_string);
     EnterIndexed("khRecGetNextBest", rec, start_index, "start index");
@@ -101,21 +101,21 @@ int khRecGetNextBest(KhRecogniser rec, int start_index, int end_index, char *nex
     return kh::RecGetNextBest(record, start_index, end_index, next_best_string);
 }
 
-float khRecGetWordScore(KhRecogniser rec, int start_index, int end_index) {
+float KHAPI_CALL khRecGetWordScore(KhRecogniser rec, int start_index, int end_index) {
     KH_FRAME_GUARD(kh::kFloatFail, kScoreNoOp);
     kh::RecogniserRecord *record = EnterRange("khRecGetWordScore", rec, start_index, end_index);
     if (!record) return kh::kFloatFail;
     return kh::RecGetWordScore(record, start_index, end_index);
 }
 
-float khRecGetWordConf(KhRecogniser rec, int start_index, int end_index) {
+float KHAPI_CALL khRecGetWordConf(KhRecogniser rec, int start_index, int end_index) {
     KH_FRAME_GUARD(kh::kFloatFail, kConfNoOp);
     kh::RecogniserRecord *record = EnterRange("khRecGetWordConf", rec, start_index, end_index);
     if (!record) return kh::kFloatFail;
     return kh::RecGetWordConf(record, start_index, end_index);
 }
 
-int khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, char *phone_name) {
+int KHAPI_CALL khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, char *phone_name) {
     KH_FRAME_GUARD(-1, 0);
     Clear(phone_name);
     EnterIndexed("khRecGetPhone", rec, word_index, "word index");
@@ -126,7 +126,7 @@ int khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, char *phone
     return kh::RecGetPhone(record, word_index, phone_index, phone_name);
 }
 
-int khRecGetPhones(KhRecogniser rec, int word_index, char *phone_string) {
+int KHAPI_CALL khRecGetPhones(KhRecogniser rec, int word_index, char *phone_string) {
     KH_FRAME_GUARD(-1, 0);
     Clear(phone_string);
     EnterIndexed("khRecGetPhones", rec, word_index, "word index");
@@ -137,13 +137,13 @@ int khRecGetPhones(KhRecogniser rec, int word_index, char *phone_string) {
     return kh::RecGetPhones(record, word_index, phone_string);
 }
 
-int khRecGetPhoneTimes(KhRecogniser rec, int word_index, int phone_index, double *start_time,
+int KHAPI_CALL khRecGetPhoneTimes(KhRecogniser rec, int word_index, int phone_index, double *start_time,
                        double *end_time) {
     KH_FRAME_GUARD(-1, 0);
     return kh::RecGetPhoneTimesCall(rec, word_index, phone_index, start_time, end_time);
 }
 
-float khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index, int end_index) {
+float KHAPI_CALL khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index, int end_index) {
     KH_FRAME_GUARD(kh::kFloatFail, kScoreNoOp);
     EnterPhoneRange("khRecGetPhoneScore", rec, word_index, start_index, end_index);
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
@@ -151,7 +151,7 @@ float khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index, int 
     return kh::RecGetPhoneScore(record, word_index, start_index, end_index);
 }
 
-float khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_index, int end_index) {
+float KHAPI_CALL khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_index, int end_index) {
     KH_FRAME_GUARD(kh::kFloatFail, kConfNoOp);
     EnterPhoneRange("khRecGetPhoneConf", rec, word_index, start_index, end_index);
     if (!kh::g_state->phone_confidences) {

@@ -14,7 +14,7 @@ KhSyntax const kNoOpHandle = reinterpret_cast<KhSyntax>(1);
 
 extern "C" {
 
-KhSyntax khSyntaxCreate(const char *syntax_name, const char *lattice_filename) {
+KhSyntax KHAPI_CALL khSyntaxCreate(const char *syntax_name, const char *lattice_filename) {
     KH_FRAME_GUARD(nullptr, kNoOpHandle);
     kh::TraceEnter("khSyntaxCreate");
     kh::TraceParamString(1, "syntax name", syntax_name);
@@ -22,22 +22,22 @@ KhSyntax khSyntaxCreate(const char *syntax_name, const char *lattice_filename) {
     return kh::SyntaxCreate(syntax_name, lattice_filename);
 }
 
-KhSyntax khSyntaxReturn(const char *syntax_name) {
+KhSyntax KHAPI_CALL khSyntaxReturn(const char *syntax_name) {
     KH_FRAME_GUARD(nullptr, kNoOpHandle);
     return kh::SyntaxReturnCall(syntax_name);
 }
 
-int khSyntaxDeleteShallow(KhSyntax syntax) {
+int KHAPI_CALL khSyntaxDeleteShallow(KhSyntax syntax) {
     KH_FRAME_GUARD(-1, 0);
     return kh::SyntaxDeleteShallowCall(syntax);
 }
 
-int khSyntaxDeleteDeep(KhSyntax syntax) {
+int KHAPI_CALL khSyntaxDeleteDeep(KhSyntax syntax) {
     KH_FRAME_GUARD(-1, 0);
     return kh::SyntaxDeleteDeepCall(syntax);
 }
 
-int khSyntaxAddOption(KhSyntax syntax, const char *bnf_string) {
+int KHAPI_CALL khSyntaxAddOption(KhSyntax syntax, const char *bnf_string) {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khSyntaxAddOption");
     kh::TraceParamPointer(1, "syntax ptr", syntax);
@@ -47,7 +47,7 @@ int khSyntaxAddOption(KhSyntax syntax, const char *bnf_string) {
     return kh::SyntaxAddOption(record, bnf_string);
 }
 
-int khSyntaxDisableOption(KhSyntax syntax, const char *sentence) {
+int KHAPI_CALL khSyntaxDisableOption(KhSyntax syntax, const char *sentence) {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khSyntaxDisableOption");
     kh::TraceParamPointer(1, "syntax ptr", syntax);
@@ -57,7 +57,7 @@ int khSyntaxDisableOption(KhSyntax syntax, const char *sentence) {
     return kh::SyntaxDisableOption(record, sentence);
 }
 
-int khSyntaxReEnableOptions(KhSyntax syntax, int number_of_enables) {
+int KHAPI_CALL khSyntaxReEnableOptions(KhSyntax syntax, int number_of_enables) {
     KH_FRAME_GUARD(-1, 0);
     return kh::SyntaxReEnableOptionsCall(syntax, number_of_enables);
 }

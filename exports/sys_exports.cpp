@@ -8,12 +8,12 @@
 
 extern "C" {
 
-int khSysInit(const char *config_filename) {
+int KHAPI_CALL khSysInit(const char *config_filename) {
     kh::CallLock lock;
     return kh::g_state ? kh::Reinitialise(config_filename) : kh::SysInit(config_filename);
 }
 
-int khSysNewExercise(const char *exercise_name) {
+int KHAPI_CALL khSysNewExercise(const char *exercise_name) {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khSysNewExercise");
     kh::TraceParamString(1, "exercise name", exercise_name);

@@ -2,6 +2,11 @@
 #include "frame/case.h"
 
 #include <cwctype>
+#ifdef _WIN32
+#include <string.h>
+#else
+#include <strings.h>
+#endif
 
 namespace kh {
 
@@ -51,6 +56,14 @@ void UpperCaseCopy(const char *source, char *destination, int limit) {
 
 void LowerCaseCopy(const char *source, char *destination, int limit) {
     ConvertCopy(source, destination, limit, CharToLower);
+}
+
+bool SameIgnoringCase(const char *a, const char *b) {
+#ifdef _WIN32
+    return _stricmp(a, b) == 0;
+#else
+    return strcasecmp(a, b) == 0;
+#endif
 }
 
 }  // namespace kh

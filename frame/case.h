@@ -12,6 +12,9 @@ int CharToLower(int c);
 // characters, 0 or less the whole string.  The copy ends with a NUL.
 void UpperCaseCopy(const char *source, char *destination, int limit);
 void LowerCaseCopy(const char *source, char *destination, int limit);
+// Whether two strings are equal ignoring the case of ASCII letters: the C
+// library's own comparison, _stricmp on Windows, strcasecmp elsewhere.
+bool SameIgnoringCase(const char *a, const char *b);
 
 }  // namespace kh
 

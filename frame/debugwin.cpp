@@ -4,6 +4,10 @@
 
 #include "frame/loader.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace kh {
 
 namespace {
@@ -22,16 +26,26 @@ Fn Lookup(void *library, const char *name) {
     return reinterpret_cast<Fn>(LoaderSymbol(library, name));
 }
 
-// Process attach keeps the module handle; process detach stops the window.
-__attribute__((constructor)) void OnLoad() { g_module = LoaderSelf(); }
-__attribute__((destructor)) void OnUnload() {
+void OnLoad(void *module) { g_module = module; }
+void OnUnload() {
     if (g_stop) g_stop();
 }
+
+#ifndef _WIN32
+// Process attach keeps the module handle; process detach stops the window.
+__attribute__((constructor)) void OnLoadHook() { OnLoad(LoaderSelf()); }
+__attribute__((destructor)) void OnUnloadHook() { OnUnload(); }
+#endif
+
+// The module the library lives in.  Where the library is linked into a
+// program rather than loaded as a DLL, no entry point has run: the program
+// is the module.
+void *Module() { return g_module ? g_module : LoaderSelf(); }
 
 }  // namespace
 
 int LoadDebugWindow() {
-    void *library = LoaderOpen("DebugWin11");
+    void *library = LoaderOpen("DebugWin11", Module());
     if (!library) return 0;
     g_start = Lookup<StartFn>(library, "StartDebugWindow");
     g_stop = Lookup<StopFn>(library, "StopDebugWindow");
@@ -46,8 +60,18 @@ int LoadDebugWindow() {
     return 1;
 }
 
-int StartDebugWindowCall() { return g_start ? g_start(g_module) : 0; }
+int StartDebugWindowCall() { return g_start ? g_start(Module()) : 0; }
 
 bool SendToDebugWindow(const char *line) { return g_send && g_send(line) != 0; }
 
 }  // namespace kh
+
+#ifdef _WIN32
+// The DLL's entry point: process attach keeps the module handle, process
+// detach stops the debug window; thread notifications need nothing.
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) kh::OnLoad(module);
+    if (reason == DLL_PROCESS_DETACH) kh::OnUnload();
+    return TRUE;
+}
+#endif

@@ -13,7 +13,19 @@ namespace kh {
 
 #ifdef _WIN32
 
-void *LoaderOpen(const char *plain_name) { return reinterpret_cast<void *>(LoadLibraryA(plain_name)); }
+// The library next to the module first ("C:\\Program Files\\App\\DebugWin11.dll"
+// beside KHAPI1_1.dll), then the system's search.
+void *LoaderOpen(const char *plain_name, void *beside) {
+    char path[MAX_PATH];
+    DWORD n = beside ? GetModuleFileNameA(static_cast<HMODULE>(beside), path, sizeof path) : 0;
+    if (n > 0 && n < sizeof path) {
+        std::string file(path, n);
+        file.erase(file.find_last_of("\\/:") + 1);
+        file += std::string(plain_name) + ".dll";
+        if (HMODULE library = LoadLibraryA(file.c_str())) return reinterpret_cast<void *>(library);
+    }
+    return reinterpret_cast<void *>(LoadLibraryA(plain_name));
+}
 
 void *LoaderSymbol(void *library, const char *symbol) {
     return reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(library), symbol));
@@ -30,7 +42,7 @@ void *LoaderSelf() {
 
 #else
 
-void *LoaderOpen(const char *plain_name) {
+void *LoaderOpen(const char *plain_name, void *) {
     std::string file = std::string("lib") + plain_name + ".so";
     return dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
 }

@@ -21,7 +21,7 @@ bool Logging() { return At(LEVEL_FULL) || At(LEVEL_ERROR); }
 // Passes one finished line to the debug window and the log file.
 void WriteLine(const char *line) {
     if (g_state->debug_window_active && !SendToDebugWindow(line)) g_state->debug_window_active = 0;
-    if (!g_state->log && FileAppendable(g_state->log_file)) g_state->log = fopen(g_state->log_file, "w");
+    if (!g_state->log && FileAppendable(g_state->log_file)) g_state->log = fopen(g_state->log_file, "wb");  // the lines carry their own "\r\n"
     if (!g_state->log) return;
     fputs(line, g_state->log);
     fflush(g_state->log);
@@ -44,7 +44,7 @@ void VTraceLine(const char *fmt, va_list ap) {
     TraceLine(body);
 }
 
-void TraceLineFmt(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void TraceLineFmt(const char *fmt, ...) KH_PRINTF_FORMAT(1, 2);
 void TraceLineFmt(const char *fmt, ...) {
     va_list ap;
     va_start(ap, fmt);

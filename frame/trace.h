@@ -6,15 +6,23 @@
 #ifndef KH_FRAME_TRACE_H
 #define KH_FRAME_TRACE_H
 
+// printf-style checking; MinGW-w64 builds use the C99 printf
+// (__USE_MINGW_ANSI_STDIO), which its compiler calls gnu_printf.
+#ifdef __MINGW32__
+#define KH_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))
+#else
+#define KH_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
+#endif
+
 namespace kh {
 
 void TraceEnter(const char *name);
 void TraceLeave(const char *name);
 void TraceLine(const char *text);
-void TraceLinef(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void TraceLinef(const char *fmt, ...) KH_PRINTF_FORMAT(1, 2);
 void LogError(const char *text);
 // Formats the message in MessageBuffer, then LogError.
-void LogErrorf(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void LogErrorf(const char *fmt, ...) KH_PRINTF_FORMAT(1, 2);
 void TraceReturnInt(int value);
 void TraceReturnFloat(double value);
 void TraceReturnPointer(const char *name, const void *pointer);

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "khapi.h"
+#include "portable.h"
 
 namespace khfuzz {
 
@@ -16,9 +17,8 @@ namespace {
 void EnterWorkingFolder() {
     static std::string folder;
     if (!folder.empty()) return;
-    char pattern[] = "/tmp/khapi-fuzz-XXXXXX";
-    if (!mkdtemp(pattern)) return;
-    folder = pattern;
+    folder = make_temp_dir("khapi-fuzz-");
+    if (folder.empty()) return;
     std::filesystem::current_path(folder);
     atexit([] {
         std::error_code ec;

@@ -16,7 +16,7 @@ namespace {
 void Replay(const std::filesystem::path &file) {
     std::ifstream in(file, std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    printf("replaying %s\n", file.filename().c_str());
+    printf("replaying %s\n", file.filename().string().c_str());
     fflush(stdout);
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
 }

@@ -1,8 +1,8 @@
 // models.cpp - acoustic models (MODELn) and vocabularies (VOCABn).
 #include <memory>
-#include <strings.h>
 
 #include "dict/dict.h"
+#include "frame/case.h"
 #include "frame/files.h"
 #include "frame/trace.h"
 #include "system/settings.h"
@@ -45,7 +45,7 @@ ModelRecord *LoadModel(const char *name) {
     }
     const char *background = ReadConfKey(name, "BKHMMNAME");
     if (!background) CopyField(model->background, "bckgrd");
-    else if (strcasecmp(background, "none") == 0) CopyField(model->background, "none");
+    else if (SameIgnoringCase(background, "none")) CopyField(model->background, "none");
     else CopyField(model->background, background);
 
     hapiOverrideConfStr("MMF", model->model_file);

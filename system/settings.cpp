@@ -4,8 +4,8 @@
 
 #include <cstdio>
 #include <string>
-#include <strings.h>
 
+#include "frame/case.h"
 #include "frame/debugwin.h"
 #include "frame/state.h"
 #include "frame/trace.h"
@@ -71,8 +71,8 @@ void ReadTraceSettings() {
 namespace {
 
 int ForcedCase(const char *value) {
-    if (value && strcasecmp(value, "UPPER") == 0) return 1;
-    if (value && strcasecmp(value, "LOWER") == 0) return -1;
+    if (value && SameIgnoringCase(value, "UPPER")) return 1;
+    if (value && SameIgnoringCase(value, "LOWER")) return -1;
     return 0;
 }
 

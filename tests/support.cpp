@@ -12,14 +12,14 @@
 #include <sstream>
 
 #include "khapi.h"
+#include "portable.h"
 
 namespace fs = std::filesystem;
 
 namespace khtest {
 
 Workspace::Workspace() {
-    char templ[] = "/tmp/khapi-test-XXXXXX";
-    path_ = mkdtemp(templ);
+    path_ = make_temp_dir("khapi-test-");
     previous_ = fs::current_path().string();
     fs::current_path(path_);
 }

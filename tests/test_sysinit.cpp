@@ -3,6 +3,7 @@
 #include "khapi.h"
 #include "frame/state.h"
 #include "support.h"
+#include "portable.h"
 #include "system/system.h"
 #include "frame/debugwin.h"
 
@@ -166,7 +167,7 @@ TEST(SysInit, ASecondCallFailsAndNamesADifferentFile) {
 TEST(SysInit, DebugWindowCopiesEveryLine) {
     Workspace ws;
     std::string window = ws.path() + "/window.txt";
-    setenv("KHAPI_DEBUGWIN", window.c_str(), 1);
+    set_env("KHAPI_DEBUGWIN", window.c_str());
     ASSERT_EQ(InitWith(StandardConfig("DEBUG = ERROR\nDEBUGWIN = TRUE\n")), 1);
     EXPECT_EQ(khRecFinalise(nullptr), -1);
     EXPECT_EQ(ReadFile(window), "ERROR - SysError: Invalid recogniser\r\n\r\n");
@@ -176,7 +177,7 @@ TEST(SysInit, DebugWindowCopiesEveryLine) {
 TEST(SysInit, TheDebugWindowStaysClosedWhenNothingIsTraced) {
     Workspace ws;
     std::string window = ws.path() + "/window.txt";
-    setenv("KHAPI_DEBUGWIN", window.c_str(), 1);
+    set_env("KHAPI_DEBUGWIN", window.c_str());
     ASSERT_EQ(InitWith(StandardConfig("DEBUGWIN = TRUE\n")), 1);
     EXPECT_EQ(khRecFinalise(nullptr), -1);
     EXPECT_FALSE(Exists(window));
@@ -187,7 +188,7 @@ TEST(DebugWindow, OpensOnceAndTakesLinesOnlyWhileOpen) {
     Workspace ws;
     ASSERT_EQ(kh::LoadDebugWindow(), 1);
     EXPECT_FALSE(kh::SendToDebugWindow("before the window"));
-    setenv("KHAPI_DEBUGWIN", "", 1);  // an empty name is the terminal
+    set_env("KHAPI_DEBUGWIN", "");  // an empty name is the terminal
     EXPECT_EQ(kh::StartDebugWindowCall(), 1);
     EXPECT_EQ(kh::StartDebugWindowCall(), 1);  // already open
     EXPECT_FALSE(kh::SendToDebugWindow(nullptr));

@@ -1,6 +1,17 @@
 // quiet.cpp - keeping the audio back ends off standard error.
 #include "audio/sound_io.h"
 
+#ifdef _WIN32
+
+namespace engine {
+
+// PortAudio's WinMM back end writes nothing to standard error.
+void quietly(const std::function<void()> &open) { open(); }
+
+}  // namespace engine
+
+#else
+
 #include <alsa/asoundlib.h>
 #include <jack/jack.h>
 
@@ -27,3 +38,5 @@ void quietly(const std::function<void()> &open) {
 }
 
 }  // namespace engine
+
+#endif  // _WIN32

@@ -1,17 +1,17 @@
 // sound_file.cpp - waveform files: libsndfile formats, headerless .raw
 // files, and rate conversion with libsamplerate.
 #include "audio/sound_io.h"
+#include "base/config.h"
 
 #include <samplerate.h>
 #include <sndfile.h>
-#include <strings.h>
 
 #include <cstdio>
 
 namespace {
 
 bool has_raw_extension(const std::string &path) {
-    return path.size() > 4 && strcasecmp(path.c_str() + path.size() - 4, ".raw") == 0;
+    return path.size() > 4 && engine::same_ignoring_case(path.c_str() + path.size() - 4, ".raw");
 }
 
 bool read_raw(const std::string &path, std::vector<short> *samples, std::string *why) {

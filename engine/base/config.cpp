@@ -11,7 +11,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#ifdef _WIN32
+#include <string.h>
+#else
 #include <strings.h>
+#endif
 #include <sys/stat.h>
 
 namespace {
@@ -89,13 +93,21 @@ Entry &set(const char *key, const std::string &text) {
 
 namespace engine {
 
+bool same_ignoring_case(const char *a, const char *b) {
+#ifdef _WIN32
+    return _stricmp(a, b) == 0;
+#else
+    return strcasecmp(a, b) == 0;
+#endif
+}
+
 bool parse_bool(const std::string &text, bool *out) {
     static const char *truths[] = {"TRUE", "T", "YES", "1"};
     static const char *falses[] = {"FALSE", "F", "NO", "0"};
     for (const char *t : truths)
-        if (strcasecmp(text.c_str(), t) == 0) return *out = true, true;
+        if (same_ignoring_case(text.c_str(), t)) return *out = true, true;
     for (const char *f : falses)
-        if (strcasecmp(text.c_str(), f) == 0) return *out = false, true;
+        if (same_ignoring_case(text.c_str(), f)) return *out = false, true;
     return false;
 }
 
@@ -133,7 +145,7 @@ int hapiInitHAPI(const char *config_filename, int flags) {
     }
     // A folder opens as a stream that reads as empty: refuse it here.
     struct stat st;
-    std::ifstream in(config_filename);
+    std::ifstream in(config_filename, std::ios::binary);  // the same bytes on every system; "\r" is trimmed
     if (!in || stat(config_filename, &st) != 0 || S_ISDIR(st.st_mode)) {
         engine::complain("cannot read configuration file %s", config_filename);
         return -1;

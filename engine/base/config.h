@@ -15,6 +15,9 @@ std::string conf_string(const std::string &key, const std::string &dflt);
 // Parses a boolean the way the configuration file writes it
 // (TRUE, T, YES, 1 / FALSE, F, NO, 0 in any case).  False when not one.
 bool parse_bool(const std::string &text, bool *out);
+// Whether two strings are equal ignoring the case of ASCII letters: the C
+// library's own comparison, _stricmp on Windows, strcasecmp elsewhere.
+bool same_ignoring_case(const char *a, const char *b);
 
 }  // namespace engine
 

@@ -3,11 +3,19 @@
 #ifndef ENGINE_BASE_DIAGNOSTICS_H
 #define ENGINE_BASE_DIAGNOSTICS_H
 
+// printf-style checking of complaints; MinGW-w64 builds use the C99 printf
+// (__USE_MINGW_ANSI_STDIO), which its compiler calls gnu_printf.
+#ifdef __MINGW32__
+#define ENGINE_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))
+#else
+#define ENGINE_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
+#endif
+
 namespace engine {
 
 // Gives a note to the sink set with hapiSetMessageSink, or writes
 // "hapi: <note>\n" to standard error when none is set.
-void complain(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void complain(const char *fmt, ...) ENGINE_PRINTF_FORMAT(1, 2);
 
 // True when an armed fault makes this call of the named function fail.
 // Every hapi* function asks this first, with its own name.  Only the test

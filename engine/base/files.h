@@ -16,6 +16,10 @@ bool read_whole_file(const std::string &path, std::string *out, std::string *why
 // Nothing is left behind on failure.  An existing file keeps its
 // permissions.
 bool write_file_atomically(const std::string &path, const std::string &text, std::string *why);
+// The folder that holds a file: "/a" for "/a/b", "/" for "/b", "." for "b".
+// On Windows a backslash separates as well as a slash, and a drive stays
+// with its folder: "C:\a" for "C:\a\b", "C:\" for "C:\b", "C:" for "C:b".
+std::string folder_of(const std::string &path);
 
 }  // namespace engine
 

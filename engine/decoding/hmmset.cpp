@@ -2,6 +2,7 @@
 // making decoders on it.
 #include "base/config.h"
 #include "base/diagnostics.h"
+#include "base/files.h"
 #include "decoding/hmmset.h"
 #include "decoding/model.h"
 #include "decoding/redecoder.h"
@@ -26,12 +27,6 @@ int g_model_rate = 16000;
 bool is_file(const std::string &path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string folder_of(const std::string &path) {
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 uint32_t swap32(uint32_t v) {
@@ -148,7 +143,7 @@ bool describe_model(const std::string &mdef, Model *m, std::string *why) {
     if (mdef.empty()) return *why = "no model file (MMF) set", false;
     if (!is_file(mdef)) return *why = "cannot read model file " + mdef, false;
     m->mdef = mdef;
-    m->dir = folder_of(mdef);
+    m->dir = engine::folder_of(mdef);
     m->phones.clear();
     std::string what;
     if (!read_mdef_phones(mdef, &m->phones, &what)) return *why = mdef + ": " + what, false;

@@ -16,13 +16,13 @@
 
 #include <unistd.h>
 
+#include "portable.h"
+
 class FileSoundCard {
 public:
     // A card that works, or one whose default device cannot be opened.
     explicit FileSoundCard(bool working = true) {
-        const char *tmp = getenv("TMPDIR");
-        std::string tmpl = std::string(tmp && *tmp ? tmp : "/tmp") + "/sound-card-XXXXXX";
-        if (mkdtemp(&tmpl[0])) dir_ = tmpl;
+        dir_ = make_temp_dir("sound-card-");
         const char *home = getenv("HOME");
         had_home_ = home != nullptr;
         if (home) old_home_ = home;
@@ -34,11 +34,11 @@ public:
             rc << "pcm.!default { type hw; card 31 }\n";
         rc.close();
         speak({});
-        setenv("HOME", dir_.c_str(), 1);
+        set_env("HOME", dir_.c_str());
     }
     ~FileSoundCard() {
-        if (had_home_) setenv("HOME", old_home_.c_str(), 1);
-        else unsetenv("HOME");
+        if (had_home_) set_env("HOME", old_home_.c_str());
+        else unset_env("HOME");
         for (const char *name : {".asoundrc", "IN.raw", "OUT.raw"}) unlink(file(name).c_str());
         rmdir(dir_.c_str());
     }

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "portable.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -16,9 +18,7 @@
 class TempDir {
 public:
     TempDir() {
-        const char *base = getenv("TMPDIR");
-        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/hapi-test-XXXXXX";
-        if (mkdtemp(&tmpl[0])) path_ = tmpl;
+        path_ = make_temp_dir("hapi-test-");
     }
     ~TempDir() {
         if (!path_.empty()) remove_tree(path_);
@@ -48,7 +48,7 @@ public:
 private:
     static void remove_tree(const std::string &p) {
         struct stat st;
-        if (lstat(p.c_str(), &st) != 0) return;
+        if (link_stat(p.c_str(), &st) != 0) return;
         if (S_ISDIR(st.st_mode)) {
             chmod(p.c_str(), 0700);
             if (DIR *d = opendir(p.c_str())) {

@@ -57,6 +57,19 @@ TEST_F(ConfigTest, ReadsKeysAndValues) {
     EXPECT_EQ(*ntoks, 7);
 }
 
+// A file written on Windows: CRLF line ends, a Windows file name as a
+// value, and a last line without a line end.
+TEST_F(ConfigTest, WindowsLineEndsAndFileNamesReadAsWritten) {
+    ASSERT_EQ(init("# written on Windows\r\n\r\nMMF = C:\\models\\en-us\\mdef\r\nNTOKS = 7\r\nFLAG = TRUE"), 0);
+    EXPECT_EQ(str("MMF"), "C:\\models\\en-us\\mdef");
+    const int *ntoks = hapiOverrideConfInt("NTOKS", nullptr);
+    ASSERT_NE(ntoks, nullptr);
+    EXPECT_EQ(*ntoks, 7);
+    const int *flag = hapiOverrideConfBool("FLAG", nullptr);
+    ASSERT_NE(flag, nullptr);
+    EXPECT_EQ(*flag, 1);
+}
+
 TEST_F(ConfigTest, KeysAreCaseSensitiveAndLaterLinesWin) {
     ASSERT_EQ(init("GENBEAM = 1\nGENBEAM = 2\ngenbeam = 3\n"), 0);
     EXPECT_EQ(str("GENBEAM"), "2");

@@ -61,7 +61,7 @@ TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
     dir.write(".raw", std::string(100, '\0'));
     char *here = getcwd(nullptr, 0);
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
-    ASSERT_EQ(mkdir("folder.raw", 0755), 0);  // opens, but reading it fails
+    ASSERT_EQ(make_dir("folder.raw"), 0);  // opens, but reading it fails
     bad.insert(bad.end(), {".raw", "folder.raw"});
     for (const auto &path : bad) {
         hapiSourceObject src = hapiCreateSourceObject(HAPI_FILE_SOURCE);

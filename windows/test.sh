@@ -1,0 +1,43 @@
+#!/bin/sh
+# Runs the Windows build's tests under Wine, headless (no display), in a
+# Wine prefix of the build's own, then recognises the packaged recording
+# with the Windows and the Linux build and compares the words and times:
+#   windows/test.sh [WINDOWS_BUILD] [LINUX_BUILD]
+# Tests that need what Wine lacks are listed, with the reason, in
+# windows/wine-skips.txt.
+set -eu
+HERE=$(cd "$(dirname "$0")" && pwd)
+BUILD=$(cd "${1:-build-windows}" && pwd)
+LINUX_BUILD=$(cd "${2:-build}" && pwd)
+export WINEPREFIX="$BUILD/wine" WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko installer prompts, no window.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i
+# One Wine server for the whole run, stopped at the end.
+wineserver -p || true  # one may be running already
+trap 'wineserver -k' EXIT
+
+skips=$(grep -v '^#' "$HERE/wine-skips.txt" | grep -v '^$' | paste -sd'|')
+echo "== skipped under Wine (windows/wine-skips.txt):"
+(cd "$BUILD" && ctest -N -R "$skips" | grep 'Test *#' || true)
+echo "== the tests under Wine"
+(cd "$BUILD" && ctest -j"${JOBS:-2}" --timeout 300 --output-on-failure -E "$skips")
+
+echo "== go forward ten meters, Windows against Linux"
+run() {  # run DIR PROGRAM CONFIG RECORDING
+    rm -rf "$1" && mkdir -p "$1"
+    (cd "$1" && shift && "$@" "go forward ten meters")
+}
+run "$BUILD/compare" wine "$BUILD/bin/khapi_goforward.exe" \
+    "Z:$(echo "$BUILD/data/khapi.conf" | tr / '\\')" 'Z:\usr\share\pocketsphinx\test\data\goforward.raw' \
+    | tr -d '\r' > "$BUILD/goforward-windows.txt"
+LD_LIBRARY_PATH="$LINUX_BUILD/lib" run "$LINUX_BUILD/compare" "$LINUX_BUILD/bin/khapi_goforward" \
+    "$LINUX_BUILD/data/khapi.conf" /usr/share/pocketsphinx/test/data/goforward.raw > "$BUILD/goforward-linux.txt"
+if ! diff "$BUILD/goforward-linux.txt" "$BUILD/goforward-windows.txt"; then
+    echo "the Windows build's words or times differ from Linux's (above)"
+    exit 1
+fi
+cat "$BUILD/goforward-windows.txt"
+echo "the same words and times as on Linux"
