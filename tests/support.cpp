@@ -17,30 +17,16 @@ namespace fs = std::filesystem;
 
 namespace khtest {
 
-Workspace::Workspace() {
-    char templ[] = "/tmp/khapi-test-XXXXXX";
-    path_ = mkdtemp(templ);
-    previous_ = fs::current_path().string();
-    fs::current_path(path_);
-}
+Workspace::Workspace() : previous_(fs::current_path().string()) { fs::current_path(dir_.path()); }
 
-Workspace::~Workspace() {
-    fs::current_path(previous_);
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
+Workspace::~Workspace() { fs::current_path(previous_); }
 
 void WriteFile(const std::string &name, const std::string &text) {
     std::ofstream out(name, std::ios::binary);
     out << text;
 }
 
-std::string ReadFile(const std::string &name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string ReadFile(const std::string &name) { return read_file(name); }
 
 bool Exists(const std::string &name) { return fs::exists(name); }
 

@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "tempdir.h"
+
 namespace khtest {
 
 // Makes a fresh folder, enters it, and leaves it (removed) at the end.
@@ -15,10 +17,10 @@ class Workspace {
 public:
     Workspace();
     ~Workspace();
-    const std::string &path() const { return path_; }
+    const std::string &path() const { return dir_.path(); }
 
 private:
-    std::string path_;
+    TempDir dir_;
     std::string previous_;
 };
 

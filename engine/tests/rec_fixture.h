@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "hapi.h"
+#include "sound_card.h"
 
 #include <sndfile.h>
 
@@ -27,15 +28,6 @@ inline void write_wav(const std::string &path, const std::vector<short> &s, int 
     ASSERT_NE(f, nullptr);
     sf_write_short(f, s.data(), static_cast<sf_count_t>(s.size()));
     sf_close(f);
-}
-
-// The samples of a headerless 16-bit recording.
-inline std::vector<short> read_raw(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<short> s;
-    short v;
-    while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
-    return s;
 }
 
 struct RecWord {

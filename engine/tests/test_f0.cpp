@@ -129,6 +129,7 @@ TEST_F(F0Test, TheRecordingsSilenceAndTClosureCarryNoValue) {
 
 TEST_F(F0Test, EmptyAndTooShortStretchesAreUnvoiced) {
     EXPECT_EQ(hapiCoderGetF0Track(coder_, nullptr, 0, nullptr), 0);
+    EXPECT_EQ(hapiCoderGetF0Track(coder_, nullptr, 10, nullptr), -1);  // samples promised, none given
     std::vector<float> t = track(voice(0.02, 150, 150));
     ASSERT_EQ(t.size(), 2u);
     EXPECT_EQ(voiced(t, 0, 2), 0);
