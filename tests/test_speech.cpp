@@ -4,26 +4,19 @@
 #include <vector>
 
 #include "recognition.h"
+#include "sound_card.h"
 
 using namespace khtest;
 
 namespace {
 
 
-std::vector<short> RawSamples(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<short> s;
-    short v;
-    while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
-    return s;
-}
-
 using Recorded = RecognisedTest;
 
 }  // namespace
 
 TEST_F(Recorded, TheLastUtteranceIsHandedOutInTwoCalls) {
-    std::vector<short> raw = RawSamples(GoForward());
+    std::vector<short> raw = read_raw(GoForward());
     int n = khSysGetSpeech(rec_, nullptr, nullptr);
     ASSERT_EQ(n, static_cast<int>(raw.size()));
     std::vector<short> samples(static_cast<size_t>(n));
@@ -37,7 +30,7 @@ TEST_F(Recorded, TheLastUtteranceIsHandedOutInTwoCalls) {
 TEST_F(Recorded, AFileIsReadInAnyStatusButProcessing) {
     ASSERT_EQ(khRecFinalise(rec_), 1);
     int n = khSysGetSpeech(rec_, GoForward().c_str(), nullptr);
-    EXPECT_EQ(n, static_cast<int>(RawSamples(GoForward()).size()));
+    EXPECT_EQ(n, static_cast<int>(read_raw(GoForward()).size()));
     EXPECT_EQ(khSysGetSpeech(rec_, nullptr, nullptr), -1);  // no last utterance now
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     EXPECT_EQ(khSysGetSpeech(rec_, GoForward().c_str(), nullptr), n);  // prepared
@@ -144,7 +137,7 @@ TEST_F(Played, APromptPlaysAtTheRateOfItsSamples) {
 
 class Calibrated : public RoadTest {
 protected:
-    std::string ExtraConfig() override { return "AUDIOIN = file:" + GoForward() + "\n"; }
+    std::string ExtraConfig() override { return "DEBUG = FULL\nAUDIOIN = file:" + GoForward() + "\n"; }
 };
 
 TEST_F(Calibrated, TheLiveInputIsMeasured) {
@@ -154,4 +147,5 @@ TEST_F(Calibrated, TheLiveInputIsMeasured) {
     EXPECT_NEAR(levels[2], levels[0] - levels[1], 0.01f);  // signal to noise
     EXPECT_GT(levels[3], 0.0f);
     EXPECT_EQ(khSysCalibrateSpeech(nullptr), 0);  // a clean recording needs no calibration
+    EXPECT_TRUE(Contains(Log(), "Speech Calibration not required"));
 }
