@@ -7,22 +7,13 @@ using namespace khtest;
 
 namespace {
 
-kh::SyntaxRecord *Rec(KhSyntax s) { return static_cast<kh::SyntaxRecord *>(s); }
-
 int StackSize(KhSyntax s) {
     int n = 0;
     for (kh::DisableRecord *d = Rec(s)->disables; d; d = d->next) n++;
     return n;
 }
 
-class Disable : public SyntaxTest {
-protected:
-    KhSyntax Make(const char *name, std::initializer_list<const char *> options) {
-        KhSyntax s = khSyntaxCreate(name, nullptr);
-        for (const char *option : options) EXPECT_EQ(khSyntaxAddOption(s, option), 1) << option;
-        return s;
-    }
-};
+using Disable = SyntaxTest;
 
 }  // namespace
 
