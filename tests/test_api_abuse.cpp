@@ -135,6 +135,7 @@ std::vector<BadCall> BadCalls() {
         {"WordConfBeyond", [](KhRecogniser r, KhSyntax) { return khRecGetWordConf(r, INT_MAX, 1); }, fail},
         {"PhoneScoreOutside", [](KhRecogniser r, KhSyntax) { return khRecGetPhoneScore(r, 1, 0, 1000); }, fail},
         {"WordNameIntoNull", [](KhRecogniser r, KhSyntax) { return khRecGetWordName(r, 1, nullptr); }, -1},
+        {"WordInfoIntoNull", [](KhRecogniser r, KhSyntax) { return khRecGetWordInfo(r, 1, nullptr); }, -1},
         {"SaveToNull", [](KhRecogniser r, KhSyntax) { return khRecSaveSpeech(r, nullptr); }, -1},
         {"SaveToLongName", [](KhRecogniser r, KhSyntax) { return khRecSaveSpeech(r, kLong.c_str()); }, -1},
         {"PlayFromNaN", [](KhRecogniser r, KhSyntax) { return khRecPlayUtterance(r, kNaN, -1.0); }, -1},

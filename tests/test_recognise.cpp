@@ -160,14 +160,3 @@ TEST_F(LatSaveTest, ThePreparedGrammarIsSavedAsTestLat) {
     ASSERT_TRUE(Exists("test.lat"));
     EXPECT_TRUE(Contains(ReadFile("test.lat"), "GO"));
 }
-
-class LiveTest : public RoadTest {
-protected:
-    std::string ExtraConfig() override { return "AUDIOIN = file:" + GoForward() + "\n"; }
-};
-
-TEST_F(LiveTest, TheLiveInputEndsOnSilence) {
-    ASSERT_EQ(khRecPrepare(rec_, go_, nullptr, nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
-}
