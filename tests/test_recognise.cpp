@@ -38,6 +38,7 @@ TEST_F(RoadTest, StatusRefusals) {
     EXPECT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), ""), -1);  // a map file
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     EXPECT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), -1);
+    EXPECT_EQ(khRecGetWords(rec_, text), -1);  // prepared: no result yet
     EXPECT_EQ(khRecFinalise(rec_), -1);
     EXPECT_EQ(khRecActivateNBest(rec_), -1);
     ASSERT_EQ(khRecDoWholeSent(rec_), 1);
