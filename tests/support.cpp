@@ -59,10 +59,11 @@ void IgnoreLeaksFromHere() {
 
 std::string Log(const std::string &name) { return ReadFile(name); }
 
-std::string TraceOf(const std::string &name, std::initializer_list<std::string> lines) {
-    std::string out = name + ": Entering\r\n";
-    for (const std::string &line : lines) out += "  " + line + "\r\n";
-    return out + name + ": Leaving\r\n\r\n";
+std::string TraceOf(const std::string &name, std::initializer_list<std::string> lines, int depth) {
+    std::string pad(2 * static_cast<size_t>(depth), ' ');
+    std::string out = pad + name + ": Entering\r\n";
+    for (const std::string &line : lines) out += Contains(line, "\r\n") ? line : pad + "  " + line + "\r\n";
+    return out + pad + name + ": Leaving\r\n" + (depth ? "" : "\r\n");
 }
 
 void ExpectErrors(std::initializer_list<const char *> messages) {

@@ -52,7 +52,9 @@ inline bool Contains(const std::string &text, const std::string &part) {
 
 // The trace of one export at level FULL: its entering line, the given
 // lines indented, its leaving line and the blank line that ends a call.
-std::string TraceOf(const std::string &name, std::initializer_list<std::string> lines);
+// Nested (depth 1) it is indented once more and has no blank line; a
+// line that is itself a nested trace goes in as it is.
+std::string TraceOf(const std::string &name, std::initializer_list<std::string> lines, int depth = 0);
 // Each message is in the log as an error line.
 void ExpectErrors(std::initializer_list<const char *> messages);
 

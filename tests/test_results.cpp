@@ -269,29 +269,18 @@ TEST(ScoreLog, TheNestedTimeQueriesAreIndented) {
     float score = khRecGetWordScore(rec, 2, -1);
     std::string log = ReadFile("khapi.log");
     char value[64];
-    snprintf(value, sizeof value, "  Return value = %f\r\n", static_cast<double>(score));
-    EXPECT_TRUE(Contains(log,
-                         "khRecGetWordScore: Entering\r\n"
-                         "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-                         "  Parameter 2 (start index) = 2\r\n"
-                         "  Parameter 3 (end index) = -1\r\n"
-                         "  SysCheck: Valid recogniser\r\n"
-                         "  khRecGetWordTimes: Entering\r\n"
-                         "    Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-                         "    Parameter 2 (word index) = 2\r\n"
-                         "    Parameter 3 (start time) is a non-NULL pointer\r\n"
-                         "    Parameter 4 (end time) is a NULL pointer\r\n"
-                         "    SysCheck: Valid recogniser\r\n"
-                         "    Return value = 1\r\n"
-                         "  khRecGetWordTimes: Leaving\r\n"
-                         "  khRecGetWordTimes: Entering\r\n"
-                         "    Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-                         "    Parameter 2 (word index) = 4\r\n"
-                         "    Parameter 3 (start time) is a NULL pointer\r\n"
-                         "    Parameter 4 (end time) is a non-NULL pointer\r\n"
-                         "    SysCheck: Valid recogniser\r\n"
-                         "    Return value = 1\r\n"
-                         "  khRecGetWordTimes: Leaving\r\n" +
-                             std::string(value) + "khRecGetWordScore: Leaving\r\n\r\n"))
+    snprintf(value, sizeof value, "Return value = %f", static_cast<double>(score));
+    const std::string ptr = "Parameter 1 (recogniser ptr) is a non-NULL pointer", valid = "SysCheck: Valid recogniser";
+    // The start time of the first word, then the end time of the last.
+    auto times = [&](const char *word, const char *start, const char *end) {
+        return TraceOf("khRecGetWordTimes", {ptr, std::string("Parameter 2 (word index) = ") + word,
+                                             std::string("Parameter 3 (start time) is a ") + start + " pointer",
+                                             std::string("Parameter 4 (end time) is a ") + end + " pointer", valid,
+                                             "Return value = 1"}, 1);
+    };
+    EXPECT_TRUE(Contains(log, TraceOf("khRecGetWordScore", {ptr, "Parameter 2 (start index) = 2",
+                                                            "Parameter 3 (end index) = -1", valid,
+                                                            times("2", "non-NULL", "NULL"),
+                                                            times("4", "NULL", "non-NULL"), value})))
         << log;
 }
