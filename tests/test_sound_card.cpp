@@ -1,6 +1,6 @@
 // The sound card through the exports, on a stand-in card that captures
-// from a file and plays into one: live recognition, playback, and cards
-// that cannot be opened or stop, as an application sees them.
+// from a file and plays into one: live recognition, and cards that cannot
+// be opened or stop, as an application sees them.
 #include <chrono>
 #include <vector>
 
@@ -59,25 +59,6 @@ TEST_P(LiveThroughTheCard, RecognisesTheUtteranceBetweenNoise) {
 INSTANTIATE_TEST_SUITE_P(Card, LiveThroughTheCard,
                          ::testing::Values(StepCase{"Whole", 0}, StepCase{"InSteps", 9}),
                          [](const ::testing::TestParamInfo<StepCase> &i) { return std::string(i.param.name); });
-
-TEST_F(CardTest, APromptAndAWordPlaySampleForSample) {
-    FileSoundCard card;
-    ASSERT_EQ(khSysPlayPrompt(GoForward().c_str()), 1);
-    EXPECT_EQ(card.played(), Recording());
-
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    double start = 0, end = 0;
-    ASSERT_EQ(khRecGetWordTimes(rec_, 2, &start, &end), 1);  // FORWARD
-    int n = khRecPlayUtterance(rec_, start, end);
-    ASSERT_GT(n, 0);
-    // The frames nearest the word's times, 10 ms each.
-    size_t first = static_cast<size_t>(start / 0.01 + 0.5), last = static_cast<size_t>(end / 0.01 + 0.5);
-    std::vector<short> all = Recording();
-    std::vector<short> word(all.begin() + first * 160, all.begin() + std::min(all.size(), (last + 1) * 160));
-    EXPECT_EQ(card.played(), word);
-    EXPECT_EQ(n, static_cast<int>(word.size()));
-}
 
 // A card that is not there fails each export at once with its message, and
 // neither the library nor the audio back ends write to standard error.
