@@ -30,22 +30,6 @@ std::string ReadFile(const std::string &name) { return read_file(name); }
 
 bool Exists(const std::string &name) { return fs::exists(name); }
 
-std::string SystemDictPath() { return std::string(KHAPI_BUILD_DIR) + "/data/sysdict.dic"; }
-
-std::string ModelDef() { return std::string(KHAPI_MODEL_DIR) + "/mdef"; }
-
-std::string StandardConfig(const std::string &extra) {
-    return "MODEL1 = ENUS\n"
-           "ENUSMMF = " + ModelDef() + "\n"
-           "ENUSHMMLIST = " + ModelDef() + "\n"
-           "ENUSBKHMMNAME = SIL\n"
-           "VOCAB1 = ENGLISH\n"
-           "ENGLISHMODEL = ENUS\n"
-           "ENGLISHDICT = english.dic\n"
-           "SYSDICT = " + SystemDictPath() + "\n"
-           "FORCECASE = UPPER\n" + extra;
-}
-
 int InitWith(const std::string &config) {
     WriteFile("test.conf", config);
     return khSysInit("test.conf");

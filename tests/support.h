@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "standard_config.h"
 #include "tempdir.h"
 
 namespace khtest {
@@ -27,15 +28,6 @@ private:
 void WriteFile(const std::string &name, const std::string &text);
 std::string ReadFile(const std::string &name);
 bool Exists(const std::string &name);
-
-// A configuration with one model (ENUS) on the packaged model, one
-// vocabulary (ENGLISH) whose dictionary is english.dic in the working
-// folder, the system dictionary made at build time, and the given extra
-// lines.
-std::string StandardConfig(const std::string &extra = "");
-// The path of the system dictionary made at build time.
-std::string SystemDictPath();
-std::string ModelDef();
 
 // Writes the configuration to "test.conf" and starts the library on it.
 int InitWith(const std::string &config);
