@@ -149,9 +149,9 @@ protected:
 
 TEST_P(EngineFault, GivesTheFailureValueAndMessage) {
     const Fault &f = GetParam();
-    if (f.stage >= kPrepared) ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    if (f.stage == kUnderWay) ASSERT_EQ(khRecDoPartSent(rec_, 20), 1);
-    if (f.stage == kComplete) ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    if (f.stage >= kPrepared) { ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1); }
+    if (f.stage == kUnderWay) { ASSERT_EQ(khRecDoPartSent(rec_, 20), 1); }
+    if (f.stage == kComplete) { ASSERT_EQ(khRecDoWholeSent(rec_), 1); }
     std::string before = ReadFile("khapi.log");
     ASSERT_EQ(hapiFaultInject(f.engine_call, f.nth), 0);
     EXPECT_EQ(f.call(rec_), f.failure);
