@@ -121,9 +121,7 @@ TEST_F(F0Test, TheRecordingsSilenceAndTClosureCarryNoValue) {
         if (t[k] == 0) continue;
         EXPECT_GE(t[k], 75.0f) << k;
         EXPECT_LE(t[k], 160.0f) << k;
-        if (k > 0 && t[k - 1] > 0) {
-            EXPECT_NEAR(t[k] / t[k - 1], 1.0, 0.15) << k;
-        }
+        if (k > 0 && t[k - 1] > 0) { EXPECT_NEAR(t[k] / t[k - 1], 1.0, 0.15) << k; }
     }
 }
 

@@ -77,11 +77,8 @@ TEST(NetReduceTest, StatesWithTheSameFutureBecomeOne) {
     EXPECT_EQ(net.nstates, 5);
     EXPECT_EQ(word_transitions(net), 6);
     EXPECT_LT(word_transitions(net), folded);
-    for (const auto &t : net.trans) {
-        if (t.to == net.final) {
-            EXPECT_EQ(t.pron, -1) << "only null transitions end the graph";
-        }
-    }
+    for (const auto &t : net.trans)
+        if (t.to == net.final) { EXPECT_EQ(t.pron, -1) << "only null transitions end the graph"; }
 }
 
 TEST(NetReduceTest, DifferentScoresKeepStatesApart) {
