@@ -152,29 +152,19 @@ std::vector<BadCall> BadCalls() {
     };
 }
 
-enum Status { Idle, Prepared, Processing, Complete };
-
-std::string StatusName(const ::testing::TestParamInfo<Status> &info) {
+std::string StatusName(const ::testing::TestParamInfo<Stage> &info) {
     static const char *const names[] = {"Idle", "Prepared", "Processing", "Complete"};
     return names[info.param];
 }
 
-class BadArguments : public AbuseTest, public ::testing::WithParamInterface<Status> {};
+class BadArguments : public AbuseTest, public ::testing::WithParamInterface<Stage> {};
 
 int StatusOf(KhRecogniser r) { return static_cast<kh::RecogniserRecord *>(r)->status; }
 
 }  // namespace
 
 TEST_P(BadArguments, AreRefusedInEveryStatus) {
-    if (GetParam() != Idle) {
-        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    }
-    if (GetParam() == Processing) {
-        ASSERT_EQ(khRecDoPartSent(rec_, 20), 1);
-    }
-    if (GetParam() == Complete) {
-        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    }
+    ASSERT_NO_FATAL_FAILURE(BringTo(GetParam()));
     int status = StatusOf(rec_);
     NewLog();
     for (const BadCall &c : BadCalls()) {
@@ -183,14 +173,10 @@ TEST_P(BadArguments, AreRefusedInEveryStatus) {
         EXPECT_TRUE(Contains(log, "ERROR - ")) << c.name;
         EXPECT_EQ(StatusOf(rec_), status) << c.name;
     }
-    if (GetParam() == Prepared) {
-        EXPECT_EQ(khRecDoWholeSent(rec_), 1);
-    }
-    while (GetParam() == Processing && khRecDoPartSent(rec_, 100) == 1) continue;
-    if (GetParam() != Idle) {
-        EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
-    }
+    if (GetParam() == kPrepared) { EXPECT_EQ(khRecDoWholeSent(rec_), 1); }
+    while (GetParam() == kUnderWay && khRecDoPartSent(rec_, 100) == 1) continue;
+    if (GetParam() != kIdle) { EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS"); }
 }
 
-INSTANTIATE_TEST_SUITE_P(Abuse, BadArguments, ::testing::Values(Idle, Prepared, Processing, Complete),
+INSTANTIATE_TEST_SUITE_P(Abuse, BadArguments, ::testing::Values(kIdle, kPrepared, kUnderWay, kComplete),
                          StatusName);

@@ -15,9 +15,7 @@ protected:
     void SetUp() override {
         RoadTest::SetUp();
         ASSERT_EQ(khRecActivateNBest(rec_), 1);
-        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-        ASSERT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+        ASSERT_EQ(RecogniseWhole(rec_, go_), "GO FORWARD TEN METERS");
     }
     std::string Next(int start, int end, int *result) {
         char text[KH_MAX_TEXT] = "junk";
@@ -82,7 +80,7 @@ const Refusal kOnFourWords[] = {
 };
 
 // Refusals while the first frames are processed: no words, no phones yet.
-const Refusal kUnderWay[] = {
+const Refusal kBeforeAnyWord[] = {
     {[](KhRecogniser r) { return khRecGetWordName(r, 1, text); }, -1, "khRecGetWordName: No words available"},
     {[](KhRecogniser r) { return khRecGetResSyntaxName(r, 1, text); }, -1, "khRecGetResSyntaxName: No results available"},
     {[](KhRecogniser r) { return khRecGetWordTimes(r, 1, &t1, nullptr); }, -1, "khRecGetWordTimes: No results available"},
@@ -165,7 +163,7 @@ TEST_F(RoadTest, BeforeAnyWordTheQueriesRefuse) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecDoPartSent(rec_, 5), 1);
     ASSERT_EQ(khRecGetWords(rec_, text), 0);
-    ExpectRefusals(rec_, kUnderWay);
+    ExpectRefusals(rec_, kBeforeAnyWord);
 }
 
 TEST_F(Results, NamesTimesAndPhonesCountFromEitherEnd) {

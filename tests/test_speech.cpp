@@ -8,12 +8,7 @@
 
 using namespace khtest;
 
-namespace {
-
-
 using Recorded = RecognisedTest;
-
-}  // namespace
 
 TEST_F(Recorded, TheLastUtteranceIsHandedOutInTwoCalls) {
     std::vector<short> raw = read_raw(GoForward());
