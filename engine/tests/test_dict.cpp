@@ -124,15 +124,12 @@ TEST_F(DictTest, WordsPronunciationsAndOutputSymbols) {
     EXPECT_EQ(hapiDictPhoneName(d_, 4, nullptr), 3);
 
     ::testing::internal::CaptureStderr();
-    EXPECT_LT(hapiDictPhoneName(d_, 0, name), 0);
-    EXPECT_LT(hapiDictPhoneName(d_, 5, name), 0);
-    EXPECT_LT(hapiDictWordPron(d_, 2, 3, nullptr), 0);
-    EXPECT_LT(hapiDictWordPron(d_, 4, 1, nullptr), 0);
-    EXPECT_LT(hapiDictNumProns(d_, 0), 0);
-    EXPECT_LT(hapiDictWordName(d_, 4, nullptr), 0);
+    std::vector<int> refused = {hapiDictPhoneName(d_, 0, name),     hapiDictPhoneName(d_, 5, name),
+                                hapiDictWordPron(d_, 2, 3, nullptr), hapiDictWordPron(d_, 4, 1, nullptr),
+                                hapiDictNumProns(d_, 0),             hapiDictWordName(d_, 4, nullptr),
+                                hapiDictWordId(d_, nullptr),         hapiDictWordId(nullptr, "read")};
+    for (size_t i = 0; i < refused.size(); i++) EXPECT_LT(refused[i], 0) << "call " << i;
     EXPECT_EQ(hapiDictPronOutSym(d_, 2, 0, nullptr), nullptr);
-    EXPECT_LT(hapiDictWordId(d_, nullptr), 0);
-    EXPECT_LT(hapiDictWordId(nullptr, "read"), 0);
     ::testing::internal::GetCapturedStderr();
 }
 
