@@ -8,6 +8,7 @@
 
 #include "khapi.h"
 #include "portable.h"
+#include "tests/standard_config.h"
 
 namespace khfuzz {
 
@@ -28,19 +29,6 @@ void EnterWorkingFolder() {
 
 }  // namespace
 
-std::string Config(const std::string &extra) {
-    std::string mdef = std::string(KHAPI_MODEL_DIR) + "/mdef";
-    return "MODEL1 = ENUS\n"
-           "ENUSMMF = " + mdef + "\n"
-           "ENUSHMMLIST = " + mdef + "\n"
-           "ENUSBKHMMNAME = SIL\n"
-           "VOCAB1 = ENGLISH\n"
-           "ENGLISHMODEL = ENUS\n"
-           "ENGLISHDICT = english.dic\n"
-           "SYSDICT = " KHAPI_BUILD_DIR "/data/sysdict.dic\n"
-           "FORCECASE = UPPER\n" + extra;
-}
-
 void WriteFile(const std::string &name, const std::string &text) {
     EnterWorkingFolder();
     std::ofstream(name, std::ios::binary) << text;
@@ -48,7 +36,7 @@ void WriteFile(const std::string &name, const std::string &text) {
 
 bool StartOnce() {
     static int started = [] {
-        WriteFile("fuzz.conf", Config());
+        WriteFile("fuzz.conf", khtest::StandardConfig());
         return khSysInit("fuzz.conf");
     }();
     return started == 1;

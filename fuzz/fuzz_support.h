@@ -9,12 +9,9 @@
 
 namespace khfuzz {
 
-// The configuration on the packaged model, with the vocabulary dictionary
-// english.dic in the working folder, and the extra lines given.
-std::string Config(const std::string &extra = "");
 // Enters a fresh working folder (once) and writes the file there.
 void WriteFile(const std::string &name, const std::string &text);
-// Starts the library on Config() the first time; false when it would not.
+// Starts the library on the standard configuration the first time; false when it would not.
 bool StartOnce();
 // The bytes of an input as text; a NUL in them splits it into parts.
 std::string Text(const uint8_t *data, size_t size);

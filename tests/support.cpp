@@ -18,47 +18,18 @@ namespace fs = std::filesystem;
 
 namespace khtest {
 
-Workspace::Workspace() {
-    path_ = make_temp_dir("khapi-test-");
-    previous_ = fs::current_path().string();
-    fs::current_path(path_);
-}
+Workspace::Workspace() : previous_(fs::current_path().string()) { fs::current_path(dir_.path()); }
 
-Workspace::~Workspace() {
-    fs::current_path(previous_);
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
+Workspace::~Workspace() { fs::current_path(previous_); }
 
 void WriteFile(const std::string &name, const std::string &text) {
     std::ofstream out(name, std::ios::binary);
     out << text;
 }
 
-std::string ReadFile(const std::string &name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string ReadFile(const std::string &name) { return read_file(name); }
 
 bool Exists(const std::string &name) { return fs::exists(name); }
-
-std::string SystemDictPath() { return std::string(KHAPI_BUILD_DIR) + "/data/sysdict.dic"; }
-
-std::string ModelDef() { return std::string(KHAPI_MODEL_DIR) + "/mdef"; }
-
-std::string StandardConfig(const std::string &extra) {
-    return "MODEL1 = ENUS\n"
-           "ENUSMMF = " + ModelDef() + "\n"
-           "ENUSHMMLIST = " + ModelDef() + "\n"
-           "ENUSBKHMMNAME = SIL\n"
-           "VOCAB1 = ENGLISH\n"
-           "ENGLISHMODEL = ENUS\n"
-           "ENGLISHDICT = english.dic\n"
-           "SYSDICT = " + SystemDictPath() + "\n"
-           "FORCECASE = UPPER\n" + extra;
-}
 
 int InitWith(const std::string &config) {
     WriteFile("test.conf", config);
@@ -73,10 +44,11 @@ void IgnoreLeaksFromHere() {
 
 std::string Log(const std::string &name) { return ReadFile(name); }
 
-std::string TraceOf(const std::string &name, std::initializer_list<std::string> lines) {
-    std::string out = name + ": Entering\r\n";
-    for (const std::string &line : lines) out += "  " + line + "\r\n";
-    return out + name + ": Leaving\r\n\r\n";
+std::string TraceOf(const std::string &name, std::initializer_list<std::string> lines, int depth) {
+    std::string pad(2 * static_cast<size_t>(depth), ' ');
+    std::string out = pad + name + ": Entering\r\n";
+    for (const std::string &line : lines) out += Contains(line, "\r\n") ? line : pad + "  " + line + "\r\n";
+    return out + pad + name + ": Leaving\r\n" + (depth ? "" : "\r\n");
 }
 
 void ExpectErrors(std::initializer_list<const char *> messages) {

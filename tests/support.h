@@ -8,6 +8,9 @@
 #include <initializer_list>
 #include <string>
 
+#include "standard_config.h"
+#include "tempdir.h"
+
 namespace khtest {
 
 // Makes a fresh folder, enters it, and leaves it (removed) at the end.
@@ -15,25 +18,16 @@ class Workspace {
 public:
     Workspace();
     ~Workspace();
-    const std::string &path() const { return path_; }
+    const std::string &path() const { return dir_.path(); }
 
 private:
-    std::string path_;
+    TempDir dir_;
     std::string previous_;
 };
 
 void WriteFile(const std::string &name, const std::string &text);
 std::string ReadFile(const std::string &name);
 bool Exists(const std::string &name);
-
-// A configuration with one model (ENUS) on the packaged model, one
-// vocabulary (ENGLISH) whose dictionary is english.dic in the working
-// folder, the system dictionary made at build time, and the given extra
-// lines.
-std::string StandardConfig(const std::string &extra = "");
-// The path of the system dictionary made at build time.
-std::string SystemDictPath();
-std::string ModelDef();
 
 // Writes the configuration to "test.conf" and starts the library on it.
 int InitWith(const std::string &config);
@@ -50,7 +44,9 @@ inline bool Contains(const std::string &text, const std::string &part) {
 
 // The trace of one export at level FULL: its entering line, the given
 // lines indented, its leaving line and the blank line that ends a call.
-std::string TraceOf(const std::string &name, std::initializer_list<std::string> lines);
+// Nested (depth 1) it is indented once more and has no blank line; a
+// line that is itself a nested trace goes in as it is.
+std::string TraceOf(const std::string &name, std::initializer_list<std::string> lines, int depth = 0);
 // Each message is in the log as an error line.
 void ExpectErrors(std::initializer_list<const char *> messages);
 

@@ -2,13 +2,13 @@
 #include "syntax_support.h"
 
 #include "engine/hapi.h"
-#include "syntax/syntax.h"
+#include "frame/state.h"
 
 namespace khtest {
 
 namespace {
 
-hapiLatObject LatticeOf(KhSyntax syntax) { return static_cast<kh::SyntaxRecord *>(syntax)->lattice; }
+hapiLatObject LatticeOf(KhSyntax syntax) { return Rec(syntax)->lattice; }
 
 std::string NodeName(hapiLatObject lattice, int node) {
     if (hapiLatObject sub = hapiLatNodeSublatObject(lattice, node)) return std::string("$") + hapiLatName(sub);
@@ -21,6 +21,18 @@ std::string NodeName(hapiLatObject lattice, int node) {
 
 void SyntaxTest::Start(const std::string &level, const std::string &extra) {
     ASSERT_EQ(InitWith(StandardConfig("DEBUG = " + level + "\n" + extra)), 1) << Log();
+}
+
+KhSyntax SyntaxTest::Make(const char *name, std::initializer_list<const char *> options) {
+    KhSyntax s = khSyntaxCreate(name, nullptr);
+    for (const char *option : options) EXPECT_EQ(khSyntaxAddOption(s, option), 1) << option;
+    return s;
+}
+
+int Registered() {
+    int n = 0;
+    for (kh::SyntaxLink *link = kh::g_state->current_vocab->syntaxes; link; link = link->next) n++;
+    return n;
 }
 
 std::string Picture(KhSyntax syntax) {

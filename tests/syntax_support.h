@@ -6,8 +6,11 @@
 
 #include <string>
 
+#include <initializer_list>
+
 #include "khapi.h"
 #include "support.h"
+#include "syntax/syntax.h"
 
 namespace khtest {
 
@@ -16,8 +19,15 @@ namespace khtest {
 class SyntaxTest : public ::testing::Test {
 protected:
     void Start(const std::string &level = "ERROR", const std::string &extra = "");
+    // A new syntax with the given options, each of which must be taken.
+    KhSyntax Make(const char *name, std::initializer_list<const char *> options);
     Workspace ws_;
 };
+
+// The record behind a syntax handle.
+inline kh::SyntaxRecord *Rec(KhSyntax s) { return static_cast<kh::SyntaxRecord *>(s); }
+// The number of syntaxes of the current vocabulary.
+int Registered();
 
 // The lattice of a syntax as "nodes: W1 W2 ... | arcs: 1>2 ...", where
 // each Wn is the node's word name, "$NAME" for a sub-lattice node; arcs in

@@ -7,7 +7,6 @@ using namespace khtest;
 
 namespace {
 
-
 std::string TwoVocabularies() {
     return StandardConfig("DEBUG = FULL\nVOCAB2 = Child\nChildMODEL = ENUS\nChildDICT = child.dic\n"
                           "VOCAB3 = ADULT\nADULTMODEL = ENUS\nADULTDICT = adult.dic\n");
@@ -45,17 +44,11 @@ TEST(Exercise, IncludedSyntaxesGoInALaterPassWithIndentedTraces) {
     EXPECT_EQ(khRecFinalise(rec), -1);
     std::string log = ReadFile("khapi.log");
     auto deleted = [](const std::string &name) {
-        return "  khSyntaxDeleteShallow: Entering\r\n"
-               "    Parameter 1 (syntax ptr) is a non-NULL pointer\r\n"
-               "    SysCheck: Valid syntax with name " + name + "\r\n"
-               "    Return value = 1\r\n"
-               "  khSyntaxDeleteShallow: Leaving\r\n";
+        return TraceOf("khSyntaxDeleteShallow", {"Parameter 1 (syntax ptr) is a non-NULL pointer",
+                                                 "SysCheck: Valid syntax with name " + name, "Return value = 1"}, 1);
     };
-    EXPECT_TRUE(Contains(log, "khSysNewExercise: Entering\r\n"
-                              "  Parameter 1 (exercise name) = adult\r\n" +
-                                  deleted("A") + deleted("B") +
-                                  "  Return value = 1\r\n"
-                                  "khSysNewExercise: Leaving\r\n\r\n"))
+    EXPECT_TRUE(Contains(log, TraceOf("khSysNewExercise", {"Parameter 1 (exercise name) = adult", deleted("A"),
+                                                           deleted("B"), "Return value = 1"})))
         << log;
 }
 

@@ -9,14 +9,11 @@ using namespace khtest;
 
 namespace {
 
-// How far the recogniser has gone before the fault is armed.
-enum Stage { kIdle, kPrepared, kUnderWay, kComplete };
-
 struct Fault {
     const char *name;
     const char *engine_call;
     int nth;
-    Stage stage;
+    Stage stage;  // how far the recogniser has gone before the fault is armed
     std::function<double(KhRecogniser)> call;
     double failure;
     const char *message;
@@ -149,15 +146,7 @@ protected:
 
 TEST_P(EngineFault, GivesTheFailureValueAndMessage) {
     const Fault &f = GetParam();
-    if (f.stage >= kPrepared) {
-        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    }
-    if (f.stage == kUnderWay) {
-        ASSERT_EQ(khRecDoPartSent(rec_, 20), 1);
-    }
-    if (f.stage == kComplete) {
-        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    }
+    ASSERT_NO_FATAL_FAILURE(BringTo(f.stage));
     std::string before = ReadFile("khapi.log");
     ASSERT_EQ(hapiFaultInject(f.engine_call, f.nth), 0);
     EXPECT_EQ(f.call(rec_), f.failure);
@@ -170,9 +159,7 @@ TEST_P(EngineFault, GivesTheFailureValueAndMessage) {
     khRecFinalise(rec_);
     KhRecogniser fresh = khRecCreate();
     ASSERT_NE(fresh, nullptr);
-    ASSERT_EQ(khRecPrepare(fresh, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(fresh), 1);
-    EXPECT_EQ(Words(fresh), "GO FORWARD TEN METERS");
+    EXPECT_EQ(RecogniseWhole(fresh, go_), "GO FORWARD TEN METERS");
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, EngineFault, ::testing::ValuesIn(kFaults),

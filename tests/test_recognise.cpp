@@ -5,9 +5,7 @@
 using namespace khtest;
 
 TEST_F(RoadTest, AFileIsRecognisedWholeAndPreparedAgain) {
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    EXPECT_EQ(RecogniseWhole(rec_, go_), "GO FORWARD TEN METERS");
     EXPECT_EQ(khRecDoPartSent(rec_, 30), -1);  // complete: incorrect status
     ASSERT_EQ(khRecFinalise(rec_), 1);
     // The file source is reused: a file it cannot read fails the coder,
@@ -15,9 +13,7 @@ TEST_F(RoadTest, AFileIsRecognisedWholeAndPreparedAgain) {
     WriteFile("junk.wav", "RIFF....WAVEjunk that is not audio");
     EXPECT_EQ(khRecPrepare(rec_, go_, "junk.wav", nullptr), -1);
     EXPECT_NE(Log().find("ERROR - khRecPrepare: Error preparing the coder\r\n"), std::string::npos);
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    EXPECT_EQ(RecogniseWhole(rec_, go_), "GO FORWARD TEN METERS");
 }
 
 TEST_F(RoadTest, StoppingEarlyCompletesTheRecognition) {
@@ -38,6 +34,7 @@ TEST_F(RoadTest, StatusRefusals) {
     EXPECT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), ""), -1);  // a map file
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     EXPECT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), -1);
+    EXPECT_EQ(khRecGetWords(rec_, text), -1);  // prepared: no result yet
     EXPECT_EQ(khRecFinalise(rec_), -1);
     EXPECT_EQ(khRecActivateNBest(rec_), -1);
     ASSERT_EQ(khRecDoWholeSent(rec_), 1);
@@ -64,9 +61,7 @@ TEST_F(RoadTest, PreparationRefusesBadSyntaxesAndFiles) {
     EXPECT_EQ(khRecPrepare(rec_, go_, "junk.wav", nullptr), -1);
     EXPECT_EQ(khRecPrepare(rec_, rec_, GoForward().c_str(), nullptr), -1);
     // After all that the recogniser still works.
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    EXPECT_EQ(RecogniseWhole(rec_, go_), "GO FORWARD TEN METERS");
     ExpectErrors({"khRecPrepare: Recogniser cannot be prepared with an empty syntax",
                   "khRecPrepare: Error opening the waveform file",
                   "khRecPrepare: Error while reading the audio file",
@@ -78,9 +73,7 @@ TEST_F(RoadTest, AWordOfAnIncludedSyntaxReportsThatSyntax) {
     ASSERT_EQ(khSyntaxAddOption(distance, "TEN METERS"), 1);
     KhSyntax command = khSyntaxCreate("COMMAND", nullptr);
     ASSERT_EQ(khSyntaxAddOption(command, "GO FORWARD $DISTANCE"), 1);
-    ASSERT_EQ(khRecPrepare(rec_, command, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    EXPECT_EQ(RecogniseWhole(rec_, command), "GO FORWARD TEN METERS");
     char text[KH_MAX_TEXT];
     ASSERT_EQ(khRecGetResSyntaxName(rec_, 1, text), 1);
     EXPECT_STREQ(text, "COMMAND");
@@ -104,9 +97,7 @@ TEST_F(RoadTest, PauseAndSpeedSettingsReachTheEngine) {
     EXPECT_EQ(khRecSetOptimisation(rec_, "FAST"), -1);
     EXPECT_EQ(*hapiOverrideConfInt("SILSEQCOUNT", nullptr), 60);
     // The rebuilt recogniser still recognises.
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    EXPECT_EQ(RecogniseWhole(rec_, go_), "GO FORWARD TEN METERS");
     ExpectErrors({"khRecSetPauseLength: Invalid name of sil length",
                   "khRecSetSpeed: Incorrect parameter for Set Speed"});
 }
@@ -159,15 +150,4 @@ TEST_F(LatSaveTest, ThePreparedGrammarIsSavedAsTestLat) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_TRUE(Exists("test.lat"));
     EXPECT_TRUE(Contains(ReadFile("test.lat"), "GO"));
-}
-
-class LiveTest : public RoadTest {
-protected:
-    std::string ExtraConfig() override { return "AUDIOIN = file:" + GoForward() + "\n"; }
-};
-
-TEST_F(LiveTest, TheLiveInputEndsOnSilence) {
-    ASSERT_EQ(khRecPrepare(rec_, go_, nullptr, nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
 }

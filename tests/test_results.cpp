@@ -15,9 +15,7 @@ protected:
     void SetUp() override {
         RoadTest::SetUp();
         ASSERT_EQ(khRecActivateNBest(rec_), 1);
-        ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-        ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-        ASSERT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+        ASSERT_EQ(RecogniseWhole(rec_, go_), "GO FORWARD TEN METERS");
     }
     std::string Next(int start, int end, int *result) {
         char text[KH_MAX_TEXT] = "junk";
@@ -82,7 +80,7 @@ const Refusal kOnFourWords[] = {
 };
 
 // Refusals while the first frames are processed: no words, no phones yet.
-const Refusal kUnderWay[] = {
+const Refusal kBeforeAnyWord[] = {
     {[](KhRecogniser r) { return khRecGetWordName(r, 1, text); }, -1, "khRecGetWordName: No words available"},
     {[](KhRecogniser r) { return khRecGetResSyntaxName(r, 1, text); }, -1, "khRecGetResSyntaxName: No results available"},
     {[](KhRecogniser r) { return khRecGetWordTimes(r, 1, &t1, nullptr); }, -1, "khRecGetWordTimes: No results available"},
@@ -165,7 +163,7 @@ TEST_F(RoadTest, BeforeAnyWordTheQueriesRefuse) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecDoPartSent(rec_, 5), 1);
     ASSERT_EQ(khRecGetWords(rec_, text), 0);
-    ExpectRefusals(rec_, kUnderWay);
+    ExpectRefusals(rec_, kBeforeAnyWord);
 }
 
 TEST_F(Results, NamesTimesAndPhonesCountFromEitherEnd) {
@@ -269,29 +267,18 @@ TEST(ScoreLog, TheNestedTimeQueriesAreIndented) {
     float score = khRecGetWordScore(rec, 2, -1);
     std::string log = ReadFile("khapi.log");
     char value[64];
-    snprintf(value, sizeof value, "  Return value = %f\r\n", static_cast<double>(score));
-    EXPECT_TRUE(Contains(log,
-                         "khRecGetWordScore: Entering\r\n"
-                         "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-                         "  Parameter 2 (start index) = 2\r\n"
-                         "  Parameter 3 (end index) = -1\r\n"
-                         "  SysCheck: Valid recogniser\r\n"
-                         "  khRecGetWordTimes: Entering\r\n"
-                         "    Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-                         "    Parameter 2 (word index) = 2\r\n"
-                         "    Parameter 3 (start time) is a non-NULL pointer\r\n"
-                         "    Parameter 4 (end time) is a NULL pointer\r\n"
-                         "    SysCheck: Valid recogniser\r\n"
-                         "    Return value = 1\r\n"
-                         "  khRecGetWordTimes: Leaving\r\n"
-                         "  khRecGetWordTimes: Entering\r\n"
-                         "    Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-                         "    Parameter 2 (word index) = 4\r\n"
-                         "    Parameter 3 (start time) is a NULL pointer\r\n"
-                         "    Parameter 4 (end time) is a non-NULL pointer\r\n"
-                         "    SysCheck: Valid recogniser\r\n"
-                         "    Return value = 1\r\n"
-                         "  khRecGetWordTimes: Leaving\r\n" +
-                             std::string(value) + "khRecGetWordScore: Leaving\r\n\r\n"))
+    snprintf(value, sizeof value, "Return value = %f", static_cast<double>(score));
+    const std::string ptr = "Parameter 1 (recogniser ptr) is a non-NULL pointer", valid = "SysCheck: Valid recogniser";
+    // The start time of the first word, then the end time of the last.
+    auto times = [&](const char *word, const char *start, const char *end) {
+        return TraceOf("khRecGetWordTimes", {ptr, std::string("Parameter 2 (word index) = ") + word,
+                                             std::string("Parameter 3 (start time) is a ") + start + " pointer",
+                                             std::string("Parameter 4 (end time) is a ") + end + " pointer", valid,
+                                             "Return value = 1"}, 1);
+    };
+    EXPECT_TRUE(Contains(log, TraceOf("khRecGetWordScore", {ptr, "Parameter 2 (start index) = 2",
+                                                            "Parameter 3 (end index) = -1", valid,
+                                                            times("2", "non-NULL", "NULL"),
+                                                            times("4", "NULL", "non-NULL"), value})))
         << log;
 }

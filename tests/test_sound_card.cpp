@@ -1,12 +1,7 @@
 // The sound card through the exports, on a stand-in card that captures
-// from a file and plays into one: live recognition, playback, calibration,
-// and cards that cannot be opened or stop, as an application sees them.
-#include <fcntl.h>
-#include <unistd.h>
-
+// from a file and plays into one: live recognition, and cards that cannot
+// be opened or stop, as an application sees them.
 #include <chrono>
-#include <cmath>
-#include <fstream>
 #include <vector>
 
 #include "recognition.h"
@@ -16,40 +11,7 @@ using namespace khtest;
 
 namespace {
 
-std::vector<short> Recording() {
-    std::ifstream in(GoForward(), std::ios::binary);
-    std::vector<short> s;
-    short v;
-    while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
-    return s;
-}
-
-// Everything written to standard error while it lives.
-class StandardErrorCapture {
-public:
-    StandardErrorCapture() {
-        fflush(stderr);
-        saved_ = dup(2);
-        int fd = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(fd, 2);
-        close(fd);
-    }
-    ~StandardErrorCapture() { Release(); }
-    std::string Text() {
-        Release();
-        return ReadFile("stderr.txt");
-    }
-
-private:
-    void Release() {
-        if (saved_ < 0) return;
-        fflush(stderr);
-        dup2(saved_, 2);
-        close(saved_);
-        saved_ = -1;
-    }
-    int saved_ = -1;
-};
+std::vector<short> Recording() { return read_raw(GoForward()); }
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -98,52 +60,18 @@ INSTANTIATE_TEST_SUITE_P(Card, LiveThroughTheCard,
                          ::testing::Values(StepCase{"Whole", 0}, StepCase{"InSteps", 9}),
                          [](const ::testing::TestParamInfo<StepCase> &i) { return std::string(i.param.name); });
 
-TEST_F(CardTest, APromptAndAWordPlaySampleForSample) {
-    FileSoundCard card;
-    ASSERT_EQ(khSysPlayPrompt(GoForward().c_str()), 1);
-    EXPECT_EQ(card.played(), Recording());
-
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    double start = 0, end = 0;
-    ASSERT_EQ(khRecGetWordTimes(rec_, 2, &start, &end), 1);  // FORWARD
-    int n = khRecPlayUtterance(rec_, start, end);
-    ASSERT_GT(n, 0);
-    // The frames nearest the word's times, 10 ms each.
-    size_t first = static_cast<size_t>(start / 0.01 + 0.5), last = static_cast<size_t>(end / 0.01 + 0.5);
-    std::vector<short> all = Recording();
-    std::vector<short> word(all.begin() + first * 160, all.begin() + std::min(all.size(), (last + 1) * 160));
-    EXPECT_EQ(card.played(), word);
-    EXPECT_EQ(n, static_cast<int>(word.size()));
-}
-
-TEST_F(CardTest, CalibrationMeasuresWhatTheCardHears) {
-    // A second of a quiet room, then a steady tone at a comfortable level.
-    std::vector<short> s(4 * 16000);
-    for (size_t i = 0; i < s.size(); i++)
-        s[i] = static_cast<short>(static_cast<int>(i % 7) * 8 - 24 + (i >= 16000 ? 8000 * sin(2 * M_PI * 300.0 * i / 16000) : 0.0));
-    FileSoundCard card;
-    card.speak(s);
-    float levels[4] = {};
-    ASSERT_EQ(khSysCalibrateSpeech(levels), 1);
-    EXPECT_NEAR(levels[0], 10 * log10(8000.0 * 8000.0 / 2), 1.0);
-    EXPECT_GT(levels[2], 30.0f);
-    EXPECT_EQ(khSysCalibrateSpeech(nullptr), 0);
-    EXPECT_TRUE(Contains(Log(), "Speech Calibration not required"));
-}
-
 // A card that is not there fails each export at once with its message, and
 // neither the library nor the audio back ends write to standard error.
 TEST_F(CardTest, AMissingCardFailsQuietly) {
     FileSoundCard card(false);
     auto t0 = std::chrono::steady_clock::now();
-    StandardErrorCapture captured;
+    ::testing::internal::CaptureStderr();
     ASSERT_EQ(khRecPrepare(rec_, go_, nullptr, nullptr), 1);
     EXPECT_EQ(khRecDoWholeSent(rec_), -1);
     EXPECT_EQ(khSysPlayPrompt(GoForward().c_str()), -1);
     float levels[4];
     EXPECT_EQ(khSysCalibrateSpeech(levels), -1);
-    EXPECT_EQ(captured.Text(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_LT(Seconds(t0), 5.0);
     std::string log = Log();
     for (const char *m : {"ERROR - khRecDoWholeSent: Error starting the source",
@@ -158,7 +86,7 @@ TEST_F(CardTest, AMissingCardFailsQuietly) {
 TEST_F(CardTest, ACardThatStopsMidUtteranceFailsTheStepThatMeetsIt) {
     FileSoundCard card;
     card.speak(padded_speech(Recording(), 1.0, 6.0, 20));
-    StandardErrorCapture captured;
+    ::testing::internal::CaptureStderr();
     auto t0 = std::chrono::steady_clock::now();
     ASSERT_EQ(khRecPrepare(rec_, go_, nullptr, nullptr), 1);
     ASSERT_EQ(hapiFaultInject("hapiLiveCapture", 150), 0);
@@ -175,7 +103,7 @@ TEST_F(CardTest, ACardThatStopsMidUtteranceFailsTheStepThatMeetsIt) {
     ASSERT_EQ(hapiFaultInject("hapiLiveCapture", 150), 0);
     EXPECT_EQ(khRecDoWholeSent(rec_), -1);
     EXPECT_LT(Seconds(t0), 10.0);
-    EXPECT_EQ(captured.Text(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     std::string log = Log();
     for (const char *m : {"ERROR - khRecDoWholeSent: Error processing the observations",
                           "  hapi: hapiRecProcess: the live input failed: the sound card stopped delivering"})

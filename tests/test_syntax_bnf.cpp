@@ -59,6 +59,7 @@ TEST_F(Bnf, RefusedOptionsLeaveTheLatticeAsItWas) {
     ASSERT_NE(khSyntaxCreate("empty", nullptr), nullptr);
     KhSyntax s = khSyntaxCreate("s", nullptr);
     ASSERT_EQ(khSyntaxAddOption(s, "yes"), 1);
+    ASSERT_EQ(khSyntaxAddOption(khSyntaxCreate("outer", nullptr), "go $s"), 1);
     std::string before = Picture(s);
     struct Case {
         const char *bnf;
@@ -80,6 +81,7 @@ TEST_F(Bnf, RefusedOptionsLeaveTheLatticeAsItWas) {
         {"$nope", "khSyntaxAddOption: Cannot find the syntax with name NOPE"},
         {"$empty", "khSyntaxAddOption: Syntax EMPTY is empty and has not been added"},
         {"no $s", "khSyntaxAddOption: Cannot allow circular includes of lattices"},
+        {"no $outer", "khSyntaxAddOption: Cannot allow circular includes of lattices"},
     };
     for (const Case &c : cases) {
         Workspace fresh_log_dir;  // a new folder: the log is opened afresh

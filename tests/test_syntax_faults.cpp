@@ -11,14 +11,6 @@ using namespace khtest;
 
 namespace {
 
-kh::SyntaxRecord *Rec(KhSyntax s) { return static_cast<kh::SyntaxRecord *>(s); }
-
-int Registered() {
-    int n = 0;
-    for (kh::SyntaxLink *link = kh::g_state->current_vocab->syntaxes; link; link = link->next) n++;
-    return n;
-}
-
 // A lattice file of one block per entry; each block is "NAME" then its
 // node and arc lines.
 std::string LatticeFile(std::initializer_list<std::pair<const char *, std::vector<std::string>>> blocks) {
@@ -38,14 +30,7 @@ std::vector<std::string> Around(const std::string &middle) {
     return {"NODE 1 WORD \"!NULL\" 0", "NODE 2 " + middle, "NODE 3 WORD \"!NULL\" 0", "ARC 1 1 2 0", "ARC 2 2 3 0"};
 }
 
-class SyntaxFaults : public SyntaxTest {
-protected:
-    KhSyntax Make(const char *name, std::initializer_list<const char *> options) {
-        KhSyntax s = khSyntaxCreate(name, nullptr);
-        for (const char *option : options) EXPECT_EQ(khSyntaxAddOption(s, option), 1) << option;
-        return s;
-    }
-};
+using SyntaxFaults = SyntaxTest;
 
 struct HostileFile {
     const char *label;

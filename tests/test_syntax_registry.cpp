@@ -8,8 +8,6 @@ using namespace khtest;
 
 namespace {
 
-kh::SyntaxRecord *Rec(KhSyntax s) { return static_cast<kh::SyntaxRecord *>(s); }
-
 // The count recorded for other in a list, 0 when absent.
 int LinkCount(const kh::SyntaxLink *list, KhSyntax other) {
     for (; list; list = list->next)

@@ -11,14 +11,6 @@ namespace {
 
 std::string Data(const std::string &name) { return std::string(KHAPI_SOURCE_DIR) + "/tests/data/" + name; }
 
-kh::SyntaxRecord *Rec(KhSyntax s) { return static_cast<kh::SyntaxRecord *>(s); }
-
-int Registered() {
-    int n = 0;
-    for (kh::SyntaxLink *link = kh::g_state->current_vocab->syntaxes; link; link = link->next) n++;
-    return n;
-}
-
 class Saved : public SyntaxTest {};
 
 }  // namespace

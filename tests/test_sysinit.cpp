@@ -1,5 +1,7 @@
 // khSysInit: the settings it reads, the models and vocabularies it loads,
 // and every way it fails.
+#include <filesystem>
+
 #include "khapi.h"
 #include "frame/state.h"
 #include "support.h"
@@ -10,7 +12,6 @@
 using namespace khtest;
 
 namespace {
-
 
 std::string ModelBlock(const std::string &name) {
     return name + "MMF = " + ModelDef() + "\n" + name + "HMMLIST = " + ModelDef() + "\n";
@@ -151,11 +152,19 @@ TEST(SysInit, TheVocabularyReadLastIsCurrent) {
     EXPECT_TRUE(Exists("other.dic"));
 }
 
+// A second call fails; a name of more than 1023 characters, given twice,
+// is the same name, and one character more names a different file.
 TEST(SysInit, ASecondCallFailsAndNamesADifferentFile) {
     Workspace ws;
-    ASSERT_EQ(InitWith(StandardConfig("DEBUG = ERROR\n")), 1);
-    EXPECT_EQ(khSysInit("test.conf"), -1);
-    EXPECT_EQ(khSysInit("other.conf"), -1);
+    std::string folder = ".";
+    for (int k = 0; k < 6; k++) folder += "/" + std::string(200, 'a' + k);
+    std::filesystem::create_directories(folder);
+    std::string name = folder + "/khapi.conf";
+    ASSERT_GT(name.size(), 1023u);
+    WriteFile(name, StandardConfig("DEBUG = ERROR\n"));
+    ASSERT_EQ(khSysInit(name.c_str()), 1) << Log();
+    EXPECT_EQ(khSysInit(name.c_str()), -1);
+    EXPECT_EQ(khSysInit((name + "x").c_str()), -1);
     EXPECT_EQ(Log(),
               "ERROR - khSysInit: System already initialised\r\n\r\n"
               "ERROR - khSysInit: System already initialised\r\n\r\n"

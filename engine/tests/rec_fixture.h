@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "hapi.h"
+#include "sound_card.h"
 
 #include <sndfile.h>
 
@@ -27,15 +28,6 @@ inline void write_wav(const std::string &path, const std::vector<short> &s, int 
     ASSERT_NE(f, nullptr);
     sf_write_short(f, s.data(), static_cast<sf_count_t>(s.size()));
     sf_close(f);
-}
-
-// The samples of a headerless 16-bit recording.
-inline std::vector<short> read_raw(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<short> s;
-    short v;
-    while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
-    return s;
 }
 
 struct RecWord {
@@ -81,8 +73,10 @@ protected:
     }
 
     // Adds WORD_SYNTAX with every pronunciation the packaged dictionary
-    // gives the word; answers its id.
+    // gives the word; answers its id.  A word already in the dictionary
+    // under its own name (the silence word) is that word.
     int word(const std::string &w, const std::string &syntax = "T") {
+        if (int own = hapiDictWordId(dict_, w.c_str()); own > 0) return own;
         std::string name = upper(w) + "_" + syntax;
         int id = hapiDictWordId(dict_, name.c_str());
         if (id > 0) return id;
@@ -107,19 +101,30 @@ protected:
         return l;
     }
 
-    // A syntax lattice that says the words in order.
-    hapiLatObject sequence(const std::vector<std::string> &words) {
+    // A syntax saying one word of each group in turn.
+    hapiLatObject choices(const std::vector<std::vector<std::string>> &groups) {
         hapiLatObject l = lattice("T");
-        int prev = hapiLatAddNode(l, 1, 0);
-        for (const auto &w : words) {
-            int n = hapiLatAddNode(l, word(w), 1);
-            hapiLatAddArc(l, prev, n);
-            prev = n;
+        std::vector<int> prev = {hapiLatAddNode(l, 1, 0)};
+        for (const auto &group : groups) {
+            std::vector<int> here;
+            for (const auto &w : group) {
+                int n = hapiLatAddNode(l, word(w), 1);
+                for (int p : prev) hapiLatAddArc(l, p, n);
+                here.push_back(n);
+            }
+            prev = here;
         }
         int end = hapiLatAddNode(l, 1, 0);
-        hapiLatAddArc(l, prev, end);
+        for (int p : prev) hapiLatAddArc(l, p, end);
         hapiLatFinalise(l, 0, 0);
         return l;
+    }
+
+    // A syntax lattice that says the words in order.
+    hapiLatObject sequence(const std::vector<std::string> &words) {
+        std::vector<std::vector<std::string>> groups;
+        for (const auto &w : words) groups.push_back({w});
+        return choices(groups);
     }
 
     // The recognition grammar: the silence word, the syntax, the silence word.

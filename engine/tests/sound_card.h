@@ -1,4 +1,5 @@
-// sound_card.h - a sound card for tests on machines without one.
+// sound_card.h - recordings and a sound card for tests on machines
+// without one.
 //
 // alsa-lib reads ~/.asoundrc; its "file" plugin over the "null" device
 // makes a default PCM that captures from one file and plays into another.
@@ -17,12 +18,21 @@
 #include <unistd.h>
 
 #include "portable.h"
+#include "tempdir.h"
+
+// The samples of a headerless 16-bit recording.
+inline std::vector<short> read_raw(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<short> s;
+    short v;
+    while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
+    return s;
+}
 
 class FileSoundCard {
 public:
     // A card that works, or one whose default device cannot be opened.
     explicit FileSoundCard(bool working = true) {
-        dir_ = make_temp_dir("sound-card-");
         const char *home = getenv("HOME");
         had_home_ = home != nullptr;
         if (home) old_home_ = home;
@@ -34,13 +44,11 @@ public:
             rc << "pcm.!default { type hw; card 31 }\n";
         rc.close();
         speak({});
-        set_env("HOME", dir_.c_str());
+        set_env("HOME", dir_.path().c_str());
     }
     ~FileSoundCard() {
         if (had_home_) set_env("HOME", old_home_.c_str());
         else unset_env("HOME");
-        for (const char *name : {".asoundrc", "IN.raw", "OUT.raw"}) unlink(file(name).c_str());
-        rmdir(dir_.c_str());
     }
     FileSoundCard(const FileSoundCard &) = delete;
     FileSoundCard &operator=(const FileSoundCard &) = delete;
@@ -54,20 +62,14 @@ public:
     }
 
     // What was played (or, after a capture, what was captured).
-    std::vector<short> played() const {
-        std::ifstream in(played_path(), std::ios::binary);
-        std::vector<short> s;
-        short v;
-        while (in.read(reinterpret_cast<char *>(&v), 2)) s.push_back(v);
-        return s;
-    }
+    std::vector<short> played() const { return read_raw(played_path()); }
 
     std::string played_path() const { return file("OUT.raw"); }
 
 private:
-    std::string file(const std::string &name) const { return dir_ + "/" + name; }
+    std::string file(const std::string &name) const { return dir_.file(name); }
 
-    std::string dir_;
+    TempDir dir_;
     bool had_home_ = false;
     std::string old_home_;
 };

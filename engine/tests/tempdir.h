@@ -3,13 +3,10 @@
 #ifndef ENGINE_TESTS_TEMPDIR_H
 #define ENGINE_TESTS_TEMPDIR_H
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "portable.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -20,8 +17,16 @@ public:
     TempDir() {
         path_ = make_temp_dir("hapi-test-");
     }
+    // Folders a test locked are opened up first, so that all of it goes.
     ~TempDir() {
-        if (!path_.empty()) remove_tree(path_);
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        if (path_.empty()) return;
+        for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec))
+            if (it->symlink_status(ec).type() == fs::file_type::directory)
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
     }
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
@@ -32,11 +37,7 @@ public:
     // The names in the folder, "." and ".." left out.
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
-        if (DIR *d = opendir(path_.c_str())) {
-            while (dirent *e = readdir(d))
-                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-            closedir(d);
-        }
+        for (const auto &e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename());
         return names;
     }
 
@@ -46,24 +47,6 @@ public:
     }
 
 private:
-    static void remove_tree(const std::string &p) {
-        struct stat st;
-        if (link_stat(p.c_str(), &st) != 0) return;
-        if (S_ISDIR(st.st_mode)) {
-            chmod(p.c_str(), 0700);
-            if (DIR *d = opendir(p.c_str())) {
-                while (dirent *e = readdir(d)) {
-                    std::string n = e->d_name;
-                    if (n != "." && n != "..") remove_tree(p + "/" + n);
-                }
-                closedir(d);
-            }
-            rmdir(p.c_str());
-        } else {
-            unlink(p.c_str());
-        }
-    }
-
     std::string path_;
 };
 

@@ -183,10 +183,7 @@ TEST_F(AlignmentTest, TheSameAnswerWhateverCameBeforeAndHoweverTheFramesWereTake
     EXPECT_EQ(recognise_kept(go, go_net, 100000), first);
     recognise_kept(cards, cards_net, 50);
     EXPECT_EQ(recognise_kept(go, go_net, 100000), first);
-    struct Steps {
-        int frames;
-    } steps[] = {{1}, {7}, {15}, {16}, {50}};
-    for (const Steps &s : steps) EXPECT_EQ(recognise_kept(go, go_net, s.frames), first) << s.frames;
+    for (int frames : {1, 7, 15, 16, 50}) EXPECT_EQ(recognise_kept(go, go_net, frames), first) << frames;
 }
 
 TEST_F(AlignmentTest, ALostForcedSentenceIsSearchedAgainWithWiderBeams) {
@@ -194,12 +191,14 @@ TEST_F(AlignmentTest, ALostForcedSentenceIsSearchedAgainWithWiderBeams) {
     hapiSourceObject src = source("cards/001.wav");
     auto ws = recognise(src, forced({"two", "of", "spades"}));
     ASSERT_EQ(names(ws), "<s> TWO_T OF_T SPADES_T <s>");
-    // What the recording says scores far better than what was forced on it.
+    // The words the recording says are confident, and far more so than
+    // the words forced on it.
     auto said = recognise(src, forced(kTenOfClubs));
     ASSERT_EQ(said.size(), ws.size());
     double forced_conf = 0, said_conf = 0;
     for (size_t i = 1; i + 1 < ws.size(); i++) forced_conf += ws[i].conf, said_conf += said[i].conf;
-    EXPECT_LT(forced_conf, said_conf - 0.5);
+    EXPECT_GT(said_conf / 3, 0.5);
+    EXPECT_LT(forced_conf, said_conf / 2);
 }
 
 TEST_F(AlignmentTest, AnImpossibleSentenceGivesNoWordsAndSaysSo) {
@@ -218,19 +217,7 @@ TEST_F(AlignmentTest, AnImpossibleSentenceGivesNoWordsAndSaysSo) {
 }
 
 TEST_F(AlignmentTest, EveryWordOfAGrammarWithASilenceWordIsAligned) {
-    hapiLatObject l = lattice("T");
-    std::vector<int> ids = {word("go"), hapiDictWordId(dict_, "<s>"), word("forward"), word("ten"), word("meters")};
-    int prev = hapiLatAddNode(l, 1, 0);
-    for (int id : ids) {
-        int n = hapiLatAddNode(l, id, 1);
-        hapiLatAddArc(l, prev, n);
-        prev = n;
-    }
-    hapiLatAddArc(l, prev, hapiLatAddNode(l, 1, 0));
-    ASSERT_EQ(hapiLatFinalise(l, 0, 0), 0);
-    hapiNetObject net = network(l);
-    nets_.push_back(net);
-    hapiResObject res = final_result(source("goforward.raw"), net);
+    hapiResObject res = final_result(source("goforward.raw"), forced({"go", "<s>", "forward", "ten", "meters"}));
     int n = hapiResAllWordNames(res, nullptr);
     EXPECT_GE(n, 6);  // the silence between the words may be left to the decoder
     for (int i = 1; i <= n; i++) {

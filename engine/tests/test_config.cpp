@@ -165,13 +165,17 @@ TEST_F(ConfigTest, MissingFileAndBadArguments) {
 }
 
 TEST_F(ConfigTest, InjectedFaultFailsOneCall) {
-    ASSERT_EQ(init("A = 1\n"), 0);
-    ASSERT_EQ(hapiFaultInject("hapiOverrideConfStr", 2), 0);
+    // Armed from the environment as the configuration is read.
+    setenv("HAPI_FAULT", "hapiOverrideConfStr:2,hapiNoSuchCall", 1);
     ::testing::internal::CaptureStderr();
+    ASSERT_EQ(init("A = 1\n"), 0);
+    unsetenv("HAPI_FAULT");
     EXPECT_STREQ(hapiOverrideConfStr("A", nullptr), "1");
     EXPECT_EQ(hapiOverrideConfStr("A", nullptr), nullptr);
     EXPECT_STREQ(hapiOverrideConfStr("A", nullptr), "1");
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("injected fault"), std::string::npos);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("HAPI_FAULT: cannot arm 'hapiNoSuchCall'"), std::string::npos) << err;
+    EXPECT_NE(err.find("injected fault"), std::string::npos) << err;
     EXPECT_LT(hapiFaultInject("notAnEngineCall", 1), 0);
     EXPECT_LT(hapiFaultInject("hapiNoSuchCall", 1), 0);  // looks like one, but nothing asks for it
     EXPECT_LT(hapiFaultInject("hapiDictSave", 0), 0);

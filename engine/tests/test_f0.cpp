@@ -121,14 +121,13 @@ TEST_F(F0Test, TheRecordingsSilenceAndTClosureCarryNoValue) {
         if (t[k] == 0) continue;
         EXPECT_GE(t[k], 75.0f) << k;
         EXPECT_LE(t[k], 160.0f) << k;
-        if (k > 0 && t[k - 1] > 0) {
-            EXPECT_NEAR(t[k] / t[k - 1], 1.0, 0.15) << k;
-        }
+        if (k > 0 && t[k - 1] > 0) { EXPECT_NEAR(t[k] / t[k - 1], 1.0, 0.15) << k; }
     }
 }
 
 TEST_F(F0Test, EmptyAndTooShortStretchesAreUnvoiced) {
     EXPECT_EQ(hapiCoderGetF0Track(coder_, nullptr, 0, nullptr), 0);
+    EXPECT_EQ(hapiCoderGetF0Track(coder_, nullptr, 10, nullptr), -1);  // samples promised, none given
     std::vector<float> t = track(voice(0.02, 150, 150));
     ASSERT_EQ(t.size(), 2u);
     EXPECT_EQ(voiced(t, 0, 2), 0);

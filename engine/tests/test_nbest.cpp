@@ -22,25 +22,6 @@ protected:
         RecognitionTest::TearDown();
     }
 
-    // A syntax saying one word of each group in turn.
-    hapiLatObject choices(const std::vector<std::vector<std::string>> &groups) {
-        hapiLatObject l = lattice("T");
-        std::vector<int> prev = {hapiLatAddNode(l, 1, 0)};
-        for (const auto &group : groups) {
-            std::vector<int> here;
-            for (const auto &w : group) {
-                int n = hapiLatAddNode(l, word(w), 1);
-                for (int p : prev) hapiLatAddArc(l, p, n);
-                here.push_back(n);
-            }
-            prev = here;
-        }
-        int end = hapiLatAddNode(l, 1, 0);
-        for (int p : prev) hapiLatAddArc(l, p, end);
-        hapiLatFinalise(l, 0, 0);
-        return l;
-    }
-
     void recognise_go_forward() {
         net_ = network(choices({{"go"}, {"forward", "backward", "toward"}, {"ten", "two", "one", "then"},
                                 {"meters", "miles", "meter"}}));

@@ -76,11 +76,8 @@ TEST(NetReduceTest, StatesWithTheSameFutureBecomeOne) {
     EXPECT_EQ(strings(net), before);
     EXPECT_EQ(net.nstates, 5);
     EXPECT_EQ(word_transitions(net), 6);
-    for (const auto &t : net.trans) {
-        if (t.to == net.final) {
-            EXPECT_EQ(t.pron, -1) << "only null transitions end the graph";
-        }
-    }
+    for (const auto &t : net.trans)
+        if (t.to == net.final) { EXPECT_EQ(t.pron, -1) << "only null transitions end the graph"; }
 }
 
 TEST(NetReduceTest, DifferentScoresKeepStatesApart) {

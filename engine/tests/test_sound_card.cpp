@@ -225,3 +225,18 @@ INSTANTIATE_TEST_SUITE_P(SoundCard, Calibration,
                          ::testing::Values(LevelCase{"Comfortable", 0.3, 30, 0}, LevelCase{"TooQuiet", 0.003, 10, 1},
                                            LevelCase{"NoisyRoom", 0.05, 300, 1}, LevelCase{"Clipping", 1.2, 30, 1}),
                          [](const ::testing::TestParamInfo<LevelCase> &i) { return std::string(i.param.name); });
+
+// Only an initialised live source that can be read is measured.
+TEST_F(SoundCardTest, SourcesThatCannotBeMeasuredFail) {
+    float levels[4];
+    EXPECT_EQ(hapiSourceCalibrateSpeech(nullptr, levels), -1);
+    hapiOverrideConfStr("AUDIOIN", "file:/nonexistent/absent.wav");
+    hapiSourceObject missing = live_source(100);
+    EXPECT_EQ(hapiSourceCalibrateSpeech(missing, levels), -1);
+    EXPECT_EQ(hapiSourceCalibrateSpeech(missing, nullptr), -1);
+    hapiSourceObject file = hapiCreateSourceObject(HAPI_FILE_SOURCE);
+    hapiSourceObject fresh = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
+    EXPECT_EQ(hapiSourceCalibrateSpeech(file, levels), -1);
+    EXPECT_EQ(hapiSourceCalibrateSpeech(fresh, levels), -1);  // not initialised
+    for (hapiSourceObject s : {missing, file, fresh}) hapiDeleteSourceObject(s);
+}
