@@ -214,16 +214,31 @@ void search_again(hapi_rec *rec) {
         bool ok = set_grammar(rec, *rec->grammar);
         set_beams(rec, 1.0);
         rec->widened = true;
-        if (!ok || ps_start_utt(rec->ps) < 0) return;
-        engine::FrameFeeder feeder(rec->ps);
-        ok = feeder.feed(*rec->utt, 0, rec->decoded) && feeder.finish(*rec->utt, rec->decoded);
-        ps_end_utt(rec->ps);
-        if (!ok || !lost_the_grammar(rec)) return;
+        if (!ok || !engine::decode_stretch(rec->ps, *rec->utt, 0, rec->decoded) || !lost_the_grammar(rec)) return;
     }
     engine::complain("hapiRecComplete: no path reached the end of the grammar, even with beams %g times as wide; "
                    "the result has no words",
                    kRetryWidening[sizeof kRetryWidening / sizeof kRetryWidening[0] - 1]);
 }
+
+// A live utterance's final result is that of its samples read as a file:
+// its frames are made again and normalised with the whole utterance's
+// mean (the running mean of the live frames follows the speech as it
+// comes), then decoded again.  The new frames go to a new utterance, so
+// that partial results keep the frames they were made from.
+bool decode_as_file(hapi_rec *rec) {
+    end_utterance(rec);
+    auto u = std::make_shared<engine::Utterance>();
+    u->samples_per_frame = rec->utt->samples_per_frame;
+    u->samples = rec->utt->samples;
+    if (!rec->coder->fe->whole(u.get())) return engine::complain("hapiRecComplete: cannot analyse the live input"), false;
+    rec->utt = rec->coder->utt = u;
+    rec->consumed = rec->decoded = u->frames();
+    if (!engine::decode_stretch(rec->ps, *u, 0, rec->decoded)) return engine::complain("hapiRecComplete: the decoder failed"), false;
+    return true;
+}
+
+bool is_live(const hapi_rec *rec) { return rec->coder->src->kind == HAPI_LIVE_SOURCE; }
 
 int remaining(const hapi_rec *rec) {
     if (rec->finished) return 0;
@@ -305,10 +320,12 @@ int hapiRecProcess(hapiRecObject rec, int frames, hapiResObject res) {
     if (!rec || !rec->utt || !rec->in_utterance) return engine::complain("hapiRecProcess: recogniser not prepared"), -1;
     if (frames < 1) return engine::complain("hapiRecProcess: frame count %d", frames), -1;
     if (!rec->finished) {
-        if (rec->coder->src->kind == HAPI_LIVE_SOURCE && !pull_live(rec, frames)) return -1;
+        if (is_live(rec) && !pull_live(rec, frames)) return -1;
         rec->consumed = std::min(rec->utt->frames(), rec->consumed + frames);
         if (rec->utt->complete && rec->consumed == rec->utt->frames()) rec->finished = true;
-        if (!decode_frames(rec, rec->finished)) return -1;
+        // Live frames are decoded as they come only for a partial result:
+        // the final one decodes them all again.
+        if ((res || !is_live(rec)) && !decode_frames(rec, rec->finished)) return -1;
     }
     if (res) engine::result_from_decoder(res, rec);
     return remaining(rec);
@@ -325,7 +342,7 @@ int hapiRecComplete(hapiRecObject rec, hapiResObject res) {
     if (!rec || !rec->ps) return engine::complain("hapiRecComplete: recogniser not initialised"), -1;
     if (!rec->utt) return engine::complain("hapiRecComplete: recogniser not prepared"), -1;
     bool ending = rec->in_utterance;
-    if (ending && !decode_frames(rec, true)) return -1;
+    if (ending && !(is_live(rec) ? decode_as_file(rec) : decode_frames(rec, true))) return -1;
     end_utterance(rec);
     if (ending && lost_the_grammar(rec)) search_again(rec);
     rec->finished = true;

@@ -274,4 +274,18 @@ std::vector<Grammar::Trans> share_word_choices(const Grammar &g, size_t min_word
     return out;
 }
 
+void end_on_last_words(Grammar *g) {
+    int into = -1, count = 0;
+    for (const auto &t : g->trans) {
+        if (t.from == g->final) return;
+        if (t.to == g->final) count++, into = t.pron < 0 && t.score == 0.0f ? t.from : -1;
+    }
+    if (count != 1 || into < 0 || into == g->start) return;
+    std::vector<int> cls(g->nstates);
+    for (int s = 0; s < g->nstates; s++) cls[s] = s == g->final ? -1 : s - (s > g->final ? 1 : 0);
+    int last = cls[into];
+    quotient(g, cls, g->nstates - 1);
+    g->final = last;
+}
+
 }  // namespace engine

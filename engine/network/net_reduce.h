@@ -30,6 +30,12 @@ void merge_equal_futures(Grammar *g);
 // same.
 std::vector<Grammar::Trans> share_word_choices(const Grammar &g, size_t min_words, int *nstates);
 
+// When a single state leads to the final state, by a null transition that
+// costs nothing, and nothing leaves the final state, makes that state the
+// final one.  The decoder puts its silence and noise loops on every state,
+// so the extra final state had the trailing silence searched twice.
+void end_on_last_words(Grammar *g);
+
 }  // namespace engine
 
 #endif  // ENGINE_NETWORK_NET_REDUCE_H

@@ -194,6 +194,7 @@ hapiNetObject hapiBuildNetObject(int kind, hapiHMMSetObject hmms, hapiDictObject
     if (!b.add_lattice(lat, 0, &g->start, &g->final)) return nullptr;
     engine::fold_null_transitions(g.get());
     engine::merge_equal_futures(g.get());
+    engine::end_on_last_words(g.get());
     g->lead_word = edge_silence_word(b, lat, true);
     g->trail_word = edge_silence_word(b, lat, false);
     g->phone_set = dict->phones;

@@ -87,7 +87,7 @@ Positions positions(const Grammar &g, const std::vector<hapi_res::Word> &words, 
     p.before[0] = silence_closure(g, {g.start}, true);
     for (int j = 1; j <= last; j++)
         p.before[j] = silence_closure(g, step(g, p.before[j - 1], words[j].pron, true), true);
-    States accept;
+    States accept = {g.final};
     for (const auto &t : g.trans)
         if (t.pron < 0 && t.to == g.final) accept.insert(t.from);
     p.after[last] = silence_closure(g, accept, false);

@@ -76,8 +76,31 @@ TEST(NetReduceTest, StatesWithTheSameFutureBecomeOne) {
     EXPECT_EQ(strings(net), before);
     EXPECT_EQ(net.nstates, 5);
     EXPECT_EQ(word_transitions(net), 6);
-    for (const auto &t : net.trans)
-        if (t.to == net.final) { EXPECT_EQ(t.pron, -1) << "only null transitions end the graph"; }
+    for (const auto &t : net.trans) {
+        if (t.to == net.final) {
+            EXPECT_EQ(t.pron, -1) << "only null transitions end the graph";
+        }
+    }
+    // The end of word 4 alone leads to the final state, at no cost, and
+    // becomes the final state itself.
+    engine::end_on_last_words(&net);
+    EXPECT_EQ(strings(net), before);
+    EXPECT_EQ(net.nstates, 4);
+    for (const auto &t : net.trans) EXPECT_GE(t.pron, 0);
+}
+
+TEST(NetReduceTest, ACostlyOrSharedWayIntoTheFinalStateStays) {
+    const engine::Grammar kept[] = {
+        graph(3, {{0, 1, 0.0f, 0}, {1, 2, -1.0f, -1}}),                                       // costs
+        graph(4, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {1, 3, 0.0f, -1}, {2, 3, 0.0f, -1}}),    // two ways in
+        graph(3, {{0, 1, 0.0f, 0}, {1, 2, 0.0f, -1}, {2, 1, 0.0f, 1}}),                       // a way out
+    };
+    for (const engine::Grammar &g : kept) {
+        engine::Grammar net = g;
+        engine::end_on_last_words(&net);
+        EXPECT_EQ(net.nstates, g.nstates);
+        EXPECT_EQ(net.final, g.final);
+    }
 }
 
 TEST(NetReduceTest, DifferentScoresKeepStatesApart) {
