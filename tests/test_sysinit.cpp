@@ -202,3 +202,14 @@ TEST(DebugWindow, OpensOnceAndTakesLinesOnlyWhileOpen) {
     EXPECT_EQ(kh::StartDebugWindowCall(), 1);  // already open
     EXPECT_FALSE(kh::SendToDebugWindow(nullptr));
 }
+
+TEST(DebugWindow, AWindowThatTakesNoMoreLinesSaysSo) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no device that is always full";
+#else
+    ASSERT_EQ(kh::LoadDebugWindow(), 1);
+    set_env("KHAPI_DEBUGWIN", "/dev/full");
+    ASSERT_EQ(kh::StartDebugWindowCall(), 1);
+    EXPECT_FALSE(kh::SendToDebugWindow("a line"));
+#endif
+}
