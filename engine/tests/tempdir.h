@@ -37,7 +37,7 @@ public:
     // The names in the folder, "." and ".." left out.
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
-        for (const auto &e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename());
+        for (const auto &e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
         return names;
     }
 

@@ -166,10 +166,10 @@ TEST_F(ConfigTest, MissingFileAndBadArguments) {
 
 TEST_F(ConfigTest, InjectedFaultFailsOneCall) {
     // Armed from the environment as the configuration is read.
-    setenv("HAPI_FAULT", "hapiOverrideConfStr:2,hapiNoSuchCall", 1);
+    set_env("HAPI_FAULT", "hapiOverrideConfStr:2,hapiNoSuchCall");
     ::testing::internal::CaptureStderr();
     ASSERT_EQ(init("A = 1\n"), 0);
-    unsetenv("HAPI_FAULT");
+    unset_env("HAPI_FAULT");
     EXPECT_STREQ(hapiOverrideConfStr("A", nullptr), "1");
     EXPECT_EQ(hapiOverrideConfStr("A", nullptr), nullptr);
     EXPECT_STREQ(hapiOverrideConfStr("A", nullptr), "1");
