@@ -103,6 +103,20 @@ void read_feat_params(engine::Model *m) {
     }
 }
 
+// The filler words the decoder reads from the folder's noisedict (it
+// always has "<sil>"); the sentence marks never come between words.
+std::vector<std::string> read_fillers(const std::string &noisedict) {
+    std::vector<std::string> fillers = {"<sil>"};
+    std::ifstream in(noisedict);
+    std::string line, word;
+    while (std::getline(in, line)) {
+        std::istringstream f(line);
+        if (!(f >> word) || word == "<s>" || word == "</s>") continue;
+        if (std::find(fillers.begin(), fillers.end(), word) == fillers.end()) fillers.push_back(word);
+    }
+    return fillers;
+}
+
 bool load_model(hapi_hmmset *h) {
     engine::Model &m = h->model;
     std::string why;
@@ -150,6 +164,7 @@ bool describe_model(const std::string &mdef, Model *m, std::string *why) {
     m->feat_params = m->dir + "/feat.params";
     if (is_file(m->feat_params)) read_feat_params(m);
     else m->feat_params.clear();
+    m->fillers = read_fillers(m->dir + "/noisedict");
     if (m->samprate < 8000 || m->samprate > 96000 || m->frate < 10 || m->frate > 1000)
         return *why = "implausible rates in " + m->feat_params, false;
     return true;

@@ -25,6 +25,9 @@ struct Model {
     int samprate = 16000;     // samples per second the model was trained on
     int frate = 100;          // frames per second
     std::string feat_params;  // path of feat.params, "" when the folder has none
+    // The decoder's silence and noise words: "<sil>" first, then those of
+    // the folder's noisedict, without the sentence marks <s> and </s>.
+    std::vector<std::string> fillers;
 
     bool has_phone(const std::string &p) const;
 };

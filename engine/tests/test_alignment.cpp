@@ -18,14 +18,18 @@ namespace {
 struct Forced {
     const char *file;
     std::vector<std::string> words;
+    double first_start = -1.0;  // where the first word starts when PocketSphinx says otherwise
 };
 
-// Recordings on which PocketSphinx, given the sentence alone, also finds
-// the leading silence and puts no filler between the words (on the other
-// cards recordings it lets the first word start at frame 0).
+// Recordings on which PocketSphinx, given the sentence alone, puts no
+// filler between the words.  It prices the silence before the first word
+// like a pause between words, and on some recordings it lets the first
+// word start at frame 0 instead; the engine's silence there is free (on
+// cards/001 the T of "ten" bursts at 0.18 s).
 const Forced kForced[] = {
     {"goforward.raw", {"go", "forward", "ten", "meters"}},
     {"cards/003.wav", {"seven", "of", "clubs"}},
+    {"cards/001.wav", {"ten", "of", "clubs"}, 0.15},
 };
 const std::vector<std::string> kTenOfClubs = {"ten", "of", "clubs"};
 
@@ -178,7 +182,8 @@ TEST_F(AlignmentTest, WordTimesAreThoseOfPocketSphinxsOwnDecodeOfTheFile) {
         ASSERT_EQ(ws.size(), f.words.size() + 2) << f.file;
         ASSERT_EQ(direct.size(), f.words.size()) << f.file;
         for (size_t i = 0; i < direct.size(); i++) {
-            EXPECT_NEAR(ws[i + 1].start, direct[i].first * 0.01, 1e-9) << f.file << " " << ws[i + 1].name;
+            double start = i == 0 && f.first_start >= 0 ? f.first_start : direct[i].first * 0.01;
+            EXPECT_NEAR(ws[i + 1].start, start, 1e-9) << f.file << " " << ws[i + 1].name;
             EXPECT_NEAR(ws[i + 1].end, (direct[i].second + 1) * 0.01, 1e-9) << f.file << " " << ws[i + 1].name;
         }
     }
