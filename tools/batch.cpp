@@ -7,8 +7,10 @@
 #include <cstring>
 #include <set>
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace tool {
 
@@ -36,6 +38,8 @@ void Emit(const Outcome &o) {
     fflush(stdout);
     fputs(o.err.c_str(), stderr);
 }
+
+#ifndef _WIN32
 
 bool WriteAll(int fd, const std::string &s) {
     size_t done = 0;
@@ -162,14 +166,20 @@ int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *pro
     }
     return status;
 }
+#endif
 
 }  // namespace
 
 int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, const StartJob &start,
              const FileJob &job) {
     Progress line(progress, files.size());
+#ifdef _WIN32
+    // Windows has no fork: the files run one after another in this process.
+    (void)jobs;
+#else
     size_t workers = std::min(files.size(), static_cast<size_t>(jobs > 0 ? jobs : 1));
     if (workers > 1) return RunWorkers(files, workers, &line, start, job);
+#endif
     std::string why;
     if (!start(0, &why)) {
         fprintf(stderr, "khapi: %s\n", why.c_str());
