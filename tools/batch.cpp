@@ -12,13 +12,15 @@
 #include <sys/wait.h>
 #endif
 
+#include "portable.h"
+
 namespace tool {
 
 namespace {
 
 class Progress {
 public:
-    Progress(bool on, size_t total) : on_(on && total > 1 && isatty(STDERR_FILENO)), total_(total) {}
+    Progress(bool on, size_t total) : on_(on && total > 1 && ProgressTerminal()), total_(total) {}
     void Done(const std::string &file) {
         if (!on_) return;
         fprintf(stderr, "\r\033[K[%zu/%zu] %s", ++done_, total_, file.c_str());

@@ -2,6 +2,7 @@
 #include "portable.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
@@ -55,6 +56,13 @@ bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns) 
     return true;
 }
 
+bool ProgressTerminal() {
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return _isatty(_fileno(stderr)) && GetConsoleMode(err, &mode) &&
+           SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
 int CreateTempConfig(std::string *name) {
     char dir[MAX_PATH + 1];
     DWORD n = GetTempPathA(sizeof dir, dir);  // ends in a backslash
@@ -106,6 +114,8 @@ bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns) 
     *mtime_ns = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
     return true;
 }
+
+bool ProgressTerminal() { return isatty(STDERR_FILENO); }
 
 int CreateTempConfig(std::string *name) {
     const char *tmp = getenv("TMPDIR");

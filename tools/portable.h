@@ -33,6 +33,10 @@ bool MakeDir(const std::string &path);
 // the finest the system keeps; false when it cannot be read.
 bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns);
 
+// Whether standard error is a terminal that takes the progress line's
+// escapes ("\r\033[K"); Windows' console is asked to take them.
+bool ProgressTerminal();
+
 // Creates a new file "khapi-XXXXXX.conf" in the temporary folder, only
 // this user may read, and answers its descriptor, open for writing in
 // binary; -1 with errno and `name` the pattern tried.
