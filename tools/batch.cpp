@@ -7,8 +7,12 @@
 #include <cstring>
 #include <set>
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "portable.h"
 
 namespace tool {
 
@@ -16,7 +20,7 @@ namespace {
 
 class Progress {
 public:
-    Progress(bool on, size_t total) : on_(on && total > 1 && isatty(STDERR_FILENO)), total_(total) {}
+    Progress(bool on, size_t total) : on_(on && total > 1 && ProgressTerminal()), total_(total) {}
     void Done(const std::string &file) {
         if (!on_) return;
         fprintf(stderr, "\r\033[K[%zu/%zu] %s", ++done_, total_, file.c_str());
@@ -36,6 +40,8 @@ void Emit(const Outcome &o) {
     fflush(stdout);
     fputs(o.err.c_str(), stderr);
 }
+
+#ifndef _WIN32
 
 bool WriteAll(int fd, const std::string &s) {
     size_t done = 0;
@@ -162,14 +168,20 @@ int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *pro
     }
     return status;
 }
+#endif
 
 }  // namespace
 
 int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, const StartJob &start,
              const FileJob &job) {
     Progress line(progress, files.size());
+#ifdef _WIN32
+    // Windows has no fork: the files run one after another in this process.
+    (void)jobs;
+#else
     size_t workers = std::min(files.size(), static_cast<size_t>(jobs > 0 ? jobs : 1));
     if (workers > 1) return RunWorkers(files, workers, &line, start, job);
+#endif
     std::string why;
     if (!start(0, &why)) {
         fprintf(stderr, "khapi: %s\n", why.c_str());

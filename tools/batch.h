@@ -22,7 +22,8 @@ using StartJob = std::function<bool(int worker, std::string *why)>;
 // Starts the library and runs job on every file.  With jobs > 1 the files
 // are shared out among that many worker processes, each of which starts
 // the library itself (with a log of its own: the library writes its log
-// from the start in every process).  Prints each file's output in the
+// from the start in every process); on Windows, which cannot fork, they
+// all run in this process, one after another.  Prints each file's output in the
 // files' order, and a message that several workers share only once.
 // Answers 0 when every file succeeded, else 1.
 int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, const StartJob &start,

@@ -1,7 +1,10 @@
-// canvas.cpp - SVG written as text, PNG drawn with cairo.
+// canvas.cpp - SVG written as text, PNG drawn with cairo (when the tool is
+// built with it: the Windows build is not).
 #include "canvas.h"
 
+#ifdef KHAPI_TOOL_PNG
 #include <cairo.h>
+#endif
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -74,6 +77,7 @@ private:
     std::ostringstream out_;
 };
 
+#ifdef KHAPI_TOOL_PNG
 class PngCanvas : public Canvas {
 public:
     PngCanvas(std::string path, int width, int height)
@@ -124,6 +128,7 @@ private:
     cairo_surface_t *surface_;
     cairo_t *cr_;
 };
+#endif
 
 bool EndsWith(const std::string &s, const char *suffix) {
     size_t n = strlen(suffix);
@@ -132,13 +137,26 @@ bool EndsWith(const std::string &s, const char *suffix) {
 
 }  // namespace
 
-bool KnownPlotName(const std::string &path) { return EndsWith(path, ".svg") || EndsWith(path, ".png"); }
+bool UsablePlotName(const std::string &path, std::string *why) {
+    if (EndsWith(path, ".svg")) return true;
+#ifdef KHAPI_TOOL_PNG
+    if (EndsWith(path, ".png")) return true;
+#else
+    if (EndsWith(path, ".png"))
+        return *why = "PNG plots are not available in this build (it has no cairo); name the plot .svg: " + path,
+               false;
+#endif
+    return *why = "the file must end in .svg or .png: " + path, false;
+}
 
 std::unique_ptr<Canvas> OpenCanvas(const std::string &path, int width, int height, std::string *why) {
+    if (!UsablePlotName(path, why)) return nullptr;
     if (EndsWith(path, ".svg")) return std::make_unique<SvgCanvas>(path, width, height);
-    if (EndsWith(path, ".png")) return std::make_unique<PngCanvas>(path, width, height);
-    *why = "a plot must be named .svg or .png: " + path;
-    return nullptr;
+#ifdef KHAPI_TOOL_PNG
+    return std::make_unique<PngCanvas>(path, width, height);
+#else
+    return nullptr;  // refused above
+#endif
 }
 
 }  // namespace tool

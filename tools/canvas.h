@@ -1,5 +1,5 @@
 // canvas.h - the few drawing operations a plot needs, on SVG text or on
-// a cairo PNG surface.
+// a cairo PNG surface (when built with cairo).
 #pragma once
 
 #include <memory>
@@ -31,8 +31,9 @@ public:
     virtual bool Finish(std::string *why) = 0;
 };
 
-// True for names ending in .svg or .png (any case).
-bool KnownPlotName(const std::string &path);
+// True for names ending in .svg or .png (any case); .png only when the
+// tool is built with cairo.  False with why.
+bool UsablePlotName(const std::string &path, std::string *why);
 
 // An SVG canvas (labels stay text) or a PNG canvas, chosen by the file
 // name's extension; null with why for any other extension.

@@ -2,7 +2,8 @@
 #include "log_watch.h"
 
 #include <fstream>
-#include <sys/stat.h>
+
+#include "portable.h"
 
 namespace tool {
 
@@ -13,13 +14,7 @@ namespace {
 bool g_written_here = false;
 
 void Stat(const std::string &path, long long *size, long long *mtime_ns) {
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) {
-        *size = *mtime_ns = -1;
-        return;
-    }
-    *size = static_cast<long long>(st.st_size);
-    *mtime_ns = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    if (!SizeAndTime(path, size, mtime_ns)) *size = *mtime_ns = -1;
 }
 
 }  // namespace

@@ -38,8 +38,8 @@ void AddAudio(CLI::App *app, RecogniseOptions *o, bool required) {
 
 // A plot is SVG or PNG; with several files, each output needs a name of its own.
 void CheckOutputNames(const CommonOptions &c, const RecogniseOptions &o) {
-    if (!c.plot.empty() && !tool::KnownPlotName(c.plot))
-        throw CLI::ValidationError("--plot", "the file must end in .svg or .png: " + c.plot);
+    std::string why;
+    if (!c.plot.empty() && !tool::UsablePlotName(c.plot, &why)) throw CLI::ValidationError("--plot", why);
     if (o.audio.size() < 2) return;
     for (const std::string *name : {&c.textgrid, &c.plot})
         if (!name->empty() && name->find("%s") == std::string::npos)
@@ -51,6 +51,8 @@ void CheckOutputNames(const CommonOptions &c, const RecogniseOptions &o) {
 int main(int argc, char **argv) {
     CLI::App app{"khapi - recognise, align and assess spoken utterances"};
     app.require_subcommand(1);
+    // Options are "--name" everywhere; on Windows "/usr/x" stays a file name.
+    app.allow_windows_style_options(false);
     CommonOptions common;
     RecogniseOptions options;
 

@@ -4,15 +4,14 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <sys/stat.h>
-#include <vector>
 #include <unistd.h>
 
+#include "portable.h"
 #include "text.h"
 
 namespace tool {
@@ -36,22 +35,18 @@ std::map<std::string, std::string> ParseKeys(const std::string &text) {
     return keys;
 }
 
+// Creates the folder and the missing ones above it; false with the first
+// failure's errno.  (Creating a drive or the root fails harmlessly.)
 bool MakeDirs(const std::string &path) {
+    int failure = 0;
     for (size_t i = 1; i <= path.size(); i++) {
-        if (i < path.size() && path[i] != '/') continue;
-        std::string part = path.substr(0, i);
-        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+        if (i < path.size() && !strchr(kSeparators, path[i])) continue;
+        if (!MakeDir(path.substr(0, i)) && errno != EEXIST && !failure) failure = errno;
     }
     struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string ProgramDir() {
-    char buf[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return ".";
-    std::string exe(buf, static_cast<size_t>(n));
-    return exe.substr(0, exe.rfind('/'));
+    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+    errno = failure ? failure : ENOTDIR;
+    return false;
 }
 
 bool Readable(const std::string &path) { return access(path.c_str(), R_OK) == 0; }
@@ -59,7 +54,7 @@ bool Readable(const std::string &path) { return access(path.c_str(), R_OK) == 0;
 }  // namespace
 
 std::string Absolute(const std::string &path) {
-    if (path.empty() || path[0] == '/') return path;
+    if (path.empty() || IsAbsolute(path)) return path;
     char cwd[PATH_MAX];
     if (!getcwd(cwd, sizeof cwd)) return path;
     return std::string(cwd) + "/" + path;
@@ -67,26 +62,22 @@ std::string Absolute(const std::string &path) {
 
 std::string PackagedConfig() {
     std::string dir = ProgramDir();
-    // Installed: PREFIX/bin/khapi and PREFIX/share/khapi; built: build/bin and build/data.
-    for (const char *rel : {"/../share/khapi/khapi.conf", "/../data/khapi.conf"})
+    for (const char *rel : kPackagedConfigs)
         if (Readable(dir + rel)) return dir + rel;
-    return dir + "/../share/khapi/khapi.conf";
+    return dir + kPackagedConfigs[0];
 }
 
 std::string UserDataDir(std::string *why) {
-    const char *xdg = getenv("XDG_DATA_HOME");
-    const char *home = getenv("HOME");
-    std::string dir;
-    if (xdg && xdg[0] == '/') dir = std::string(xdg) + "/khapi";
-    else if (home && home[0]) dir = std::string(home) + "/.local/share/khapi";
-    else return *why = "neither XDG_DATA_HOME nor HOME is set", "";
+    std::string base = UserDataBase(why);
+    if (base.empty()) return "";
+    std::string dir = base + "/khapi";
     if (!MakeDirs(dir)) return *why = "cannot create " + dir + ": " + strerror(errno), "";
     return dir;
 }
 
 std::string WorkerLog(const std::string &path, int worker) {
     if (worker <= 0) return path;
-    size_t slash = path.rfind('/');
+    size_t slash = path.find_last_of(kSeparators);
     size_t dot = path.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1)
         dot = path.size();
@@ -111,7 +102,7 @@ bool MakeRunConfig(const std::string &config, const std::string &log, int worker
         for (int i = 1; keys.count("VOCAB" + std::to_string(i)); i++) {
             std::string key = keys["VOCAB" + std::to_string(i)] + "DICT";
             auto dict = keys.find(key);
-            if (dict != keys.end() && !dict->second.empty() && dict->second[0] != '/')
+            if (dict != keys.end() && !dict->second.empty() && !IsAbsolute(dict->second))
                 extra << key << " = " << dir << "/" << dict->second << "\n";
         }
     }
@@ -123,16 +114,13 @@ bool MakeRunConfig(const std::string &config, const std::string &log, int worker
     // configuration says otherwise.
     if (!keys.count("PHONECONF")) extra << "PHONECONF = TRUE\n";
 
-    const char *tmp = getenv("TMPDIR");
-    std::string name = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/khapi-XXXXXX.conf";
-    std::vector<char> buf(name.begin(), name.end());
-    buf.push_back('\0');
-    int fd = mkstemps(buf.data(), 5);
+    std::string name;
+    int fd = CreateTempConfig(&name);
     if (fd < 0) return *why = "cannot write a private configuration in " + name + ": " + strerror(errno), false;
     std::string body = text.str() + extra.str();
     bool ok = write(fd, body.data(), body.size()) == static_cast<ssize_t>(body.size());
     close(fd);
-    out->file = buf.data();
+    out->file = name;
     if (!ok) {
         RemoveRunConfig(*out);
         return *why = "cannot write " + out->file, false;

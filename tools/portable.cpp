@@ -1,0 +1,132 @@
+// portable.cpp - the tool's Linux and Windows ways, one function each.
+#include "portable.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <vector>
+
+#ifdef _WIN32
+#include <direct.h>
+#include <io.h>
+#include <random>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace tool {
+
+#ifdef _WIN32
+
+const char kSeparators[] = "/\\";
+// Shipped, the configuration sits beside khapi.exe.
+const char *const kPackagedConfigs[2] = {"/khapi.conf", "/../data/khapi.conf"};
+
+bool IsAbsolute(const std::string &path) {
+    if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
+    return path.size() > 2 && path[1] == ':' && (path[2] == '/' || path[2] == '\\');
+}
+
+std::string ProgramDir() {
+    char buf[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+    if (n == 0 || n >= sizeof buf) return ".";
+    std::string exe(buf, n);
+    return exe.substr(0, exe.find_last_of(kSeparators));
+}
+
+std::string UserDataBase(std::string *why) {
+    const char *local = getenv("LOCALAPPDATA");
+    if (local && IsAbsolute(local)) return local;
+    return *why = "LOCALAPPDATA is not set", "";
+}
+
+bool MakeDir(const std::string &path) { return _mkdir(path.c_str()) == 0; }
+
+bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns) {
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return false;
+    *size = static_cast<long long>(a.nFileSizeHigh) << 32 | a.nFileSizeLow;
+    // In 100 ns steps.
+    *mtime_ns = (static_cast<long long>(a.ftLastWriteTime.dwHighDateTime) << 32 | a.ftLastWriteTime.dwLowDateTime) * 100;
+    return true;
+}
+
+bool ProgressTerminal() {
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return _isatty(_fileno(stderr)) && GetConsoleMode(err, &mode) &&
+           SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
+int CreateTempConfig(std::string *name) {
+    char dir[MAX_PATH + 1];
+    DWORD n = GetTempPathA(sizeof dir, dir);  // ends in a backslash
+    std::string folder = n > 0 && n < sizeof dir ? std::string(dir, n) : ".\\";
+    std::random_device seed;
+    std::mt19937 pick(seed());
+    const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; attempt++) {
+        std::string stem;
+        for (int i = 0; i < 6; i++) stem += letters[pick() % (sizeof letters - 1)];
+        *name = folder + "khapi-" + stem + ".conf";
+        int fd = _open(name->c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    *name = folder + "khapi-XXXXXX.conf";
+    return -1;
+}
+
+#else
+
+const char kSeparators[] = "/";
+// Installed: PREFIX/bin/khapi and PREFIX/share/khapi; built: build/bin and build/data.
+const char *const kPackagedConfigs[2] = {"/../share/khapi/khapi.conf", "/../data/khapi.conf"};
+
+bool IsAbsolute(const std::string &path) { return !path.empty() && path[0] == '/'; }
+
+std::string ProgramDir() {
+    char buf[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return ".";
+    std::string exe(buf, static_cast<size_t>(n));
+    return exe.substr(0, exe.rfind('/'));
+}
+
+std::string UserDataBase(std::string *why) {
+    const char *xdg = getenv("XDG_DATA_HOME");
+    const char *home = getenv("HOME");
+    if (xdg && xdg[0] == '/') return xdg;
+    if (home && home[0]) return std::string(home) + "/.local/share";
+    return *why = "neither XDG_DATA_HOME nor HOME is set", "";
+}
+
+bool MakeDir(const std::string &path) { return mkdir(path.c_str(), 0755) == 0; }
+
+bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return false;
+    *size = static_cast<long long>(st.st_size);
+    *mtime_ns = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return true;
+}
+
+bool ProgressTerminal() { return isatty(STDERR_FILENO); }
+
+int CreateTempConfig(std::string *name) {
+    const char *tmp = getenv("TMPDIR");
+    *name = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/khapi-XXXXXX.conf";
+    std::vector<char> buf(name->begin(), name->end());
+    buf.push_back('\0');
+    int fd = mkstemps(buf.data(), 5);
+    if (fd >= 0) *name = buf.data();
+    return fd;
+}
+
+#endif
+
+}  // namespace tool

@@ -1,0 +1,45 @@
+// portable.h - what the tool does differently on Linux and on Windows:
+// file names, where it finds itself and its configuration, the per-user
+// folder and the private configuration's temporary file.
+#pragma once
+
+#include <string>
+
+namespace tool {
+
+// The characters that end a folder in a file name: "/" on Linux, also
+// "\\" on Windows.
+extern const char kSeparators[];
+
+// "/x" on Linux; "C:\x", "C:/x", "\x" and "\\host\x" on Windows.
+bool IsAbsolute(const std::string &path);
+
+// The folder of this program, or "." when it cannot be found.
+std::string ProgramDir();
+
+// Where the packaged configuration may be, relative to ProgramDir(), in
+// the order they are tried: installed first, then the build's.
+extern const char *const kPackagedConfigs[2];
+
+// The folder that holds the per-user folder "khapi": $XDG_DATA_HOME, else
+// ~/.local/share on Linux; %LOCALAPPDATA% on Windows.  Empty with why.
+std::string UserDataBase(std::string *why);
+
+// Creates one folder; false with errno when it cannot (EEXIST when it is
+// there already).
+bool MakeDir(const std::string &path);
+
+// A file's size and the time it was last written, in nanoseconds, to
+// the finest the system keeps; false when it cannot be read.
+bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns);
+
+// Whether standard error is a terminal that takes the progress line's
+// escapes ("\r\033[K"); Windows' console is asked to take them.
+bool ProgressTerminal();
+
+// Creates a new file "khapi-XXXXXX.conf" in the temporary folder, only
+// this user may read, and answers its descriptor, open for writing in
+// binary; -1 with errno and `name` the pattern tried.
+int CreateTempConfig(std::string *name);
+
+}  // namespace tool
