@@ -145,14 +145,3 @@ TEST(VocabularyDictionary, WithoutAnySystemDictionaryNothingIsCreated) {
     EXPECT_FALSE(Exists("vocab.dic"));
     EXPECT_TRUE(Contains(Log(), "ERROR - khSysInit: Unable to load dictionary with filename vocab.dic\r\n\r\n"));
 }
-
-TEST(Pronunciations, FindPronAndPronEqual) {
-    Workspace ws;
-    StartWith("");
-    hapiDictObject d = kh::g_state->current_vocab->vocab_dict;
-    EXPECT_EQ(kh::FindPron(d, "HELLO", "HH AH L OW"), 1);
-    EXPECT_EQ(kh::FindPron(d, "HELLO", "HH AH L"), 0);
-    EXPECT_EQ(kh::FindPron(d, "ABSENT", "HH AH L OW"), 0);
-    EXPECT_TRUE(kh::PronEqual("A B", "A B"));
-    EXPECT_FALSE(kh::PronEqual("A B", "A B "));
-}

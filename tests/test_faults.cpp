@@ -124,6 +124,7 @@ const Fault kFaults[] = {
     {"PromptSource", "hapiSourceInitialise", 1, kIdle, kPrompt, -1, "khSysPlayPrompt: Unable to initialise source"},
     {"PromptPeriod", "hapiSourceSamplePeriod", 1, kIdle, kPrompt, -1, "khSysPlayPrompt: Error retrieving source sample period"},
     {"PromptPrepare", "hapiCoderPrepare", 1, kIdle, kPrompt, -1, "khSysPlayPrompt: Error preparing the coder"},
+    {"PromptPlay", "hapiSourcePlayWave", 1, kIdle, kPrompt, -1, "khSysPlayPrompt: Error playing the waveform"},
     {"CalibrateCreate", "hapiCreateSourceObject", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Unable to create source object"},
     {"CalibrateSource", "hapiSourceInitialise", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Error initialising the source"},
     {"CalibrateCoder", "hapiCreateCoderObject", 1, kIdle, kCalibrate, -1, "khSysCalibrateSpeech: Unable to create coder"},

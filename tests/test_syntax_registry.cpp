@@ -26,7 +26,7 @@ class Registry : public SyntaxTest {};
 }  // namespace
 
 TEST_F(Registry, NamesAreStoredInUpperCaseAndFoundInAnyCase) {
-    Start("FULL");
+    Start();
     KhSyntax s = khSyntaxCreate("greeting", nullptr);
     ASSERT_NE(s, nullptr);
     EXPECT_STREQ(Rec(s)->name, "GREETING");
@@ -34,11 +34,6 @@ TEST_F(Registry, NamesAreStoredInUpperCaseAndFoundInAnyCase) {
     EXPECT_EQ(NodeCount(s), 0);
     EXPECT_EQ(khSyntaxReturn("Greeting"), s);
     EXPECT_EQ(khSyntaxReturn("GREETING"), s);
-    EXPECT_TRUE(Contains(Log(), "  SysCheck: Valid syntax with name GREETING\r\n")) << Log();
-    EXPECT_TRUE(Contains(Log(), "khSyntaxCreate: Entering\r\n  Parameter 1 (syntax name) = greeting\r\n"
-                           "  Parameter 2 (lattice filename) is a NULL string\r\n"
-                           "  Return value is a valid pointer\r\nkhSyntaxCreate: Leaving\r\n\r\n"))
-        << Log();
 }
 
 TEST_F(Registry, RefusedNamesAndLookups) {
@@ -62,7 +57,6 @@ TEST_F(Registry, RefusedNamesAndLookups) {
               "ERROR - khSyntaxReturn: No such syntax name \r\n\r\n"
               "ERROR - khSyntaxReturn: No such syntax name \r\n\r\n"
               "ERROR - khSyntaxReturn: No such syntax name FAREWELL\r\n\r\n");
-    EXPECT_EQ(khSyntaxReturn(std::string(5000, 'A').c_str()), nullptr);
 }
 
 TEST_F(Registry, Latin1LettersOfNames) {

@@ -48,7 +48,6 @@ protected:
     }
     void TearDown() override {
         hapiDeleteCoderObject(coder_);
-        hapiDeleteSourceObject(src_);
         RecognitionTest::TearDown();
     }
 

@@ -15,8 +15,6 @@ protected:
     void TearDown() override {
         if (lat_) hapiDeleteLatObject(lat_);
         hapiDeleteResObject(res_);
-        hapiDeleteNetObject(net_);
-        hapiDeleteSourceObject(src_);
         int one = 1;
         hapiOverrideConfInt("NBEST", &one);
         RecognitionTest::TearDown();
@@ -25,7 +23,6 @@ protected:
     void recognise_go_forward() {
         net_ = network(choices({{"go"}, {"forward", "backward", "toward"}, {"ten", "two", "one", "then"},
                                 {"meters", "miles", "meter"}}));
-        ASSERT_NE(net_, nullptr);
         src_ = file_source(testdata("goforward.raw"));
         res_ = final_result(src_, net_);
         ASSERT_NE(res_, nullptr);

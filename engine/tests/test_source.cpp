@@ -63,11 +63,10 @@ TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
     ASSERT_EQ(make_dir("folder.raw"), 0);  // opens, but reading it fails
     bad.insert(bad.end(), {".raw", "folder.raw"});
     for (const auto &path : bad) {
-        hapiSourceObject src = hapiCreateSourceObject(HAPI_FILE_SOURCE);
+        hapiSourceObject src = source(HAPI_FILE_SOURCE);
         ASSERT_EQ(hapiSourceOverrideFilename(src, path.c_str()), 0);
         EXPECT_EQ(hapiSourceInitialise(src), -1) << path;
         EXPECT_EQ(hapiSourceStart(src), -1) << path;
-        hapiDeleteSourceObject(src);
     }
     EXPECT_EQ(chdir(here), 0);
     free(here);
@@ -84,8 +83,6 @@ TEST_F(SourceTest, WaveformAtAnotherRateIsConvertedToTheModelRate) {
     EXPECT_EQ(names(recognise(src, net)), "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
     // The coder holds the utterance at 16 kHz.
     EXPECT_NEAR(last_samples_, static_cast<int>(raw.size()), 20);
-    hapiDeleteNetObject(net);
-    hapiDeleteSourceObject(src);
 }
 
 TEST_F(SourceTest, CoderHandsBackTheSamplesOfFrames) {
@@ -120,8 +117,6 @@ TEST_F(SourceTest, CoderHandsBackTheSamplesOfFrames) {
     EXPECT_EQ(hapiCoderComplete(coder), 0);
     EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), -1);
     hapiDeleteCoderObject(coder);
-    hapiDeleteSourceObject(back);
-    hapiDeleteSourceObject(src);
 }
 
 TEST_F(SourceTest, CoderOfAnUnknownModelFails) {
@@ -131,7 +126,6 @@ TEST_F(SourceTest, CoderOfAnUnknownModelFails) {
     EXPECT_EQ(hapiCoderInitialise(coder, "Child"), -1);
     EXPECT_EQ(hapiCoderPrepare(coder), -1);
     hapiDeleteCoderObject(coder);
-    hapiDeleteSourceObject(src);
 }
 
 TEST_F(SourceTest, ASourceInUseFollowsANewFileName) {
@@ -154,5 +148,4 @@ TEST_F(SourceTest, ASourceInUseFollowsANewFileName) {
     ASSERT_EQ(hapiCoderPrepare(coder), 0);
     EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), first);
     hapiDeleteCoderObject(coder);
-    hapiDeleteSourceObject(src);
 }
