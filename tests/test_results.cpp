@@ -101,6 +101,7 @@ const Refusal kBeforeAnyWord[] = {
 // score query's checks, under its own name.
 const Refusal kPhoneConfOnFourWords[] = {
     {[](KhRecogniser r) { return khRecGetPhoneConf(r, 5, 1, 1); }, kF, "khRecGetPhoneConf: Incorrect word index"},
+    {[](KhRecogniser r) { return khRecGetPhoneConf(r, 1, 1, 3); }, kF, "khRecGetPhoneConf: Incorrect phone index"},
 };
 
 // Each query answers its failure value and writes exactly its message.
