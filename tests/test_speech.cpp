@@ -82,12 +82,14 @@ TEST_F(Recorded, PlaybackRefusals) {
     EXPECT_EQ(khRecPlayUtterance(rec_, -1.0, -1.0), -1);
     EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, -0.5), -1);
     EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, -2.0), -1);
+    EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, 1e12), -1);
     EXPECT_EQ(khSysPlayPrompt(nullptr), -1);
     EXPECT_EQ(khSysPlayPrompt("missing.wav"), -1);
     ASSERT_EQ(khRecFinalise(rec_), 1);
     EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, -1.0), -1);
     ExpectErrors({"khRecPlayUtterance: Incorrect start value",
-                          "khRecPlayUtterance: Only negative value allowed is -1.0", "SysCheck: NULL pointer passed to the dll",
+                          "khRecPlayUtterance: Only negative value allowed is -1.0", "khRecPlayUtterance: Incorrect end value",
+                          "SysCheck: NULL pointer passed to the dll",
                           "khSysPlayPrompt: Unable to read file",
                           "khRecPlayUtterance: Can only playback last utterance immediately after recognition"});
 }

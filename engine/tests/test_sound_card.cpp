@@ -203,7 +203,8 @@ TEST_P(Calibration, MeasuresTheLevelsOfWhatTheCardDelivers) {
 
 INSTANTIATE_TEST_SUITE_P(SoundCard, Calibration,
                          ::testing::Values(LevelCase{"Comfortable", 0.3, 30, 0}, LevelCase{"TooQuiet", 0.003, 10, 1},
-                                           LevelCase{"NoisyRoom", 0.05, 300, 1}, LevelCase{"Clipping", 1.2, 30, 1}),
+                                           LevelCase{"NoisyRoom", 0.05, 300, 1}, LevelCase{"TooLoud", 0.9, 30, 1},
+                                           LevelCase{"Clipping", 1.2, 30, 1}),
                          [](const ::testing::TestParamInfo<LevelCase> &i) { return std::string(i.param.name); });
 
 // Only an initialised live source that can be read is measured.
