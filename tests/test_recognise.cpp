@@ -25,6 +25,7 @@ TEST_F(RoadTest, StoppingEarlyCompletesTheRecognition) {
     ASSERT_EQ(khRecDoPartSent(rec_, -1), 0);
     EXPECT_GE(khRecGetWords(rec_, nullptr), 0);
     EXPECT_EQ(khRecFinalise(rec_), 1);
+    ExpectErrors({"khRecDoPartSent: Cannot stop recognition before it has started"});
 }
 
 TEST_F(RoadTest, StatusRefusals) {

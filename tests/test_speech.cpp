@@ -27,6 +27,7 @@ TEST_F(Recorded, AFileIsReadInAnyStatusButProcessing) {
     int n = khSysGetSpeech(rec_, GoForward().c_str(), nullptr);
     EXPECT_EQ(n, static_cast<int>(read_raw(GoForward()).size()));
     EXPECT_EQ(khSysGetSpeech(rec_, nullptr, nullptr), -1);  // no last utterance now
+    EXPECT_EQ(khSysGetF0Track(rec_, nullptr, nullptr), -1);
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     EXPECT_EQ(khSysGetSpeech(rec_, GoForward().c_str(), nullptr), n);  // prepared
     ASSERT_EQ(khRecDoPartSent(rec_, 20), 1);
@@ -35,6 +36,7 @@ TEST_F(Recorded, AFileIsReadInAnyStatusButProcessing) {
     EXPECT_EQ(khSysGetF0Track(rec_, GoForward().c_str(), nullptr), -1);
     EXPECT_EQ(khSysGetSpeech(rec_, "missing.wav", nullptr), -1);
     ExpectErrors({"khSysGetSpeech: Can only get speech immediately after recognition",
+                  "khSysGetF0Track: Can only get F0 results immediately after recognition",
                           "khSysGetSpeech: Cannot get speech whilst processing speech",
                           "khSysGetF0Track: Cannot get F0 results during recognition"});
 }
