@@ -4,6 +4,7 @@
 #include "rec_fixture.h"
 #include "tempdir.h"
 
+#include <cstdint>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
