@@ -168,6 +168,7 @@ TEST_F(Bnf, WordNameHelpers) {
     EXPECT_FALSE(kh::IsMarkerWord("<S>"));
     EXPECT_EQ(kh::QualifiedWordName("HELP", nullptr), "HELP");
     EXPECT_EQ(kh::QualifiedWordName("!NULL", "S"), "!NULL");
+    EXPECT_EQ(kh::QualifiedWordName("</s>", "S"), "</s>");  // a marker keeps its name
     EXPECT_EQ(kh::QualifiedWordName(std::string(250, 'A').c_str(), "SYNTAX"), "");
     char base[kh::kWordLen];
     EXPECT_STREQ(kh::WordBaseName("HELLO_GREET_X", base), "HELLO");
