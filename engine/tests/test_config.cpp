@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -92,7 +93,10 @@ TEST_F(ConfigTest, BooleansInEveryWrittenForm) {
 }
 
 TEST_F(ConfigTest, TypedReadsRefuseTextOfAnotherType) {
-    ASSERT_EQ(init("WORD = hello\nBIG = 99999999999\nHALF = 0.5\n"), 0);
+    ASSERT_EQ(init("WORD = hello\nBIG = 99999999999\nHALF = 0.5\nLEAST = -2147483648\n"), 0);
+    const int *least = hapiOverrideConfInt("LEAST", nullptr);  // the ends of the range are ints
+    ASSERT_NE(least, nullptr);
+    EXPECT_EQ(*least, INT_MIN);
     EXPECT_EQ(hapiOverrideConfInt("WORD", nullptr), nullptr);
     EXPECT_EQ(hapiOverrideConfInt("BIG", nullptr), nullptr);
     EXPECT_EQ(hapiOverrideConfInt("HALF", nullptr), nullptr);

@@ -113,6 +113,17 @@ TEST_F(SourceTest, DigitalSilenceAloneIsHeardAsSilence) {
     EXPECT_GT(ws[0].end, 0.5);
 }
 
+// Fewer samples than a frame still make an utterance.
+TEST_F(SourceTest, AnUtteranceShorterThanAFrameIsCoded) {
+    TempDir dir;
+    write_wav(dir.file("short.wav"), std::vector<short>(100, 1000), 16000);
+    hapiCoderObject coder = hapiCreateCoderObject(file_source(dir.file("short.wav")));
+    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+    EXPECT_EQ(hapiCoderPrepare(coder), 0);
+    EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), 100);
+    hapiDeleteCoderObject(coder);
+}
+
 TEST_F(SourceTest, CoderHandsBackTheSamplesOfFrames) {
     std::vector<short> raw = read_raw(testdata("goforward.raw"));
     hapiSourceObject src = file_source(testdata("goforward.raw"));
