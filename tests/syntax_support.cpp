@@ -49,6 +49,16 @@ std::string Picture(KhSyntax syntax) {
     return text;
 }
 
+std::string Links(KhSyntax syntax) {
+    std::string text = "includes:";
+    for (const kh::SyntaxLink *l = Rec(syntax)->includes; l; l = l->next)
+        text += std::string(" ") + Rec(l->syntax)->name + "*" + std::to_string(l->count);
+    text += " | in:";
+    for (const kh::SyntaxLink *l = Rec(syntax)->containedIn; l; l = l->next)
+        text += std::string(" ") + Rec(l->syntax)->name + "*" + std::to_string(l->count);
+    return text;
+}
+
 int NodeCount(KhSyntax syntax) { return hapiLatSize(LatticeOf(syntax), nullptr); }
 
 double ArcScore(KhSyntax syntax, int arc) { return hapiLatArcScore(LatticeOf(syntax), arc, 1, nullptr); }

@@ -33,6 +33,9 @@ int Registered();
 // each Wn is the node's word name, "$NAME" for a sub-lattice node; arcs in
 // their engine order, with "(disabled)" after one scored at -1000000.
 std::string Picture(KhSyntax syntax);
+// The inclusions of a syntax as "includes: B*2 | in: A*1": the syntaxes
+// it includes and those it is included in, each with its count.
+std::string Links(KhSyntax syntax);
 // The number of nodes of the syntax lattice.
 int NodeCount(KhSyntax syntax);
 // The score of an arc of the syntax lattice.

@@ -135,10 +135,8 @@ std::vector<BadCall> BadCalls() {
         {"PlayBeyondAnInt", [](KhRecogniser r, KhSyntax) { return khRecPlayUtterance(r, 1e12, -1.0); }, -1},
         {"PlayToInfinity", [](KhRecogniser r, KhSyntax) { return khRecPlayUtterance(r, 0.0, kInf); }, -1},
         {"PauseLong", [](KhRecogniser r, KhSyntax) { return khRecSetPauseLength(r, kLong.c_str()); }, -1},
-        {"PauseNull", [](KhRecogniser r, KhSyntax) { return khRecSetPauseLength(r, nullptr); }, -1},
         {"OptimisationLong", [](KhRecogniser r, KhSyntax) { return khRecSetOptimisation(r, kLong.c_str()); }, -1},
         {"PrepareLongFile", [](KhRecogniser r, KhSyntax s) { return khRecPrepare(r, s, kLong.c_str(), nullptr); }, -1},
-        {"PrepareWithMap", [](KhRecogniser r, KhSyntax s) { return khRecPrepare(r, s, "x.wav", "map"); }, -1},
         {"CreateLongName", [](KhRecogniser, KhSyntax) { return khSyntaxCreate(kLong.c_str(), nullptr) ? 0 : -1; }, -1},
         {"CreateLongFile", [](KhRecogniser, KhSyntax) { return khSyntaxCreate("X", kLong.c_str()) ? 0 : -1; }, -1},
         {"ReturnLongName", [](KhRecogniser, KhSyntax) { return khSyntaxReturn(kLong.c_str()) ? 0 : -1; }, -1},
@@ -146,7 +144,6 @@ std::vector<BadCall> BadCalls() {
         {"DisableLongSentence", [](KhRecogniser, KhSyntax s) { return khSyntaxDisableOption(s, kLong.c_str()); }, -1},
         {"ReEnableTooMany", [](KhRecogniser, KhSyntax s) { return khSyntaxReEnableOptions(s, INT_MAX); }, -1},
         {"ExerciseLongName", [](KhRecogniser, KhSyntax) { return khSysNewExercise(kLong.c_str()); }, -1},
-        {"ExerciseNull", [](KhRecogniser, KhSyntax) { return khSysNewExercise(nullptr); }, -1},
         {"PromptLongName", [](KhRecogniser, KhSyntax) { return khSysPlayPrompt(kLong.c_str()); }, -1},
         {"CalibrateIntoNull", [](KhRecogniser, KhSyntax) { return khSysCalibrateSpeech(nullptr); }, -1},
     };

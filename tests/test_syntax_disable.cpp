@@ -106,13 +106,6 @@ TEST_F(Disable, LoopsOfNullNodesEndTheSearch) {
     KhSyntax loops = Make("loops", {"{<[yes]> {[no]}} stop", "help"});
     EXPECT_EQ(khSyntaxDisableOption(loops, "maybe"), -1);
     EXPECT_EQ(khSyntaxDisableOption(loops, "no yes no no yes stop"), 1);
-
-    std::string deep = std::string(150, '[') + "yes" + std::string(150, ']') + " stop";
-    KhSyntax nested = Make("nested", {deep.c_str(), "no"});
-    EXPECT_EQ(khSyntaxDisableOption(nested, "yes yes stop"), -1);
-    EXPECT_EQ(khSyntaxDisableOption(nested, "yes stop"), 1);
-    EXPECT_EQ(khSyntaxReEnableOptions(nested, 0), 1);
-    EXPECT_EQ(khSyntaxDisableOption(nested, "stop"), 1);
 }
 
 TEST_F(Disable, ReEnablingUndoesTheMostRecentFirst) {

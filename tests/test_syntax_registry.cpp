@@ -8,25 +8,12 @@ using namespace khtest;
 
 namespace {
 
-// The count recorded for other in a list, 0 when absent.
-int LinkCount(const kh::SyntaxLink *list, KhSyntax other) {
-    for (; list; list = list->next)
-        if (list->syntax == other) return list->count;
-    return 0;
-}
-
-int ListLength(const kh::SyntaxLink *list) {
-    int n = 0;
-    for (; list; list = list->next) n++;
-    return n;
-}
-
 class Registry : public SyntaxTest {};
 
 }  // namespace
 
 TEST_F(Registry, NamesAreStoredInUpperCaseAndFoundInAnyCase) {
-    Start("FULL");
+    Start();
     KhSyntax s = khSyntaxCreate("greeting", nullptr);
     ASSERT_NE(s, nullptr);
     EXPECT_STREQ(Rec(s)->name, "GREETING");
@@ -34,11 +21,6 @@ TEST_F(Registry, NamesAreStoredInUpperCaseAndFoundInAnyCase) {
     EXPECT_EQ(NodeCount(s), 0);
     EXPECT_EQ(khSyntaxReturn("Greeting"), s);
     EXPECT_EQ(khSyntaxReturn("GREETING"), s);
-    EXPECT_TRUE(Contains(Log(), "  SysCheck: Valid syntax with name GREETING\r\n")) << Log();
-    EXPECT_TRUE(Contains(Log(), "khSyntaxCreate: Entering\r\n  Parameter 1 (syntax name) = greeting\r\n"
-                           "  Parameter 2 (lattice filename) is a NULL string\r\n"
-                           "  Return value is a valid pointer\r\nkhSyntaxCreate: Leaving\r\n\r\n"))
-        << Log();
 }
 
 TEST_F(Registry, RefusedNamesAndLookups) {
@@ -62,7 +44,6 @@ TEST_F(Registry, RefusedNamesAndLookups) {
               "ERROR - khSyntaxReturn: No such syntax name \r\n\r\n"
               "ERROR - khSyntaxReturn: No such syntax name \r\n\r\n"
               "ERROR - khSyntaxReturn: No such syntax name FAREWELL\r\n\r\n");
-    EXPECT_EQ(khSyntaxReturn(std::string(5000, 'A').c_str()), nullptr);
 }
 
 TEST_F(Registry, Latin1LettersOfNames) {
@@ -80,12 +61,8 @@ TEST_F(Registry, InclusionsAreCountedOncePerPair) {
     ASSERT_EQ(khSyntaxAddOption(b, "yes"), 1);
     ASSERT_EQ(khSyntaxAddOption(a, "$B and $B"), 1);
     ASSERT_EQ(khSyntaxAddOption(a, "no $B"), 1);
-    EXPECT_EQ(LinkCount(Rec(a)->includes, b), 3);
-    EXPECT_EQ(LinkCount(Rec(b)->containedIn, a), 3);
-    EXPECT_EQ(ListLength(Rec(a)->includes), 1);
-    EXPECT_EQ(ListLength(Rec(b)->containedIn), 1);
-    EXPECT_EQ(Rec(a)->containedIn, nullptr);
-    EXPECT_EQ(Rec(b)->includes, nullptr);
+    EXPECT_EQ(Links(a), "includes: B*3 | in:");
+    EXPECT_EQ(Links(b), "includes: | in: A*3");
 }
 
 TEST_F(Registry, ShallowDeletion) {
@@ -97,7 +74,7 @@ TEST_F(Registry, ShallowDeletion) {
     EXPECT_EQ(khSyntaxDeleteShallow(b), -1);
     EXPECT_EQ(khSyntaxReturn("b"), b);
     EXPECT_EQ(khSyntaxDeleteShallow(a), 1);
-    EXPECT_EQ(Rec(b)->containedIn, nullptr);  // a double inclusion goes at once
+    EXPECT_EQ(Links(b), "includes: | in:");  // a double inclusion goes at once
     EXPECT_EQ(khSyntaxReturn("a"), nullptr);
     EXPECT_EQ(khSyntaxDeleteShallow(a), -1);  // the handle is dead
     EXPECT_EQ(khSyntaxDeleteShallow(b), 1);
@@ -126,8 +103,7 @@ TEST_F(Registry, DeepDeletionKeepsWhatOthersStillInclude) {
     EXPECT_EQ(khSyntaxReturn("b"), nullptr);
     EXPECT_EQ(khSyntaxReturn("c"), c);
     EXPECT_EQ(khSyntaxReturn("d"), d);
-    EXPECT_EQ(LinkCount(Rec(c)->containedIn, d), 1);
-    EXPECT_EQ(ListLength(Rec(c)->containedIn), 1);
+    EXPECT_EQ(Links(c), "includes: | in: D*1");
     // The deletions are nested calls of khSyntaxDeleteShallow.
     EXPECT_EQ(Occurrences(Log(), "  khSyntaxDeleteShallow: Entering\r\n"), 2);
     EXPECT_EQ(Occurrences(Log(), "  khSyntaxDeleteShallow: Leaving\r\n  khSyntaxDeleteShallow: Entering"), 1);
@@ -148,7 +124,7 @@ TEST_F(Registry, DeepDeletionOfASharedChainKeepsTheWholeSharedPart) {
     EXPECT_EQ(khSyntaxReturn("a"), nullptr);
     EXPECT_EQ(khSyntaxReturn("b"), b);
     EXPECT_EQ(khSyntaxReturn("c"), c);
-    EXPECT_EQ(LinkCount(Rec(c)->containedIn, b), 1);
+    EXPECT_EQ(Links(c), "includes: | in: B*1");
     EXPECT_EQ(khSyntaxDeleteDeep(d), 1);
     EXPECT_EQ(kh::g_state->current_vocab->syntaxes, nullptr);
 }

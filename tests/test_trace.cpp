@@ -3,8 +3,6 @@
 #include "frame/checks.h"
 #include "frame/state.h"
 #include "frame/trace.h"
-#include "rec/recogniser.h"
-#include "syntax/syntax.h"
 #include "support.h"
 
 using namespace khtest;
@@ -63,26 +61,6 @@ TEST_F(TraceTest, FullLevelWritesEveryKindOfLine) {
               "khRecFinalise: Leaving\r\n\r\n");
 }
 
-TEST_F(TraceTest, NestedCallsAreIndentedWithoutTheBlankLine) {
-    Level(kh::LEVEL_FULL);
-    kh::TraceEnter("khRecGetWordScore");
-    {
-        kh::NestedCall nested;
-        kh::TraceEnter("khRecGetWordTimes");
-        kh::TraceLine("SysCheck: Valid recogniser");
-        kh::LogError("khRecGetWordTimes: Invalid word index");
-        kh::TraceLeave("khRecGetWordTimes");
-    }
-    kh::TraceLeave("khRecGetWordScore");
-    EXPECT_EQ(Written(),
-              "khRecGetWordScore: Entering\r\n"
-              "  khRecGetWordTimes: Entering\r\n"
-              "    SysCheck: Valid recogniser\r\n"
-              "ERROR - khRecGetWordTimes: Invalid word index\r\n\r\n"
-              "  khRecGetWordTimes: Leaving\r\n"
-              "khRecGetWordScore: Leaving\r\n\r\n");
-}
-
 TEST_F(TraceTest, ACallNestedInANestedCallLeavesItsCallerIndented) {
     Level(kh::LEVEL_FULL);
     kh::TraceEnter("khSyntaxCreate");
@@ -92,6 +70,7 @@ TEST_F(TraceTest, ACallNestedInANestedCallLeavesItsCallerIndented) {
         {
             kh::NestedCall inner;
             kh::TraceEnter("khSyntaxDeleteShallow");
+            kh::LogError("khSyntaxDeleteShallow: Syntax is contained in another syntax. Cannot delete");
             kh::TraceLeave("khSyntaxDeleteShallow");
         }
         kh::TraceLeave("khSyntaxDeleteDeep");
@@ -101,6 +80,7 @@ TEST_F(TraceTest, ACallNestedInANestedCallLeavesItsCallerIndented) {
               "khSyntaxCreate: Entering\r\n"
               "  khSyntaxDeleteDeep: Entering\r\n"
               "  khSyntaxDeleteShallow: Entering\r\n"
+              "ERROR - khSyntaxDeleteShallow: Syntax is contained in another syntax. Cannot delete\r\n\r\n"
               "  khSyntaxDeleteShallow: Leaving\r\n"
               "  khSyntaxDeleteDeep: Leaving\r\n"
               "khSyntaxCreate: Leaving\r\n\r\n");
@@ -159,7 +139,6 @@ TEST_F(TraceTest, OverLongLinesAreCutAndKeepTheirLineEnd) {
 TEST_F(TraceTest, LogFileIsOpenedLazilyAndEmptiedOnce) {
     Level(kh::LEVEL_FULL);
     WriteFile("trace.log", "old content\r\n");
-    EXPECT_EQ(ReadFile("trace.log"), "old content\r\n");
     kh::TraceLine("first");
     kh::TraceLine("second");
     EXPECT_EQ(Written(), "  first\r\n  second\r\n");
@@ -176,18 +155,14 @@ TEST_F(TraceTest, AnUnwritableLogDropsLinesQuietly) {
     EXPECT_EQ(kh::g_state->log, nullptr);
 }
 
+// The handle refusals are the abuse tests'; these two are met nowhere else.
 TEST_F(TraceTest, ChecksWriteTheirExactMessages) {
     Level(kh::LEVEL_FULL);
-    int never_issued = 456;
-    EXPECT_EQ(kh::CheckSyntax(&never_issued), nullptr);
-    EXPECT_EQ(kh::CheckRecogniser(nullptr), nullptr);
     EXPECT_EQ(kh::CheckPointer(nullptr), 0);
     EXPECT_EQ(kh::CheckPointer(this), 1);
     kh::g_state->initialised = 0;
     EXPECT_EQ(kh::CheckSystem(), 0);
     EXPECT_EQ(Written(),
-              "ERROR - SysError: Invalid syntax\r\n\r\n"
-              "ERROR - SysError: Invalid recogniser\r\n\r\n"
               "ERROR - SysCheck: NULL pointer passed to the dll\r\n\r\n"
               "ERROR - SysError: System not initialised\r\n\r\n");
 }

@@ -45,15 +45,6 @@ inline int make_dir(const std::string &path) {
 #endif
 }
 
-// lstat where there are symbolic links, else stat.
-inline int link_stat(const char *path, struct stat *st) {
-#ifdef _WIN32
-    return stat(path, st);
-#else
-    return lstat(path, st);
-#endif
-}
-
 // Whether a folder can be made read-only to this process: not for root,
 // and not on Windows, where a folder's read-only flag does not keep files
 // from being made in it.

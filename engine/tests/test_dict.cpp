@@ -1,5 +1,6 @@
 // Dictionaries: editing, reading, the file format and saving.
 #include "hapi.h"
+#include "notes.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
@@ -71,22 +72,12 @@ protected:
 
     hapiDictObject d_ = nullptr;
     TempDir dir_;
+    Notes notes_;  // what the refused calls say
 };
 
 // ---- a dictionary in memory -------------------------------------------------
 
-TEST_F(DictTest, NewDictionaryHoldsOnlyTheNullWord) {
-    EXPECT_EQ(hapiDictNumWords(d_), 1);
-    EXPECT_EQ(word_name(d_, 1), "!NULL");
-    EXPECT_EQ(hapiDictWordName(d_, 1, nullptr), 6);
-    EXPECT_EQ(hapiDictWordId(d_, "!NULL"), 1);
-    EXPECT_EQ(hapiDictNumProns(d_, 1), 0);
-    EXPECT_EQ(hapiDictWordId(d_, "hello"), 0);
-    EXPECT_EQ(hapiDictAllPhoneNames(d_, nullptr), 0);
-}
-
 TEST_F(DictTest, ItemsAreAddedOnlyWhileModifying) {
-    ::testing::internal::CaptureStderr();
     EXPECT_LT(hapiDictAddItem(d_, "hello", "HH AH L OW", nullptr), 0);
     ASSERT_EQ(hapiDictModify(d_), 0);
     ASSERT_EQ(hapiDictModify(d_), 0);
@@ -95,7 +86,6 @@ TEST_F(DictTest, ItemsAreAddedOnlyWhileModifying) {
     ASSERT_EQ(hapiDictFinalise(d_), 0);
     EXPECT_LT(hapiDictAddItem(d_, "world", "W ER L D", nullptr), 0);
     EXPECT_EQ(hapiDictPronOutSym(d_, 2, 1, "HELLO"), nullptr);
-    ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(hapiDictNumWords(d_), 2);
     EXPECT_EQ(outsym(d_, 2, 1), "<none>");
 }
@@ -105,32 +95,25 @@ TEST_F(DictTest, WordsPronunciationsAndOutputSymbols) {
     EXPECT_EQ(hapiDictAddItem(d_, "read", "  R  IY\tD ", "READ"), 2);
     EXPECT_EQ(hapiDictAddItem(d_, "read", "R EH D", ""), 2);
     EXPECT_EQ(hapiDictAddItem(d_, "Read", "R IY D", nullptr), 3);  // names are case-sensitive
-    EXPECT_EQ(hapiDictWordId(d_, "read"), 2);
     EXPECT_EQ(hapiDictWordId(d_, "READ"), 0);
-    EXPECT_EQ(hapiDictNumProns(d_, 2), 2);
-    EXPECT_EQ(pron(d_, 2, 1), "R IY D");  // blanks normalised
     EXPECT_EQ(hapiDictWordPron(d_, 2, 1, nullptr), 6);
-    EXPECT_EQ(outsym(d_, 2, 1), "READ");
-    EXPECT_EQ(outsym(d_, 2, 2), "<none>");
+    // Blanks normalised; an empty symbol given with an item is none.
+    EXPECT_EQ(describe(d_), "!NULL:\nread: {R IY D|READ} {R EH D|<none>}\nRead: {R IY D|<none>}\n");
     EXPECT_STREQ(hapiDictPronOutSym(d_, 2, 2, "RED"), "RED");
-    EXPECT_EQ(outsym(d_, 2, 2), "RED");
-    EXPECT_STREQ(hapiDictPronOutSym(d_, 3, 1, ""), "");  // an empty symbol is not none
-    EXPECT_EQ(outsym(d_, 3, 1), "");
+    EXPECT_STREQ(hapiDictPronOutSym(d_, 3, 1, ""), "");  // set afterwards, an empty symbol is not none
+    EXPECT_EQ(describe(d_), "!NULL:\nread: {R IY D|READ} {R EH D|RED}\nRead: {R IY D|}\n");
     EXPECT_EQ(phones(d_), (std::vector<std::string>{"R", "IY", "D", "EH"}));
 
     char name[8];
     EXPECT_EQ(hapiDictPhoneName(d_, 4, name), 3);
     EXPECT_STREQ(name, "EH");
     EXPECT_EQ(hapiDictPhoneName(d_, 4, nullptr), 3);
-
-    ::testing::internal::CaptureStderr();
     std::vector<int> refused = {hapiDictPhoneName(d_, 0, name),     hapiDictPhoneName(d_, 5, name),
                                 hapiDictWordPron(d_, 2, 3, nullptr), hapiDictWordPron(d_, 4, 1, nullptr),
                                 hapiDictNumProns(d_, 0),             hapiDictWordName(d_, 4, nullptr),
                                 hapiDictWordId(d_, nullptr),         hapiDictWordId(nullptr, "read")};
     for (size_t i = 0; i < refused.size(); i++) EXPECT_LT(refused[i], 0) << "call " << i;
     EXPECT_EQ(hapiDictPronOutSym(d_, 2, 0, nullptr), nullptr);
-    ::testing::internal::GetCapturedStderr();
 }
 
 TEST_F(DictTest, RefusesWhatCouldNotBeSavedOrHandedOut) {
@@ -139,7 +122,6 @@ TEST_F(DictTest, RefusesWhatCouldNotBeSavedOrHandedOut) {
     std::string too_long(HAPI_MAX_NAME, 'w');
     std::string long_pron;
     while (long_pron.size() < HAPI_MAX_NAME) long_pron += "AH ";
-    ::testing::internal::CaptureStderr();
     EXPECT_GT(hapiDictAddItem(d_, longest.c_str(), "W", nullptr), 0);
     // Each refused item: its word, pronunciation and output symbol.
     const char *refused[][3] = {{too_long.c_str(), "W", nullptr}, {"long", long_pron.c_str(), nullptr},
@@ -150,7 +132,6 @@ TEST_F(DictTest, RefusesWhatCouldNotBeSavedOrHandedOut) {
                                 {"sym", "W", "a]b"},              {"sym", "W", "line\nbreak"}};
     for (const auto &r : refused) EXPECT_LT(hapiDictAddItem(d_, r[0], r[1], r[2]), 0) << r[0] << " / " << r[1];
     EXPECT_EQ(hapiDictPronOutSym(d_, 2, 1, too_long.c_str()), nullptr);
-    ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(hapiDictNumWords(d_), 2);
     EXPECT_EQ(hapiDictWordName(d_, 2, nullptr), HAPI_MAX_NAME);
     EXPECT_EQ(phones(d_), std::vector<std::string>{"W"});  // refused items add no phones
@@ -166,9 +147,7 @@ TEST_F(DictTest, EmptyDictionaryKeepsThePhoneSet) {
     EXPECT_EQ(phones(e), phones(d_));
     // It starts modifiable, and its phone set is closed.
     EXPECT_EQ(hapiDictAddItem(e, "tack", "T AE K", nullptr), 2);
-    ::testing::internal::CaptureStderr();
     EXPECT_LT(hapiDictAddItem(e, "dog", "D AO G", nullptr), 0);
-    ::testing::internal::GetCapturedStderr();
 
     hapiDictFinalise(e);
     std::string path = dir_.file("empty.dict");
@@ -181,15 +160,9 @@ TEST_F(DictTest, EmptyDictionaryKeepsThePhoneSet) {
     hapiDeleteDictObject(e);
 }
 
-TEST_F(DictTest, InjectedFaultsAndMissingArgumentsFailTheCall) {
+TEST_F(DictTest, MissingArgumentsFailTheCall) {
     hapiDictModify(d_);
-    ::testing::internal::CaptureStderr();
-    ASSERT_EQ(hapiFaultInject("hapiDictAddItem", 1), 0);
-    EXPECT_LT(hapiDictAddItem(d_, "one", "W AH N", nullptr), 0);
-    ASSERT_EQ(hapiFaultInject("hapiDictOverrideFileName", 1), 0);
-    EXPECT_LT(hapiDictOverrideFileName(d_, "words.dict"), 0);
     EXPECT_LT(hapiDictAddItem(d_, nullptr, "W", nullptr), 0);
-    ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(hapiDictNumWords(d_), 1);
 }
 
@@ -218,9 +191,7 @@ TEST_F(DictTest, ReadsTheFileFormat) {
     EXPECT_EQ(hapiDictWordId(d, "!!PHONESET"), 0);
     EXPECT_EQ(hapiDictWordId(d, "a(2)"), 0);
     // A loaded dictionary is finalised.
-    ::testing::internal::CaptureStderr();
     EXPECT_LT(hapiDictAddItem(d, "tab", "T AH B", nullptr), 0);
-    ::testing::internal::GetCapturedStderr();
     hapiDeleteDictObject(d);
 }
 
@@ -271,10 +242,9 @@ TEST_F(DictTest, FailedSaveKeepsTheOldFile) {
     std::string blocked = dir_.file("blocked.dict");
     ASSERT_EQ(make_dir(blocked), 0);
     dir_.write("blocked.dict/inside", "x");
-    ::testing::internal::CaptureStderr();
     EXPECT_LT(hapiDictSave(d_, blocked.c_str()), 0);
     EXPECT_LT(hapiDictSave(d_, dir_.file("no/such/folder.dict").c_str()), 0);
-    std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string &err = notes_.text();
     EXPECT_NE(err.find("blocked.dict"), std::string::npos);
     EXPECT_EQ(dir_.entries(), std::vector<std::string>{"blocked.dict"});
 
@@ -284,9 +254,7 @@ TEST_F(DictTest, FailedSaveKeepsTheOldFile) {
     make_dir(locked);
     std::string path = dir_.write("locked/words.dict", "old W\n");
     chmod(locked.c_str(), 0555);
-    ::testing::internal::CaptureStderr();
     EXPECT_LT(hapiDictSave(d_, path.c_str()), 0);
-    ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(read_file(path), "old W\n");
 }
 
@@ -294,9 +262,7 @@ TEST_F(DictTest, FailedLoadLeavesTheDictionaryAsItWas) {
     hapiDictObject d = load(dir_.write("good.dict", "one W AH N\n"));
     ASSERT_NE(d, nullptr);
     hapiDictOverrideFileName(d, test_data("dict_no_phones.dict").c_str());
-    ::testing::internal::CaptureStderr();
     EXPECT_LT(hapiDictInitialise(d), 0);
-    ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(hapiDictNumWords(d), 2);
     EXPECT_EQ(hapiDictWordId(d, "one"), 2);
     hapiDeleteDictObject(d);
@@ -304,13 +270,12 @@ TEST_F(DictTest, FailedLoadLeavesTheDictionaryAsItWas) {
 
 TEST_F(DictTest, InitialiseNeedsAReadableFile) {
     hapiDictObject d = hapiCreateDictObject();
-    ::testing::internal::CaptureStderr();
     EXPECT_LT(hapiDictInitialise(d), 0);  // no file name yet
     hapiDictOverrideFileName(d, dir_.file("absent.dict").c_str());
     EXPECT_LT(hapiDictInitialise(d), 0);
     hapiDictOverrideFileName(d, dir_.path().c_str());
     EXPECT_LT(hapiDictInitialise(d), 0);
-    std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string &err = notes_.text();
     EXPECT_NE(err.find("absent.dict"), std::string::npos);
     hapiDeleteDictObject(d);
 }

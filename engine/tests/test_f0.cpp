@@ -48,14 +48,15 @@ protected:
     }
     void TearDown() override {
         hapiDeleteCoderObject(coder_);
-        hapiDeleteSourceObject(src_);
         RecognitionTest::TearDown();
     }
 
     std::vector<float> track(const std::vector<short> &s) {
         int n = hapiCoderGetF0Track(coder_, s.data(), static_cast<int>(s.size()), nullptr);
-        std::vector<float> t(n > 0 ? n : 0);
+        std::vector<float> t(n > 0 ? n + 1 : 1, -1.0f);  // one more, to see that it stays untouched
         EXPECT_EQ(hapiCoderGetF0Track(coder_, s.data(), static_cast<int>(s.size()), t.data()), n);
+        EXPECT_EQ(t.back(), -1.0f) << "written beyond the track";
+        t.pop_back();
         return t;
     }
 
@@ -75,6 +76,8 @@ struct PitchCase {
     double f_start, f_end, second;
     double noise_rms;  // white noise over everything (500: about 18 dB below the voice)
 };
+
+void PrintTo(const PitchCase &c, std::ostream *os) { *os << c.name; }
 
 class F0Pitch : public F0Test, public ::testing::WithParamInterface<PitchCase> {};
 

@@ -16,15 +16,12 @@ protected:
     void SetUp() override {
         RecognitionTest::SetUp();
         net_ = network(sequence({"go", "forward", "ten", "meters"}));
-        ASSERT_NE(net_, nullptr);
         src_ = file_source(testdata("goforward.raw"));
         res_ = final_result(src_, net_);
         ASSERT_NE(res_, nullptr);
     }
     void TearDown() override {
         hapiDeleteResObject(res_);
-        hapiDeleteNetObject(net_);
-        hapiDeleteSourceObject(src_);
         RecognitionTest::TearDown();
     }
 

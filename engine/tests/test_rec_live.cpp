@@ -22,16 +22,7 @@ std::string spoken_twice(const TempDir &dir, double gap) {
 
 }  // namespace
 
-class LiveTest : public RecognitionTest {
-protected:
-    hapiSourceObject live_source(const std::string &audioin, int silseq) {
-        hapiOverrideConfStr("AUDIOIN", audioin.c_str());
-        hapiOverrideConfInt("SILSEQCOUNT", &silseq);
-        hapiSourceObject src = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
-        EXPECT_EQ(hapiSourceInitialise(src), 0);
-        return src;
-    }
-};
+using LiveTest = RecognitionTest;
 
 TEST_F(LiveTest, LongerPauseSettingWaitsThroughAShortPause) {
     TempDir dir;
@@ -44,28 +35,23 @@ TEST_F(LiveTest, LongerPauseSettingWaitsThroughAShortPause) {
     EXPECT_GT(last_samples_, 2 * 44580);
     ASSERT_FALSE(ws.empty());
     EXPECT_EQ(ws.front().name, "<s>");
-    hapiDeleteNetObject(net);
-    hapiDeleteSourceObject(src);
 }
 
 TEST_F(LiveTest, LiveSourceIsMadeWithoutASoundCardAndRefusesBadSettings) {
-    hapiSourceObject src = live_source("default", 100);
+    hapiSourceObject src = live_source("default");
     ASSERT_NE(src, nullptr);
     EXPECT_NEAR(hapiSourceSamplePeriod(src, nullptr), 1.0 / 16000, 1e-12);
     hapiCoderObject coder = hapiCreateCoderObject(src);
     EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
     hapiDeleteCoderObject(coder);
-    hapiDeleteSourceObject(src);
 
     hapiOverrideConfStr("AUDIOIN", "microphone-3");
-    src = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
+    src = source(HAPI_LIVE_SOURCE);
     EXPECT_EQ(hapiSourceInitialise(src), -1);
-    hapiDeleteSourceObject(src);
 
     // A file that is not there is found out when the input starts.
-    src = live_source("file:/nonexistent.wav", 100);
+    src = live_source("file:/nonexistent.wav");
     EXPECT_EQ(hapiSourceStart(src), -1);
-    hapiDeleteSourceObject(src);
 }
 
 TEST_F(LiveTest, ResultQueriesRefuseWordsThatAreNotThere) {
