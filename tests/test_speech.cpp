@@ -120,6 +120,7 @@ TEST_F(Played, TheWholeUtteranceAndOneWordArePlayed) {
     std::vector<short> word(all.begin() + first * 160, all.begin() + std::min(all.size(), (last + 1) * 160));
     EXPECT_EQ(n, static_cast<int>(word.size()));
     EXPECT_EQ(PlayedSamples(rec_), word);
+    EXPECT_EQ(khRecPlayUtterance(rec_, 100.0, -1.0), 0);  // a range past the utterance holds no samples
 }
 
 // The sample rate written in a WAV file's header.
