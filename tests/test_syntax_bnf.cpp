@@ -112,10 +112,8 @@ TEST_F(Bnf, TooLongWordsAndTextsAreRefused) {
 
 TEST_F(Bnf, WordsComeFromTheSystemDictionaryOnceAndAreSaved) {
     Start("FULL");
-    KhSyntax s = khSyntaxCreate("s", nullptr);
-    KhSyntax t = khSyntaxCreate("t", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(s, "hello"), 1);
-    ASSERT_EQ(khSyntaxAddOption(t, "hello"), 1);
+    Make("s", {"hello"});
+    Make("t", {"hello"});
     EXPECT_EQ(Occurrences(Log(), "Attempting to retrieve word HELLO from system/user dictionary"), 1);
     std::string file = ReadFile("english.dic");
     EXPECT_TRUE(Contains(file, "\nHELLO ") || file.rfind("HELLO ", 0) == 0) << file;
@@ -182,12 +180,10 @@ TEST_F(Bnf, EngineFailuresWhileAddingAnOption) {
     Start();
     KhSyntax s = khSyntaxCreate("s", nullptr);
     ASSERT_EQ(khSyntaxAddOption(s, "yes"), 1);
-    hapiFaultInject("hapiLatModify", 1);
-    EXPECT_EQ(khSyntaxAddOption(s, "no"), -1);
-    hapiFaultInject("hapiLatFinalise", 1);
-    EXPECT_EQ(khSyntaxAddOption(s, "no"), -1);
-    hapiFaultInject("hapiLatAddNode", 1);
-    EXPECT_EQ(khSyntaxAddOption(s, "stop"), -1);
+    for (auto [call, bnf] : {std::pair{"hapiLatModify", "no"}, {"hapiLatFinalise", "no"}, {"hapiLatAddNode", "stop"}}) {
+        hapiFaultInject(call, 1);
+        EXPECT_EQ(khSyntaxAddOption(s, bnf), -1) << call;
+    }
     EXPECT_EQ(Log(),
               "ERROR - khSyntaxAddOption: Unable to modify lattice\r\n\r\n"
               "ERROR - khSyntaxAddOption: Unable to finalise lattice\r\n\r\n"
