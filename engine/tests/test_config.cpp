@@ -101,15 +101,12 @@ TEST_F(ConfigTest, OverridesAreKeptExactlyAsText) {
     int five = 5;
     hapiOverrideConfInt("NBEST", &five);
     EXPECT_EQ(str("NBEST"), "5");  // a typed value is text like any other
-
     float beam = 0.1f;
     hapiOverrideConfFlt("GOPTBEAM", &beam);
     EXPECT_EQ(*hapiOverrideConfFlt("GOPTBEAM", nullptr), 0.1f);  // exactly, not nearly
-
     int yes = 7;  // any non-zero value is true
     hapiOverrideConfBool("LATSAVE", &yes);
     EXPECT_EQ(*hapiOverrideConfBool("LATSAVE", nullptr), 1);
-
     EXPECT_STREQ(hapiOverrideConfStr("BKHMMNAME", ""), "");
     EXPECT_EQ(hapiOverrideConfStr(nullptr, nullptr), nullptr);
 }

@@ -117,7 +117,6 @@ TEST_F(LatticeTest, NodesAndArcsNumberedFromOne) {
     EXPECT_EQ(pred(l, 3), (std::vector<int>{2, 3}));
     EXPECT_TRUE(pred(l, 1).empty());
     EXPECT_EQ(hapiLatFinalise(l, 0, 0), 0);
-
     hapiLatObject unnamed = make(nullptr);
     EXPECT_STREQ(hapiLatName(unnamed), "");
 }
@@ -154,7 +153,6 @@ TEST_F(LatticeTest, StructureChangesOnlyWhileModifying) {
                                 hapiLatDeleteNode(l, 3), hapiLatNodeWordId(l, 3, no_)};
     for (size_t i = 0; i < refused.size(); i++) EXPECT_LT(refused[i], 0) << "call " << i;
     EXPECT_EQ(hapiLatSize(l, nullptr), 4);
-
     // Scores change at any time: this is how options are switched off.
     float off = -1000000.0f;
     EXPECT_EQ(hapiLatArcScore(l, 1, 1, &off), 0.0);
@@ -162,7 +160,6 @@ TEST_F(LatticeTest, StructureChangesOnlyWhileModifying) {
     float back = 0.25f;
     EXPECT_EQ(hapiLatArcScore(l, 1, 1, &back), -1000000.0);
     EXPECT_EQ(hapiLatArcScore(l, 1, 1, nullptr), 0.25);
-
     ASSERT_EQ(hapiLatModify(l), 0);
     EXPECT_EQ(hapiLatNodeWordId(l, 3, no_), yes_);
     EXPECT_EQ(hapiLatNodeWordId(l, 3, 0), no_);
@@ -231,7 +228,6 @@ TEST_F(LatticeTest, SavedLatticeLoadsWithNestedAndRepeatedSubLattices) {
         hapiLatArcScore(top, arc, 1, &scores[i]);
     }
     ASSERT_EQ(hapiLatFinalise(top, 0, 0), 0);
-
     std::string path = dir_.file("grammar.lat");
     ASSERT_EQ(hapiLatSave(top, path.c_str(), 0), 0);
     EXPECT_EQ(dir_.entries(), std::vector<std::string>{"grammar.lat"});
@@ -239,7 +235,6 @@ TEST_F(LatticeTest, SavedLatticeLoadsWithNestedAndRepeatedSubLattices) {
     std::string text = read_file(path);
     EXPECT_EQ(std::regex_search(text, std::regex("LATTICE \"INNER\"")), true);
     EXPECT_EQ(text.find("LATTICE \"INNER\""), text.rfind("LATTICE \"INNER\""));
-
     // Load against a dictionary that numbers the same words differently.
     hapiDictObject other = hapiCreateDictObject();
     hapiDictModify(other);
@@ -253,12 +248,10 @@ TEST_F(LatticeTest, SavedLatticeLoadsWithNestedAndRepeatedSubLattices) {
     hapiLatObject mid_back = hapiLatNodeSublatObject(back, a);
     EXPECT_EQ(hapiLatNodeSublatObject(mid_back, 1), hapiLatNodeSublatObject(back, b));
     EXPECT_EQ(std::signbit(hapiLatArcScore(back, 6, 1, nullptr)), true);  // -0 stays -0
-
     // Saved again, it is the same file.
     std::string again = dir_.file("again.lat");
     ASSERT_EQ(hapiLatSave(back, again.c_str(), 0), 0);
     EXPECT_EQ(read_file(again), text);
-
     // Sub-lattices loaded with a lattice go with it.
     EXPECT_LT(hapiDeleteLatObject(mid_back), 0);
     EXPECT_EQ(hapiDeleteLatObject(back), 0);

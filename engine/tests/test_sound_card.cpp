@@ -73,7 +73,6 @@ TEST_P(LiveRecognition, RecognisesTheWordsAndEndsAfterTheSilenceSetting) {
     hapiSourceObject file = file_source(dir.file("padded.wav"));
     auto reference = recognise(file, net, 50);
     ASSERT_EQ(names(reference), "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
-
     FileSoundCard card;
     // More than the test reads: past the end the plugin repeats stale samples.
     card.speak(padded_speech(goforward(), before, after + 5.0, c.snr_db));
