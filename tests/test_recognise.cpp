@@ -78,12 +78,10 @@ TEST_F(RoadTest, AWordOfAnIncludedSyntaxReportsThatSyntax) {
     ASSERT_EQ(khSyntaxAddOption(command, "GO FORWARD $DISTANCE"), 1);
     EXPECT_EQ(RecogniseWhole(rec_, command), "GO FORWARD TEN METERS");
     char text[KH_MAX_TEXT];
-    ASSERT_EQ(khRecGetResSyntaxName(rec_, 1, text), 1);
-    EXPECT_STREQ(text, "COMMAND");
-    ASSERT_EQ(khRecGetResSyntaxName(rec_, 3, text), 1);
-    EXPECT_STREQ(text, "DISTANCE");
-    ASSERT_EQ(khRecGetResSyntaxName(rec_, -1, text), 1);
-    EXPECT_STREQ(text, "DISTANCE");
+    for (auto [word, syntax] : {std::pair{1, "COMMAND"}, {3, "DISTANCE"}, {-1, "DISTANCE"}}) {
+        ASSERT_EQ(khRecGetResSyntaxName(rec_, word, text), 1) << word;
+        EXPECT_STREQ(text, syntax);
+    }
 }
 
 TEST_F(RoadTest, PauseAndSpeedSettingsReachTheEngine) {
