@@ -30,11 +30,10 @@ TEST_F(RoadTest, StoppingEarlyCompletesTheRecognition) {
 
 TEST_F(RoadTest, StatusRefusals) {
     char text[KH_MAX_TEXT];
-    EXPECT_EQ(khRecGetWords(rec_, text), -1);                       // idle: no result
-    EXPECT_EQ(khRecDoPartSent(rec_, 10), -1);                       // idle
-    EXPECT_EQ(khRecFinalise(rec_), -1);                             // idle
-    EXPECT_EQ(khRecDoWholeSent(rec_), -1);                          // not prepared
-    EXPECT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), ""), -1);  // a map file
+    // Idle: no result, no step, nothing to finalise, nothing prepared; and a map file is refused.
+    std::vector<int> idle = {khRecGetWords(rec_, text), khRecDoPartSent(rec_, 10), khRecFinalise(rec_),
+                             khRecDoWholeSent(rec_), khRecPrepare(rec_, go_, GoForward().c_str(), "")};
+    EXPECT_EQ(idle, std::vector<int>(idle.size(), -1));
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     EXPECT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), -1);
     EXPECT_EQ(khRecGetWords(rec_, text), -1);  // prepared: no result yet
