@@ -57,18 +57,12 @@ TEST_F(Bnf, RefusedOptionsLeaveTheLatticeAsItWas) {
     ASSERT_EQ(khSyntaxAddOption(khSyntaxCreate("outer", nullptr), "go $s"), 1);
     std::string before = Picture(s);
     struct Case {
-        const char *bnf;
-        const char *messages;
+        const char *bnf, *messages;
     } cases[] = {
         {"", "khSyntaxAddOption: BNF string is invalid"},
-        {" ,. !", ""},
-        {"yes | | no", ""},
-        {"()", ""},
-        {"| yes", ""},
-        {"[yes", "ReadBNF: Missing ']'"},
-        {"<yes", "ReadBNF: Missing '>'"},
-        {"(yes", "ReadBNF: Missing ')'"},
-        {"{yes", "ReadBNF: Missing '}'"},
+        {" ,. !", ""}, {"yes | | no", ""}, {"()", ""}, {"| yes", ""},
+        {"[yes", "ReadBNF: Missing ']'"}, {"<yes", "ReadBNF: Missing '>'"},
+        {"(yes", "ReadBNF: Missing ')'"}, {"{yes", "ReadBNF: Missing '}'"},
         {"yes ] no", "khSyntaxAddOption: Error in BNF"},
         {"xyzzyq", "GetWordId: Unable to find word XYZZYQ in system dictionary|"
                    "Could not find word XYZZYQ in dictionaries"},
