@@ -33,6 +33,7 @@ const auto kNBest = [](KhRecogniser r) { return double(khRecActivateNBest(r)); }
 const auto kWords = [](KhRecogniser r) { return double(khRecGetWords(r, text)); };
 const auto kScore = [](KhRecogniser r) { return double(khRecGetWordScore(r, 1, 2)); };
 const auto kConf = [](KhRecogniser r) { return double(khRecGetWordConf(r, 1, 2)); };
+const auto kPhone = [](KhRecogniser r) { return double(khRecGetPhone(r, 1, 1, text)); };
 const auto kPhoneScore = [](KhRecogniser r) { return double(khRecGetPhoneScore(r, 1, 1, 2)); };
 const auto kSpeechOfFile = [](KhRecogniser r) { return double(khSysGetSpeech(r, GoForward().c_str(), nullptr)); };
 const auto kF0OfFile = [](KhRecogniser r) { return double(khSysGetF0Track(r, GoForward().c_str(), nullptr)); };
@@ -94,10 +95,8 @@ const Fault kFaults[] = {
      "khRecGetWordConf: Error finding length of observation advance"},
     {"ConfTimes", "hapiResWordTimes", 2, kComplete, kConf, kF, "khRecGetWordConf: Error retrieving start and end times"},
     {"ConfValue", "hapiResWordScore", 2, kComplete, kConf, kF, "khRecGetWordConf: Error getting confidence score"},
-    {"PhoneId", "hapiResPhoneId", 1, kComplete, [](KhRecogniser r) { return double(khRecGetPhone(r, 1, 1, text)); },
-     -1, "khRecGetPhone: Error retrieving phone id"},
-    {"PhoneName", "hapiDictPhoneName", 1, kComplete, [](KhRecogniser r) { return double(khRecGetPhone(r, 1, 1, text)); },
-     -1, "khRecGetPhone: Error retrieving phone name"},
+    {"PhoneId", "hapiResPhoneId", 1, kComplete, kPhone, -1, "khRecGetPhone: Error retrieving phone id"},
+    {"PhoneName", "hapiDictPhoneName", 1, kComplete, kPhone, -1, "khRecGetPhone: Error retrieving phone name"},
     {"PhonesId", "hapiResPhoneId", 2, kComplete, [](KhRecogniser r) { return double(khRecGetPhones(r, 1, text)); },
      -1, "khRecGetPhones: Unable to get the phone id"},
     {"PhoneTimes", "hapiResPhoneTimes", 1, kComplete,

@@ -30,11 +30,10 @@ TEST_F(RoadTest, StoppingEarlyCompletesTheRecognition) {
 
 TEST_F(RoadTest, StatusRefusals) {
     char text[KH_MAX_TEXT];
-    EXPECT_EQ(khRecGetWords(rec_, text), -1);                       // idle: no result
-    EXPECT_EQ(khRecDoPartSent(rec_, 10), -1);                       // idle
-    EXPECT_EQ(khRecFinalise(rec_), -1);                             // idle
-    EXPECT_EQ(khRecDoWholeSent(rec_), -1);                          // not prepared
-    EXPECT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), ""), -1);  // a map file
+    // Idle: no result, no step, nothing to finalise, nothing prepared; and a map file is refused.
+    std::vector<int> idle = {khRecGetWords(rec_, text), khRecDoPartSent(rec_, 10), khRecFinalise(rec_),
+                             khRecDoWholeSent(rec_), khRecPrepare(rec_, go_, GoForward().c_str(), "")};
+    EXPECT_EQ(idle, std::vector<int>(idle.size(), -1));
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     EXPECT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), -1);
     EXPECT_EQ(khRecGetWords(rec_, text), -1);  // prepared: no result yet
@@ -78,12 +77,10 @@ TEST_F(RoadTest, AWordOfAnIncludedSyntaxReportsThatSyntax) {
     ASSERT_EQ(khSyntaxAddOption(command, "GO FORWARD $DISTANCE"), 1);
     EXPECT_EQ(RecogniseWhole(rec_, command), "GO FORWARD TEN METERS");
     char text[KH_MAX_TEXT];
-    ASSERT_EQ(khRecGetResSyntaxName(rec_, 1, text), 1);
-    EXPECT_STREQ(text, "COMMAND");
-    ASSERT_EQ(khRecGetResSyntaxName(rec_, 3, text), 1);
-    EXPECT_STREQ(text, "DISTANCE");
-    ASSERT_EQ(khRecGetResSyntaxName(rec_, -1, text), 1);
-    EXPECT_STREQ(text, "DISTANCE");
+    for (auto [word, syntax] : {std::pair{1, "COMMAND"}, {3, "DISTANCE"}, {-1, "DISTANCE"}}) {
+        ASSERT_EQ(khRecGetResSyntaxName(rec_, word, text), 1) << word;
+        EXPECT_STREQ(text, syntax);
+    }
 }
 
 TEST_F(RoadTest, PauseAndSpeedSettingsReachTheEngine) {

@@ -18,7 +18,6 @@ TEST(RoadLog, EveryLineOfOneUtteranceAtLevelFull) {
     ASSERT_EQ(khRecFinalise(rec), 1);
     ASSERT_EQ(khRecDelete(rec), 1);
     ASSERT_EQ(khSyntaxDeleteShallow(syntax), 1);
-
     const std::string ptr = "Parameter 1 (recogniser ptr) is a non-NULL pointer";
     const std::string syn = "Parameter 1 (syntax ptr) is a non-NULL pointer";
     const std::string ok = "Return value = 1", valid = "SysCheck: Valid recogniser";

@@ -44,10 +44,8 @@ TEST_F(Recorded, AFileIsReadInAnyStatusButProcessing) {
 TEST_F(Recorded, BadFilesFailBeforeAnyEngineObjectIsMade) {
     ASSERT_EQ(khRecFinalise(rec_), 1);
     WriteFile("junk.wav", "RIFF....WAVE this is not audio");
-    EXPECT_EQ(khSysGetSpeech(rec_, "missing.wav", nullptr), -1);
-    EXPECT_EQ(khSysGetSpeech(rec_, "junk.wav", nullptr), -1);
-    EXPECT_EQ(khSysGetF0Track(rec_, "missing.wav", nullptr), -1);
-    EXPECT_EQ(khSysGetF0Track(rec_, "junk.wav", nullptr), -1);
+    for (const char *file : {"missing.wav", "junk.wav"}) EXPECT_EQ(khSysGetSpeech(rec_, file, nullptr), -1) << file;
+    for (const char *file : {"missing.wav", "junk.wav"}) EXPECT_EQ(khSysGetF0Track(rec_, file, nullptr), -1) << file;
     ExpectErrors({"khSysGetSpeech: Error reading the waveform file",
                           "khSysGetSpeech: Error reading the waveform from the file junk.wav",
                           "khSysGetF0Track: Error reading the source file missing.wav",
@@ -67,9 +65,8 @@ TEST_F(Recorded, TheF0TrackHasAValuePerFrame) {
 }
 
 TEST_F(Recorded, TheLastUtteranceIsSavedAndReadsBackTheSame) {
-    EXPECT_EQ(khRecSaveSpeech(rec_, nullptr), -1);
-    EXPECT_EQ(khRecSaveSpeech(rec_, ""), -1);
-    EXPECT_EQ(khRecSaveSpeech(rec_, "no/such/folder/x.wav"), -1);
+    for (const char *name : {static_cast<const char *>(nullptr), "", "no/such/folder/x.wav"})
+        EXPECT_EQ(khRecSaveSpeech(rec_, name), -1) << (name ? name : "null");
     ASSERT_EQ(khRecSaveSpeech(rec_, "saved.wav"), 1);
     int n = khSysGetSpeech(rec_, nullptr, nullptr);
     EXPECT_EQ(khSysGetSpeech(rec_, "saved.wav", nullptr), n);
@@ -81,12 +78,9 @@ TEST_F(Recorded, TheLastUtteranceIsSavedAndReadsBackTheSame) {
 }
 
 TEST_F(Recorded, PlaybackRefusals) {
-    EXPECT_EQ(khRecPlayUtterance(rec_, -1.0, -1.0), -1);
-    EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, -0.5), -1);
-    EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, -2.0), -1);
-    EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, 1e12), -1);
-    EXPECT_EQ(khSysPlayPrompt(nullptr), -1);
-    EXPECT_EQ(khSysPlayPrompt("missing.wav"), -1);
+    for (auto [start, end] : {std::pair{-1.0, -1.0}, {0.0, -0.5}, {0.0, -2.0}, {0.0, 1e12}})
+        EXPECT_EQ(khRecPlayUtterance(rec_, start, end), -1) << start << " to " << end;
+    for (const char *file : {static_cast<const char *>(nullptr), "missing.wav"}) EXPECT_EQ(khSysPlayPrompt(file), -1);
     ASSERT_EQ(khRecFinalise(rec_), 1);
     EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, -1.0), -1);
     ExpectErrors({"khRecPlayUtterance: Incorrect start value",

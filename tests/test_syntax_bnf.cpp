@@ -57,18 +57,12 @@ TEST_F(Bnf, RefusedOptionsLeaveTheLatticeAsItWas) {
     ASSERT_EQ(khSyntaxAddOption(khSyntaxCreate("outer", nullptr), "go $s"), 1);
     std::string before = Picture(s);
     struct Case {
-        const char *bnf;
-        const char *messages;
+        const char *bnf, *messages;
     } cases[] = {
         {"", "khSyntaxAddOption: BNF string is invalid"},
-        {" ,. !", ""},
-        {"yes | | no", ""},
-        {"()", ""},
-        {"| yes", ""},
-        {"[yes", "ReadBNF: Missing ']'"},
-        {"<yes", "ReadBNF: Missing '>'"},
-        {"(yes", "ReadBNF: Missing ')'"},
-        {"{yes", "ReadBNF: Missing '}'"},
+        {" ,. !", ""}, {"yes | | no", ""}, {"()", ""}, {"| yes", ""},
+        {"[yes", "ReadBNF: Missing ']'"}, {"<yes", "ReadBNF: Missing '>'"},
+        {"(yes", "ReadBNF: Missing ')'"}, {"{yes", "ReadBNF: Missing '}'"},
         {"yes ] no", "khSyntaxAddOption: Error in BNF"},
         {"xyzzyq", "GetWordId: Unable to find word XYZZYQ in system dictionary|"
                    "Could not find word XYZZYQ in dictionaries"},
@@ -112,10 +106,8 @@ TEST_F(Bnf, TooLongWordsAndTextsAreRefused) {
 
 TEST_F(Bnf, WordsComeFromTheSystemDictionaryOnceAndAreSaved) {
     Start("FULL");
-    KhSyntax s = khSyntaxCreate("s", nullptr);
-    KhSyntax t = khSyntaxCreate("t", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(s, "hello"), 1);
-    ASSERT_EQ(khSyntaxAddOption(t, "hello"), 1);
+    Make("s", {"hello"});
+    Make("t", {"hello"});
     EXPECT_EQ(Occurrences(Log(), "Attempting to retrieve word HELLO from system/user dictionary"), 1);
     std::string file = ReadFile("english.dic");
     EXPECT_TRUE(Contains(file, "\nHELLO ") || file.rfind("HELLO ", 0) == 0) << file;
@@ -182,12 +174,10 @@ TEST_F(Bnf, EngineFailuresWhileAddingAnOption) {
     Start();
     KhSyntax s = khSyntaxCreate("s", nullptr);
     ASSERT_EQ(khSyntaxAddOption(s, "yes"), 1);
-    hapiFaultInject("hapiLatModify", 1);
-    EXPECT_EQ(khSyntaxAddOption(s, "no"), -1);
-    hapiFaultInject("hapiLatFinalise", 1);
-    EXPECT_EQ(khSyntaxAddOption(s, "no"), -1);
-    hapiFaultInject("hapiLatAddNode", 1);
-    EXPECT_EQ(khSyntaxAddOption(s, "stop"), -1);
+    for (auto [call, bnf] : {std::pair{"hapiLatModify", "no"}, {"hapiLatFinalise", "no"}, {"hapiLatAddNode", "stop"}}) {
+        hapiFaultInject(call, 1);
+        EXPECT_EQ(khSyntaxAddOption(s, bnf), -1) << call;
+    }
     EXPECT_EQ(Log(),
               "ERROR - khSyntaxAddOption: Unable to modify lattice\r\n\r\n"
               "ERROR - khSyntaxAddOption: Unable to finalise lattice\r\n\r\n"

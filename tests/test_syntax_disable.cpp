@@ -96,13 +96,11 @@ TEST_F(Disable, LoopsOfNullNodesEndTheSearch) {
     EXPECT_EQ(khSyntaxDisableOption(any, "yes yes yes stop"), 1);
     EXPECT_EQ(khSyntaxReEnableOptions(any, 0), 1);
     EXPECT_EQ(khSyntaxDisableOption(any, "stop"), 1);
-
     KhSyntax rep = Make("rep", {"<[yes]> stop", "no"});
     EXPECT_EQ(khSyntaxDisableOption(rep, "maybe stop"), -1);
     EXPECT_EQ(khSyntaxDisableOption(rep, "yes yes stop"), 1);
     EXPECT_EQ(khSyntaxReEnableOptions(rep, 0), 1);
     EXPECT_EQ(khSyntaxDisableOption(rep, "stop"), 1);
-
     KhSyntax loops = Make("loops", {"{<[yes]> {[no]}} stop", "help"});
     EXPECT_EQ(khSyntaxDisableOption(loops, "maybe"), -1);
     EXPECT_EQ(khSyntaxDisableOption(loops, "no yes no no yes stop"), 1);

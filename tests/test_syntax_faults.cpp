@@ -112,7 +112,6 @@ TEST_F(SyntaxFaults, AFailedBuildPassIsUndone) {
     EXPECT_EQ(NodeCount(s), 0);
     EXPECT_EQ(khSyntaxAddOption(s, "no"), 1);
     EXPECT_EQ(Picture(s), "nodes: !NULL !NULL NO_S | arcs: 1>3 3>2");
-
     KhSyntax g = Make("g", {"forward"});
     ASSERT_EQ(hapiFaultInject("hapiLatAddArc", 2), 0);
     EXPECT_EQ(khSyntaxAddOption(s, "$g back"), -1);

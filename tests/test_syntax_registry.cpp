@@ -33,9 +33,8 @@ TEST_F(Registry, RefusedNamesAndLookups) {
     EXPECT_EQ(khSyntaxCreate("", nullptr), nullptr);
     EXPECT_EQ(khSyntaxCreate(std::string(256, 'A').c_str(), nullptr), nullptr);
     EXPECT_NE(khSyntaxCreate(std::string(255, 'A').c_str(), nullptr), nullptr);
-    EXPECT_EQ(khSyntaxReturn(""), nullptr);
-    EXPECT_EQ(khSyntaxReturn(nullptr), nullptr);
-    EXPECT_EQ(khSyntaxReturn("farewell"), nullptr);
+    for (const char *name : {"", static_cast<const char *>(nullptr), "farewell"})
+        EXPECT_EQ(khSyntaxReturn(name), nullptr);
     EXPECT_EQ(Log(),
               "ERROR - NewSyntax: Duplicate syntax name GREETING\r\n\r\n"
               "ERROR - khSyntaxCreate: invalid syntax name\r\n\r\n"
@@ -56,21 +55,14 @@ TEST_F(Registry, Latin1LettersOfNames) {
 
 TEST_F(Registry, InclusionsAreCountedOncePerPair) {
     Start();
-    KhSyntax b = khSyntaxCreate("b", nullptr);
-    KhSyntax a = khSyntaxCreate("a", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(b, "yes"), 1);
-    ASSERT_EQ(khSyntaxAddOption(a, "$B and $B"), 1);
-    ASSERT_EQ(khSyntaxAddOption(a, "no $B"), 1);
+    KhSyntax b = Make("b", {"yes"}), a = Make("a", {"$B and $B", "no $B"});
     EXPECT_EQ(Links(a), "includes: B*3 | in:");
     EXPECT_EQ(Links(b), "includes: | in: A*3");
 }
 
 TEST_F(Registry, ShallowDeletion) {
     Start();
-    KhSyntax b = khSyntaxCreate("b", nullptr);
-    KhSyntax a = khSyntaxCreate("a", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(b, "yes"), 1);
-    ASSERT_EQ(khSyntaxAddOption(a, "$B $B"), 1);
+    KhSyntax b = Make("b", {"yes"}), a = Make("a", {"$B $B"});
     EXPECT_EQ(khSyntaxDeleteShallow(b), -1);
     EXPECT_EQ(khSyntaxReturn("b"), b);
     EXPECT_EQ(khSyntaxDeleteShallow(a), 1);
@@ -87,14 +79,9 @@ TEST_F(Registry, ShallowDeletion) {
 
 TEST_F(Registry, DeepDeletionKeepsWhatOthersStillInclude) {
     Start("FULL");
-    KhSyntax c = khSyntaxCreate("c", nullptr);
-    KhSyntax b = khSyntaxCreate("b", nullptr);
-    KhSyntax d = khSyntaxCreate("d", nullptr);
-    KhSyntax a = khSyntaxCreate("a", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(c, "yes"), 1);
-    ASSERT_EQ(khSyntaxAddOption(b, "no"), 1);
-    ASSERT_EQ(khSyntaxAddOption(d, "$C"), 1);
-    ASSERT_EQ(khSyntaxAddOption(a, "$B | $C"), 1);
+    KhSyntax c = Make("c", {"yes"});
+    Make("b", {"no"});
+    KhSyntax d = Make("d", {"$C"}), a = Make("a", {"$B | $C"});
     EXPECT_EQ(khSyntaxDeleteDeep(c), -1);
     EXPECT_TRUE(Contains(Log(), "ERROR - khSyntaxDeleteDeep: Cannot delete top level syntax because it is included in "
                            "another syntax\r\n"));
@@ -111,14 +98,7 @@ TEST_F(Registry, DeepDeletionKeepsWhatOthersStillInclude) {
 
 TEST_F(Registry, DeepDeletionOfASharedChainKeepsTheWholeSharedPart) {
     Start();
-    KhSyntax c = khSyntaxCreate("c", nullptr);
-    KhSyntax b = khSyntaxCreate("b", nullptr);
-    KhSyntax a = khSyntaxCreate("a", nullptr);
-    KhSyntax d = khSyntaxCreate("d", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(c, "yes"), 1);
-    ASSERT_EQ(khSyntaxAddOption(b, "$C"), 1);
-    ASSERT_EQ(khSyntaxAddOption(a, "$B no"), 1);
-    ASSERT_EQ(khSyntaxAddOption(d, "$B"), 1);
+    KhSyntax c = Make("c", {"yes"}), b = Make("b", {"$C"}), a = Make("a", {"$B no"}), d = Make("d", {"$B"});
     // b is needed by d, so c, which only b includes, stays as well.
     EXPECT_EQ(khSyntaxDeleteDeep(a), 1);
     EXPECT_EQ(khSyntaxReturn("a"), nullptr);

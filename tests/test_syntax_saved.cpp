@@ -72,11 +72,9 @@ TEST_F(Saved, ASubLatticeNamedLikeTheFileLeavesNothing) {
 
 TEST_F(Saved, UnreadableFilesAndUnknownWords) {
     Start();
-    EXPECT_EQ(khSyntaxCreate("order", Data("syntax_truncated.lat").c_str()), nullptr);
-    EXPECT_EQ(khSyntaxCreate("order", Data("syntax_unknown_word.lat").c_str()), nullptr);
-    EXPECT_EQ(khSyntaxCreate("order", "no_such_file.lat"), nullptr);
-    EXPECT_EQ(khSyntaxCreate("order", ""), nullptr);
-    EXPECT_EQ(khSyntaxCreate("order", std::string(2000, 'x').c_str()), nullptr);
+    for (const std::string &file : {Data("syntax_truncated.lat"), Data("syntax_unknown_word.lat"),
+                                    std::string("no_such_file.lat"), std::string(), std::string(2000, 'x')})
+        EXPECT_EQ(khSyntaxCreate("order", file.c_str()), nullptr) << file.substr(0, 80);
     EXPECT_EQ(Registered(), 0);
     EXPECT_EQ(Occurrences(Log(), "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"
                                  "ERROR - khSyntaxReturn: No such syntax name ORDER\r\n\r\n"),

@@ -130,9 +130,7 @@ TEST(SysInit, IndexedKeysAllowGapsBelowOneHundredOnly) {
     std::string config = StandardConfig("DEBUG = FULL\n") + "MODEL3 = M3\n" + ModelBlock("M3") +
                          "MODEL100 = M100\n" + ModelBlock("M100") + "MODEL102 = M102\n" + ModelBlock("M102");
     ASSERT_EQ(InitWith(config), 1);
-    EXPECT_NE(kh::FindModel("ENUS"), nullptr);
-    EXPECT_NE(kh::FindModel("M3"), nullptr);
-    EXPECT_NE(kh::FindModel("M100"), nullptr);
+    for (const char *model : {"ENUS", "M3", "M100"}) EXPECT_NE(kh::FindModel(model), nullptr) << model;
     EXPECT_EQ(kh::FindModel("M102"), nullptr);
     EXPECT_STREQ(kh::FindModel("M3")->background, "bckgrd");
     EXPECT_STREQ(kh::FindModel("ENUS")->background, "SIL");

@@ -20,10 +20,7 @@
 
 // Writes 16-bit mono samples as a WAV file.
 inline void write_wav(const std::string &path, const std::vector<short> &s, int rate) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SF_INFO info{0, rate, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
     SNDFILE *f = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(f, nullptr);
     sf_write_short(f, s.data(), static_cast<sf_count_t>(s.size()));
@@ -46,10 +43,8 @@ protected:
     static void SetUpTestSuite() {
         if (hmms_) return;
         std::string mdef = std::string(ENGINE_MODEL_DIR) + "/mdef";
-        hapiOverrideConfStr("MMF", mdef.c_str());
-        hapiOverrideConfStr("HMMLIST", mdef.c_str());
+        for (const char *key : {"MMF", "HMMLIST", "AdultMMF"}) hapiOverrideConfStr(key, mdef.c_str());
         hapiOverrideConfStr("BKHMMNAME", "SIL");
-        hapiOverrideConfStr("AdultMMF", mdef.c_str());
         hmms_ = hapiCreateHMMSetObject();
         ASSERT_NE(hmms_, nullptr);
         ASSERT_EQ(hapiHMMSetInitialise(hmms_), 0);
@@ -134,9 +129,7 @@ protected:
     hapiNetObject network(hapiLatObject syntax, const char *silence = "<s>") {
         hapiLatObject g = lattice("grammar");
         int sil = hapiDictWordId(dict_, silence);
-        int a = hapiLatAddNode(g, sil, 0);
-        int s = hapiLatAddSublatNode(g, syntax);
-        int b = hapiLatAddNode(g, sil, 0);
+        int a = hapiLatAddNode(g, sil, 0), s = hapiLatAddSublatNode(g, syntax), b = hapiLatAddNode(g, sil, 0);
         hapiLatAddArc(g, a, s);
         hapiLatAddArc(g, s, b);
         hapiLatFinalise(g, 0, 0);

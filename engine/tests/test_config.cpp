@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
-#include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -28,47 +28,44 @@ protected:
         return v ? v : "<unset>";
     }
 
+    // Reads key as a string ('s'), int ('i'), float ('f') or boolean ('b'), printed.
+    static std::string typed(char kind, const char *key) {
+        auto show = [](const auto *v) { return v ? ::testing::PrintToString(*v) : std::string("<unset>"); };
+        switch (kind) {
+        case 'i': return show(hapiOverrideConfInt(key, nullptr));
+        case 'f': return show(hapiOverrideConfFlt(key, nullptr));
+        case 'b': return show(hapiOverrideConfBool(key, nullptr));
+        default: return str(key);
+        }
+    }
+
     TempDir dir_;
 };
 
 TEST_F(ConfigTest, ReadsKeysAndValues) {
-    ASSERT_EQ(init("# engine settings\n"
-                   "\n"
-                   "   # an indented comment\n"
-                   "MMF = /models/en-us/mdef\n"
-                   "GENBEAM=250.5\n"
-                   "  NTOKS   =   7  \n"
-                   "AUDIOIN = \"file:some name.wav\"\n"
-                   "EMPTY =\n"
-                   "QUOTED_EMPTY = \"\"\n"
-                   "EQUALS = a=b\n"
-                   "HASH = red # not a comment\n"),
-              0);
-    EXPECT_EQ(str("MMF"), "/models/en-us/mdef");
-    EXPECT_EQ(str("AUDIOIN"), "file:some name.wav");
-    EXPECT_EQ(str("EMPTY"), "");
-    EXPECT_EQ(str("QUOTED_EMPTY"), "");
-    EXPECT_EQ(str("EQUALS"), "a=b");
-    EXPECT_EQ(str("HASH"), "red # not a comment");
-    const float *beam = hapiOverrideConfFlt("GENBEAM", nullptr);
-    ASSERT_NE(beam, nullptr);
-    EXPECT_FLOAT_EQ(*beam, 250.5f);
-    const int *ntoks = hapiOverrideConfInt("NTOKS", nullptr);
-    ASSERT_NE(ntoks, nullptr);
-    EXPECT_EQ(*ntoks, 7);
-}
-
-// A file written on Windows: CRLF line ends, a Windows file name as a
-// value, and a last line without a line end.
-TEST_F(ConfigTest, WindowsLineEndsAndFileNamesReadAsWritten) {
-    ASSERT_EQ(init("# written on Windows\r\n\r\nMMF = C:\\models\\en-us\\mdef\r\nNTOKS = 7\r\nFLAG = TRUE"), 0);
-    EXPECT_EQ(str("MMF"), "C:\\models\\en-us\\mdef");
-    const int *ntoks = hapiOverrideConfInt("NTOKS", nullptr);
-    ASSERT_NE(ntoks, nullptr);
-    EXPECT_EQ(*ntoks, 7);
-    const int *flag = hapiOverrideConfBool("FLAG", nullptr);
-    ASSERT_NE(flag, nullptr);
-    EXPECT_EQ(*flag, 1);
+    struct Key {
+        char kind;
+        const char *key, *want;
+    };
+    const struct {
+        const char *text;
+        std::vector<Key> keys;
+    } files[] = {
+        {"# engine settings\n\n   # an indented comment\nMMF = /models/en-us/mdef\nGENBEAM=250.5\n"
+         "  NTOKS   =   7  \nAUDIOIN = \"file:some name.wav\"\nEMPTY =\nQUOTED_EMPTY = \"\"\nEQUALS = a=b\n"
+         "HASH = red # not a comment\n",
+         {{'s', "MMF", "/models/en-us/mdef"}, {'s', "AUDIOIN", "file:some name.wav"}, {'s', "EMPTY", ""},
+          {'s', "QUOTED_EMPTY", ""}, {'s', "EQUALS", "a=b"}, {'s', "HASH", "red # not a comment"},
+          {'f', "GENBEAM", "250.5"}, {'i', "NTOKS", "7"}}},
+        // Written on Windows: CRLF line ends, a Windows file name as a value,
+        // and a last line without a line end.
+        {"# written on Windows\r\n\r\nMMF = C:\\models\\en-us\\mdef\r\nNTOKS = 7\r\nFLAG = TRUE",
+         {{'s', "MMF", "C:\\models\\en-us\\mdef"}, {'i', "NTOKS", "7"}, {'b', "FLAG", "1"}}},
+    };
+    for (const auto &f : files) {
+        ASSERT_EQ(init(f.text), 0) << f.text;
+        for (const Key &k : f.keys) EXPECT_EQ(typed(k.kind, k.key), k.want) << k.key;
+    }
 }
 
 TEST_F(ConfigTest, KeysAreCaseSensitiveAndLaterLinesWin) {
@@ -94,17 +91,9 @@ TEST_F(ConfigTest, BooleansInEveryWrittenForm) {
 
 TEST_F(ConfigTest, TypedReadsRefuseTextOfAnotherType) {
     ASSERT_EQ(init("WORD = hello\nBIG = 99999999999\nHALF = 0.5\nLEAST = -2147483648\n"), 0);
-    const int *least = hapiOverrideConfInt("LEAST", nullptr);  // the ends of the range are ints
-    ASSERT_NE(least, nullptr);
-    EXPECT_EQ(*least, INT_MIN);
-    EXPECT_EQ(hapiOverrideConfInt("WORD", nullptr), nullptr);
-    EXPECT_EQ(hapiOverrideConfInt("BIG", nullptr), nullptr);
-    EXPECT_EQ(hapiOverrideConfInt("HALF", nullptr), nullptr);
-    EXPECT_EQ(hapiOverrideConfFlt("WORD", nullptr), nullptr);
-    EXPECT_EQ(hapiOverrideConfInt("MISSING", nullptr), nullptr);
-    EXPECT_EQ(hapiOverrideConfFlt("MISSING", nullptr), nullptr);
-    EXPECT_EQ(hapiOverrideConfBool("MISSING", nullptr), nullptr);
-    EXPECT_EQ(hapiOverrideConfStr("MISSING", nullptr), nullptr);
+    EXPECT_EQ(typed('i', "LEAST"), "-2147483648");  // the ends of the range are ints
+    const char *refused[] = {"iWORD", "iBIG", "iHALF", "fWORD", "iMISSING", "fMISSING", "bMISSING", "sMISSING"};
+    for (const char *r : refused) EXPECT_EQ(typed(r[0], r + 1), "<unset>") << r;
 }
 
 TEST_F(ConfigTest, OverridesAreKeptExactlyAsText) {
@@ -112,15 +101,12 @@ TEST_F(ConfigTest, OverridesAreKeptExactlyAsText) {
     int five = 5;
     hapiOverrideConfInt("NBEST", &five);
     EXPECT_EQ(str("NBEST"), "5");  // a typed value is text like any other
-
     float beam = 0.1f;
     hapiOverrideConfFlt("GOPTBEAM", &beam);
     EXPECT_EQ(*hapiOverrideConfFlt("GOPTBEAM", nullptr), 0.1f);  // exactly, not nearly
-
     int yes = 7;  // any non-zero value is true
     hapiOverrideConfBool("LATSAVE", &yes);
     EXPECT_EQ(*hapiOverrideConfBool("LATSAVE", nullptr), 1);
-
     EXPECT_STREQ(hapiOverrideConfStr("BKHMMNAME", ""), "");
     EXPECT_EQ(hapiOverrideConfStr(nullptr, nullptr), nullptr);
 }

@@ -103,7 +103,6 @@ TEST_F(DictTest, WordsPronunciationsAndOutputSymbols) {
     EXPECT_STREQ(hapiDictPronOutSym(d_, 3, 1, ""), "");  // set afterwards, an empty symbol is not none
     EXPECT_EQ(describe(d_), "!NULL:\nread: {R IY D|READ} {R EH D|RED}\nRead: {R IY D|}\n");
     EXPECT_EQ(phones(d_), (std::vector<std::string>{"R", "IY", "D", "EH"}));
-
     char name[8];
     EXPECT_EQ(hapiDictPhoneName(d_, 4, name), 3);
     EXPECT_STREQ(name, "EH");
@@ -148,7 +147,6 @@ TEST_F(DictTest, EmptyDictionaryKeepsThePhoneSet) {
     // It starts modifiable, and its phone set is closed.
     EXPECT_EQ(hapiDictAddItem(e, "tack", "T AE K", nullptr), 2);
     EXPECT_LT(hapiDictAddItem(e, "dog", "D AO G", nullptr), 0);
-
     hapiDictFinalise(e);
     std::string path = dir_.file("empty.dict");
     ASSERT_EQ(hapiDictSave(e, path.c_str()), 0);
@@ -197,11 +195,10 @@ TEST_F(DictTest, ReadsTheFileFormat) {
 
 TEST_F(DictTest, SavesWhatItLoads) {
     hapiDictModify(d_);
-    hapiDictAddItem(d_, "zebra", "Z IY B R AH", "ZEBRA");
-    hapiDictAddItem(d_, "zebra", "Z EH B R AH", nullptr);
-    hapiDictAddItem(d_, "<s>", "SIL", nullptr);
-    hapiDictAddItem(d_, "New_York", "N UW Y AO R K", "New York");
-    hapiDictAddItem(d_, "caf\xc3\xa9", "K AE F EY", nullptr);
+    const char *items[][3] = {{"zebra", "Z IY B R AH", "ZEBRA"}, {"zebra", "Z EH B R AH", nullptr},
+                              {"<s>", "SIL", nullptr}, {"New_York", "N UW Y AO R K", "New York"},
+                              {"caf\xc3\xa9", "K AE F EY", nullptr}};
+    for (const auto &i : items) hapiDictAddItem(d_, i[0], i[1], i[2]);
     hapiDictPronOutSym(d_, 3, 1, "");
     hapiDictFinalise(d_);
     std::string path = dir_.file("round.dict");
@@ -247,7 +244,6 @@ TEST_F(DictTest, FailedSaveKeepsTheOldFile) {
     const std::string &err = notes_.text();
     EXPECT_NE(err.find("blocked.dict"), std::string::npos);
     EXPECT_EQ(dir_.entries(), std::vector<std::string>{"blocked.dict"});
-
     // A folder that cannot be written to (not a test for root, who may).
     if (!folders_can_be_locked()) return;
     std::string locked = dir_.file("locked");
@@ -291,8 +287,7 @@ TEST(PackagedDict, LoadsWithAlternatePronunciations) {
     int a = hapiDictWordId(d, "a");
     ASSERT_GT(a, 1);
     EXPECT_EQ(hapiDictNumProns(d, a), 2);
-    EXPECT_EQ(pron(d, a, 1), "AH");
-    EXPECT_EQ(pron(d, a, 2), "EY");
+    EXPECT_EQ(pron(d, a, 1) + "|" + pron(d, a, 2), "AH|EY");
     EXPECT_EQ(hapiDictWordId(d, "a(2)"), 0);
     int hello = hapiDictWordId(d, "hello");
     ASSERT_GT(hello, 0);

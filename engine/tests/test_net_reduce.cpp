@@ -76,11 +76,8 @@ TEST(NetReduceTest, StatesWithTheSameFutureBecomeOne) {
     EXPECT_EQ(strings(net), before);
     EXPECT_EQ(net.nstates, 5);
     EXPECT_EQ(word_transitions(net), 6);
-    for (const auto &t : net.trans) {
-        if (t.to == net.final) {
-            EXPECT_EQ(t.pron, -1) << "only null transitions end the graph";
-        }
-    }
+    for (const auto &t : net.trans)
+        EXPECT_EQ(t.to == net.final ? t.pron : -1, -1) << "only null transitions end the graph";
     // The end of word 4 alone leads to the final state, at no cost, and
     // becomes the final state itself.
     engine::end_on_last_words(&net);
@@ -158,13 +155,9 @@ engine::Grammar repeated_choice(int n) {
     int join = 2 + 2 * n, after = join + 1;
     for (int w = 0; w < n; w++) {
         int in = 2 + 2 * w, out = in + 1;
-        trans.push_back({1, in, 0.0f, -1});
-        trans.push_back({in, out, 0.0f, w});
-        trans.push_back({out, join, 0.0f, -1});
+        trans.insert(trans.end(), {{1, in, 0.0f, -1}, {in, out, 0.0f, w}, {out, join, 0.0f, -1}});
     }
-    trans.push_back({join, 1, 0.0f, -1});
-    trans.push_back({join, after, 0.0f, -1});
-    trans.push_back({after, after + 1, 0.0f, -1});
+    trans.insert(trans.end(), {{join, 1, 0.0f, -1}, {join, after, 0.0f, -1}, {after, after + 1, 0.0f, -1}});
     return graph(after + 2, trans);
 }
 

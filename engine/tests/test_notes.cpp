@@ -27,7 +27,6 @@ TEST(NotesTest, GoToTheSinkWhenOneIsSetAndToStandardErrorOtherwise) {
     fail_once();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(notes, std::vector<std::string>{"hapiSourceStart: source not initialised"});
-
     hapiSetMessageSink(nullptr, nullptr);
     ::testing::internal::CaptureStderr();
     fail_once();

@@ -3,6 +3,7 @@
 #include "rec_fixture.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -93,16 +94,15 @@ TEST_F(PhoneTest, PhonesTileTheirWordInOrderEachWithItsOwnScore) {
 
 TEST_F(PhoneTest, WordsAndPhonesOutOfRangeFailCleanly) {
     double s = 0.0, e = 0.0;
-    EXPECT_EQ(hapiResAllPhoneIds(res_, 0, nullptr), -1);
-    EXPECT_EQ(hapiResAllPhoneIds(res_, 7, nullptr), -1);
-    EXPECT_EQ(hapiResAllPhoneIds(nullptr, 1, nullptr), -1);
-    EXPECT_EQ(hapiResPhoneId(res_, 2, -1), -1);
-    EXPECT_EQ(hapiResPhoneId(res_, 2, 2), -1);   // GO has phones 0 and 1
-    EXPECT_EQ(hapiResPhoneTimes(res_, 2, 2, &s, &e), -1);
-    EXPECT_EQ(hapiResPhoneTimes(res_, 0, 0, &s, nullptr), -1);
-    EXPECT_EQ(hapiResPhoneScore(res_, 2, 2, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
-    EXPECT_EQ(hapiResPhoneScore(res_, 2, 0, 4), HAPI_FLOAT_FAIL);
-    EXPECT_EQ(hapiResPhoneScore(res_, 9, 0, HAPI_ACOUSTIC_SCORE), HAPI_FLOAT_FAIL);
+    // GO has phones 0 and 1.
+    std::vector<int> refused = {hapiResAllPhoneIds(res_, 0, nullptr),   hapiResAllPhoneIds(res_, 7, nullptr),
+                                hapiResAllPhoneIds(nullptr, 1, nullptr), hapiResPhoneId(res_, 2, -1),
+                                hapiResPhoneId(res_, 2, 2),              hapiResPhoneTimes(res_, 2, 2, &s, &e),
+                                hapiResPhoneTimes(res_, 0, 0, &s, nullptr)};
+    EXPECT_EQ(refused, std::vector<int>(refused.size(), -1));
+    const int acoustic = HAPI_ACOUSTIC_SCORE;
+    for (auto [word, phone, kind] : {std::tuple{2, 2, acoustic}, {2, 0, 4}, {9, 0, acoustic}})
+        EXPECT_EQ(hapiResPhoneScore(res_, word, phone, kind), HAPI_FLOAT_FAIL) << word << " " << phone << " " << kind;
     // Either time may be left out.
     EXPECT_EQ(hapiResPhoneTimes(res_, 2, 1, nullptr, &e), 0);
     EXPECT_EQ(hapiResPhoneTimes(res_, 2, 1, &s, nullptr), 0);

@@ -44,11 +44,9 @@ TEST_F(LiveTest, LiveSourceIsMadeWithoutASoundCardAndRefusesBadSettings) {
     hapiCoderObject coder = hapiCreateCoderObject(src);
     EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
     hapiDeleteCoderObject(coder);
-
     hapiOverrideConfStr("AUDIOIN", "microphone-3");
     src = source(HAPI_LIVE_SOURCE);
     EXPECT_EQ(hapiSourceInitialise(src), -1);
-
     // A file that is not there is found out when the input starts.
     src = live_source("file:/nonexistent.wav");
     EXPECT_EQ(hapiSourceStart(src), -1);

@@ -68,7 +68,6 @@ TEST_F(RecognitionTest, DisabledOptionIsNeverRecognised) {
     hapiLatAddArc(l, met, e);
     hapiLatFinalise(l, 0, 0);
     hapiSourceObject src = file_source(testdata("goforward.raw"));
-
     hapiNetObject open = network(l);
     EXPECT_EQ(names(recognise(src, open)), "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
     float disabled = -1000000.0f;

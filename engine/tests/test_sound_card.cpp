@@ -73,7 +73,6 @@ TEST_P(LiveRecognition, RecognisesTheWordsAndEndsAfterTheSilenceSetting) {
     hapiSourceObject file = file_source(dir.file("padded.wav"));
     auto reference = recognise(file, net, 50);
     ASSERT_EQ(names(reference), "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
-
     FileSoundCard card;
     // More than the test reads: past the end the plugin repeats stale samples.
     card.speak(padded_speech(goforward(), before, after + 5.0, c.snr_db));
@@ -210,12 +209,9 @@ INSTANTIATE_TEST_SUITE_P(SoundCard, Calibration,
 // Only an initialised live source that can be read is measured.
 TEST_F(SoundCardTest, SourcesThatCannotBeMeasuredFail) {
     float levels[4];
-    EXPECT_EQ(hapiSourceCalibrateSpeech(nullptr, levels), -1);
     hapiSourceObject missing = live_source("file:/nonexistent/absent.wav");
-    EXPECT_EQ(hapiSourceCalibrateSpeech(missing, levels), -1);
-    EXPECT_EQ(hapiSourceCalibrateSpeech(missing, nullptr), -1);
-    hapiSourceObject file = source(HAPI_FILE_SOURCE);
-    hapiSourceObject fresh = source(HAPI_LIVE_SOURCE);
-    EXPECT_EQ(hapiSourceCalibrateSpeech(file, levels), -1);
-    EXPECT_EQ(hapiSourceCalibrateSpeech(fresh, levels), -1);  // not initialised
+    hapiSourceObject file = source(HAPI_FILE_SOURCE), fresh = source(HAPI_LIVE_SOURCE);  // fresh: not initialised
+    const std::pair<hapiSourceObject, float *> calls[] = {
+        {nullptr, levels}, {missing, levels}, {missing, nullptr}, {file, levels}, {fresh, levels}};
+    for (const auto &c : calls) EXPECT_EQ(hapiSourceCalibrateSpeech(c.first, c.second), -1) << "call " << &c - calls;
 }

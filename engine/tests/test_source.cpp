@@ -24,8 +24,7 @@ std::vector<short> to_22050(const std::vector<short> &in) {
 }
 
 hapiHMMSetObject hmmset_from(const std::string &mdef, const char *background = "SIL") {
-    hapiOverrideConfStr("MMF", mdef.c_str());
-    hapiOverrideConfStr("HMMLIST", mdef.c_str());
+    for (const char *key : {"MMF", "HMMLIST"}) hapiOverrideConfStr(key, mdef.c_str());
     hapiOverrideConfStr("BKHMMNAME", background);
     return hapiCreateHMMSetObject();
 }
@@ -138,8 +137,7 @@ TEST_F(SourceTest, CoderHandsBackTheSamplesOfFrames) {
     ASSERT_EQ(two.size(), 320u);
     EXPECT_EQ(hapiCoderAccessWave(coder, 3, 4, two.data()), 320);
     EXPECT_TRUE(std::equal(two.begin(), two.end(), raw.begin() + 320));
-    EXPECT_EQ(hapiCoderAccessWave(coder, 0, 4, nullptr), -1);
-    EXPECT_EQ(hapiCoderAccessWave(coder, 5, 4, nullptr), -1);
+    for (int first : {0, 5}) EXPECT_EQ(hapiCoderAccessWave(coder, first, 4, nullptr), -1) << first;
     EXPECT_EQ(hapiCoderAccessWave(coder, 100000, -1, nullptr), 0);
     // Saved and read back, the utterance is the same samples.
     TempDir dir;
