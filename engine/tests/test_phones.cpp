@@ -111,11 +111,10 @@ TEST_F(PhoneTest, WordsAndPhonesOutOfRangeFailCleanly) {
 }
 
 TEST_F(PhoneTest, PartialResultsHaveNoPhonesAndClearedResultsNoWords) {
-    hapiCoderObject coder = hapiCreateCoderObject(src_);
+    hapiCoderObject coder = this->coder(src_);
     hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
     ASSERT_EQ(hapiRecInitialise(rec), 0);
     hapiResObject part = hapiCreateResObject(rec, HAPI_INTERIM_RESULT);
-    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
     ASSERT_EQ(hapiCoderPrepare(coder), 0);
     ASSERT_EQ(hapiRecPrepare(rec, coder, net_), 0);
     ASSERT_GT(hapiRecProcess(rec, 150, part), 0);
@@ -128,5 +127,4 @@ TEST_F(PhoneTest, PartialResultsHaveNoPhonesAndClearedResultsNoWords) {
     hapiDeleteResObject(part);
     hapiDeleteRecObject(rec);
     hapiCoderComplete(coder);
-    hapiDeleteCoderObject(coder);
 }

@@ -130,10 +130,9 @@ TEST_F(SoundCardTest, ADeviceThatFailsMidUtteranceFailsTheStepThatMeetsIt) {
     FileSoundCard card;
     card.speak(padded_speech(goforward(), 1.0, 8.0, 20));
     hapiSourceObject src = live_source("default", 60);
-    hapiCoderObject coder = hapiCreateCoderObject(src);
+    hapiCoderObject coder = this->coder(src);
     hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
     ASSERT_EQ(hapiRecInitialise(rec), 0);
-    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
     ASSERT_EQ(hapiCoderPrepare(coder), 0);
     ASSERT_EQ(hapiRecPrepare(rec, coder, net), 0);
     // The card stops delivering after 100 blocks of 10 ms.
@@ -150,7 +149,6 @@ TEST_F(SoundCardTest, ADeviceThatFailsMidUtteranceFailsTheStepThatMeetsIt) {
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 5.0);
     EXPECT_EQ(hapiSourceStop(src), 0);
     hapiDeleteRecObject(rec);
-    hapiDeleteCoderObject(coder);
 }
 
 TEST_F(SoundCardTest, PlaybackReachesTheCardSampleForSample) {

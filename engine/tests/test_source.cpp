@@ -116,18 +116,14 @@ TEST_F(SourceTest, DigitalSilenceAloneIsHeardAsSilence) {
 TEST_F(SourceTest, AnUtteranceShorterThanAFrameIsCoded) {
     TempDir dir;
     write_wav(dir.file("short.wav"), std::vector<short>(100, 1000), 16000);
-    hapiCoderObject coder = hapiCreateCoderObject(file_source(dir.file("short.wav")));
-    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+    hapiCoderObject coder = this->coder(file_source(dir.file("short.wav")));
     EXPECT_EQ(hapiCoderPrepare(coder), 0);
     EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), 100);
-    hapiDeleteCoderObject(coder);
 }
 
 TEST_F(SourceTest, CoderHandsBackTheSamplesOfFrames) {
     std::vector<short> raw = read_raw(testdata("goforward.raw"));
-    hapiSourceObject src = file_source(testdata("goforward.raw"));
-    hapiCoderObject coder = hapiCreateCoderObject(src);
-    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+    hapiCoderObject coder = this->coder(file_source(testdata("goforward.raw")));
     EXPECT_DOUBLE_EQ(hapiCoderObservationWindowAdvance(coder), 0.01);
     EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), -1);  // nothing before preparation
     ASSERT_EQ(hapiCoderPrepare(coder), 0);
@@ -142,18 +138,14 @@ TEST_F(SourceTest, CoderHandsBackTheSamplesOfFrames) {
     // Saved and read back, the utterance is the same samples.
     TempDir dir;
     ASSERT_EQ(hapiCoderSaveSource(coder, dir.file("saved.wav").c_str()), 0);
-    hapiSourceObject back = file_source(dir.file("saved.wav"));
-    hapiCoderObject reader = hapiCreateCoderObject(back);
-    ASSERT_EQ(hapiCoderInitialise(reader, "Adult"), 0);
+    hapiCoderObject reader = this->coder(file_source(dir.file("saved.wav")));
     ASSERT_EQ(hapiCoderPrepare(reader), 0);
     std::vector<short> again(raw.size());
     ASSERT_EQ(hapiCoderAccessWave(reader, 1, -1, nullptr), static_cast<int>(raw.size()));
     hapiCoderAccessWave(reader, 1, -1, again.data());
     EXPECT_EQ(again, raw);
-    hapiDeleteCoderObject(reader);
     EXPECT_EQ(hapiCoderComplete(coder), 0);
     EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), -1);
-    hapiDeleteCoderObject(coder);
 }
 
 TEST_F(SourceTest, CoderOfAnUnknownModelFails) {
@@ -167,8 +159,7 @@ TEST_F(SourceTest, CoderOfAnUnknownModelFails) {
 
 TEST_F(SourceTest, ASourceInUseFollowsANewFileName) {
     hapiSourceObject src = file_source(testdata("goforward.raw"));
-    hapiCoderObject coder = hapiCreateCoderObject(src);
-    ASSERT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+    hapiCoderObject coder = this->coder(src);
     ASSERT_EQ(hapiCoderPrepare(coder), 0);
     int first = hapiCoderAccessWave(coder, 1, -1, nullptr);
     ASSERT_EQ(hapiCoderComplete(coder), 0);
@@ -184,5 +175,4 @@ TEST_F(SourceTest, ASourceInUseFollowsANewFileName) {
     ASSERT_EQ(hapiSourceOverrideFilename(src, testdata("goforward.raw").c_str()), 0);
     ASSERT_EQ(hapiCoderPrepare(coder), 0);
     EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), first);
-    hapiDeleteCoderObject(coder);
 }
