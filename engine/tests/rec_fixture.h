@@ -76,7 +76,9 @@ protected:
     // under its own name (the silence word) is that word.
     int word(const std::string &w, const std::string &syntax = "T") {
         if (int own = hapiDictWordId(dict_, w.c_str()); own > 0) return own;
-        std::string name = upper(w) + "_" + syntax;
+        std::string name;
+        for (char c : w) name += static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        name += "_" + syntax;
         int id = hapiDictWordId(dict_, name.c_str());
         if (id > 0) return id;
         std::ifstream in(ENGINE_CMUDICT);
@@ -239,11 +241,6 @@ protected:
         hapiSourceObject src = source(HAPI_LIVE_SOURCE);
         EXPECT_EQ(hapiSourceInitialise(src), 0);
         return src;
-    }
-
-    static std::string upper(std::string s) {
-        for (char &c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-        return s;
     }
 
     hapiDictObject dict_ = nullptr;
