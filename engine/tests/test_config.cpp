@@ -1,5 +1,6 @@
 // Configuration file reading and the override calls.
 #include "hapi.h"
+#include "notes.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
@@ -114,14 +115,21 @@ TEST_F(ConfigTest, MalformedLinesAreRefusedWithFileAndLine) {
     }
 }
 
+// Notes go to the program's sink when one is set, else to standard error.
 TEST_F(ConfigTest, MissingFileAndBadArguments) {
+    {
+        Notes notes;
+        ::testing::internal::CaptureStderr();
+        EXPECT_LT(hapiInitHAPI(nullptr, 0), 0);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(notes.text(), "hapiInitHAPI: no configuration file\n");
+    }
     ::testing::internal::CaptureStderr();
     EXPECT_LT(hapiInitHAPI(dir_.file("absent.conf").c_str(), 0), 0);
-    EXPECT_LT(hapiInitHAPI(nullptr, 0), 0);
     EXPECT_LT(hapiInitHAPI(dir_.write("ok.conf", "A = 1\n").c_str(), 1), 0);
     EXPECT_LT(hapiInitHAPI(dir_.path().c_str(), 0), 0);  // a folder is no file
     std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("absent.conf"), std::string::npos);
+    EXPECT_EQ(err.rfind("hapi: cannot read configuration file " + dir_.file("absent.conf") + "\n", 0), 0u) << err;
 }
 
 TEST_F(ConfigTest, InjectedFaultFailsOneCall) {

@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
 
 namespace {
 
@@ -252,26 +251,6 @@ TEST_F(DictTest, FailedLoadLeavesTheDictionaryAsItWas) {
     }
     EXPECT_EQ(hapiDictNumWords(d), 2);
     EXPECT_NE(notes_.text().find("absent.dict"), std::string::npos);
-    hapiDeleteDictObject(d);
-}
-
-// ---- the packaged dictionary ----------------------------------------------
-
-TEST(PackagedDict, LoadsWithAlternatePronunciations) {
-    if (!std::ifstream(ENGINE_CMUDICT).good()) GTEST_SKIP() << ENGINE_CMUDICT << " is not installed";
-    hapiDictObject d = load(ENGINE_CMUDICT);
-    ASSERT_NE(d, nullptr);
-    EXPECT_GT(hapiDictNumWords(d), 120000);
-    EXPECT_EQ(hapiDictAllPhoneNames(d, nullptr), 39);
-    int a = hapiDictWordId(d, "a");
-    ASSERT_GT(a, 1);
-    EXPECT_EQ(hapiDictNumProns(d, a), 2);
-    EXPECT_EQ(pron(d, a, 1) + "|" + pron(d, a, 2), "AH|EY");
-    EXPECT_EQ(hapiDictWordId(d, "a(2)"), 0);
-    int hello = hapiDictWordId(d, "hello");
-    ASSERT_GT(hello, 0);
-    EXPECT_EQ(word_name(d, hello), "hello");
-    EXPECT_EQ(outsym(d, hello, 1), "<none>");
     hapiDeleteDictObject(d);
 }
 
