@@ -128,7 +128,8 @@ TEST_F(SourceTest, AnUtteranceShorterThanAFrameIsCoded) {
 
 TEST_F(SourceTest, CoderHandsBackTheSamplesOfFrames) {
     std::vector<short> raw = read_raw(testdata("goforward.raw"));
-    hapiCoderObject coder = this->coder(file_source(testdata("goforward.raw")));
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    hapiCoderObject coder = this->coder(src);
     EXPECT_DOUBLE_EQ(hapiCoderObservationWindowAdvance(coder), 0.01);
     EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), -1);  // nothing before preparation
     ASSERT_EQ(hapiCoderPrepare(coder), 0);
@@ -151,6 +152,12 @@ TEST_F(SourceTest, CoderHandsBackTheSamplesOfFrames) {
     EXPECT_EQ(again, raw);
     EXPECT_EQ(hapiCoderComplete(coder), 0);
     EXPECT_EQ(hapiCoderAccessWave(coder, 1, -1, nullptr), -1);
+    // A source in use pointed at a name it cannot read is unusable until it
+    // is pointed at a readable file again.
+    EXPECT_EQ(hapiSourceOverrideFilename(src, "missing.raw"), -1);
+    EXPECT_EQ(hapiCoderPrepare(coder), -1);
+    ASSERT_EQ(hapiSourceOverrideFilename(src, testdata("goforward.raw").c_str()), 0);
+    EXPECT_EQ(hapiCoderPrepare(coder), 0);
 }
 
 TEST_F(SourceTest, CoderOfAnUnknownModelFails) {
