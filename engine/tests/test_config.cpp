@@ -62,7 +62,8 @@ TEST_F(ConfigTest, ReadsKeysAndValues) {
         // Written on Windows: CRLF line ends, a Windows file name as a value,
         // and a last line without a line end.
         {"# written on Windows\r\n\r\nMMF = C:\\models\\en-us\\mdef\r\nNTOKS = 7\r\nFLAG = TRUE",
-         {{'s', "MMF", "C:\\models\\en-us\\mdef"}, {'i', "NTOKS", "7"}, {'b', "FLAG", "1"}, {'s', "AUDIOIN", "<unset>"}}},
+         {{'s', "MMF", "C:\\models\\en-us\\mdef"}, {'i', "NTOKS", "7"}, {'b', "FLAG", "1"},
+          {'s', "AUDIOIN", "<unset>"}}},
         // Keys are case-sensitive and later lines win.
         {"GENBEAM = 1\nGENBEAM = 2\ngenbeam = 3\n",
          {{'s', "GENBEAM", "2"}, {'s', "genbeam", "3"}, {'s', "GenBeam", "<unset>"}}},
