@@ -62,6 +62,7 @@ protected:
     void TearDown() override {
         hapiFaultClear();
         for (hapiNetObject n : nets_) hapiDeleteNetObject(n);
+        for (hapiCoderObject c : coders_) hapiDeleteCoderObject(c);
         for (hapiSourceObject s : sources_) hapiDeleteSourceObject(s);
         for (auto l = lats_.rbegin(); l != lats_.rend(); ++l) hapiDeleteLatObject(*l);
         hapiDeleteDictObject(dict_);
@@ -75,7 +76,9 @@ protected:
     // under its own name (the silence word) is that word.
     int word(const std::string &w, const std::string &syntax = "T") {
         if (int own = hapiDictWordId(dict_, w.c_str()); own > 0) return own;
-        std::string name = upper(w) + "_" + syntax;
+        std::string name;
+        for (char c : w) name += static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        name += "_" + syntax;
         int id = hapiDictWordId(dict_, name.c_str());
         if (id > 0) return id;
         std::ifstream in(ENGINE_CMUDICT);
@@ -162,24 +165,17 @@ protected:
         return s;
     }
 
-    // Recognises a source with a fresh recogniser, in steps of `step`
-    // frames, counting the words of the interim result after each step
-    // when asked.  Answers the final result, which outlives the recogniser
-    // and coder (the caller deletes it).
-    hapiResObject final_result(hapiSourceObject src, hapiNetObject net, int step = 100000,
-                               std::vector<int> *interim = nullptr) {
-        hapiCoderObject coder = hapiCreateCoderObject(src);
-        hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
-        EXPECT_EQ(hapiRecInitialise(rec), 0);
-        hapiResObject part = hapiCreateResObject(rec, HAPI_INTERIM_RESULT);
-        hapiResObject res = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
-        EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+    // One utterance of src through the coder and recogniser into res, in
+    // steps of `step` frames, each step updating part; the words of part
+    // are counted after each step when asked.
+    void run_utterance(hapiRecObject rec, hapiCoderObject coder, hapiSourceObject src, hapiNetObject net, int step,
+                       hapiResObject part, hapiResObject res, std::vector<int> *interim = nullptr) {
         EXPECT_EQ(hapiCoderPrepare(coder), 0);
         EXPECT_EQ(hapiRecPrepare(rec, coder, net), 0);
         EXPECT_EQ(hapiSourceStart(src), 0);
         int guard = 0;
-        while (hapiRecRemaining(rec) > 0 && guard++ < 10000) {
-            int r = hapiRecProcess(rec, step, interim ? part : nullptr);
+        while (hapiRecRemaining(rec) > 0 && guard++ < 100000) {
+            int r = hapiRecProcess(rec, step, part);
             EXPECT_GE(r, 0);
             if (r < 0) break;
             if (interim) interim->push_back(hapiResAllWordNames(part, nullptr));
@@ -188,6 +184,19 @@ protected:
         EXPECT_EQ(hapiSourceStop(src), 0);
         last_samples_ = hapiCoderAccessWave(coder, 1, -1, nullptr);
         EXPECT_EQ(hapiCoderComplete(coder), 0);
+    }
+
+    // Recognises a source with a fresh recogniser and coder.  Answers the
+    // final result, which outlives them (the caller deletes it).
+    hapiResObject final_result(hapiSourceObject src, hapiNetObject net, int step = 100000,
+                               std::vector<int> *interim = nullptr) {
+        hapiCoderObject coder = hapiCreateCoderObject(src);
+        EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
+        hapiRecObject rec = hapiCreateRecObject(HAPI_NETWORK_KIND, 1, hmms_, 0);
+        EXPECT_EQ(hapiRecInitialise(rec), 0);
+        hapiResObject part = hapiCreateResObject(rec, HAPI_INTERIM_RESULT);
+        hapiResObject res = hapiCreateResObject(rec, HAPI_FINAL_RESULT);
+        run_utterance(rec, coder, src, net, step, interim ? part : nullptr, res, interim);
         hapiDeleteResObject(part);
         hapiDeleteRecObject(rec);
         hapiDeleteCoderObject(coder);
@@ -209,6 +218,13 @@ protected:
         return sources_.back();
     }
 
+    // A coder of src for the adult model, kept until the test ends.
+    hapiCoderObject coder(hapiSourceObject src) {
+        coders_.push_back(hapiCreateCoderObject(src));
+        EXPECT_EQ(hapiCoderInitialise(coders_.back(), "Adult"), 0);
+        return coders_.back();
+    }
+
     hapiSourceObject file_source(const std::string &path) {
         hapiSourceObject src = source(HAPI_FILE_SOURCE);
         EXPECT_EQ(hapiSourceOverrideFilename(src, path.c_str()), 0);
@@ -227,15 +243,11 @@ protected:
         return src;
     }
 
-    static std::string upper(std::string s) {
-        for (char &c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-        return s;
-    }
-
     hapiDictObject dict_ = nullptr;
     std::vector<hapiLatObject> lats_;
     std::vector<hapiNetObject> nets_;
     std::vector<hapiSourceObject> sources_;
+    std::vector<hapiCoderObject> coders_;
     int last_samples_ = 0;
 };
 

@@ -42,13 +42,7 @@ class F0Test : public RecognitionTest {
 protected:
     void SetUp() override {
         RecognitionTest::SetUp();
-        src_ = file_source(testdata("goforward.raw"));
-        coder_ = hapiCreateCoderObject(src_);
-        ASSERT_EQ(hapiCoderInitialise(coder_, "Adult"), 0);
-    }
-    void TearDown() override {
-        hapiDeleteCoderObject(coder_);
-        RecognitionTest::TearDown();
+        coder_ = coder(file_source(testdata("goforward.raw")));
     }
 
     std::vector<float> track(const std::vector<short> &s) {
@@ -67,7 +61,6 @@ protected:
         return n;
     }
 
-    hapiSourceObject src_ = nullptr;
     hapiCoderObject coder_ = nullptr;
 };
 

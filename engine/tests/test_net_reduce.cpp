@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -100,52 +101,45 @@ TEST(NetReduceTest, ACostlyOrSharedWayIntoTheFinalStateStays) {
     }
 }
 
-TEST(NetReduceTest, DifferentScoresKeepStatesApart) {
-    // Words 0 and 1 lead on to word 2, but at different costs.
-    engine::Grammar net = graph(6, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {1, 3, -1.0f, 2}, {2, 3, -2.0f, 2}, {3, 5, 0.0f, -1}});
-    Strings before = strings(net);
-    engine::merge_equal_futures(&net);
-    EXPECT_EQ(strings(net), before);
-    EXPECT_EQ(net.nstates, 5);
-}
-
-TEST(NetReduceTest, ParallelTransitionsKeepTheBestScore) {
-    // The same word twice from the start, to states with the same future.
-    engine::Grammar net = graph(4, {{0, 1, -3.0f, 0}, {0, 2, -1.0f, 0}, {1, 3, 0.0f, -1}, {2, 3, 0.0f, -1}});
-    engine::merge_equal_futures(&net);
-    EXPECT_EQ(word_transitions(net), 1);
-    EXPECT_EQ(strings(net), (Strings{{{0}, -1.0f}}));
-}
-
-TEST(NetReduceTest, LoopsKeepTheirStrings) {
-    // Word 0 repeated any number of times through a loop of null states,
-    // next to a second, equal loop on word 0 from another state.
-    engine::Grammar net = graph(7, {{0, 1, 0.0f, -1}, {1, 2, 0.0f, 0}, {2, 3, 0.0f, -1}, {3, 1, -0.5f, -1},
-                             {0, 4, -0.5f, 1}, {4, 5, 0.0f, 0}, {5, 4, -0.5f, -1}, {5, 6, 0.0f, -1},
-                             {3, 6, 0.0f, -1}});
-    Strings before = strings(net);
-    engine::fold_null_transitions(&net);
-    engine::merge_equal_futures(&net);
-    EXPECT_EQ(strings(net), before);
-    EXPECT_EQ(before.count({0, 0, 0}), 1u);
-    EXPECT_EQ(before.count({1, 0, 0}), 1u);
-}
-
-TEST(NetReduceTest, StatesOffEveryPathAreDropped) {
-    // Word 1 leads nowhere; word 2 starts from a state nothing reaches.
-    engine::Grammar net = graph(6, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {3, 1, 0.0f, 2}, {1, 5, 0.0f, -1}});
-    engine::merge_equal_futures(&net);
-    EXPECT_EQ(net.nstates, 3);
-    EXPECT_EQ(strings(net), (Strings{{{0}, 0.0f}}));
-}
-
-TEST(NetReduceTest, AGraphAcceptingNothingStaysWhole) {
-    engine::Grammar net = graph(3, {{0, 1, 0.0f, 0}});
-    engine::merge_equal_futures(&net);
-    EXPECT_TRUE(strings(net).empty());
-    EXPECT_NE(net.start, net.final);
-    EXPECT_LT(net.start, net.nstates);
-    EXPECT_LT(net.final, net.nstates);
+// Merging keeps every word string with its best score, and the start and
+// final states apart; -1: any number.
+TEST(NetReduceTest, MergingKeepsTheStringsAndTheirBestScores) {
+    const struct {
+        const char *name;
+        engine::Grammar net;
+        bool fold;  // null transitions folded away first
+        int nstates, words;
+    } cases[] = {
+        // Words 0 and 1 lead on to word 2, but at different costs.
+        {"DifferentScoresKeepStatesApart",
+         graph(6, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {1, 3, -1.0f, 2}, {2, 3, -2.0f, 2}, {3, 5, 0.0f, -1}}), false, 5,
+         -1},
+        // The same word twice from the start, to states with the same future.
+        {"ParallelTransitionsKeepTheBestScore",
+         graph(4, {{0, 1, -3.0f, 0}, {0, 2, -1.0f, 0}, {1, 3, 0.0f, -1}, {2, 3, 0.0f, -1}}), false, -1, 1},
+        // Word 0 repeated any number of times through a loop of null states,
+        // next to a second, equal loop on word 0 from another state.
+        {"LoopsKeepTheirStrings",
+         graph(7, {{0, 1, 0.0f, -1}, {1, 2, 0.0f, 0}, {2, 3, 0.0f, -1}, {3, 1, -0.5f, -1}, {0, 4, -0.5f, 1},
+                   {4, 5, 0.0f, 0}, {5, 4, -0.5f, -1}, {5, 6, 0.0f, -1}, {3, 6, 0.0f, -1}}),
+         true, -1, -1},
+        // Word 1 leads nowhere; word 2 starts from a state nothing reaches.
+        {"StatesOffEveryPathAreDropped",
+         graph(6, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {3, 1, 0.0f, 2}, {1, 5, 0.0f, -1}}), false, 3, -1},
+        {"AGraphAcceptingNothingStaysWhole", graph(3, {{0, 1, 0.0f, 0}}), false, -1, -1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        engine::Grammar net = c.net;
+        Strings before = strings(net);
+        if (c.fold) engine::fold_null_transitions(&net);
+        engine::merge_equal_futures(&net);
+        EXPECT_EQ(strings(net), before);
+        if (c.nstates >= 0) { EXPECT_EQ(net.nstates, c.nstates); }
+        if (c.words >= 0) { EXPECT_EQ(word_transitions(net), c.words); }
+        EXPECT_NE(net.start, net.final);
+        EXPECT_LT(std::max(net.start, net.final), net.nstates);
+    }
 }
 
 // Any of n words, once or more, as lattices give it: a choice whose word

@@ -41,9 +41,7 @@ TEST_F(LiveTest, LiveSourceIsMadeWithoutASoundCardAndRefusesBadSettings) {
     hapiSourceObject src = live_source("default");
     ASSERT_NE(src, nullptr);
     EXPECT_NEAR(hapiSourceSamplePeriod(src, nullptr), 1.0 / 16000, 1e-12);
-    hapiCoderObject coder = hapiCreateCoderObject(src);
-    EXPECT_EQ(hapiCoderInitialise(coder, "Adult"), 0);
-    hapiDeleteCoderObject(coder);
+    coder(src);
     hapiOverrideConfStr("AUDIOIN", "microphone-3");
     src = source(HAPI_LIVE_SOURCE);
     EXPECT_EQ(hapiSourceInitialise(src), -1);
