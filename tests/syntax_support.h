@@ -36,8 +36,6 @@ std::string Picture(KhSyntax syntax);
 // The inclusions of a syntax as "includes: B*2 | in: A*1": the syntaxes
 // it includes and those it is included in, each with its count.
 std::string Links(KhSyntax syntax);
-// The number of nodes of the syntax lattice.
-int NodeCount(KhSyntax syntax);
 // The score of an arc of the syntax lattice.
 double ArcScore(KhSyntax syntax, int arc);
 // How often part occurs in text.

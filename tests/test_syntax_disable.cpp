@@ -90,20 +90,20 @@ TEST_F(Disable, WordsOfLoadedSubLatticesNestedTwice) {
 
 TEST_F(Disable, LoopsOfNullNodesEndTheSearch) {
     Start();
-    KhSyntax any = Make("any", {"{[yes]} stop", "no"});
-    EXPECT_EQ(khSyntaxDisableOption(any, "maybe"), -1);
-    EXPECT_EQ(khSyntaxDisableOption(any, "yes yes no"), -1);
-    EXPECT_EQ(khSyntaxDisableOption(any, "yes yes yes stop"), 1);
-    EXPECT_EQ(khSyntaxReEnableOptions(any, 0), 1);
-    EXPECT_EQ(khSyntaxDisableOption(any, "stop"), 1);
-    KhSyntax rep = Make("rep", {"<[yes]> stop", "no"});
-    EXPECT_EQ(khSyntaxDisableOption(rep, "maybe stop"), -1);
-    EXPECT_EQ(khSyntaxDisableOption(rep, "yes yes stop"), 1);
-    EXPECT_EQ(khSyntaxReEnableOptions(rep, 0), 1);
-    EXPECT_EQ(khSyntaxDisableOption(rep, "stop"), 1);
-    KhSyntax loops = Make("loops", {"{<[yes]> {[no]}} stop", "help"});
-    EXPECT_EQ(khSyntaxDisableOption(loops, "maybe"), -1);
-    EXPECT_EQ(khSyntaxDisableOption(loops, "no yes no no yes stop"), 1);
+    const struct {
+        const char *name, *option;
+        std::vector<const char *> absent, found;
+    } loops[] = {{"any", "{[yes]} stop", {"maybe", "yes yes no"}, {"yes yes yes stop", "stop"}},
+                 {"rep", "<[yes]> stop", {"maybe stop"}, {"yes yes stop", "stop"}},
+                 {"loops", "{<[yes]> {[no]}} stop", {"maybe"}, {"no yes no no yes stop"}}};
+    for (const auto &loop : loops) {
+        KhSyntax s = Make(loop.name, {loop.option, "help"});
+        for (const char *sentence : loop.absent) EXPECT_EQ(khSyntaxDisableOption(s, sentence), -1) << sentence;
+        for (const char *sentence : loop.found) {
+            EXPECT_EQ(khSyntaxDisableOption(s, sentence), 1) << sentence;
+            EXPECT_EQ(khSyntaxReEnableOptions(s, 0), 1);
+        }
+    }
 }
 
 TEST_F(Disable, ReEnablingUndoesTheMostRecentFirst) {

@@ -11,9 +11,9 @@ namespace {
 
 std::string Data(const std::string &name) { return std::string(KHAPI_SOURCE_DIR) + "/tests/data/" + name; }
 
-class Saved : public SyntaxTest {};
-
 }  // namespace
+
+using Saved = SyntaxTest;
 
 TEST_F(Saved, NestedAndRepeatedSubLatticesBecomeSyntaxes) {
     Start();
@@ -46,10 +46,7 @@ TEST_F(Saved, NestedAndRepeatedSubLatticesBecomeSyntaxes) {
     EXPECT_EQ(khSyntaxDeleteShallow(drink), -1);
     EXPECT_EQ(khSyntaxDeleteDeep(order), 1);
     EXPECT_EQ(Registered(), 0);
-}
-
-TEST_F(Saved, MarkersAroundOneWord) {
-    Start();
+    // Markers around a single word.
     KhSyntax one = khSyntaxCreate("one", Data("syntax_single_word.lat").c_str());
     ASSERT_NE(one, nullptr) << Log();
     EXPECT_EQ(Picture(one), "nodes: YES_ONE !NULL !NULL | arcs: 2>1 1>3");

@@ -4,11 +4,7 @@
 
 using namespace khtest;
 
-namespace {
-
-class BnfText : public SyntaxTest {};
-
-}  // namespace
+using BnfText = SyntaxTest;
 
 TEST_F(BnfText, DefaultPunctuationSeparatesWords) {
     Start();
