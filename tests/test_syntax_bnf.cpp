@@ -23,18 +23,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Bnf, OptionsAreLaidBetweenOneStartAndOneEnd) {
-    Start();
-    KhSyntax s = khSyntaxCreate("s", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(s, "please [help] me"), 1);
-    EXPECT_EQ(static_cast<kh::SyntaxRecord *>(s)->isEmpty, 0);
-    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL PLEASE_S !NULL HELP_S !NULL ME_S"
-                          " | arcs: 1>3 3>4 4>5 5>6 4>6 6>7 7>2");
-    ASSERT_EQ(khSyntaxAddOption(s, "yes"), 1);
-    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL PLEASE_S !NULL HELP_S !NULL ME_S YES_S"
-                          " | arcs: 1>3 3>4 4>5 5>6 4>6 6>7 7>2 1>8 8>2");
-}
-
 TEST_F(Bnf, EveryConstructHasItsShape) {
     Start();
     EXPECT_EQ(Shape("alt", "yes | no"), "nodes: !NULL !NULL YES_ALT !NULL NO_ALT | arcs: 1>3 3>4 1>5 5>4 4>2");

@@ -1,5 +1,5 @@
 // Switching options off by the sentence they spell and back on again,
-// through included syntaxes and over loops of null nodes.
+// through included syntaxes.
 #include "syntax/syntax.h"
 #include "syntax_support.h"
 
@@ -47,18 +47,6 @@ TEST_F(Disable, SentencesThatFindNothing) {
     EXPECT_EQ(StackSize(s), 2);
 }
 
-TEST_F(Disable, OptionalPartsAndAlternativesOfOneOption) {
-    Start();
-    KhSyntax s = Make("s", {"[please] help", "yes | no"});
-    EXPECT_EQ(khSyntaxDisableOption(s, "help"), 1);
-    EXPECT_EQ(khSyntaxDisableOption(s, "please help"), -1);  // the same start arc
-    EXPECT_TRUE(Contains(Log(), "Arc already disabled"));
-    EXPECT_EQ(khSyntaxDisableOption(s, "yes"), 1);
-    EXPECT_EQ(khSyntaxDisableOption(s, "no"), -1);  // the last start arc left
-    EXPECT_TRUE(Contains(Log(), "No valid path through lattice. Undoing disable."));
-    EXPECT_EQ(StackSize(s), 2);
-}
-
 TEST_F(Disable, WordsInsideIncludedSyntaxes) {
     Start();
     KhSyntax drink = Make("drink", {"coffee | tea"});
@@ -86,24 +74,6 @@ TEST_F(Disable, WordsOfLoadedSubLatticesNestedTwice) {
     EXPECT_EQ(khSyntaxDisableOption(order, "large coffee please small tea"), -1);
     EXPECT_TRUE(Contains(Log(), "No valid path through lattice. Undoing disable."));
     EXPECT_EQ(StackSize(order), 0);
-}
-
-TEST_F(Disable, LoopsOfNullNodesEndTheSearch) {
-    Start();
-    const struct {
-        const char *name, *option;
-        std::vector<const char *> absent, found;
-    } loops[] = {{"any", "{[yes]} stop", {"maybe", "yes yes no"}, {"yes yes yes stop", "stop"}},
-                 {"rep", "<[yes]> stop", {"maybe stop"}, {"yes yes stop", "stop"}},
-                 {"loops", "{<[yes]> {[no]}} stop", {"maybe"}, {"no yes no no yes stop"}}};
-    for (const auto &loop : loops) {
-        KhSyntax s = Make(loop.name, {loop.option, "help"});
-        for (const char *sentence : loop.absent) EXPECT_EQ(khSyntaxDisableOption(s, sentence), -1) << sentence;
-        for (const char *sentence : loop.found) {
-            EXPECT_EQ(khSyntaxDisableOption(s, sentence), 1) << sentence;
-            EXPECT_EQ(khSyntaxReEnableOptions(s, 0), 1);
-        }
-    }
 }
 
 TEST_F(Disable, ReEnablingUndoesTheMostRecentFirst) {

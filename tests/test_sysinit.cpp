@@ -142,13 +142,6 @@ TEST(SysInit, IndexedKeysAllowGapsBelowOneHundredOnly) {
     EXPECT_EQ(kh::g_state->models, kh::FindModel("M100"));  // newest first
 }
 
-TEST(SysInit, TheVocabularyReadLastIsCurrent) {
-    Workspace ws;
-    ASSERT_EQ(InitWith(StandardConfig("VOCAB2 = OTHER\nOTHERMODEL = ENUS\nOTHERDICT = other.dic\n")), 1);
-    EXPECT_STREQ(kh::g_state->current_vocab->name, "OTHER");
-    EXPECT_TRUE(Exists("other.dic"));
-}
-
 // A second call fails; a name of more than 1023 characters, given twice,
 // is the same name, and one character more names a different file.
 TEST(SysInit, ASecondCallFailsAndNamesADifferentFile) {
