@@ -3,9 +3,6 @@
 
 #include <cstdio>
 
-#include "engine/hapi.h"
-#include "frame/state.h"
-
 namespace khtest {
 
 void SyntaxTest::Start(const std::string &level, const std::string &extra) {

@@ -1,12 +1,11 @@
-// syntax_support.h - what the syntax tests share: a started library with a
-// log, and a readable picture of a syntax lattice taken through the
-// engine's calls.
+// syntax_support.h - what the syntax tests share: the syntax layer and the
+// system state, a started library with a log, and a readable picture of a
+// syntax lattice taken through the engine's calls.
 #ifndef KHAPI_TESTS_SYNTAX_SUPPORT_H
 #define KHAPI_TESTS_SYNTAX_SUPPORT_H
 
-#include <string>
-
 #include <initializer_list>
+#include <string>
 
 #include "khapi.h"
 #include "support.h"

@@ -2,9 +2,7 @@
 // messages, separators, FORCECASE, and the words fetched into the
 // dictionaries on the way.
 #include "dict/dict.h"
-#include "frame/state.h"
 #include "frame/trace.h"
-#include "syntax/syntax.h"
 #include "syntax_support.h"
 
 using namespace khtest;

@@ -2,9 +2,6 @@
 // half made: failed passes undone, failed loads leaving nothing behind,
 // sub-lattice names that clash, and sentence searches that must find every
 // path whatever the nesting or the order of arcs.
-#include "engine/hapi.h"
-#include "frame/state.h"
-#include "syntax/syntax.h"
 #include "syntax_support.h"
 
 using namespace khtest;

@@ -1,7 +1,5 @@
 // Syntaxes by name: creating, finding, the case of names, inclusion
 // bookkeeping and shallow and deep deletion.
-#include "frame/state.h"
-#include "syntax/syntax.h"
 #include "syntax_support.h"
 
 using namespace khtest;

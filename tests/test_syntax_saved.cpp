@@ -1,8 +1,6 @@
 // Syntaxes loaded from saved lattice files: one syntax per sub-lattice,
 // inclusions counted, edges trimmed to one null start and end, and a
 // failed load leaving nothing registered.
-#include "frame/state.h"
-#include "syntax/syntax.h"
 #include "syntax_support.h"
 
 using namespace khtest;
