@@ -92,16 +92,6 @@ TEST(SysInitRefuses, NullNameLeavesTheSystemUnusableForGood) {
     EXPECT_EQ(khSysInit("test.conf"), -1);  // the system is started once per process
 }
 
-TEST(SysInit, StandardConfigurationStartsAndLogsToItsFile) {
-    Workspace ws;
-    ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\nERRORLOG = full.log\n")), 1);
-    EXPECT_EQ(Log("full.log").rfind("khSysInit: Entering\r\n", 0), 0u);
-    // The vocabulary dictionary did not exist: it is made with the system
-    // phone set.
-    EXPECT_TRUE(Contains(ReadFile("english.dic"), "!!PHONESET"));
-    EXPECT_EQ(kh::g_state->current_vocab, kh::FindVocab("ENGLISH"));
-}
-
 // The settings khSysInit read, as one line.
 std::string Settings() {
     const kh::SystemState *s = kh::g_state;
@@ -114,11 +104,19 @@ std::string Settings() {
     return text.str();
 }
 
-TEST(SysInit, SettingsAndTheirDefaults) {
+// The settings left out, or given empty or false, take their defaults.
+TEST(SysInit, StandardConfigurationStartsAndLogsToItsFile) {
     Workspace ws;
-    ASSERT_EQ(InitWith(StandardConfig("FORCECASE = upper\nBNFPUNC = \nPHNTREESTRUCT = false\n")), 1);
-    EXPECT_EQ(Settings(), "case 1 punc '.,?!'/4 beams 150/25 silseq 100 latsave 0 log khapi.log user 0 off -1e+06 "
+    ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\nERRORLOG = full.log\nFORCECASE = upper\nBNFPUNC = \n"
+                                      "PHNTREESTRUCT = false\n")),
+              1);
+    EXPECT_EQ(Log("full.log").rfind("khSysInit: Entering\r\n", 0), 0u);
+    EXPECT_EQ(Settings(), "case 1 punc '.,?!'/4 beams 150/25 silseq 100 latsave 0 log full.log user 0 off -1e+06 "
                           "tree 1 gauss 1 forceout 0");
+    // The vocabulary dictionary did not exist: it is made with the system
+    // phone set.
+    EXPECT_TRUE(Contains(ReadFile("english.dic"), "!!PHONESET"));
+    EXPECT_EQ(kh::g_state->current_vocab, kh::FindVocab("ENGLISH"));
 }
 
 TEST(SysInit, OtherForcedCasesAndValues) {
