@@ -92,8 +92,15 @@ TEST_F(TraceTest, ACallNestedInANestedCallLeavesItsCallerIndented) {
               "khSyntaxCreate: Leaving\r\n\r\n");
 }
 
-// The checks' own messages; the handle refusals are the abuse tests'.
-TEST_F(TraceTest, ErrorLevelWritesOnlyErrors) {
+// Silent and NOFUNCOPER write nothing, ERROR only errors, the checks' own
+// messages among them; the handle refusals are the abuse tests'.
+TEST_F(TraceTest, LevelsBelowFullWriteOnlyErrors) {
+    for (int level : {kh::LEVEL_SILENT, kh::LEVEL_NOFUNCOPER}) {
+        Level(level);
+        kh::TraceEnter("khRecFinalise");
+        kh::LogError("khRecFinalise: Error clearing the coder");
+    }
+    EXPECT_FALSE(Exists("trace.log"));
     Level(kh::LEVEL_ERROR);
     kh::TraceEnter("khRecFinalise");
     kh::TraceLine("SysCheck: Valid recogniser");
@@ -111,15 +118,6 @@ TEST_F(TraceTest, ErrorLevelWritesOnlyErrors) {
               "ERROR - SysError: System not initialised\r\n\r\n");
 }
 
-TEST_F(TraceTest, SilentAndNoFuncOperWriteNothing) {
-    for (int level : {kh::LEVEL_SILENT, kh::LEVEL_NOFUNCOPER}) {
-        Level(level);
-        kh::TraceEnter("khRecFinalise");
-        kh::LogError("khRecFinalise: Error clearing the coder");
-    }
-    EXPECT_FALSE(Exists("trace.log"));
-}
-
 TEST_F(TraceTest, OverLongLinesAreCutAndKeepTheirLineEnd) {
     Level(kh::LEVEL_FULL);
     std::string huge(5000, 'w');
@@ -132,7 +130,7 @@ TEST_F(TraceTest, OverLongLinesAreCutAndKeepTheirLineEnd) {
                              std::string(1011, 'w') + "\r\n\r\n  " + std::string(1019, 'w') + "\r\n");
 }
 
-TEST_F(TraceTest, LogFileIsOpenedLazilyAndEmptiedOnce) {
+TEST_F(TraceTest, LogFileIsOpenedLazilyAndEmptiedOnceAndMayBeUnwritable) {
     Level(kh::LEVEL_FULL);
     WriteFile("trace.log", "old content\r\n");
     kh::TraceLine("first");
@@ -141,10 +139,8 @@ TEST_F(TraceTest, LogFileIsOpenedLazilyAndEmptiedOnce) {
     kh::ResetLogStream();
     kh::TraceLine("third");
     EXPECT_EQ(Written(), "  third\r\n");
-}
-
-TEST_F(TraceTest, AnUnwritableLogDropsLinesQuietly) {
-    Level(kh::LEVEL_FULL);
+    // An unwritable log drops lines quietly.
+    kh::ResetLogStream();
     kh::CopyField(kh::g_state->log_file, "no/such/folder/x.log");
     kh::TraceLine("dropped");
     kh::LogError("dropped too");
