@@ -65,7 +65,7 @@ TEST_F(Saved, ASubLatticeNamedLikeTheFileLeavesNothing) {
     EXPECT_FALSE(Contains(log, "khSyntaxCreate: Leaving"));
 }
 
-TEST_F(Saved, UnreadableFilesAndUnknownWords) {
+TEST_F(Saved, UnreadableFilesUnknownWordsAndTakenNamesLeaveTheRegistryAsItWas) {
     Start();
     for (const std::string &file : {Data("syntax_truncated.lat"), Data("syntax_unknown_word.lat"),
                                     std::string("no_such_file.lat"), std::string(), std::string(2000, 'x')})
@@ -74,10 +74,7 @@ TEST_F(Saved, UnreadableFilesAndUnknownWords) {
     EXPECT_EQ(Occurrences(Log(), "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"
                                  "ERROR - khSyntaxReturn: No such syntax name ORDER\r\n\r\n"),
               5);
-}
-
-TEST_F(Saved, NamesAlreadyTakenAreKept) {
-    Start();
+    // Names already taken are kept.
     KhSyntax size = khSyntaxCreate("size", nullptr);
     ASSERT_EQ(khSyntaxAddOption(size, "big"), 1);
     EXPECT_EQ(khSyntaxCreate("order", Data("syntax_nested.lat").c_str()), nullptr);
