@@ -38,8 +38,7 @@ TEST_F(Bnf, EveryConstructHasItsShape) {
 TEST_F(Bnf, RefusedOptionsLeaveTheLatticeAsItWas) {
     Start();
     ASSERT_NE(khSyntaxCreate("empty", nullptr), nullptr);
-    KhSyntax s = khSyntaxCreate("s", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(s, "yes"), 1);
+    KhSyntax s = Make("s", {"yes"});
     ASSERT_EQ(khSyntaxAddOption(khSyntaxCreate("outer", nullptr), "go $s"), 1);
     std::string before = Picture(s);
     struct Case {
@@ -148,8 +147,7 @@ TEST_F(Bnf, WordNameHelpers) {
 
 TEST_F(Bnf, EngineFailuresWhileAddingAnOption) {
     Start();
-    KhSyntax s = khSyntaxCreate("s", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(s, "yes"), 1);
+    KhSyntax s = Make("s", {"yes"});
     for (auto [call, bnf] : {std::pair{"hapiLatModify", "no"}, {"hapiLatFinalise", "no"}, {"hapiLatAddNode", "stop"}}) {
         hapiFaultInject(call, 1);
         EXPECT_EQ(khSyntaxAddOption(s, bnf), -1) << call;

@@ -75,8 +75,7 @@ TEST_F(Saved, UnreadableFilesUnknownWordsAndTakenNamesLeaveTheRegistryAsItWas) {
                                  "ERROR - khSyntaxReturn: No such syntax name ORDER\r\n\r\n"),
               5);
     // Names already taken are kept.
-    KhSyntax size = khSyntaxCreate("size", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(size, "big"), 1);
+    KhSyntax size = Make("size", {"big"});
     EXPECT_EQ(khSyntaxCreate("order", Data("syntax_nested.lat").c_str()), nullptr);
     EXPECT_TRUE(Contains(Log(), "ERROR - NewSyntax: Duplicate syntax name SIZE\r\n\r\n"
                            "ERROR - CreateSemanticSyn: Syntax name SIZE already exists\r\n\r\n"
