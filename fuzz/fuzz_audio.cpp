@@ -1,7 +1,6 @@
 // Audio files (WAV and other formats, truncated or with lying headers)
 // through khRecPrepare and khRecDoWholeSent, then the word queries.
 #include "fuzz_support.h"
-#include "khapi.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!khfuzz::StartOnce()) return 0;

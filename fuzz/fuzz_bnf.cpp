@@ -3,7 +3,6 @@
 // option of the syntax F (which may include G, holding "yes | no"), the
 // last is a sentence to disable and re-enable.
 #include "fuzz_support.h"
-#include "khapi.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!khfuzz::StartOnce()) return 0;

@@ -1,7 +1,6 @@
 // Saved lattice files through khSyntaxCreate; whatever loads is disabled
 // by a sentence and deleted again.
 #include "fuzz_support.h"
-#include "khapi.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!khfuzz::StartOnce()) return 0;

@@ -1,23 +1,48 @@
 // fuzz_support.h - what the fuzz targets share: a working folder of their
-// own, the standard configuration, and the library started once.
+// own (removed when the process ends), the standard configuration, and the
+// library started once.
 #ifndef KHAPI_FUZZ_FUZZ_SUPPORT_H
 #define KHAPI_FUZZ_FUZZ_SUPPORT_H
 
-#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
+
+#include "khapi.h"
+#include "portable.h"
+#include "tests/standard_config.h"
 
 namespace khfuzz {
 
 // Enters a fresh working folder (once) and writes the file there.
-void WriteFile(const std::string &name, const std::string &text);
+inline void WriteFile(const std::string &name, const std::string &text) {
+    static std::string folder = [] {
+        std::string made = make_temp_dir("khapi-fuzz-");
+        if (!made.empty()) std::filesystem::current_path(made);
+        return made;
+    }();
+    static int removal = folder.empty() ? 0 : atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    });
+    (void)removal;
+    std::ofstream(name, std::ios::binary) << text;
+}
+
 // Starts the library on the standard configuration the first time; false when it would not.
-bool StartOnce();
-// The bytes of an input as text; a NUL in them splits it into parts.
-std::string Text(const uint8_t *data, size_t size);
-// The part of text before the first separator byte, and the rest after it.
-std::string Head(const std::string &text, char separator = '\0');
-std::string Tail(const std::string &text, char separator = '\0');
+inline bool StartOnce() {
+    static int started = [] {
+        WriteFile("fuzz.conf", khtest::StandardConfig());
+        return khSysInit("fuzz.conf");
+    }();
+    return started == 1;
+}
+
+inline std::string Text(const uint8_t *data, size_t size) {
+    return std::string(reinterpret_cast<const char *>(data), size);
+}
 
 }  // namespace khfuzz
 

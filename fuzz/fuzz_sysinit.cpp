@@ -9,7 +9,6 @@
 #include "engine/hapi.h"
 #include "frame/state.h"
 #include "fuzz_support.h"
-#include "khapi.h"
 
 namespace {
 
@@ -44,8 +43,9 @@ std::string Placed(std::string text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string text = khfuzz::Text(data, size);
-    khfuzz::WriteFile("fuzz.conf", Placed(khfuzz::Head(text)));
-    khfuzz::WriteFile("fuzz.dic", khfuzz::Tail(text));
+    size_t nul = text.find('\0');
+    khfuzz::WriteFile("fuzz.conf", Placed(text.substr(0, nul)));
+    khfuzz::WriteFile("fuzz.dic", nul == std::string::npos ? "" : text.substr(nul + 1));
     khfuzz::WriteFile("english.dic", "");
     if (khSysInit("fuzz.conf") == 1) {
         KhSyntax s = khSyntaxCreate("F", nullptr);

@@ -1,23 +1,9 @@
 // syntax_support.cpp - the helpers of the syntax tests.
 #include "syntax_support.h"
 
-#include "engine/hapi.h"
-#include "frame/state.h"
+#include <cstdio>
 
 namespace khtest {
-
-namespace {
-
-hapiLatObject LatticeOf(KhSyntax syntax) { return Rec(syntax)->lattice; }
-
-std::string NodeName(hapiLatObject lattice, int node) {
-    if (hapiLatObject sub = hapiLatNodeSublatObject(lattice, node)) return std::string("$") + hapiLatName(sub);
-    char name[HAPI_MAX_NAME] = {};
-    hapiDictWordName(hapiLatDictObject(lattice), hapiLatNodeWordId(lattice, node, 0), name);
-    return name;
-}
-
-}  // namespace
 
 void SyntaxTest::Start(const std::string &level, const std::string &extra) {
     ASSERT_EQ(InitWith(StandardConfig("DEBUG = " + level + "\n" + extra)), 1) << Log();
@@ -36,11 +22,17 @@ int Registered() {
 }
 
 std::string Picture(KhSyntax syntax) {
-    hapiLatObject lattice = LatticeOf(syntax);
+    hapiLatObject lattice = Rec(syntax)->lattice;
     int arcs = 0;
     int nodes = hapiLatSize(lattice, &arcs);
     std::string text = "nodes:";
-    for (int n = 1; n <= nodes; n++) text += " " + NodeName(lattice, n);
+    for (int n = 1; n <= nodes; n++) {
+        char name[HAPI_MAX_NAME] = {};
+        if (hapiLatObject sub = hapiLatNodeSublatObject(lattice, n))
+            snprintf(name, sizeof name, "$%s", hapiLatName(sub));
+        else hapiDictWordName(hapiLatDictObject(lattice), hapiLatNodeWordId(lattice, n, 0), name);
+        text += std::string(" ") + name;
+    }
     text += " | arcs:";
     for (int a = 1; a <= arcs; a++) {
         text += " " + std::to_string(hapiLatArcStart(lattice, a)) + ">" + std::to_string(hapiLatArcEnd(lattice, a));
@@ -59,9 +51,7 @@ std::string Links(KhSyntax syntax) {
     return text;
 }
 
-int NodeCount(KhSyntax syntax) { return hapiLatSize(LatticeOf(syntax), nullptr); }
-
-double ArcScore(KhSyntax syntax, int arc) { return hapiLatArcScore(LatticeOf(syntax), arc, 1, nullptr); }
+double ArcScore(KhSyntax syntax, int arc) { return hapiLatArcScore(Rec(syntax)->lattice, arc, 1, nullptr); }
 
 int Occurrences(const std::string &text, const std::string &part) {
     int n = 0;

@@ -1,12 +1,11 @@
-// syntax_support.h - what the syntax tests share: a started library with a
-// log, and a readable picture of a syntax lattice taken through the
-// engine's calls.
+// syntax_support.h - what the syntax tests share: the syntax layer and the
+// system state, a started library with a log, and a readable picture of a
+// syntax lattice taken through the engine's calls.
 #ifndef KHAPI_TESTS_SYNTAX_SUPPORT_H
 #define KHAPI_TESTS_SYNTAX_SUPPORT_H
 
-#include <string>
-
 #include <initializer_list>
+#include <string>
 
 #include "khapi.h"
 #include "support.h"
@@ -36,8 +35,6 @@ std::string Picture(KhSyntax syntax);
 // The inclusions of a syntax as "includes: B*2 | in: A*1": the syntaxes
 // it includes and those it is included in, each with its count.
 std::string Links(KhSyntax syntax);
-// The number of nodes of the syntax lattice.
-int NodeCount(KhSyntax syntax);
 // The score of an arc of the syntax lattice.
 double ArcScore(KhSyntax syntax, int arc);
 // How often part occurs in text.

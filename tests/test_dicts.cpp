@@ -131,10 +131,3 @@ TEST_P(VocabularyFile, IsCreatedWithTheSystemPhoneSet) {
 
 INSTANTIATE_TEST_SUITE_P(VocabularyDictionary, VocabularyFile, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool> &i) { return i.param ? "Empty" : "Missing"; });
-
-TEST(VocabularyDictionary, WithoutAnySystemDictionaryNothingIsCreated) {
-    Workspace ws;
-    EXPECT_EQ(InitWith(SmallConfig("")), -1);
-    EXPECT_FALSE(Exists("vocab.dic"));
-    EXPECT_TRUE(Contains(Log(), "ERROR - khSysInit: Unable to load dictionary with filename vocab.dic\r\n\r\n"));
-}

@@ -1,8 +1,6 @@
 // Syntaxes loaded from saved lattice files: one syntax per sub-lattice,
 // inclusions counted, edges trimmed to one null start and end, and a
 // failed load leaving nothing registered.
-#include "frame/state.h"
-#include "syntax/syntax.h"
 #include "syntax_support.h"
 
 using namespace khtest;
@@ -11,9 +9,9 @@ namespace {
 
 std::string Data(const std::string &name) { return std::string(KHAPI_SOURCE_DIR) + "/tests/data/" + name; }
 
-class Saved : public SyntaxTest {};
-
 }  // namespace
+
+using Saved = SyntaxTest;
 
 TEST_F(Saved, NestedAndRepeatedSubLatticesBecomeSyntaxes) {
     Start();
@@ -46,10 +44,7 @@ TEST_F(Saved, NestedAndRepeatedSubLatticesBecomeSyntaxes) {
     EXPECT_EQ(khSyntaxDeleteShallow(drink), -1);
     EXPECT_EQ(khSyntaxDeleteDeep(order), 1);
     EXPECT_EQ(Registered(), 0);
-}
-
-TEST_F(Saved, MarkersAroundOneWord) {
-    Start();
+    // Markers around a single word.
     KhSyntax one = khSyntaxCreate("one", Data("syntax_single_word.lat").c_str());
     ASSERT_NE(one, nullptr) << Log();
     EXPECT_EQ(Picture(one), "nodes: YES_ONE !NULL !NULL | arcs: 2>1 1>3");
@@ -70,7 +65,7 @@ TEST_F(Saved, ASubLatticeNamedLikeTheFileLeavesNothing) {
     EXPECT_FALSE(Contains(log, "khSyntaxCreate: Leaving"));
 }
 
-TEST_F(Saved, UnreadableFilesAndUnknownWords) {
+TEST_F(Saved, UnreadableFilesUnknownWordsAndTakenNamesLeaveTheRegistryAsItWas) {
     Start();
     for (const std::string &file : {Data("syntax_truncated.lat"), Data("syntax_unknown_word.lat"),
                                     std::string("no_such_file.lat"), std::string(), std::string(2000, 'x')})
@@ -79,12 +74,8 @@ TEST_F(Saved, UnreadableFilesAndUnknownWords) {
     EXPECT_EQ(Occurrences(Log(), "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"
                                  "ERROR - khSyntaxReturn: No such syntax name ORDER\r\n\r\n"),
               5);
-}
-
-TEST_F(Saved, NamesAlreadyTakenAreKept) {
-    Start();
-    KhSyntax size = khSyntaxCreate("size", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(size, "big"), 1);
+    // Names already taken are kept.
+    KhSyntax size = Make("size", {"big"});
     EXPECT_EQ(khSyntaxCreate("order", Data("syntax_nested.lat").c_str()), nullptr);
     EXPECT_TRUE(Contains(Log(), "ERROR - NewSyntax: Duplicate syntax name SIZE\r\n\r\n"
                            "ERROR - CreateSemanticSyn: Syntax name SIZE already exists\r\n\r\n"

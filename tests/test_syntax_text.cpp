@@ -4,16 +4,11 @@
 
 using namespace khtest;
 
-namespace {
-
-class BnfText : public SyntaxTest {};
-
-}  // namespace
+using BnfText = SyntaxTest;
 
 TEST_F(BnfText, DefaultPunctuationSeparatesWords) {
     Start();
-    KhSyntax s = khSyntaxCreate("s", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(s, "yes,please.\r\n"), 1);
+    KhSyntax s = Make("s", {"yes,please.\r\n"});
     EXPECT_EQ(Picture(s), "nodes: !NULL !NULL YES_S PLEASE_S | arcs: 1>3 3>4 4>2");
     KhSyntax t = khSyntaxCreate("t", nullptr);
     EXPECT_EQ(khSyntaxAddOption(t, "yes$no"), -1);  // one word
@@ -31,9 +26,8 @@ TEST_F(BnfText, PunctuationOfYourOwn) {
 
 TEST_F(BnfText, WithoutForcedCaseTextIsTakenAsWritten) {
     Start("ERROR", "FORCECASE = NONE\n");
-    KhSyntax b = khSyntaxCreate("b", nullptr);
+    Make("b", {"YES"});
     KhSyntax s = khSyntaxCreate("s", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(b, "YES"), 1);
     EXPECT_EQ(khSyntaxAddOption(s, "Yes"), -1);
     EXPECT_EQ(khSyntaxAddOption(s, "$b"), -1);
     EXPECT_TRUE(Contains(Log(), "Cannot find the syntax with name b\r\n"));

@@ -20,11 +20,13 @@ std::string ModelBlock(const std::string &name) {
 
 }  // namespace
 
-// One way khSysInit fails: files written first, the configuration, and
-// the whole log it leaves ("*" before a line that need only be in it).
+// One way khSysInit fails: a file written first (and never rewritten), the
+// configuration, and the whole log it leaves ("*" before a line that need
+// only be in it).  No vocabulary dictionary is made by a failed start.
 struct InitFailure {
     const char *name;
-    std::string mdef;  // written to "mdef" when not empty
+    const char *file;
+    std::string text;
     std::string config;
     std::string log;
 };
@@ -34,12 +36,14 @@ class SysInitFails : public ::testing::TestWithParam<InitFailure> {};
 TEST_P(SysInitFails, AnswersMinusOneAndLogs) {
     Workspace ws;
     const InitFailure &f = GetParam();
-    if (!f.mdef.empty()) WriteFile("mdef", f.mdef);
+    if (*f.file) WriteFile(f.file, f.text);
     // Without a configuration the file to read does not exist.
     EXPECT_EQ(f.config.empty() ? khSysInit("missing.conf") : InitWith(f.config), -1);
     if (f.log[0] == '*') EXPECT_TRUE(Contains(Log(), "ERROR - " + f.log.substr(1) + "\r\n\r\n")) << Log();
     else EXPECT_EQ(Log(), f.log);
     EXPECT_EQ(khRecCreate(), nullptr);
+    EXPECT_EQ(*f.file ? ReadFile(f.file) : "", f.text);
+    EXPECT_FALSE(Exists("v.dic"));
 }
 
 const std::string kErr = "DEBUG = ERROR\nMODEL1 = A\n";
@@ -47,27 +51,36 @@ const std::string kErr = "DEBUG = ERROR\nMODEL1 = A\n";
 INSTANTIATE_TEST_SUITE_P(
     Table, SysInitFails,
     ::testing::Values(
-        InitFailure{"Unreadable", "", "", ""},
-        InitFailure{"Malformed", "", "DEBUG = ERROR\nthis line has no equals sign\n", ""},
-        InitFailure{"LowerCaseDebugIsSilent", "", "DEBUG = full\n", ""},
-        InitFailure{"NoModels", "", "DEBUG = ERROR\n", "ERROR - khSysInit: No models loaded\r\n\r\n"},
-        InitFailure{"NoMmf", "", kErr, "ERROR - khSysInit: No MMF file specified\r\n\r\n"},
-        InitFailure{"NoHmmList", "", kErr + "AMMF = " + ModelDef() + "\n",
+        InitFailure{"Unreadable", "", "", "", ""},
+        InitFailure{"Malformed", "", "", "DEBUG = ERROR\nthis line has no equals sign\n", ""},
+        InitFailure{"LowerCaseDebugIsSilent", "", "", "DEBUG = full\n", ""},
+        InitFailure{"NoModels", "", "", "DEBUG = ERROR\n", "ERROR - khSysInit: No models loaded\r\n\r\n"},
+        InitFailure{"NoMmf", "", "", kErr, "ERROR - khSysInit: No MMF file specified\r\n\r\n"},
+        InitFailure{"NoHmmList", "", "", kErr + "AMMF = " + ModelDef() + "\n",
                     "ERROR - khSysInit: No HMMList file specified\r\n\r\n"},
-        InitFailure{"UnreadableModel", "", kErr + "AMMF = nothere/mdef\n",
+        InitFailure{"UnreadableModel", "", "", kErr + "AMMF = nothere/mdef\n",
                     "ERROR - khSysInit: File nothere/mdef does not exist, or cannot be read\r\n\r\n"},
-        InitFailure{"UnreadableHmmList", "", kErr + "AMMF = " + ModelDef() + "\nAHMMLIST = nothere/list\n",
+        InitFailure{"UnreadableHmmList", "", "", kErr + "AMMF = " + ModelDef() + "\nAHMMLIST = nothere/list\n",
                     "ERROR - khSysInit: File nothere/list does not exist, or cannot be read\r\n\r\n"},
         // The engine refuses a model without a message of the library's own.
-        InitFailure{"ModelTheEngineRefuses", "this is not a model definition\n", kErr + "AMMF = mdef\nAHMMLIST = mdef\n", ""},
-        InitFailure{"TruncatedModel", "0.3\nn_base 5\n", kErr + "AMMF = mdef\nAHMMLIST = mdef\n", ""},
-        InitFailure{"ModelNameComparedExactly", "", kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = a\nVDICT = v.dic\n",
+        InitFailure{"ModelTheEngineRefuses", "mdef", "this is not a model definition\n",
+                    kErr + "AMMF = mdef\nAHMMLIST = mdef\n", ""},
+        InitFailure{"TruncatedModel", "mdef", "0.3\nn_base 5\n", kErr + "AMMF = mdef\nAHMMLIST = mdef\n", ""},
+        InitFailure{"ModelNameComparedExactly", "", "",
+                    kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = a\nVDICT = v.dic\n",
                     "*khSysInit: Could not find model with name a"},
-        InitFailure{"VocabWithoutModel", "", kErr + ModelBlock("A") + "VOCAB1 = V\n", "*khSysInit: Invalid model name"},
-        InitFailure{"VocabWithoutDictionary", "", kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = A\n",
+        InitFailure{"VocabWithoutModel", "", "", kErr + ModelBlock("A") + "VOCAB1 = V\n",
+                    "*khSysInit: Invalid model name"},
+        InitFailure{"VocabWithoutDictionary", "", "", kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = A\n",
                     "*khSysInit: Invalid or unspecified vocab filename"},
-        InitFailure{"NoVocabs", "", kErr + ModelBlock("A"), "ERROR - khSysInit: No vocabs loaded\r\n\r\n"},
-        InitFailure{"SecondModelFails", "", kErr + ModelBlock("A") + "MODEL2 = B\n",
+        InitFailure{"NoVocabs", "", "", kErr + ModelBlock("A"), "ERROR - khSysInit: No vocabs loaded\r\n\r\n"},
+        InitFailure{"BrokenVocabularyDictionary", "english.dic", "HELLO [unterminated HH AH L OW\n",
+                    StandardConfig("DEBUG = ERROR\n"),
+                    "*khSysInit: Unable to load dictionary with filename english.dic"},
+        InitFailure{"NoSystemDictionaryToMakeAVocabularyOne", "", "",
+                    kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = A\nVDICT = v.dic\n",
+                    "*khSysInit: Unable to load dictionary with filename v.dic"},
+        InitFailure{"SecondModelFails", "", "", kErr + ModelBlock("A") + "MODEL2 = B\n",
                     "ERROR - khSysInit: No MMF file specified\r\n\r\n"}),
     [](const ::testing::TestParamInfo<InitFailure> &info) { return std::string(info.param.name); });
 
@@ -77,24 +90,6 @@ TEST(SysInitRefuses, NullNameLeavesTheSystemUnusableForGood) {
     EXPECT_EQ(khRecCreate(), nullptr);
     WriteFile("test.conf", StandardConfig());
     EXPECT_EQ(khSysInit("test.conf"), -1);  // the system is started once per process
-}
-
-TEST(SysInitRefuses, ABrokenVocabularyDictionaryIsNeverOverwritten) {
-    Workspace ws;
-    WriteFile("english.dic", "HELLO [unterminated HH AH L OW\n");
-    EXPECT_EQ(InitWith(StandardConfig("DEBUG = ERROR\n")), -1);
-    EXPECT_EQ(ReadFile("english.dic"), "HELLO [unterminated HH AH L OW\n");
-    EXPECT_TRUE(Contains(Log(), "ERROR - khSysInit: Unable to load dictionary with filename english.dic"));
-}
-
-TEST(SysInit, StandardConfigurationStartsAndLogsToItsFile) {
-    Workspace ws;
-    ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\nERRORLOG = full.log\n")), 1);
-    EXPECT_EQ(Log("full.log").rfind("khSysInit: Entering\r\n", 0), 0u);
-    // The vocabulary dictionary did not exist: it is made with the system
-    // phone set.
-    EXPECT_TRUE(Contains(ReadFile("english.dic"), "!!PHONESET"));
-    EXPECT_EQ(kh::g_state->current_vocab, kh::FindVocab("ENGLISH"));
 }
 
 // The settings khSysInit read, as one line.
@@ -109,11 +104,19 @@ std::string Settings() {
     return text.str();
 }
 
-TEST(SysInit, SettingsAndTheirDefaults) {
+// The settings left out, or given empty or false, take their defaults.
+TEST(SysInit, StandardConfigurationStartsAndLogsToItsFile) {
     Workspace ws;
-    ASSERT_EQ(InitWith(StandardConfig("FORCECASE = upper\nBNFPUNC = \nPHNTREESTRUCT = false\n")), 1);
-    EXPECT_EQ(Settings(), "case 1 punc '.,?!'/4 beams 150/25 silseq 100 latsave 0 log khapi.log user 0 off -1e+06 "
+    ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\nERRORLOG = full.log\nFORCECASE = upper\nBNFPUNC = \n"
+                                      "PHNTREESTRUCT = false\n")),
+              1);
+    EXPECT_EQ(Log("full.log").rfind("khSysInit: Entering\r\n", 0), 0u);
+    EXPECT_EQ(Settings(), "case 1 punc '.,?!'/4 beams 150/25 silseq 100 latsave 0 log full.log user 0 off -1e+06 "
                           "tree 1 gauss 1 forceout 0");
+    // The vocabulary dictionary did not exist: it is made with the system
+    // phone set.
+    EXPECT_TRUE(Contains(ReadFile("english.dic"), "!!PHONESET"));
+    EXPECT_EQ(kh::g_state->current_vocab, kh::FindVocab("ENGLISH"));
 }
 
 TEST(SysInit, OtherForcedCasesAndValues) {
@@ -135,13 +138,6 @@ TEST(SysInit, IndexedKeysAllowGapsBelowOneHundredOnly) {
     EXPECT_STREQ(kh::FindModel("M3")->background, "bckgrd");
     EXPECT_STREQ(kh::FindModel("ENUS")->background, "SIL");
     EXPECT_EQ(kh::g_state->models, kh::FindModel("M100"));  // newest first
-}
-
-TEST(SysInit, TheVocabularyReadLastIsCurrent) {
-    Workspace ws;
-    ASSERT_EQ(InitWith(StandardConfig("VOCAB2 = OTHER\nOTHERMODEL = ENUS\nOTHERDICT = other.dic\n")), 1);
-    EXPECT_STREQ(kh::g_state->current_vocab->name, "OTHER");
-    EXPECT_TRUE(Exists("other.dic"));
 }
 
 // A second call fails; a name of more than 1023 characters, given twice,
