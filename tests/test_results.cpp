@@ -221,16 +221,14 @@ TEST_F(RoadTest, WordScoresAnswerDuringAPartSentenceRecognition) {
     EXPECT_LT(khRecGetWordScore(rec_, 1, 1), 0.0f);
 }
 
-TEST(ScoreLog, TheNestedTimeQueriesAreIndented) {
-    Workspace ws;
-    ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\n")), 1);
-    KhSyntax go = khSyntaxCreate("GO", nullptr);
-    ASSERT_EQ(khSyntaxAddOption(go, kGoGrammar), 1);
-    KhRecogniser rec = khRecCreate();
-    ASSERT_EQ(khRecPrepare(rec, go, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec), 1);
+class ScoreLog : public RecognisedTest {
+protected:
+    std::string ExtraConfig() override { return "DEBUG = FULL\n"; }
+};
+
+TEST_F(ScoreLog, TheNestedTimeQueriesAreIndented) {
     WriteFile("khapi.log", "");
-    float score = khRecGetWordScore(rec, 2, -1);
+    float score = khRecGetWordScore(rec_, 2, -1);
     std::string log = ReadFile("khapi.log");
     char value[64];
     snprintf(value, sizeof value, "Return value = %f", static_cast<double>(score));
