@@ -11,22 +11,16 @@
 
 namespace khtest {
 
-struct IntCall {
+// An export by name, called once; the float ones say whether they answer a confidence.
+template <class Answer>
+struct Call {
     std::string name;
-    std::function<int()> call;
-};
-struct HandleCall {
-    std::string name;
-    std::function<void *()> call;
-};
-struct FloatCall {
-    std::string name;
-    std::function<float()> call;
-    bool confidence;
+    std::function<Answer()> call;
+    bool confidence = false;
 };
 
 // The 29 exports that answer an int, khSysInit excepted.
-inline std::vector<IntCall> IntExports(KhRecogniser r, KhSyntax s) {
+inline std::vector<Call<int>> IntExports(KhRecogniser r, KhSyntax s) {
     static char text[KH_MAX_TEXT];
     static short samples[16];
     static float floats[16];
@@ -64,7 +58,7 @@ inline std::vector<IntCall> IntExports(KhRecogniser r, KhSyntax s) {
     };
 }
 
-inline std::vector<HandleCall> HandleExports() {
+inline std::vector<Call<void *>> HandleExports() {
     return {
         {"khSyntaxCreate", [] { return khSyntaxCreate("GREET", nullptr); }},
         {"khSyntaxReturn", [] { return khSyntaxReturn("GREET"); }},
@@ -72,11 +66,11 @@ inline std::vector<HandleCall> HandleExports() {
     };
 }
 
-inline std::vector<FloatCall> FloatExports(KhRecogniser r) {
+inline std::vector<Call<float>> FloatExports(KhRecogniser r) {
     return {
-        {"khRecGetWordScore", [r] { return khRecGetWordScore(r, 1, 1); }, false},
+        {"khRecGetWordScore", [r] { return khRecGetWordScore(r, 1, 1); }},
         {"khRecGetWordConf", [r] { return khRecGetWordConf(r, 1, 1); }, true},
-        {"khRecGetPhoneScore", [r] { return khRecGetPhoneScore(r, 1, 1, 1); }, false},
+        {"khRecGetPhoneScore", [r] { return khRecGetPhoneScore(r, 1, 1, 1); }},
         {"khRecGetPhoneConf", [r] { return khRecGetPhoneConf(r, 1, 1, 1); }, true},
     };
 }

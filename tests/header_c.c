@@ -1,21 +1,14 @@
-/* The public header compiles as C, and every call answers its failure
-   value before the system is started. */
+/* The public header compiles as C, and calls of each return type reach
+   the shared library and answer their failure value before the system is
+   started. */
 #include <stdio.h>
 
 #include "khapi.h"
 
 int main(void) {
-    char text[KH_MAX_TEXT] = "x";
     double t = 0;
-    int bad = 0;
-    bad |= khSysNewExercise("A") != -1;
-    bad |= khSyntaxCreate("A", NULL) != NULL;
-    bad |= khRecCreate() != NULL;
-    bad |= khRecGetWords(NULL, text) != -1;
-    bad |= khRecGetWordTimes(NULL, 1, &t, &t) != -1;
-    bad |= khRecGetWordScore(NULL, 1, 1) != KH_FLOAT_FAIL;
-    bad |= khSysCalibrateSpeech(NULL) != -1;
-    if (bad) {
+    if (khRecCreate() != NULL || khRecGetWordTimes(NULL, 1, &t, &t) != -1 ||
+        khRecGetWordScore(NULL, 1, 1) != KH_FLOAT_FAIL) {
         puts("a call answered something other than its failure value");
         return 1;
     }

@@ -12,15 +12,23 @@
 namespace khtest {
 
 // The packaged recording of "go forward ten meters" (16 kHz raw).
-std::string GoForward();
+inline std::string GoForward() { return std::string(KHAPI_TESTDATA) + "/goforward.raw"; }
 // A grammar that accepts the recording and its near misses.
 constexpr const char *kGoGrammar = "GO (FORWARD | BACKWARD) (ONE | TWO | TEN) (METER | METERS)";
 
 // The words a recogniser holds, or "<failed>".
-std::string Words(KhRecogniser rec);
+inline std::string Words(KhRecogniser rec) {
+    char text[KH_MAX_TEXT];
+    return khRecGetWords(rec, text) < 0 ? "<failed>" : text;
+}
+
 // Prepares rec on the recording with the syntax, recognises it whole and
 // answers its words, or where it stopped.
-std::string RecogniseWhole(KhRecogniser rec, KhSyntax syntax);
+inline std::string RecogniseWhole(KhRecogniser rec, KhSyntax syntax) {
+    if (khRecPrepare(rec, syntax, GoForward().c_str(), nullptr) != 1) return "<not prepared>";
+    if (khRecDoWholeSent(rec) != 1) return "<not recognised>";
+    return Words(rec);
+}
 
 // How far a recognition of the recording has gone.
 enum Stage { kIdle, kPrepared, kUnderWay, kComplete };
@@ -28,9 +36,20 @@ enum Stage { kIdle, kPrepared, kUnderWay, kComplete };
 // A started system with a recogniser and a syntax GO holding kGoGrammar.
 class RoadTest : public ::testing::Test {
 protected:
-    void SetUp() override;
+    void SetUp() override {
+        ASSERT_EQ(InitWith(StandardConfig("DEBUG = ERROR\n" + ExtraConfig())), 1);
+        go_ = khSyntaxCreate("GO", nullptr);
+        ASSERT_NE(go_, nullptr);
+        ASSERT_EQ(khSyntaxAddOption(go_, kGoGrammar), 1);
+        rec_ = khRecCreate();
+        ASSERT_NE(rec_, nullptr);
+    }
     // Takes the idle recogniser to the stage on the recording.
-    void BringTo(Stage stage);
+    void BringTo(Stage stage) {
+        if (stage >= kPrepared) { ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1); }
+        if (stage == kUnderWay) { ASSERT_EQ(khRecDoPartSent(rec_, 20), 1); }
+        if (stage == kComplete) { ASSERT_EQ(khRecDoWholeSent(rec_), 1); }
+    }
     virtual std::string ExtraConfig() { return ""; }
     Workspace ws_;
     KhRecogniser rec_ = nullptr;

@@ -167,15 +167,12 @@ TEST_P(EngineFault, GivesTheFailureValueAndMessage) {
     ASSERT_EQ(hapiFaultInject(f.engine_call, f.nth), 0);
     EXPECT_EQ(f.call(rec_), f.failure);
     hapiFaultClear();
-    std::string written = ReadFile("khapi.log").substr(before.size());
-    EXPECT_EQ(written, std::string("ERROR - ") + f.message + "\r\n\r\n");
+    EXPECT_EQ(ReadFile("khapi.log").substr(before.size()), std::string("ERROR - ") + f.message + "\r\n\r\n");
     // Whatever the failure left, the recogniser can be stopped and the
     // library still recognises.
     khRecDoPartSent(rec_, -1);
     khRecFinalise(rec_);
-    KhRecogniser fresh = khRecCreate();
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(RecogniseWhole(fresh, go_), "GO FORWARD TEN METERS");
+    EXPECT_EQ(RecogniseWhole(khRecCreate(), go_), "GO FORWARD TEN METERS");
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, EngineFault, ::testing::ValuesIn(kFaults),

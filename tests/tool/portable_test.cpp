@@ -29,22 +29,19 @@ const Name kNames[] = {
     {"Hidden", "logs\\.khapi", false, false, "logs\\.2.khapi", "logs\\.khapi.2"},
 };
 
-class Names : public testing::TestWithParam<Name> {};
-
-TEST_P(Names, AreReadAsTheSystemReadsThem) {
-    const Name &n = GetParam();
+TEST(Names, AreReadAsTheSystemReadsThem) {
+    for (const Name &n : kNames) {
+        SCOPED_TRACE(n.label);
 #ifdef _WIN32
-    EXPECT_EQ(tool::IsAbsolute(n.path), n.absolute_windows);
-    EXPECT_EQ(tool::WorkerLog(n.path, 2), n.log2_windows);
+        EXPECT_EQ(tool::IsAbsolute(n.path), n.absolute_windows);
+        EXPECT_EQ(tool::WorkerLog(n.path, 2), n.log2_windows);
 #else
-    EXPECT_EQ(tool::IsAbsolute(n.path), n.absolute_linux);
-    EXPECT_EQ(tool::WorkerLog(n.path, 2), n.log2_linux);
+        EXPECT_EQ(tool::IsAbsolute(n.path), n.absolute_linux);
+        EXPECT_EQ(tool::WorkerLog(n.path, 2), n.log2_linux);
 #endif
-    EXPECT_EQ(tool::WorkerLog(n.path, 0), n.path);
+        EXPECT_EQ(tool::WorkerLog(n.path, 0), n.path);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Tool, Names, testing::ValuesIn(kNames),
-                         [](const testing::TestParamInfo<Name> &info) { return std::string(info.param.label); });
 
 TEST(TempConfig, EachCallMakesANewFileOfItsOwn) {
     std::set<std::string> names;
