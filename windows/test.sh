@@ -24,6 +24,9 @@ trap 'wineserver -k' EXIT
 # ctest, which waits for a test's output to end, would wait out the
 # test's time-out; started here, they hold only the log.
 wineboot < /dev/null >> "$BUILD/wineboot.log" 2>&1
+# Scratch folders that earlier runs could not remove (Windows keeps a
+# folder whose log is still open) would otherwise pile up run after run.
+rm -rf "$WINEPREFIX"/drive_c/users/*/Temp/*
 
 skips=$(grep -v '^#' "$HERE/wine-skips.txt" | grep -v '^$' | paste -sd'|')
 echo "== skipped under Wine (windows/wine-skips.txt):"

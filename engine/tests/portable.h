@@ -12,6 +12,7 @@
 #ifdef _WIN32
 #include <direct.h>
 #include <io.h>
+#include <process.h>
 #else
 #include <unistd.h>
 #endif
@@ -23,9 +24,11 @@ inline std::string make_temp_dir(const char *prefix) {
     std::error_code ec;
     std::string base = std::filesystem::temp_directory_path(ec).string();
     if (ec) return "";
-    for (int attempt = 0; attempt < 100; attempt++) {
-        std::string name = base + "\\" + prefix + "XXXXXX";
-        if (_mktemp_s(&name[0], name.size() + 1) != 0) return "";
+    // _mktemp_s gives at most 26 names for one process id, and Wine reuses
+    // process ids, so folders left by earlier tests used them all up.
+    static unsigned made = 0;
+    for (int attempt = 0; attempt < 1000; attempt++) {
+        std::string name = base + "\\" + prefix + std::to_string(_getpid()) + "-" + std::to_string(++made);
         if (_mkdir(name.c_str()) == 0) return name;
     }
     return "";
