@@ -139,14 +139,12 @@ bool EndsWith(const std::string &s, const char *suffix) {
 
 bool UsablePlotName(const std::string &path, std::string *why) {
     if (EndsWith(path, ".svg")) return true;
+    if (!EndsWith(path, ".png")) return *why = "the file must end in .svg or .png: " + path, false;
 #ifdef KHAPI_TOOL_PNG
-    if (EndsWith(path, ".png")) return true;
+    return true;
 #else
-    if (EndsWith(path, ".png"))
-        return *why = "PNG plots are not available in this build (it has no cairo); name the plot .svg: " + path,
-               false;
+    return *why = "PNG plots are not available in this build (it has no cairo); name the plot .svg: " + path, false;
 #endif
-    return *why = "the file must end in .svg or .png: " + path, false;
 }
 
 std::unique_ptr<Canvas> OpenCanvas(const std::string &path, int width, int height, std::string *why) {
