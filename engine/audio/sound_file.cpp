@@ -6,6 +6,8 @@
 #include <samplerate.h>
 #include <sndfile.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -31,6 +33,36 @@ bool read_raw(const std::string &path, std::vector<short> *samples, std::string 
     return true;
 }
 
+// Reads every frame as floats, the channels mixed down to their mean, so
+// that integer and floating-point files of any width come in at the level
+// they sound at and speech on any channel is heard.
+bool read_mixed(SNDFILE *sf, int channels, std::vector<float> *mixed) {
+    const sf_count_t block = 4096;
+    std::vector<float> frames(static_cast<size_t>(channels) * block);
+    sf_count_t got;
+    while ((got = sf_readf_float(sf, frames.data(), block)) > 0)
+        for (sf_count_t i = 0; i < got; i++) {
+            float sum = 0.0f;
+            for (int c = 0; c < channels; c++) sum += frames[static_cast<size_t>(i * channels + c)];
+            mixed->push_back(sum / static_cast<float>(channels));
+        }
+    return sf_error(sf) == SF_ERR_NO_ERROR;
+}
+
+// Full scale is 1.0.  Floating-point files may go beyond it (some programs
+// write them at the scale of 16-bit integers): such a file is scaled down
+// to fit rather than clipped into noise.
+void to_short(const std::vector<float> &in, std::vector<short> *out) {
+    float peak = 0.0f;
+    for (float x : in) peak = std::max(peak, std::fabs(x));
+    float scale = peak > 1.0f ? 32767.0f / peak : 32768.0f;
+    out->resize(in.size());
+    for (size_t i = 0; i < in.size(); i++) {
+        float v = std::nearbyint(in[i] * scale);
+        (*out)[i] = static_cast<short>(std::min(32767.0f, std::max(-32768.0f, v)));
+    }
+}
+
 bool read_sndfile(const std::string &path, std::vector<short> *samples, int *rate, std::string *why) {
     SF_INFO info{};
     SNDFILE *sf = sf_open(path.c_str(), SFM_READ, &info);
@@ -39,16 +71,14 @@ bool read_sndfile(const std::string &path, std::vector<short> *samples, int *rat
         sf_close(sf);
         return *why = "implausible format", false;
     }
-    std::vector<short> frames(static_cast<size_t>(info.channels) * 4096);
-    samples->clear();
-    sf_count_t got;
-    while ((got = sf_readf_short(sf, frames.data(), 4096)) > 0)
-        for (sf_count_t i = 0; i < got; i++) samples->push_back(frames[static_cast<size_t>(i) * info.channels]);
-    bool failed = sf_error(sf) != SF_ERR_NO_ERROR;
-    if (failed) *why = sf_strerror(sf);
+    std::vector<float> mixed;
+    bool ok = read_mixed(sf, info.channels, &mixed);
+    if (!ok) *why = sf_strerror(sf);
     sf_close(sf);
+    if (!ok) return false;
+    to_short(mixed, samples);
     *rate = info.samplerate;
-    return !failed;
+    return true;
 }
 
 }  // namespace

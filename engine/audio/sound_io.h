@@ -9,9 +9,10 @@
 
 namespace engine {
 
-// Reads a waveform file into 16-bit samples of its first channel.  A file
-// named *.raw is headerless 16-bit little-endian mono at raw_rate; any
-// other is read by libsndfile.  False, with the reason, when the file
+// Reads a waveform file into 16-bit mono samples: every sample format
+// libsndfile reads (integer of any width, floating point, mu-law, ...)
+// at the level it sounds, with several channels mixed down to one.  A
+// file named *.raw is headerless 16-bit little-endian mono at raw_rate.  False, with the reason, when the file
 // cannot be read or is malformed.
 bool read_audio_file(const std::string &path, int raw_rate, std::vector<short> *samples, int *rate,
                      std::string *why);

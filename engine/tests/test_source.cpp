@@ -106,6 +106,37 @@ TEST_F(SourceTest, WaveformAtAnotherRateIsConvertedToTheModelRate) {
     EXPECT_NEAR(last_samples_, static_cast<int>(raw.size()), 20);
 }
 
+// Floating-point samples at the scale of 16-bit integers (as some programs
+// write them) go far beyond full scale: they are scaled down to fit, not
+// clipped into a square wave, and the words are still heard.
+TEST_F(SourceTest, FloatSamplesBeyondFullScaleAreScaledDown) {
+    TempDir dir;
+    std::vector<short> raw = read_raw(testdata("goforward.raw"));
+    std::vector<float> loud(raw.begin(), raw.end());
+    SF_INFO info{0, 16000, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0, 0};
+    SNDFILE *f = sf_open(dir.file("loud.wav").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    sf_command(f, SFC_SET_NORM_FLOAT, nullptr, SF_FALSE);
+    sf_write_float(f, loud.data(), static_cast<sf_count_t>(loud.size()));
+    sf_close(f);
+    hapiSourceObject src = file_source(dir.file("loud.wav"));
+    hapiCoderObject coder = this->coder(src);
+    ASSERT_EQ(hapiCoderPrepare(coder), 0);
+    std::vector<short> heard(static_cast<size_t>(hapiCoderAccessWave(coder, 1, -1, nullptr)));
+    ASSERT_EQ(heard.size(), raw.size());
+    hapiCoderAccessWave(coder, 1, -1, heard.data());
+    auto peak = [](const std::vector<short> &v) {
+        int p = 0;
+        for (short x : v) p = std::max(p, std::abs(static_cast<int>(x)));
+        return p;
+    };
+    EXPECT_EQ(peak(heard), 32767);
+    double ratio = 32767.0 / peak(raw);
+    for (size_t i = 0; i < raw.size(); i += 997) EXPECT_NEAR(heard[i], raw[i] * ratio, 1.0) << i;
+    EXPECT_EQ(names(recognise(file_source(dir.file("loud.wav")), network(sequence({"go", "forward", "ten", "meters"})))),
+              "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
+}
+
 // Every frame digital silence (a gated card): the cepstra are normalised
 // by the mean of all of them, so the silence word still takes the time
 // before the word forced on it.
