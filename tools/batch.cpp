@@ -13,6 +13,7 @@
 #endif
 
 #include "portable.h"
+#include "session.h"
 
 namespace tool {
 
@@ -34,6 +35,15 @@ private:
     bool on_;
     size_t total_, done_ = 0;
 };
+
+// Every file of a run that did not start: the cause once, then a
+// failure document for each file with --json.
+int FailAll(const std::vector<std::string> &files, bool json, const std::string &why) {
+    fprintf(stderr, "khapi: %s\n", why.c_str());
+    for (const std::string &file : files) fputs(FileFailure(json, file, why).out.c_str(), stdout);
+    fflush(stdout);
+    return 1;
+}
 
 void Emit(const Outcome &o) {
     fputs(o.out.c_str(), stdout);
@@ -62,12 +72,12 @@ bool SendOutcome(int fd, size_t index, const Outcome &o) {
     return WriteAll(fd, head.str() + o.out + o.err);
 }
 
-void Worker(int fd, size_t first, size_t stride, const std::vector<std::string> &files, const StartJob &start,
-            const FileJob &job) {
+void Worker(int fd, size_t first, size_t stride, const std::vector<std::string> &files, bool json,
+            const StartJob &start, const FileJob &job) {
     std::string why;
     bool started = start(static_cast<int>(first) + 1, &why);
     for (size_t i = first; i < files.size(); i += stride) {
-        Outcome o = started ? job(files[i]) : Outcome{false, "", "khapi: " + why + "\n"};
+        Outcome o = started ? job(files[i]) : Outcome{false, FileFailure(json, files[i], why).out, "khapi: " + why + "\n"};
         if (!SendOutcome(fd, i, o)) _exit(1);
     }
     close(fd);
@@ -124,13 +134,10 @@ bool StartFirst(const StartJob &start, std::string *why) {
     return false;
 }
 
-int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *progress, const StartJob &start,
-               const FileJob &job) {
+int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *progress, bool json,
+               const StartJob &start, const FileJob &job) {
     std::string why;
-    if (!StartFirst(start, &why)) {
-        fprintf(stderr, "khapi: %s\n", why.c_str());
-        return 1;
-    }
+    if (!StartFirst(start, &why)) return FailAll(files, json, why);
     int fds[2];
     if (pipe(fds) != 0) {
         fprintf(stderr, "khapi: cannot start worker processes: %s\n", strerror(errno));
@@ -142,7 +149,7 @@ int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *pro
         pid_t pid = fork();
         if (pid == 0) {
             close(fds[0]);
-            Worker(fds[1], k, jobs, files, start, job);
+            Worker(fds[1], k, jobs, files, json, start, job);
         }
         if (pid > 0) pids.push_back(pid);
     }
@@ -161,7 +168,7 @@ int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *pro
     int status = 0;
     std::set<std::string> said;
     for (size_t i = 0; i < files.size(); i++) {
-        if (!seen[i]) results[i] = {false, "", "khapi: " + files[i] + ": its worker process ended before it was done\n"};
+        if (!seen[i]) results[i] = FileFailure(json, files[i], "its worker process ended before it was done");
         if (!said.insert(results[i].err).second) results[i].err.clear();
         Emit(results[i]);
         if (!results[i].ok) status = 1;
@@ -172,7 +179,7 @@ int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *pro
 
 }  // namespace
 
-int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, const StartJob &start,
+int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, bool json, const StartJob &start,
              const FileJob &job) {
     Progress line(progress, files.size());
 #ifdef _WIN32
@@ -180,13 +187,10 @@ int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, con
     (void)jobs;
 #else
     size_t workers = std::min(files.size(), static_cast<size_t>(jobs > 0 ? jobs : 1));
-    if (workers > 1) return RunWorkers(files, workers, &line, start, job);
+    if (workers > 1) return RunWorkers(files, workers, &line, json, start, job);
 #endif
     std::string why;
-    if (!start(0, &why)) {
-        fprintf(stderr, "khapi: %s\n", why.c_str());
-        return 1;
-    }
+    if (!start(0, &why)) return FailAll(files, json, why);
     int status = 0;
     for (const std::string &file : files) {
         Outcome o = job(file);

@@ -25,8 +25,10 @@ using StartJob = std::function<bool(int worker, std::string *why)>;
 // from the start in every process); on Windows, which cannot fork, they
 // all run in this process, one after another.  Prints each file's output in the
 // files' order, and a message that several workers share only once.
-// Answers 0 when every file succeeded, else 1.
-int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, const StartJob &start,
+// A run that cannot start fails every file: its cause is printed once,
+// and with `json` each file gets its failure document.  Answers 0 when
+// every file succeeded, else 1.
+int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, bool json, const StartJob &start,
              const FileJob &job);
 
 }  // namespace tool

@@ -14,18 +14,16 @@
 #include "plot.h"
 #include "report.h"
 #include "session.h"
+#include "speech.h"
 #include "text_report.h"
 #include "textgrid.h"
+#include "transcript.h"
 
 namespace tool {
 
 namespace {
 
 const char *const kLiveName = "live";
-
-Outcome Failure(const std::string &file, const std::string &cause) {
-    return {false, "", "khapi: " + file + ": " + cause + "\n"};
-}
 
 // Missing and unreadable files are refused before the library sees them.
 bool Readable(const std::string &file, std::string *why) {
@@ -40,23 +38,39 @@ bool WriteText(const std::string &path, const std::string &text, std::string *wh
     return true;
 }
 
+// "word X is not in the dictionary" for each word the library could not
+// find, before its own messages.
+std::string UnknownWords(const std::string &lines) {
+    static const std::string kMissing = "Unable to find word ", kIn = " in system dictionary";
+    std::string words;
+    for (size_t at = lines.find(kMissing); at != std::string::npos; at = lines.find(kMissing, at + 1)) {
+        size_t from = at + kMissing.size(), to = lines.find(kIn, from);
+        if (to == std::string::npos) break;
+        words += (words.empty() ? "" : ", ") + lines.substr(from, to - from);
+    }
+    return words.empty() ? "" : "not in the dictionary: " + words;
+}
+
 class Recognition {
 public:
     Recognition(Mode mode, const CommonOptions &common, const RecogniseOptions &options)
-        : mode_(mode), common_(common), options_(options) {}
+        : mode_(mode), common_(common), options_(options), session_(common.json) {}
 
-    // Starts the library and builds the syntax; false with why.
+    // Starts the library and builds the syntax that every file shares (a
+    // grammar, or one text for all); false with why.
     bool Prepare(int worker, std::string *why) {
         if (!session_.Start(common_, worker, why)) return false;
         LogWatch watch(session_.log_path());
-        text_ = TextWords(options_.text);
-        if (mode_ != Mode::Recognise && text_.empty()) return *why = "the text holds no word", false;
-        if (mode_ == Mode::Align) syntax_ = SyntaxFromBnf("ALIGN", AlignBnf(text_), why);
-        else if (mode_ == Mode::Assess) syntax_ = SyntaxFromBnf("ASSESS", AssessBnf(text_), why);
-        else if (!options_.grammar_file.empty()) syntax_ = SyntaxFromFile(options_.grammar_file, why);
-        else syntax_ = SyntaxFromBnf("GRAMMAR", options_.grammar, why);
-        if (!syntax_) return *why += session_.Cause(&watch) + session_.LogNote(), false;
-        return true;
+        if (mode_ == Mode::Recognise) {
+            if (!options_.grammar_file.empty()) syntax_ = SyntaxFromFile(options_.grammar_file, why);
+            else syntax_ = SyntaxFromBnf("GRAMMAR", options_.grammar, why);
+            if (!syntax_) *why += session_.Because(&watch);
+            return syntax_ != nullptr;
+        }
+        if (!options_.text_given && options_.text_file.empty()) return true;  // each file's own text
+        std::string text = options_.text;
+        if (!options_.text_file.empty() && !ReadText(options_.text_file, &text, why)) return false;
+        return UseText(text, why);
     }
 
     // Each file gets a recogniser of its own, so that its report does not
@@ -64,28 +78,65 @@ public:
     Outcome File(const std::string &file) {
         bool live = file == kLiveName && options_.live;
         std::string why;
-        if (!live && !Readable(file, &why)) return Failure(file, why);
+        if (!live && !Readable(file, &why)) return session_.Failure(file, why);
+        if (!syntax_ && !TextOfFile(file, &why)) return session_.Failure(file, why);
         LogWatch watch(session_.log_path());
         KhRecogniser rec = NewRecogniser();
-        if (!rec) return Failure(file, "cannot create a recogniser" + session_.Cause(&watch) + session_.LogNote());
+        if (!rec) return session_.Failure(file, "cannot create a recogniser", &watch);
         Report report;
         report.file = file;
         bool ok = Recognise(rec, live ? nullptr : file.c_str(), &report, &why);
-        why += session_.Cause(&watch);
         khRecDelete(rec);
-        if (!ok) return Failure(file, why + session_.LogNote());
+        if (!ok) return session_.Failure(file, why, &watch);
+        if (!HasSpeech(report.samples, kModelRate)) return session_.Failure(file, "no speech found");
+        if (mode_ == Mode::Align && report.words.empty())
+            return session_.Failure(file, "none of the text's words were found in the speech");
         if (mode_ == Mode::Assess) Assess(text_, &report);
         return Write(report);
     }
 
 private:
+    const char *TextSyntaxName() const { return mode_ == Mode::Align ? "ALIGN" : "ASSESS"; }
+
+    // Builds the syntax of a text, replacing the one of the text before.
+    bool UseText(const std::string &text, std::string *why) {
+        if (syntax_) khSyntaxDeleteDeep(syntax_);
+        syntax_ = nullptr;
+        text_ = TextWords(text);
+        if (text_.empty()) return *why = "the text holds no word", false;
+        LogWatch watch(session_.log_path());
+        syntax_ = TextSyntax(TextSyntaxName(), text_, mode_ == Mode::Assess, why);
+        if (syntax_) return true;
+        std::string lines = watch.Lines();
+        std::string unknown = UnknownWords(lines);
+        *why = unknown.empty() ? "the text was refused: " + *why : unknown;
+        if (!lines.empty()) *why += ": " + lines + session_.LogNote();
+        return false;
+    }
+
+    // The text said in this file, from beside it; its syntax is built
+    // afresh for every file, since each may say another text.
+    bool TextOfFile(const std::string &file, std::string *why) {
+        std::string text;
+        if (!TextBeside(file, &text, why)) return false;
+        bool ok = UseText(text, why);
+        own_text_ = true;
+        return ok;
+    }
+
     bool Recognise(KhRecogniser rec, const char *wav, Report *report, std::string *why) {
+        bool ok = RecogniseWith(rec, wav, report, why);
+        if (own_text_ && syntax_) khSyntaxDeleteDeep(syntax_);
+        if (own_text_) syntax_ = nullptr;
+        return ok;
+    }
+
+    bool RecogniseWith(KhRecogniser rec, const char *wav, Report *report, std::string *why) {
         if (khRecPrepare(rec, syntax_, wav, nullptr) != 1) return *why = "the library could not prepare it", false;
         if (khRecDoWholeSent(rec) != 1) return *why = "recognition failed", false;
         if (!ReadResult(rec, report, why)) return false;
         ReadNBest(rec, options_.nbest, report);
-        if (common_.plot.empty() && common_.textgrid.empty()) return true;
-        return ReadAudio(rec, report, why);
+        return ReadAudio(rec, !common_.plot.empty(), report, why);
     }
 
     KhRecogniser NewRecogniser() {
@@ -102,9 +153,9 @@ private:
         double duration = static_cast<double>(report.samples.size()) / kModelRate;
         if (!common_.textgrid.empty() &&
             !WriteText(OutputName(common_.textgrid, report.file), TextGrid(report, duration), &why))
-            return Failure(report.file, why);
+            return session_.Failure(report.file, why);
         if (!common_.plot.empty() && !WritePlot(report, OutputName(common_.plot, report.file), &why))
-            return Failure(report.file, why);
+            return session_.Failure(report.file, why);
         return {true, common_.json ? ReportJson(report).dump() + "\n" : ReportText(report), ""};
     }
 
@@ -114,6 +165,7 @@ private:
     Session session_;
     std::vector<std::string> text_;
     KhSyntax syntax_ = nullptr;
+    bool own_text_ = false;  // each file brings its own text
 };
 
 // Starts the library with one recogniser, for the F0 track.
@@ -121,7 +173,7 @@ bool StartWithRecogniser(Session *session, const CommonOptions &common, int work
                          std::string *why) {
     if (!session->Start(common, worker, why)) return false;
     *rec = khRecCreate();
-    if (!*rec) return *why = "cannot create a recogniser" + session->LogNote(), false;
+    if (!*rec) return *why = "cannot create a recogniser", false;
     return true;
 }
 
@@ -139,25 +191,28 @@ int RunRecognition(Mode mode, const CommonOptions &common, const RecogniseOption
     Recognition recognition(mode, common, options);
     std::vector<std::string> files = options.live ? std::vector<std::string>{kLiveName} : options.audio;
     return RunFiles(
-        files, common.jobs, !common.quiet,
+        files, common.jobs, !common.quiet, common.json,
         [&](int worker, std::string *why) { return recognition.Prepare(worker, why); },
         [&](const std::string &file) { return recognition.File(file); });
 }
 
 int RunF0(const CommonOptions &common, const std::vector<std::string> &audio) {
-    Session session;
+    Session session(common.json);
     KhRecogniser rec = nullptr;
     auto start = [&](int worker, std::string *why) { return StartWithRecogniser(&session, common, worker, &rec, why); };
-    return RunFiles(audio, common.jobs, !common.quiet, start, [&](const std::string &file) {
+    // With several files each track follows a line "# FILE", which
+    // plotting programs skip as a comment.
+    bool headed = audio.size() > 1;
+    return RunFiles(audio, common.jobs, !common.quiet, common.json, start, [&](const std::string &file) {
         std::string why;
-        if (!Readable(file, &why)) return Failure(file, why);
+        if (!Readable(file, &why)) return session.Failure(file, why);
         LogWatch watch(session.log_path());
         int n = khSysGetF0Track(rec, file.c_str(), nullptr);
         std::vector<float> track(static_cast<size_t>(n > 0 ? n : 0));
         if (n < 0 || (n > 0 && khSysGetF0Track(rec, file.c_str(), track.data()) != n))
-            return Failure(file, "no F0 track" + session.Cause(&watch) + session.LogNote());
+            return session.Failure(file, "no F0 track", &watch);
         if (common.json) return Outcome{true, F0Json(file, track, kFrameStep).dump() + "\n", ""};
-        std::string out;
+        std::string out = headed ? "# " + file + "\n" : "";
         char line[64];
         for (size_t i = 0; i < track.size(); i++) {
             snprintf(line, sizeof line, "%.2f %.1f\n", static_cast<double>(i) * kFrameStep, static_cast<double>(track[i]));
@@ -171,13 +226,13 @@ int RunPlay(const CommonOptions &common, const std::vector<std::string> &files) 
     Session session;
     // One sound card: files play one after another.
     auto start = [&](int worker, std::string *why) { return session.Start(common, worker, why); };
-    return RunFiles(files, 1, !common.quiet, start, [&](const std::string &file) {
+    return RunFiles(files, 1, !common.quiet, false, start, [&](const std::string &file) {
         std::string cause;
-        if (!Readable(file, &cause)) return Failure(file, cause);
+        if (!Readable(file, &cause)) return session.Failure(file, cause);
         LogWatch watch(session.log_path());
         int status = khSysPlayPrompt(file.c_str());
-        if (status < 0) return Failure(file, "cannot play it" + session.Cause(&watch) + session.LogNote());
-        if (status == 0) return Failure(file, "it holds no samples");
+        if (status < 0) return session.Failure(file, "cannot play it", &watch);
+        if (status == 0) return session.Failure(file, "it holds no samples");
         return Outcome{true, "", ""};
     });
 }
@@ -192,8 +247,7 @@ int RunCalibrate(const CommonOptions &common) {
     LogWatch watch(session.log_path());
     float levels[4];
     if (khSysCalibrateSpeech(levels) != 1) {
-        fprintf(stderr, "khapi: the live input could not be measured%s%s\n", session.Cause(&watch).c_str(),
-                session.LogNote().c_str());
+        fprintf(stderr, "khapi: the live input could not be measured%s\n", session.Because(&watch).c_str());
         return 1;
     }
     if (common.json) {

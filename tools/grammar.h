@@ -20,10 +20,19 @@ KhSyntax SyntaxFromBnf(const std::string &name, const std::string &bnf, std::str
 // The syntax of the last line is answered.
 KhSyntax SyntaxFromFile(const std::string &path, std::string *why);
 
-// Exactly the words, in order.
-std::string AlignBnf(const std::vector<std::string> &words);
+// The syntax `name` of a text: its words in order, each of which may be
+// left out when `optional`.  A text too long for one of the library's
+// strings (KH_MAX_TEXT) becomes a chain of parts NAME1, NAME2, ... that
+// the syntax includes in order, so that texts of any length are taken
+// whole.  Null with why when a word is too long for the library or the
+// library refuses the text (khSyntaxDeleteDeep removes the whole chain).
+KhSyntax TextSyntax(const std::string &name, const std::vector<std::string> &words, bool optional,
+                    std::string *why);
 
-// The words in order, each of which may be left out.
-std::string AssessBnf(const std::vector<std::string> &words);
+// The longest word the library takes in a text syntax named `name`.
+size_t LongestWord(const std::string &name);
+
+// A grammar cut to a length that a message can quote.
+std::string Quoted(const std::string &bnf);
 
 }  // namespace tool

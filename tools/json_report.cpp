@@ -52,6 +52,12 @@ nlohmann::ordered_json ReportJson(const Report &report) {
     return j;
 }
 
+nlohmann::ordered_json FailureJson(const std::string &file, const std::string &error, const std::string &log) {
+    json j = {{"file", file}, {"error", error}};
+    if (!log.empty()) j["log"] = log;
+    return j;
+}
+
 nlohmann::ordered_json F0Json(const std::string &file, const std::vector<float> &f0, double step) {
     json frames = json::array();
     for (size_t i = 0; i < f0.size(); i++)

@@ -4,6 +4,7 @@
 #include "canvas.h"
 #include "commands.h"
 #include "options.h"
+#include "portable.h"
 #include "run_config.h"
 
 namespace {
@@ -11,23 +12,47 @@ namespace {
 using tool::CommonOptions;
 using tool::RecogniseOptions;
 
-// The options every subcommand has; `outputs` adds --textgrid and --plot.
-void AddCommon(CLI::App *app, CommonOptions *o, bool outputs) {
+// Where the report schema lies: beside the packaged configuration.
+std::string SchemaPath() {
+    std::string config = tool::PackagedConfig();
+    size_t slash = config.find_last_of(tool::kSeparators);
+    return (slash == std::string::npos ? std::string(".") : config.substr(0, slash)) + "/khapi-report.schema.json";
+}
+
+// What a subcommand's files may add to the options every one has.
+enum Extras { kNone = 0, kJobs = 1, kJson = 2, kOutputs = 4 };
+
+// The options every subcommand has, with the extras it takes: --jobs,
+// --json, and --textgrid and --plot.
+void AddCommon(CLI::App *app, CommonOptions *o, int extras) {
     app->add_option("--config", o->config,
                     "configuration file (default: the packaged US English one, whose vocabulary "
                     "dictionary is kept in $XDG_DATA_HOME/khapi or ~/.local/share/khapi)")
         ->type_name("FILE");
     app->add_option("--log", o->log, "log file for the library's failures (default: the configuration's ERRORLOG)")
         ->type_name("FILE");
-    app->add_flag("--json", o->json, "one JSON document a file, one a line (docs/khapi-report.schema.json)");
+    if (extras & kJson)
+        app->add_flag("--json", o->json, "one JSON document a file, one a line, failures too (" + SchemaPath() + ")");
     app->add_flag("-q,--quiet", o->quiet, "no progress line");
-    app->add_option("--jobs", o->jobs, "worker processes for many files")->check(CLI::Range(1, 64))->type_name("N");
-    if (!outputs) return;
+    if (extras & kJobs)
+        app->add_option("--jobs", o->jobs, "worker processes for many files")->check(CLI::Range(1, 64))->type_name("N");
+    if (!(extras & kOutputs)) return;
     app->add_option("--textgrid", o->textgrid, "write a Praat TextGrid (words and phones tiers); with "
                                                "several files, %s in the name stands for each file's name")
         ->type_name("FILE");
     app->add_option("--plot", o->plot, "write a plot, FILE.svg or FILE.png; %s as for --textgrid")
         ->type_name("FILE");
+}
+
+// --text or --text-from-file; with neither, each recording's own text.
+void AddText(CLI::App *app, RecogniseOptions *o, const char *what) {
+    auto *text = app->add_option("-t,--text", o->text, what);
+    auto *file = app->add_option("--text-from-file", o->text_file, "the text, read from a file (UTF-8)")
+                     ->check(CLI::ExistingFile)
+                     ->type_name("FILE");
+    text->excludes(file);
+    app->footer("Without --text or --text-from-file, the text of NAME.wav is read from NAME.txt or NAME.lab "
+                "beside it.  Texts are read as they are written: numbers, typographic quotes, accents.");
 }
 
 void AddAudio(CLI::App *app, RecogniseOptions *o, bool required) {
@@ -53,6 +78,7 @@ int main(int argc, char **argv) {
     app.require_subcommand(1);
     // Options are "--name" everywhere; on Windows "/usr/x" stays a file name.
     app.allow_windows_style_options(false);
+    app.set_version_flag("--version", "khapi " KHAPI_VERSION);
     CommonOptions common;
     RecogniseOptions options;
 
@@ -65,31 +91,32 @@ int main(int argc, char **argv) {
     grammar->excludes(grammar_file);
     recognise->add_option("--nbest", options.nbest, "report up to N alternatives")->check(CLI::Range(0, 100))->type_name("N");
     recognise->add_flag("--live", options.live, "listen to the sound card instead of reading files");
-    AddCommon(recognise, &common, true);
+    AddCommon(recognise, &common, kJobs | kJson | kOutputs);
 
     auto *align = app.add_subcommand("align", "time the words of a known text and their phones");
     AddAudio(align, &options, true);
-    align->add_option("-t,--text", options.text, "the words said")->required();
-    AddCommon(align, &common, true);
+    AddText(align, &options, "the words said");
+    AddCommon(align, &common, kJobs | kJson | kOutputs);
 
     auto *assess = app.add_subcommand("assess", "assess the pronunciation of a known text");
     AddAudio(assess, &options, true);
-    assess->add_option("-t,--text", options.text, "the words the speaker should say")->required();
-    AddCommon(assess, &common, true);
+    AddText(assess, &options, "the words the speaker should say");
+    AddCommon(assess, &common, kJobs | kJson | kOutputs);
 
     auto *f0 = app.add_subcommand("f0", "print the pitch track: time in seconds and F0 in Hz (0: unvoiced)");
     AddAudio(f0, &options, true);
-    AddCommon(f0, &common, false);
+    AddCommon(f0, &common, kJobs | kJson);
 
     auto *play = app.add_subcommand("play", "play waveform files on the sound card");
     AddAudio(play, &options, true);
-    AddCommon(play, &common, false);
+    AddCommon(play, &common, kNone);
 
     auto *calibrate = app.add_subcommand("calibrate", "measure the live input's speech and background levels");
-    AddCommon(calibrate, &common, false);
+    AddCommon(calibrate, &common, kJson);
 
     try {
         app.parse(argc, argv);
+        options.text_given = align->count("--text") + assess->count("--text") > 0;
         if (recognise->parsed()) {
             if (options.grammar.empty() && options.grammar_file.empty())
                 throw CLI::RequiredError("--grammar or --grammar-file");

@@ -20,7 +20,10 @@ struct RecogniseOptions {
     std::vector<std::string> audio;
     std::string grammar;       // one BNF option
     std::string grammar_file;  // NAME = BNF lines
-    std::string text;          // align and assess
+    std::string text;          // align and assess: the text, when text_given
+    bool text_given = false;
+    std::string text_file;     // or the file that holds it; neither: each
+                               // recording's NAME.txt or NAME.lab
     int nbest = 0;
     bool live = false;
 };

@@ -57,12 +57,13 @@ void ReadNBest(KhRecogniser rec, int n, Report *report) {
         report->nbest.push_back(text);
 }
 
-bool ReadAudio(KhRecogniser rec, Report *report, std::string *why) {
+bool ReadAudio(KhRecogniser rec, bool f0, Report *report, std::string *why) {
     int n = khSysGetSpeech(rec, nullptr, nullptr);
     if (n < 0) return *why = "the library gave no samples (khSysGetSpeech)", false;
     report->samples.assign(static_cast<size_t>(n), 0);
     if (n > 0 && khSysGetSpeech(rec, nullptr, report->samples.data()) != n)
         return *why = "khSysGetSpeech failed", false;
+    if (!f0) return true;
     int m = khSysGetF0Track(rec, nullptr, nullptr);
     if (m < 0) return *why = "the library gave no F0 track (khSysGetF0Track)", false;
     report->f0.assign(static_cast<size_t>(m), 0.0f);

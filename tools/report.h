@@ -58,8 +58,8 @@ bool ReadResult(KhRecogniser rec, Report *report, std::string *why);
 // Reads up to n alternatives of the whole utterance.
 void ReadNBest(KhRecogniser rec, int n, Report *report);
 
-// Reads the samples and F0 track of the last utterance.
-bool ReadAudio(KhRecogniser rec, Report *report, std::string *why);
+// Reads the samples of the last utterance, and its F0 track when asked.
+bool ReadAudio(KhRecogniser rec, bool f0, Report *report, std::string *why);
 
 std::optional<double> ScoreOrNone(float value);
 

@@ -1,5 +1,7 @@
-// session.cpp - starting the library.
+// session.cpp - starting the library, and failures as the tool reports them.
 #include "session.h"
+
+#include "json_report.h"
 
 namespace tool {
 
@@ -13,15 +15,27 @@ bool Session::Start(const CommonOptions &options, int worker, std::string *why) 
     RemoveRunConfig(config_);
     config_.file.clear();
     if (status == 0) return *why = "the configuration selects NOFUNCOPER: the library does nothing", false;
-    if (status != 1) return *why = "the library could not start" + Cause(&watch) + LogNote(), false;
+    if (status != 1) return *why = "the library could not start" + Because(&watch), false;
     return true;
 }
 
 std::string Session::LogNote() const { return " (log: " + config_.log_path + ")"; }
 
-std::string Session::Cause(LogWatch *watch) const {
+std::string Session::Because(LogWatch *watch) const {
     std::string lines = watch->Lines();
-    return lines.empty() ? "" : ": " + lines;
+    return lines.empty() ? "" : ": " + lines + LogNote();
+}
+
+Outcome Session::Failure(const std::string &file, const std::string &cause, LogWatch *watch) const {
+    std::string lines = watch ? watch->Lines() : "";
+    if (lines.empty()) return FileFailure(json_, file, cause);
+    std::string full = cause + ": " + lines;
+    std::string out = json_ ? FailureJson(file, full, config_.log_path).dump() + "\n" : "";
+    return {false, out, "khapi: " + file + ": " + full + LogNote() + "\n"};
+}
+
+Outcome FileFailure(bool json, const std::string &file, const std::string &cause) {
+    return {false, json ? FailureJson(file, cause, "").dump() + "\n" : "", "khapi: " + file + ": " + cause + "\n"};
 }
 
 }  // namespace tool

@@ -1,8 +1,10 @@
-// session.h - the library started for one run of the tool.
+// session.h - the library started for one run of the tool, and how the
+// run reports a file that failed.
 #pragma once
 
 #include <string>
 
+#include "batch.h"
 #include "khapi.h"
 #include "log_watch.h"
 #include "options.h"
@@ -12,18 +14,30 @@ namespace tool {
 
 class Session {
 public:
+    explicit Session(bool json = false) : json_(json) {}
     ~Session();
     // Starts the library on the configuration the options name.  False
-    // with why (which names the log) on failure.
+    // with why (which names the log when the library wrote to it).
     bool Start(const CommonOptions &options, int worker, std::string *why);
-    // " (log: PATH)", to end every message about a failure.
+    // ": " and the failures the library logged since the watch began (or
+    // was last read), then " (log: PATH)"; empty when it logged none, so
+    // that a message names a log only when it holds the cause.
+    std::string Because(LogWatch *watch) const;
+    // " (log: PATH)".
     std::string LogNote() const;
-    // The failures the library logged since the last call, after ": ".
-    std::string Cause(LogWatch *watch) const;
+    // A file that failed: "khapi: FILE: CAUSE" on standard error, with
+    // the library's messages since the watch began, and with --json a
+    // document {"file", "error", "log"} on standard output.
+    Outcome Failure(const std::string &file, const std::string &cause, LogWatch *watch = nullptr) const;
     const std::string &log_path() const { return config_.log_path; }
 
 private:
+    bool json_;
     RunConfig config_;
 };
+
+// The failure of a file that never reached the library (the run did not
+// start, its worker process died): as Session::Failure, without a log.
+Outcome FileFailure(bool json, const std::string &file, const std::string &cause);
 
 }  // namespace tool

@@ -14,7 +14,7 @@ dist=$BUILD/dist
 rm -rf "$dist"
 mkdir -p "$dist/licences"
 for dll in KHAPI1_1 HAPI_kiln DebugWin11; do cp "$BUILD/bin/$dll.dll" "$dist/"; done
-cp "$BUILD/bin/khapi.exe" "$BUILD/data/khapi.conf" "$BUILD/data/sysdict.dic" "$dist/"
+cp "$BUILD/bin/khapi.exe" "$BUILD/data/khapi.conf" "$BUILD/data/sysdict.dic" "$BUILD/data/khapi-report.schema.json" "$dist/"
 cp "$BUILD/lib/libKHAPI1_1.dll.a" "$BUILD/lib/KHAPI1_1.def" "$(dirname "$0")/../include/khapi.h" "$dist/"
 cp -r "$DEPS/licences/." "$dist/licences/"
 rm -rf "$BUILD/bin/licences"

@@ -6,7 +6,10 @@ Windows build KHAPI_EMULATOR (wine) and KHAPI_PNG=0 (built without cairo).
 """
 import json
 import os
+import random
 import re
+import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -31,6 +34,18 @@ SUIT = CLUBS | DIAMONDS | HEARTS | SPADES
 CARD = $RANK [OF] $SUIT
 CARDS = <$CARD | $RANK>
 """
+LIBRIVOX = os.path.join(DATA, "librivox")
+
+
+def write_wav(path, samples, rate=16000):
+    """A 16-bit mono WAV file of the samples (written here, so that the
+    Windows run needs no sox)."""
+    data = struct.pack("<%dh" % len(samples), *samples)
+    with open(path, "wb") as f:
+        f.write(b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVEfmt " +
+                struct.pack("<IHHIIHH", 16, 1, 1, rate, rate * 2, 2, 16) + b"data" + struct.pack("<I", len(data)) + data)
+
+
 DUMP_TEXTGRID = """form Dump
     sentence File
 endform
@@ -141,6 +156,10 @@ class JsonTest(ToolCase):
     def test_f0_text_is_time_and_hz_a_line(self):
         lines = self.ok("f0", GOFORWARD).stdout.splitlines()
         self.assertTrue(all(re.fullmatch(r"\d+\.\d\d \d+\.\d", line) for line in lines), lines[:3])
+        # Several files: each track after a comment line naming its file.
+        lines = self.ok("f0", GOFORWARD, CARDS[0]).stdout.splitlines()
+        self.assertEqual([l for l in lines if l.startswith("#")], ["# " + GOFORWARD, "# " + CARDS[0]])
+        self.assertEqual(lines[0], "# " + GOFORWARD)
 
 
 class FormatTest(ToolCase):
@@ -209,6 +228,82 @@ class AssessTest(ToolCase):
                 self.assertGreaterEqual(doc["accuracy"], 80)
 
 
+class TextTest(ToolCase):
+    """Where texts come from, and texts of any length."""
+
+    def test_each_recording_may_bring_its_own_text(self):
+        files = []
+        for stem, ext, text in (("a", ".txt", "ten of clubs"), ("b", ".lab", "four queen of clubs"), ("c", None, None)):
+            files.append(self.path(stem + ".wav"))
+            shutil.copy(CARDS[len(files) - 1], files[-1])
+            if ext:
+                with open(self.path(stem + ext), "w") as f:
+                    f.write(text + "\n")
+        r = self.run_tool("align", *files, "--json", "--jobs", "2")
+        self.assertEqual(r.returncode, 1)
+        docs = [json.loads(line) for line in r.stdout.splitlines()]
+        self.assertEqual([" ".join(w["word"] for w in d.get("words", [])) for d in docs[:2]],
+                         ["TEN OF CLUBS", "FOUR QUEEN OF CLUBS"])
+        self.assertIn("c.txt or", docs[2]["error"])
+        with open(self.path("text"), "w") as f:
+            f.write("Ten of clubs.\n")
+        doc = self.documents("assess", files[0], "--text-from-file", self.path("text"))[0]
+        self.assertEqual([w["error"] for w in doc["words"]], ["none"] * 3)
+
+    def passage(self, copies):
+        """The five librivox recordings said over and over, and their text."""
+        with open(os.path.join(LIBRIVOX, "fileids")) as f:
+            ids = f.read().split()
+        texts = {}
+        with open(os.path.join(LIBRIVOX, "transcription")) as f:
+            for line in f:
+                m = re.match(r"<s> (.*) </s> \((\S+)\)", line.strip())
+                texts[m.group(2)] = m.group(1)
+        samples, offsets = [], []
+        for _ in range(copies):
+            for i in ids:
+                with open(os.path.join(LIBRIVOX, i + ".wav"), "rb") as f:
+                    data = f.read()[44:]
+                offsets.append(len(samples) / 16000)
+                samples.extend(struct.unpack("<%dh" % (len(data) // 2), data))
+        write_wav(self.path("passage.wav"), samples)
+        with open(self.path("passage.txt"), "w") as f:
+            f.write("\n".join(texts[i] for i in ids * copies))
+        return self.path("passage.wav"), self.path("passage.txt")
+
+    def test_a_text_longer_than_a_library_string_is_aligned_whole(self):
+        wav, text = self.passage(3)
+        with open(text) as f:
+            words = f.read().upper().split()
+        self.assertGreater(len(" ".join(words)), 1024)
+        doc = self.documents("align", wav, "--text-from-file", text)[0]
+        self.assertEqual([w["word"] for w in doc["words"]], words)
+        # Each copy's words fall where the first copy's do, a copy later.
+        per_copy = len(words) // 3
+        first = doc["words"][:per_copy]
+        shift = doc["words"][per_copy]["start"] - first[0]["start"]
+        for copy in (1, 2):
+            for a, b in zip(first, doc["words"][copy * per_copy:(copy + 1) * per_copy]):
+                self.assertAlmostEqual(b["start"] - a["start"], copy * shift, delta=0.05, msg=b["word"])
+
+    def test_a_passage_of_500_words_is_assessed_whole(self):
+        wav, text = self.passage(8)
+        doc = self.documents("assess", wav, "--text-from-file", text)[0]
+        self.assertGreater(len(doc["words"]), 500)
+        self.assertGreaterEqual(doc["completeness"], 95)
+        self.assertGreater(doc["words"][-1]["end"] or 0, 190)
+
+    def test_words_the_library_cannot_take_are_named(self):
+        cases = [("unknown", "go xyzzyplugh forward", "not in the dictionary: XYZZYPLUGH"),
+                 ("too_long", "go " + "a" * 300, "text too long")]
+        for name, text, cause in cases:
+            with self.subTest(name):
+                r = self.run_tool("align", GOFORWARD, "--text", text)
+                self.assertEqual(r.returncode, 1)
+                self.assertIn(cause, r.stderr)
+                self.assertLess(len(r.stderr), 600)
+
+
 class TextGridTest(ToolCase):
     def test_praat_reads_back_the_same_intervals(self):
         grid = self.path("goforward.TextGrid")
@@ -268,7 +363,10 @@ class FailureTest(ToolCase):
         ("unknown_option", ["align", GOFORWARD, "--text", "go", "--colour"]),
         ("recognise_without_grammar", ["recognise", GOFORWARD]),
         ("grammar_and_grammar_file", ["recognise", GOFORWARD, "-g", "GO", "--grammar-file", "x"]),
-        ("align_without_text", ["align", GOFORWARD]),
+        ("text_and_text_file", ["align", GOFORWARD, "--text", "go", "--text-from-file", GOFORWARD]),
+        ("missing_text_file", ["align", GOFORWARD, "--text-from-file", "none.txt"]),
+        ("calibrate_jobs", ["calibrate", "--jobs", "2"]),
+        ("play_json", ["play", GOFORWARD, "--json"]),
         ("assess_without_audio", ["assess", "--text", "go"]),
         ("zero_jobs", ["align", GOFORWARD, "--text", "go", "--jobs", "0"]),
         ("jobs_not_a_number", ["align", GOFORWARD, "--text", "go", "--jobs", "many"]),
@@ -291,6 +389,12 @@ class FailureTest(ToolCase):
                 r = self.ok(sub, "--help")
                 self.assertIn("--config", r.stdout)
                 self.assertIn("--log", r.stdout)
+        # --json names the schema where it is (installed or built).
+        schema = re.search(r"\((\S+khapi-report\.schema\.json)\)", self.ok("align", "--help").stdout)
+        self.assertTrue(schema)
+        if not EMULATOR:
+            self.assertTrue(os.path.exists(schema.group(1)), schema.group(1))
+        self.assertRegex(self.ok("--version").stdout, r"^khapi \d+\.\d+")
 
     def failing(self, *args):
         r = self.run_tool(*args)
@@ -302,6 +406,9 @@ class FailureTest(ToolCase):
         text_file = self.path("notes.txt")
         with open(text_file, "w") as f:
             f.write("not a recording\n")
+        jsgf = self.path("cards.gram")
+        with open(jsgf, "w") as f:
+            f.write("#JSGF V1.0;\ngrammar cards;\npublic <card> = ten of clubs;\n")
         cases = [
             ("missing_audio", ["align", self.path("none.wav"), "--text", "go"],
              [self.path("none.wav"), "No such file"]),
@@ -313,6 +420,8 @@ class FailureTest(ToolCase):
              ["XYZZYPLUGH", "log: " + log]),
             ("grammar_file_line", ["recognise", GOFORWARD, "--grammar-file", text_file],
              [text_file + ":1", "NAME = BNF"]),
+            ("jsgf_grammar_file", ["recognise", GOFORWARD, "--grammar-file", jsgf],
+             [jsgf, "JSGF", "NAME = BNF"]),
             ("missing_grammar_file", ["recognise", GOFORWARD, "--grammar-file", self.path("none.bnf")],
              [self.path("none.bnf")]),
             ("missing_config", ["align", GOFORWARD, "--text", "go", "--config", self.path("none.conf")],
@@ -323,6 +432,8 @@ class FailureTest(ToolCase):
                 err = self.failing(*args, "--log", log)
                 for needle in needles:
                     self.assertIn(needle, err)
+                # A log is named only when the library wrote the cause to it.
+                self.assertEqual("log: " + log in err, any(n.startswith("log: ") for n in needles), err)
 
     def test_one_bad_file_fails_the_run_but_not_the_others(self):
         for jobs in ("1", "2"):
@@ -330,8 +441,48 @@ class FailureTest(ToolCase):
                 r = self.run_tool("align", GOFORWARD, self.path("none.wav"), GOFORWARD,
                                   "--text", "go forward ten meters", "--json", "--jobs", jobs)
                 self.assertEqual(r.returncode, 1)
-                self.assertEqual(len(r.stdout.splitlines()), 2)
+                docs = [json.loads(line) for line in r.stdout.splitlines()]
+                self.assertEqual([d["file"] for d in docs], [GOFORWARD, self.path("none.wav"), GOFORWARD])
+                self.assertValid(docs[1], "failure")
                 self.assertIn("none.wav", r.stderr)
+
+    def test_a_run_that_cannot_start_fails_every_file_in_json(self):
+        r = self.run_tool("recognise", GOFORWARD, CARDS[0], "-g", "GO (FORWARD", "--json", "--log", self.path("my.log"))
+        self.assertEqual(r.returncode, 1)
+        docs = [json.loads(line) for line in r.stdout.splitlines()]
+        self.assertEqual([d["file"] for d in docs], [GOFORWARD, CARDS[0]])
+        self.assertIn("khSyntaxAddOption", docs[0]["error"])
+        self.assertEqual(r.stderr.count("khSyntaxAddOption"), 1)
+
+    def test_files_with_nothing_to_find_fail_and_say_why(self):
+        """Each exits 1 with a failure document, the cause on standard
+        error, no TextGrid or plot, and a log named only when it holds the
+        cause."""
+        rng = random.Random(1)
+        write_wav(self.path("empty.wav"), [])
+        write_wav(self.path("silence.wav"), [0] * 32000)
+        write_wav(self.path("noise.wav"), [int(rng.gauss(0, 2000)) for _ in range(48000)])
+        long_text = " ".join(["ten of clubs"] * 8)
+        cases = [
+            ("empty", ["align", self.path("empty.wav"), "--text", "go"], "no speech found"),
+            ("silence", ["align", self.path("silence.wav"), "--text", "ten of clubs"], "no speech found"),
+            ("noise", ["recognise", self.path("noise.wav"), "-g", "<(TEN | EIGHT) [OF] CLUBS>"], "no speech found"),
+            ("noise_assessed", ["assess", self.path("noise.wav"), "--text", "ten of clubs"], "no speech found"),
+            ("text_longer_than_the_speech", ["align", CARDS[0], "--text", long_text],
+             "none of the text's words were found"),
+        ]
+        for name, args, cause in cases:
+            with self.subTest(name):
+                out = self.path(name)
+                r = self.run_tool(*args, "--json", "--textgrid", out + ".TextGrid", "--plot", out + ".svg")
+                self.assertEqual(r.returncode, 1, r.stdout + r.stderr)
+                doc = json.loads(r.stdout)
+                self.assertValid(doc, "failure")
+                self.assertTrue(doc["error"].startswith(cause), doc["error"])
+                self.assertNotIn("log", doc)
+                self.assertIn(cause, r.stderr)
+                self.assertNotIn("log:", r.stderr)
+                self.assertFalse(os.path.exists(out + ".TextGrid") or os.path.exists(out + ".svg"))
 
 
 class SoundCardTest(ToolCase):
