@@ -3,13 +3,16 @@
 
 BUILD ?= build
 JOBS ?= 2
-PACKAGES = cmake g++ make pkg-config googletest libgtest-dev libgmock-dev \
-	libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us pocketsphinx-testdata \
+# What the library and the tool are built from (make install needs only
+# these), and what their tests, fuzzers and benchmarks need besides.
+BUILD_PACKAGES = cmake g++ make pkg-config binutils \
+	libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us \
 	libsndfile1-dev libsamplerate0-dev portaudio19-dev libasound2-dev libjack-jackd2-dev \
-	espeak-ng sox binutils \
-	libcli11-dev nlohmann-json3-dev libcairo2-dev \
-	python3 python3-jsonschema praat libxml2-utils clang libclang-rt-14-dev \
+	libcli11-dev nlohmann-json3-dev libcairo2-dev
+TEST_PACKAGES = googletest libgtest-dev libgmock-dev pocketsphinx-testdata \
+	espeak-ng sox python3 python3-jsonschema praat libxml2-utils clang libclang-rt-14-dev \
 	festival festvox-us-slt-hts festvox-kallpc16k
+PACKAGES = $(BUILD_PACKAGES) $(TEST_PACKAGES)
 PREFIX ?= /usr/local
 # The Windows cross build and its test run under Wine (make windows,
 # make windows-test) need these besides PACKAGES; make test does not.
@@ -21,16 +24,16 @@ KHAPI_WIN_DEPS ?= $(WINDOWS_BUILD)/deps
 
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test demo install sanitize tsan fuzz bench clean windows-deps windows windows-test
+.PHONY: all deps build-deps build test demo install sanitize tsan fuzz bench clean windows-deps windows windows-test
 
 all: build
 
 # The Windows packages come without their recommendations: Wine's pull in
 # libasound2-plugins, whose ALSA plugins leak where LeakSanitizer watches
 # the sound-card tests, and Wine runs the tests headless without the rest.
-deps windows-deps: WANT = $(if $(filter windows-deps,$@),$(WINDOWS_PACKAGES),$(PACKAGES))
-deps windows-deps: APT_OPTIONS = $(if $(filter windows-deps,$@),--no-install-recommends)
-deps windows-deps:
+deps windows-deps build-deps: WANT = $(if $(filter windows-deps,$@),$(WINDOWS_PACKAGES),$(if $(filter build-deps,$@),$(BUILD_PACKAGES),$(PACKAGES)))
+deps windows-deps build-deps: APT_OPTIONS = $(if $(filter windows-deps,$@),--no-install-recommends)
+deps windows-deps build-deps:
 	@missing=$$(for p in $(WANT); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		echo "installing:" $$missing; \
@@ -60,7 +63,7 @@ demo: build
 
 # Installs the library, the tool and the default configuration under PREFIX,
 # from a build without the engine's fault injection (and so without tests).
-install: deps
+install: build-deps
 	cmake -S . -B build-ship -DCMAKE_BUILD_TYPE=Release -DKHAPI_FAULT_INJECTION=OFF -DKHAPI_BENCH=OFF -DKHAPI_WERROR=ON
 	cmake --build build-ship -j$(JOBS)
 	cmake --install build-ship --prefix $(PREFIX)
