@@ -38,17 +38,19 @@ bool WriteText(const std::string &path, const std::string &text, std::string *wh
     return true;
 }
 
-// "word X is not in the dictionary" for each word the library could not
-// find, before its own messages.
+// "word X not in the dictionary" (or "words X, Y ...") for the words the
+// library could not find, which its messages name.
 std::string UnknownWords(const std::string &lines) {
     static const std::string kMissing = "Unable to find word ", kIn = " in system dictionary";
     std::string words;
-    for (size_t at = lines.find(kMissing); at != std::string::npos; at = lines.find(kMissing, at + 1)) {
+    int n = 0;
+    for (size_t at = lines.find(kMissing); at != std::string::npos; at = lines.find(kMissing, at + 1), n++) {
         size_t from = at + kMissing.size(), to = lines.find(kIn, from);
         if (to == std::string::npos) break;
         words += (words.empty() ? "" : ", ") + lines.substr(from, to - from);
     }
-    return words.empty() ? "" : "not in the dictionary: " + words;
+    if (words.empty()) return "";
+    return (n > 1 ? "words " : "word ") + words + " not in the dictionary";
 }
 
 class Recognition {

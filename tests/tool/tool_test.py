@@ -294,7 +294,7 @@ class TextTest(ToolCase):
         self.assertGreater(doc["words"][-1]["end"] or 0, 190)
 
     def test_words_the_library_cannot_take_are_named(self):
-        cases = [("unknown", "go xyzzyplugh forward", "not in the dictionary: XYZZYPLUGH"),
+        cases = [("unknown", "go xyzzyplugh forward", "word XYZZYPLUGH not in the dictionary"),
                  ("too_long", "go " + "a" * 300, "text too long")]
         for name, text, cause in cases:
             with self.subTest(name):
