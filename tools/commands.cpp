@@ -11,6 +11,7 @@
 #include "batch.h"
 #include "grammar.h"
 #include "json_report.h"
+#include "normalise.h"
 #include "plot.h"
 #include "report.h"
 #include "session.h"
@@ -104,7 +105,7 @@ private:
     bool UseText(const std::string &text, std::string *why) {
         if (syntax_) khSyntaxDeleteDeep(syntax_);
         syntax_ = nullptr;
-        text_ = TextWords(text);
+        text_ = SpokenWords(text, session_.lexicon());
         if (text_.empty()) return *why = "the text holds no word", false;
         LogWatch watch(session_.log_path());
         syntax_ = TextSyntax(TextSyntaxName(), text_, mode_ == Mode::Assess, why);

@@ -63,23 +63,6 @@ KhSyntax Chain(const std::string &name, const std::vector<std::string> &items, s
 
 }  // namespace
 
-std::vector<std::string> TextWords(const std::string &text) {
-    std::vector<std::string> words;
-    std::string word;
-    auto flush = [&] {
-        while (!word.empty() && word.back() == '\'') word.pop_back();
-        if (!word.empty()) words.push_back(word);
-        word.clear();
-    };
-    for (char c : text) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if (isalnum(u) || (c == '\'' && !word.empty())) word += static_cast<char>(toupper(u));
-        else flush();
-    }
-    flush();
-    return words;
-}
-
 KhSyntax SyntaxFromBnf(const std::string &name, const std::string &bnf, std::string *why) {
     std::vector<KhSyntax> made;
     return Make(name, bnf, &made, why);

@@ -8,10 +8,6 @@
 
 namespace tool {
 
-// The words of a text as the dictionary spells them: upper case, without
-// punctuation (apostrophes inside words are kept).
-std::vector<std::string> TextWords(const std::string &text);
-
 // One syntax from one BNF option.
 KhSyntax SyntaxFromBnf(const std::string &name, const std::string &bnf, std::string *why);
 

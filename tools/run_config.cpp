@@ -106,6 +106,8 @@ bool MakeRunConfig(const std::string &config, const std::string &log, int worker
                 extra << key << " = " << dir << "/" << dict->second << "\n";
         }
     }
+    for (const char *key : {"SYSDICT", "USERDICT"})
+        if (!keys[key].empty()) out->dictionaries.push_back(keys[key]);
     out->log_path =
         WorkerLog(Absolute(!log.empty() ? log : keys.count("ERRORLOG") ? keys["ERRORLOG"] : "khapi.log"), worker);
     extra << "ERRORLOG = " << out->log_path << "\n";

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tool {
 
 struct RunConfig {
     std::string file;      // what khSysInit reads (a private copy)
     std::string log_path;  // where the library writes its failures, absolute
+    std::vector<std::string> dictionaries;  // SYSDICT and USERDICT, as the configuration names them
 };
 
 // The configuration installed (or built) next to this program.

@@ -16,6 +16,10 @@ bool Session::Start(const CommonOptions &options, int worker, std::string *why) 
     config_.file.clear();
     if (status == 0) return *why = "the configuration selects NOFUNCOPER: the library does nothing", false;
     if (status != 1) return *why = "the library could not start" + Because(&watch), false;
+    // The library reports a dictionary it cannot read; the lexicon only
+    // refines how texts are read, so one it cannot load is left out.
+    std::string ignored;
+    for (const std::string &dict : config_.dictionaries) lexicon_.Load(dict, &ignored);
     return true;
 }
 

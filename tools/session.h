@@ -6,6 +6,7 @@
 
 #include "batch.h"
 #include "khapi.h"
+#include "lexicon.h"
 #include "log_watch.h"
 #include "options.h"
 #include "run_config.h"
@@ -30,10 +31,13 @@ public:
     // document {"file", "error", "log"} on standard output.
     Outcome Failure(const std::string &file, const std::string &cause, LogWatch *watch = nullptr) const;
     const std::string &log_path() const { return config_.log_path; }
+    // The words of the dictionaries the library reads, loaded by Start.
+    const Lexicon &lexicon() const { return lexicon_; }
 
 private:
     bool json_;
     RunConfig config_;
+    Lexicon lexicon_;
 };
 
 // The failure of a file that never reached the library (the run did not

@@ -250,6 +250,15 @@ class TextTest(ToolCase):
         doc = self.documents("assess", files[0], "--text-from-file", self.path("text"))[0]
         self.assertEqual([w["error"] for w in doc["words"]], ["none"] * 3)
 
+    def test_texts_are_read_as_people_write_them(self):
+        cases = [(CARDS[0], "\u201c10\u201d of clubs\u2026", "TEN OF CLUBS"),
+                 (GOFORWARD, "Go forward\u201410 meters!", "GO FORWARD TEN METERS")]
+        for audio, text, words in cases:
+            with self.subTest(text):
+                doc = self.documents("assess", audio, "--text", text)[0]
+                self.assertEqual(" ".join(w["word"] for w in doc["words"]), words)
+                self.assertEqual(doc["completeness"], 100)
+
     def passage(self, copies):
         """The five librivox recordings said over and over, and their text."""
         with open(os.path.join(LIBRIVOX, "fileids")) as f:
