@@ -22,12 +22,16 @@ install(TARGETS khapi RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/include/khapi.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 # The default configuration names its system dictionary by full path, so
-# it is written at install time, when the prefix is final.
+# it is written at install time, when the prefix is final.  The user's
+# folders are kept in bracket arguments, which the install script takes
+# as they are.
 set(KHAPI_SHARE ${CMAKE_INSTALL_DATADIR}/khapi)
 install(FILES ${CMAKE_BINARY_DIR}/data/sysdict.dic DESTINATION ${KHAPI_SHARE})
 install(CODE "
   set(KHAPI_MDEF \"${KHAPI_MODEL_DIR}/mdef\")
   set(KHAPI_SYSDICT \"\${CMAKE_INSTALL_PREFIX}/${KHAPI_SHARE}/sysdict.dic\")
+  set(KHAPI_USER_DATA [==[${KHAPI_USER_DATA}]==])
+  set(KHAPI_USER_STATE [==[${KHAPI_USER_STATE}]==])
   set(conf \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${KHAPI_SHARE}/khapi.conf\")
   message(STATUS \"Installing: \${conf}\")
   configure_file(\"${CMAKE_SOURCE_DIR}/data/khapi.conf.in\" \"\${conf}\" @ONLY)")

@@ -20,8 +20,10 @@ int FindPron(hapiDictObject dict, const char *word, const char *pron);
 bool PhoneSetsEqual(hapiDictObject a, hapiDictObject b);
 // Copies the words of source into target (same phone set required).
 void AddDict2Dict(hapiDictObject target, hapiDictObject source);
-// Loads a dictionary file, or creates it empty with the system phone set
-// when it does not exist.  Null on failure.
+// Loads a dictionary file, or creates it (and its folders) empty with the
+// system phone set when it does not exist; with VOCABCACHE, a file that
+// does not load is set aside as NAME.damaged and created likewise.  Null
+// on failure.
 hapiDictObject LoadDict(const char *filename);
 // The system dictionary merged with the user dictionary, loaded on first
 // need and kept.  Null when neither can be had.

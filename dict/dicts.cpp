@@ -147,23 +147,13 @@ void AddDict2Dict(hapiDictObject target, hapiDictObject source) {
     hapiDictFinalise(target);
 }
 
-hapiDictObject LoadDict(const char *filename) {
-    if (!filename || !filename[0]) {
-        LogError("LoadDict: Invalid filename or no filename specified");
-        return nullptr;
-    }
-    // An empty file holds no words: it is one that another program has
-    // only begun to create, and is made like a missing one.
-    struct stat st;
-    bool empty = stat(filename, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
-    if (!empty && FileReadable(filename)) {
-        if (hapiDictObject dict = LoadFile(filename)) return dict;
-        // A file that exists but does not load is never replaced by an
-        // empty dictionary: that would lose its words.
-        LogErrorf("LoadDict: Unable to load existing file %s", filename);
-        return nullptr;
-    }
+namespace {
+
+// Creates the dictionary file, and the folders above it, holding an empty
+// dictionary with the system phone set.
+hapiDictObject CreateDictFile(const char *filename) {
     bool existed = access(filename, F_OK) == 0;
+    MakeParentFolders(filename);
     if (!FileAppendable(filename)) {
         LogErrorf("LoadDict: Unable to create file %s", filename);
         return nullptr;
@@ -179,6 +169,42 @@ hapiDictObject LoadDict(const char *filename) {
     hapiDictFinalise(dict);
     hapiDictSave(dict, filename);
     return dict;
+}
+
+// A file that exists but does not load is never replaced by an empty
+// dictionary: that would lose its words.  Only when the configuration says
+// that the vocabulary dictionaries are a cache of words fetched from the
+// system dictionary (VOCABCACHE), which can be fetched again, is it set
+// aside as NAME.damaged and made afresh.
+hapiDictObject RenewDamaged(const char *filename) {
+    std::string aside = std::string(filename) + ".damaged";
+    if (!g_state->vocab_cache || !RenameReplacing(filename, aside.c_str())) {
+        LogErrorf("LoadDict: Unable to load existing file %s", filename);
+        return nullptr;
+    }
+    hapiDictObject dict = CreateDictFile(filename);
+    LogErrorf(dict ? "LoadDict: Unable to load existing file %s: set aside as %s and made afresh"
+                   : "LoadDict: Unable to load existing file %s: set aside as %s",
+              filename, aside.c_str());
+    return dict;
+}
+
+}  // namespace
+
+hapiDictObject LoadDict(const char *filename) {
+    if (!filename || !filename[0]) {
+        LogError("LoadDict: Invalid filename or no filename specified");
+        return nullptr;
+    }
+    // An empty file holds no words: it is one that another program has
+    // only begun to create, and is made like a missing one.
+    struct stat st;
+    bool empty = stat(filename, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+    if (!empty && FileReadable(filename)) {
+        if (hapiDictObject dict = LoadFile(filename)) return dict;
+        return RenewDamaged(filename);
+    }
+    return CreateDictFile(filename);
 }
 
 hapiDictObject LoadSysDict() {

@@ -1,5 +1,6 @@
 // files.h - whether a file can be opened, asked before the library or the
-// engine opens it, so that a missing file gets its own message.
+// engine opens it, so that a missing file gets its own message; and the
+// folders and renames of the files the library writes.
 #ifndef KH_FRAME_FILES_H
 #define KH_FRAME_FILES_H
 
@@ -7,6 +8,14 @@ namespace kh {
 
 bool FileReadable(const char *name);
 bool FileAppendable(const char *name);
+
+// Creates the missing folders above the file (only for their owner, as
+// the XDG base directory specification asks); true when they all exist.
+// A name without a folder needs none.  False with errno set otherwise.
+bool MakeParentFolders(const char *name);
+
+// Renames a file, replacing what bears the new name; false with errno.
+bool RenameReplacing(const char *from, const char *to);
 
 }  // namespace kh
 

@@ -75,6 +75,7 @@ struct SystemState {
     float disabled_arc_score = kDisabledArcScore;
     int32_t initialised = 0;
     FILE *log = nullptr;
+    int32_t log_failure_said = 0;  // a log that would not open was reported on standard error
     char log_file[kNameLen] = "khapi.log";
     char config_file[kNameLen] = {};
     std::string config_file_given;  // as given, however long: a second khSysInit compares with it
@@ -83,6 +84,7 @@ struct SystemState {
     int32_t bnf_punc_len = 4;
     int32_t save_lattices = 0;
     int32_t phone_confidences = 0;   // PHONECONF: khRecGetPhoneConf answers
+    int32_t vocab_cache = 0;         // VOCABCACHE: a damaged vocabulary dictionary is made afresh
     int32_t forced_case = 0;
 };
 

@@ -1,6 +1,7 @@
 // trace.cpp - the line writer and the trace operations built on it.
 #include "frame/trace.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 
@@ -18,10 +19,25 @@ bool At(int level) { return g_state && g_state->trace_level == level; }
 bool Full() { return At(LEVEL_FULL); }
 bool Logging() { return At(LEVEL_FULL) || At(LEVEL_ERROR); }
 
+// Opens the log file, emptied, making the folders above it.  A log that
+// cannot be opened is said once on standard error, the one thing the
+// library writes there, since nothing else would tell that failures are
+// lost; it is tried again on the next line.
+void OpenLog() {
+    errno = 0;
+    int reason = MakeParentFolders(g_state->log_file) ? 0 : errno;
+    if (FileAppendable(g_state->log_file)) g_state->log = fopen(g_state->log_file, "wb");  // the lines carry their own "\r\n"
+    if (g_state->log || g_state->log_failure_said) return;
+    if (!reason) reason = errno ? errno : EINVAL;
+    g_state->log_failure_said = 1;
+    fprintf(stderr, "KHAPI: cannot open the log file %s (%s): failures are not logged\n", g_state->log_file,
+            strerror(reason));
+}
+
 // Passes one finished line to the debug window and the log file.
 void WriteLine(const char *line) {
     if (g_state->debug_window_active && !SendToDebugWindow(line)) g_state->debug_window_active = 0;
-    if (!g_state->log && FileAppendable(g_state->log_file)) g_state->log = fopen(g_state->log_file, "wb");  // the lines carry their own "\r\n"
+    if (!g_state->log) OpenLog();
     if (!g_state->log) return;
     fputs(line, g_state->log);
     fflush(g_state->log);

@@ -111,6 +111,7 @@ void ReadSettings() {
     hapiOverrideConfBool("FORCEOUT", &forceout);
     s->save_lattices = ReadConfBool("LATSAVE", 0) ? 1 : 0;
     s->phone_confidences = ReadConfBool("PHONECONF", 0) ? 1 : 0;
+    s->vocab_cache = ReadConfBool("VOCABCACHE", 0) ? 1 : 0;
 }
 
 }  // namespace kh

@@ -33,8 +33,9 @@ bool ForEachIndexed(const char *stem, Visit visit) {
 
 // Reads NOFUNCOPER, DEBUG and DEBUGWIN into SystemState.
 void ReadTraceSettings();
-// Reads FORCECASE through LATSAVE into SystemState and writes GAUSSOPT,
-// PHNTREESTRUCT and FORCEOUT back to the engine.
+// Reads FORCECASE through LATSAVE, then PHONECONF and VOCABCACHE, into
+// SystemState and writes GAUSSOPT, PHNTREESTRUCT and FORCEOUT back to the
+// engine.
 void ReadSettings();
 
 }  // namespace kh

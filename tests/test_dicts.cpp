@@ -131,3 +131,47 @@ TEST_P(VocabularyFile, IsCreatedWithTheSystemPhoneSet) {
 
 INSTANTIATE_TEST_SUITE_P(VocabularyDictionary, VocabularyFile, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool> &i) { return i.param ? "Empty" : "Missing"; });
+
+// A vocabulary dictionary that does not load is kept and refused, unless
+// VOCABCACHE says it is only a cache of fetched words: then it is set aside
+// (over an older one) and made afresh, when it can be set aside.
+struct DamagedCase {
+    const char *name;
+    const char *cache;
+    bool folder_in_the_way;  // a folder holds the name it would be set aside as
+    int status;
+    const char *message;
+};
+
+class DamagedVocabulary : public ::testing::TestWithParam<DamagedCase> {};
+
+TEST_P(DamagedVocabulary, IsRenewedOnlyAsACache) {
+    Workspace ws;
+    const DamagedCase &c = GetParam();
+    const std::string damaged = PhoneSetLine() + "HELLO [unterminated HH AH L OW\n";
+    WriteFile("sys.dic", PhoneSetLine() + "HELLO HH AH L OW\n");
+    WriteFile("vocab.dic", damaged);
+    if (c.folder_in_the_way) {
+        std::filesystem::create_directory("vocab.dic.damaged");
+        WriteFile("vocab.dic.damaged/kept", "");
+    } else {
+        WriteFile("vocab.dic.damaged", "an older one\n");
+    }
+    EXPECT_EQ(InitWith(SmallConfig(std::string("SYSDICT = sys.dic\nVOCABCACHE = ") + c.cache + "\n")), c.status);
+    EXPECT_TRUE(Contains(Log(), std::string("ERROR - ") + c.message + "\r\n\r\n")) << Log();
+    bool renewed = c.status == 1;
+    EXPECT_EQ(ReadFile("vocab.dic"), renewed ? PhoneSetLine() : damaged);
+    if (!c.folder_in_the_way) {
+        EXPECT_EQ(ReadFile("vocab.dic.damaged"), renewed ? damaged : "an older one\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DamagedVocabulary,
+    ::testing::Values(DamagedCase{"NotACache", "FALSE", false, -1, "LoadDict: Unable to load existing file vocab.dic"},
+                      DamagedCase{"ACache", "TRUE", false, 1,
+                                  "LoadDict: Unable to load existing file vocab.dic: set aside as "
+                                  "vocab.dic.damaged and made afresh"},
+                      DamagedCase{"ACacheThatCannotBeSetAside", "TRUE", true, -1,
+                                  "LoadDict: Unable to load existing file vocab.dic"}),
+    [](const ::testing::TestParamInfo<DamagedCase> &i) { return std::string(i.param.name); });

@@ -119,6 +119,42 @@ TEST(SysInit, StandardConfigurationStartsAndLogsToItsFile) {
     EXPECT_EQ(kh::g_state->current_vocab, kh::FindVocab("ENGLISH"));
 }
 
+// The folders above the log and a new vocabulary dictionary are made.
+TEST(SysInit, MakesTheFoldersItWritesInto) {
+    Workspace ws;
+    ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\nERRORLOG = logs/today/k.log\n"
+                                      "ENGLISHDICT = words/en/english.dic\n")),
+              1);
+    EXPECT_EQ(Log("logs/today/k.log").rfind("khSysInit: Entering\r\n", 0), 0u);
+    EXPECT_TRUE(Contains(ReadFile("words/en/english.dic"), "!!PHONESET"));
+}
+
+// A log that cannot be opened, because a file stands where its folder
+// should be or because it is a folder, is said once on standard error,
+// and the library goes on without it.
+class UnopenableLog : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(UnopenableLog, IsSaidOnceOnStandardError) {
+    Workspace ws;
+    WriteFile("afile", "");
+    std::filesystem::create_directory("afolder");
+    ::testing::internal::CaptureStderr();
+    int status = InitWith(StandardConfig(std::string("DEBUG = FULL\nERRORLOG = ") + GetParam() + "\n"));
+    EXPECT_EQ(khRecFinalise(nullptr), -1);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, 1);
+    const std::string said = std::string("KHAPI: cannot open the log file ") + GetParam() + " (";
+    const std::string end = "): failures are not logged\n";
+    EXPECT_EQ(err.rfind(said, 0), 0u) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    EXPECT_TRUE(err.size() > end.size() && err.compare(err.size() - end.size(), end.size(), end) == 0) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, UnopenableLog, ::testing::Values("afile/k.log", "afolder"),
+                         [](const ::testing::TestParamInfo<const char *> &i) {
+                             return std::string(i.index ? "AFolder" : "UnderAFile");
+                         });
+
 TEST(SysInit, OtherForcedCasesAndValues) {
     Workspace ws;
     ASSERT_EQ(InitWith(StandardConfig("FORCECASE = Lower\nGENBEAM = 200\nSILSEQCOUNT = 60\nBNFPUNC = -\n"

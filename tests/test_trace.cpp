@@ -130,7 +130,7 @@ TEST_F(TraceTest, OverLongLinesAreCutAndKeepTheirLineEnd) {
                              std::string(1011, 'w') + "\r\n\r\n  " + std::string(1019, 'w') + "\r\n");
 }
 
-TEST_F(TraceTest, LogFileIsOpenedLazilyAndEmptiedOnceAndMayBeUnwritable) {
+TEST_F(TraceTest, LogFileIsOpenedLazilyAndEmptiedOnceAndMayBeUnopenable) {
     Level(kh::LEVEL_FULL);
     WriteFile("trace.log", "old content\r\n");
     kh::TraceLine("first");
@@ -139,10 +139,19 @@ TEST_F(TraceTest, LogFileIsOpenedLazilyAndEmptiedOnceAndMayBeUnwritable) {
     kh::ResetLogStream();
     kh::TraceLine("third");
     EXPECT_EQ(Written(), "  third\r\n");
-    // An unwritable log drops lines quietly.
+    // A log that cannot be opened (a file stands where its folder should
+    // be) drops lines, says so once, and is tried again on the next line,
+    // its folders made.
     kh::ResetLogStream();
-    kh::CopyField(kh::g_state->log_file, "no/such/folder/x.log");
+    kh::CopyField(kh::g_state->log_file, "blocked/x.log");
+    WriteFile("blocked", "");
+    ::testing::internal::CaptureStderr();
     kh::TraceLine("dropped");
     kh::LogError("dropped too");
+    std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(kh::g_state->log, nullptr);
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    std::filesystem::remove("blocked");
+    kh::TraceLine("kept");
+    EXPECT_EQ(ReadFile("blocked/x.log"), "  kept\r\n");
 }

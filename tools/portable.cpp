@@ -10,11 +10,11 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <direct.h>
 #include <io.h>
 #include <random>
 #include <windows.h>
 #else
+#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -39,13 +39,11 @@ std::string ProgramDir() {
     return exe.substr(0, exe.find_last_of(kSeparators));
 }
 
-std::string UserDataBase(std::string *why) {
+std::string UserStateLog(std::string *why) {
     const char *local = getenv("LOCALAPPDATA");
-    if (local && IsAbsolute(local)) return local;
+    if (local && IsAbsolute(local)) return std::string(local) + "\\khapi\\khapi.log";
     return *why = "LOCALAPPDATA is not set", "";
 }
-
-bool MakeDir(const std::string &path) { return _mkdir(path.c_str()) == 0; }
 
 bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns) {
     WIN32_FILE_ATTRIBUTE_DATA a;
@@ -97,15 +95,16 @@ std::string ProgramDir() {
     return exe.substr(0, exe.rfind('/'));
 }
 
-std::string UserDataBase(std::string *why) {
-    const char *xdg = getenv("XDG_DATA_HOME");
+// As the library expands ${XDG_STATE_HOME:-~/.local/state}/khapi/khapi.log.
+std::string UserStateLog(std::string *why) {
+    const char *xdg = getenv("XDG_STATE_HOME");
+    if (xdg && xdg[0]) return std::string(xdg) + "/khapi/khapi.log";
     const char *home = getenv("HOME");
-    if (xdg && xdg[0] == '/') return xdg;
-    if (home && home[0]) return std::string(home) + "/.local/share";
-    return *why = "neither XDG_DATA_HOME nor HOME is set", "";
+    const struct passwd *pw = home && home[0] ? nullptr : getpwuid(getuid());
+    if (pw && pw->pw_dir && pw->pw_dir[0]) home = pw->pw_dir;
+    if (home && home[0]) return std::string(home) + "/.local/state/khapi/khapi.log";
+    return *why = "neither XDG_STATE_HOME nor HOME is set", "";
 }
-
-bool MakeDir(const std::string &path) { return mkdir(path.c_str(), 0755) == 0; }
 
 bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns) {
     struct stat st;

@@ -1,6 +1,6 @@
 // portable.h - what the tool does differently on Linux and on Windows:
 // file names, where it finds itself and its configuration, the per-user
-// folder and the private configuration's temporary file.
+// state folder and the private configuration's temporary file.
 #pragma once
 
 #include <string>
@@ -21,13 +21,11 @@ std::string ProgramDir();
 // the order they are tried: installed first, then the build's.
 extern const char *const kPackagedConfigs[2];
 
-// The folder that holds the per-user folder "khapi": $XDG_DATA_HOME, else
-// ~/.local/share on Linux; %LOCALAPPDATA% on Windows.  Empty with why.
-std::string UserDataBase(std::string *why);
-
-// Creates one folder; false with errno when it cannot (EEXIST when it is
-// there already).
-bool MakeDir(const std::string &path);
+// khapi.log in the per-user state folder "khapi", the file the packaged
+// configuration's ERRORLOG names: under $XDG_STATE_HOME, else
+// ~/.local/state on Linux (the home from $HOME, else the password
+// database); under %LOCALAPPDATA% on Windows.  Empty with why.
+std::string UserStateLog(std::string *why);
 
 // A file's size and the time it was last written, in nanoseconds, to
 // the finest the system keeps; false when it cannot be read.

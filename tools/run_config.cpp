@@ -1,4 +1,4 @@
-// run_config.cpp - the packaged configuration, the per-user folder and the
+// run_config.cpp - the packaged configuration, the log the tool names and the
 // private copy handed to khSysInit.
 #include "run_config.h"
 
@@ -8,7 +8,6 @@
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "portable.h"
@@ -35,18 +34,11 @@ std::map<std::string, std::string> ParseKeys(const std::string &text) {
     return keys;
 }
 
-// Creates the folder and the missing ones above it; false with the first
-// failure's errno.  (Creating a drive or the root fails harmlessly.)
-bool MakeDirs(const std::string &path) {
-    int failure = 0;
-    for (size_t i = 1; i <= path.size(); i++) {
-        if (i < path.size() && !strchr(kSeparators, path[i])) continue;
-        if (!MakeDir(path.substr(0, i)) && errno != EEXIST && !failure) failure = errno;
-    }
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
-    errno = failure ? failure : ENOTDIR;
-    return false;
+// Whether the library expands the value (a "~" folder at its start, or a
+// "${"): it then names no file relative to the working folder.
+bool Expands(const std::string &value) {
+    if (value.find("${") != std::string::npos) return true;
+    return !value.empty() && value[0] == '~' && (value.size() == 1 || strchr(kSeparators, value[1]));
 }
 
 bool Readable(const std::string &path) { return access(path.c_str(), R_OK) == 0; }
@@ -65,14 +57,6 @@ std::string PackagedConfig() {
     for (const char *rel : kPackagedConfigs)
         if (Readable(dir + rel)) return dir + rel;
     return dir + kPackagedConfigs[0];
-}
-
-std::string UserDataDir(std::string *why) {
-    std::string base = UserDataBase(why);
-    if (base.empty()) return "";
-    std::string dir = base + "/khapi";
-    if (!MakeDirs(dir)) return *why = "cannot create " + dir + ": " + strerror(errno), "";
-    return dir;
 }
 
 std::string WorkerLog(const std::string &path, int worker) {
@@ -94,22 +78,21 @@ bool MakeRunConfig(const std::string &config, const std::string &log, int worker
     text << in.rdbuf();
     std::map<std::string, std::string> keys = ParseKeys(text.str());
 
+    // The log: --log; else a plain ERRORLOG of a given configuration (the
+    // library's default when it has none); else, for the packaged
+    // configuration and for names the library expands, the file in the
+    // user's state folder, so that the tool can name it.
+    std::string chosen = log;
+    if (chosen.empty()) {
+        std::string named = !keys["ERRORLOG"].empty() ? keys["ERRORLOG"] : "khapi.log";
+        chosen = packaged || Expands(named) ? UserStateLog(why) : named;
+        if (chosen.empty()) return false;
+    }
+    out->log_path = WorkerLog(Absolute(chosen), worker);
     std::ostringstream extra;
     extra << "\n# Added by the khapi tool for this run.\n";
-    if (packaged) {
-        std::string dir = UserDataDir(why);
-        if (dir.empty()) return false;
-        for (int i = 1; keys.count("VOCAB" + std::to_string(i)); i++) {
-            std::string key = keys["VOCAB" + std::to_string(i)] + "DICT";
-            auto dict = keys.find(key);
-            if (dict != keys.end() && !dict->second.empty() && !IsAbsolute(dict->second))
-                extra << key << " = " << dir << "/" << dict->second << "\n";
-        }
-    }
     for (const char *key : {"SYSDICT", "USERDICT"})
-        if (!keys[key].empty()) out->dictionaries.push_back(keys[key]);
-    out->log_path =
-        WorkerLog(Absolute(!log.empty() ? log : keys.count("ERRORLOG") ? keys["ERRORLOG"] : "khapi.log"), worker);
+        if (!keys[key].empty() && !Expands(keys[key])) out->dictionaries.push_back(keys[key]);
     extra << "ERRORLOG = " << out->log_path << "\n";
     if (keys["DEBUG"] != "ERROR" && keys["DEBUG"] != "FULL") extra << "DEBUG = ERROR\n";
     // The assessment rates phones on their own confidences, unless the

@@ -15,17 +15,17 @@ struct RunConfig {
 // The configuration installed (or built) next to this program.
 std::string PackagedConfig();
 
-// The per-user folder for the words the library fetches:
-// $XDG_DATA_HOME/khapi, else ~/.local/share/khapi.  Created when missing.
-std::string UserDataDir(std::string *why);
-
 // Writes a private copy of `config` (the packaged one when empty) for
 // khSysInit, with these changes appended (later keys win):
-//  - with the packaged configuration, each vocabulary dictionary named
-//    relatively is placed in the per-user folder;
-//  - ERRORLOG is `log` when given, and DEBUG is at least ERROR, so every
-//    failure reaches a log the tool can point at;
+//  - ERRORLOG is the absolute log path: `log` when given; else the
+//    configuration's ERRORLOG (or the library's "khapi.log") when it is a
+//    plain name; else (the packaged configuration, or a name the library
+//    expands) khapi.log in the user's state folder (UserStateLog);
+//  - DEBUG is at least ERROR, so every failure reaches a log the tool can
+//    point at;
 //  - PHONECONF is on unless the configuration says otherwise.
+// The vocabulary dictionaries are named as the configuration names them:
+// the packaged one keeps its own in the user's data folder.
 // Answers false with why when a file cannot be read or written.
 // Worker n > 0 of several logs to LOG with ".n" before its extension.
 bool MakeRunConfig(const std::string &config, const std::string &log, int worker, RunConfig *out,

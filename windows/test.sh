@@ -37,7 +37,9 @@ echo "== the tests under Wine"
 echo "== go forward ten meters, Windows against Linux"
 run() {  # run DIR PROGRAM CONFIG RECORDING
     rm -rf "$1" && mkdir -p "$1"
-    (cd "$1" && shift && "$@" "go forward ten meters")
+    # The configuration keeps its files in the user's folders: on Linux the
+    # run's own, under Wine Wine's %LOCALAPPDATA%.
+    (cd "$1" && export XDG_DATA_HOME="$1/data" XDG_STATE_HOME="$1/state" && shift && "$@" "go forward ten meters")
 }
 run "$BUILD/compare" wine "$BUILD/bin/khapi_goforward.exe" \
     "Z:$(echo "$BUILD/data/khapi.conf" | tr / '\\')" 'Z:\usr\share\pocketsphinx\test\data\goforward.raw' \
@@ -58,7 +60,7 @@ goforward=/usr/share/pocketsphinx/test/data/goforward.raw
 align() {  # align DIR PROGRAM...
     dir=$1 && shift
     rm -rf "$dir" && mkdir -p "$dir/data"
-    (cd "$dir" && XDG_DATA_HOME="$dir/data" "$@" align $goforward --text "go forward ten meters" --json)
+    (cd "$dir" && XDG_DATA_HOME="$dir/data" XDG_STATE_HOME="$dir/state" "$@" align $goforward --text "go forward ten meters" --json)
 }
 align "$BUILD/compare-tool" wine "$BUILD/bin/khapi.exe" | tr -d '\r' > "$BUILD/khapi-windows.json"
 align "$LINUX_BUILD/compare-tool" "$LINUX_BUILD/bin/khapi" > "$BUILD/khapi-linux.json"

@@ -14,7 +14,9 @@
 #ifdef _WIN32
 #include <string.h>
 #else
+#include <pwd.h>
 #include <strings.h>
+#include <unistd.h>
 #endif
 #include <sys/stat.h>
 
@@ -76,6 +78,83 @@ bool parse_line(const std::string &raw, std::string *key, std::string *value) {
     *value = v;
     return true;
 }
+
+// The user's home folder: $HOME, else the password database's entry
+// (%USERPROFILE% on Windows); empty when there is none.
+std::string home_folder() {
+#ifdef _WIN32
+    const char *home = getenv("USERPROFILE");
+    return home ? home : "";
+#else
+    const char *home = getenv("HOME");
+    if (home && *home) return home;
+    const struct passwd *pw = getpwuid(getuid());
+    return pw && pw->pw_dir ? pw->pw_dir : "";
+#endif
+}
+
+bool ends_folder(char c) {
+#ifdef _WIN32
+    if (c == '\\') return true;
+#endif
+    return c == '/';
+}
+
+// Expands a value as it is read: "~" at its start (alone or before a
+// folder separator) is the home folder, when one is known; "${NAME}" is
+// the environment variable and "${NAME:-fallback}" the variable, or the
+// fallback (itself expanded the same way) when it is unset or empty.  What
+// a variable holds is not expanded again.  A '$' not followed by '{' is
+// kept as it is.
+class Expansion {
+public:
+    explicit Expansion(const std::string &text) : text_(text) {}
+
+    // False when a "${" is not closed or holds no proper name.
+    bool run(std::string *out) { return part(false, out); }
+
+private:
+    // Expands up to the end, or, nested in a fallback, up to its '}'.
+    bool part(bool nested, std::string *out) {
+        if (at_ < text_.size() && text_[at_] == '~' &&
+            (at_ + 1 == text_.size() || ends_folder(text_[at_ + 1]) || (nested && text_[at_ + 1] == '}'))) {
+            std::string home = home_folder();
+            *out += home.empty() ? "~" : home;  // no home known: the '~' stays
+            at_++;
+        }
+        while (at_ < text_.size()) {
+            if (nested && text_[at_] == '}') return true;
+            if (text_.compare(at_, 2, "${") == 0) {
+                if (!variable(out)) return false;
+            } else {
+                *out += text_[at_++];
+            }
+        }
+        return !nested;
+    }
+
+    bool variable(std::string *out) {
+        at_ += 2;
+        size_t start = at_;
+        while (at_ < text_.size() && (isalnum(static_cast<unsigned char>(text_[at_])) || text_[at_] == '_')) at_++;
+        if (at_ == start || at_ == text_.size()) return false;
+        const char *value = getenv(text_.substr(start, at_ - start).c_str());
+        bool set = value && *value;
+        std::string fallback;
+        if (text_.compare(at_, 2, ":-") == 0) {
+            at_ += 2;
+            if (!part(true, &fallback)) return false;
+        } else if (text_[at_] != '}') {
+            return false;
+        }
+        at_++;  // the closing '}'
+        *out += set ? value : fallback;
+        return true;
+    }
+
+    const std::string &text_;
+    size_t at_ = 0;
+};
 
 Entry *find(const char *key) {
     if (!key) return nullptr;
@@ -162,7 +241,13 @@ int hapiInitHAPI(const char *config_filename, int flags) {
             engine::complain("%s:%d: malformed line (expected KEY = VALUE)", config_filename, number);
             return -1;
         }
-        fresh[key].text = value;
+        std::string expanded;
+        if (!Expansion(value).run(&expanded)) {
+            engine::complain("%s:%d: malformed line (expected ${NAME} or ${NAME:-fallback})", config_filename,
+                             number);
+            return -1;
+        }
+        fresh[key].text = expanded;
     }
     store().swap(fresh);
     engine::arm_faults_from_environment();

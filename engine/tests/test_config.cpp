@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <pwd.h>
+#endif
+
 namespace {
 
 class ConfigTest : public ::testing::Test {
@@ -84,6 +88,67 @@ TEST_F(ConfigTest, ReadsKeysAndValues) {
     }
 }
 
+// "~" and "${...}" are expanded once, as the file is read.
+TEST_F(ConfigTest, ValuesNameTheUsersFolders) {
+#ifdef _WIN32
+    const char *home_variable = "USERPROFILE";
+    const std::string home = "C:\\Users\\tester";
+#else
+    const char *home_variable = "HOME";
+    const std::string home = "/home/tester";
+#endif
+    const char *saved = getenv(home_variable);
+    const std::string saved_home = saved ? saved : "";
+    set_env(home_variable, home.c_str());
+    set_env("KILN_SET", "/set");
+    set_env("KILN_EMPTY", "");
+    set_env("KILN_RAW", "${KILN_SET}~");
+    unset_env("KILN_UNSET");
+    const struct {
+        const char *value;
+        std::string want;
+    } values[] = {
+        {"~", home},
+        {"~/.local/share/khapi/english.dic", home + "/.local/share/khapi/english.dic"},
+        {"\"~/a b\"", home + "/a b"},
+        {"~user/x", "~user/x"},  // only the user's own home
+        {"a/~/x", "a/~/x"},
+        {"${KILN_SET}/khapi", "/set/khapi"},
+        {"${KILN_UNSET}/khapi", "/khapi"},
+        {"${KILN_SET:-~/fallback}", "/set"},
+        {"${KILN_UNSET:-~/.local/state}/khapi/khapi.log", home + "/.local/state/khapi/khapi.log"},
+        {"${KILN_EMPTY:-fallback}", "fallback"},
+        {"${KILN_UNSET:-}x", "x"},
+        {"${KILN_UNSET:-${KILN_SET}/in}", "/set/in"},
+        {"${KILN_UNSET:-${KILN_EMPTY:-deep}}/x", "deep/x"},
+        {"${KILN_UNSET:-~}", home},
+        {"${KILN_SET}${KILN_SET}", "/set/set"},
+        {"${KILN_RAW}", "${KILN_SET}~"},  // what a variable holds is kept as it is
+        {"$HOME/x costs $5 or $", "$HOME/x costs $5 or $"},
+        {"{KILN_SET} }", "{KILN_SET} }"},
+        {"${KILN_UNSET:-C:\\x}", "C:\\x"},
+    };
+    std::string text;
+    for (size_t i = 0; i < sizeof values / sizeof values[0]; i++)
+        text += "V" + std::to_string(i) + " = " + values[i].value + "\n";
+    ASSERT_EQ(init(text), 0) << text;
+    for (size_t i = 0; i < sizeof values / sizeof values[0]; i++)
+        EXPECT_EQ(str(("V" + std::to_string(i)).c_str()), values[i].want) << values[i].value;
+    // Set later, a value is taken as it is.
+    EXPECT_STREQ(hapiOverrideConfStr("LATER", "~/${KILN_SET}"), "~/${KILN_SET}");
+#ifndef _WIN32
+    // Without $HOME, the password database names the home folder.
+    unset_env("HOME");
+    const struct passwd *pw = getpwuid(getuid());
+    ASSERT_EQ(init("V = ~/x\n"), 0);
+    if (pw && pw->pw_dir && *pw->pw_dir) {
+        EXPECT_EQ(str("V"), std::string(pw->pw_dir) + "/x");
+    }
+#endif
+    if (saved) set_env(home_variable, saved_home.c_str());
+    else unset_env(home_variable);
+}
+
 TEST_F(ConfigTest, OverridesAreKeptExactlyAsText) {
     ASSERT_EQ(init("NBEST = 1\n"), 0);
     int five = 5;
@@ -108,6 +173,11 @@ TEST_F(ConfigTest, MalformedLinesAreRefusedWithFileAndLine) {
         "TWO WORDS = 1\n",         // blank inside the key
         "OPEN = \"half quoted\n",  // unbalanced quote
         "CLOSE = half quoted\"\n",
+        "OPEN = ${UNCLOSED/x\n",  // an unterminated ${
+        "OPEN = ${A:-${B}/x\n",
+        "EMPTY = ${}\n",          // no name, or not a name
+        "NAME = ${TWO WORDS}\n",
+        "COLON = ${A:fallback}\n",
     };
     for (const char *line : bad) {
         std::string err = init_refused(std::string("# first\nKEEP = other\n") + line);

@@ -1,7 +1,8 @@
 #!/bin/sh
 # install_test.sh BUILD SOURCE CC WAV - installs BUILD into a scratch
 # prefix, builds the README's C example against it with pkg-config and
-# with find_package(KHAPI), and runs both on WAV.
+# with find_package(KHAPI), and runs both on WAV with the installed
+# configuration, from folders it cannot or must not write in.
 set -eu
 build=$1 src=$2 cc=$3 wav=$4
 tmp=$(mktemp -d)
@@ -33,8 +34,11 @@ END
 cmake -S "$tmp/cmake" -B "$tmp/cmake/build" -DCMAKE_C_COMPILER="$cc" -DCMAKE_PREFIX_PATH="$prefix" > "$tmp/cmake.log"
 cmake --build "$tmp/cmake/build" >> "$tmp/cmake.log"
 
-# Each runs in a scratch folder, where the configuration's relative
-# vocabulary dictionary is made.
+# The installed configuration keeps the vocabulary dictionary and the log
+# in the user's folders, so the example works from any folder and writes
+# nothing there: from an empty one, from "/", and from /proc, where not
+# even root can make a file.  HOME and the XDG folders point into the
+# scratch folder.
 check() {
     echo "$1: $2"
     case $2 in
@@ -42,15 +46,34 @@ check() {
     *) echo "$1 did not recognise the recording" >&2; exit 1 ;;
     esac
 }
-mkdir "$tmp/run-pc" "$tmp/run-cmake"
-check pkg-config "$(cd "$tmp/run-pc" && LD_LIBRARY_PATH=$prefix/lib "$tmp/example-pc" "$prefix/share/khapi/khapi.conf" "$wav")"
-# find_package's target carries the run path: no LD_LIBRARY_PATH.
-check find_package "$(cd "$tmp/run-cmake" && "$tmp/cmake/build/example-cmake" "$prefix/share/khapi/khapi.conf" "$wav")"
-test -s "$tmp/run-cmake/english.dic"
+conf=$prefix/share/khapi/khapi.conf
+mkdir "$tmp/run" "$tmp/home"
+check "pkg-config, in an empty folder" "$(cd "$tmp/run" && HOME=$tmp/home XDG_DATA_HOME=$tmp/xdg/data \
+    XDG_STATE_HOME=$tmp/xdg/state LD_LIBRARY_PATH=$prefix/lib "$tmp/example-pc" "$conf" "$wav")"
+test -s "$tmp/xdg/data/khapi/english.dic"
+test -z "$(ls -A "$tmp/run")"
+# find_package's target carries the run path: no LD_LIBRARY_PATH.  Without
+# the XDG variables the folders are under HOME.
+unset XDG_DATA_HOME XDG_STATE_HOME
+before=$(ls -A /)
+check "find_package, in /" "$(cd / && HOME=$tmp/home "$tmp/cmake/build/example-cmake" "$conf" "$wav")"
+test -s "$tmp/home/.local/share/khapi/english.dic"
+test "$(ls -A /)" = "$before"
+check "find_package, in /proc" "$(cd /proc && HOME=$tmp/home "$tmp/cmake/build/example-cmake" "$conf" "$wav" 2>"$tmp/err")"
+test ! -s "$tmp/err"
+# A failure is logged in the state folder.
+if (cd /proc && HOME=$tmp/home "$tmp/cmake/build/example-cmake" "$conf" "$tmp/none.wav" 2>"$tmp/err"); then
+    echo "a missing recording was recognised" >&2; exit 1
+fi
+test ! -s "$tmp/err"
+grep -q "ERROR - khRecPrepare" "$tmp/home/.local/state/khapi/khapi.log"
+test -z "$(ls -A "$tmp/run")"
 
 # The installed tool finds the installed configuration and keeps the
 # user's words in the user's folder.
-XDG_DATA_HOME=$tmp/data "$prefix/bin/khapi" align "$wav" --text "go forward ten meters" -q > "$tmp/align.txt"
+(cd "$tmp/run" && XDG_DATA_HOME=$tmp/data XDG_STATE_HOME=$tmp/state "$prefix/bin/khapi" align "$wav" \
+    --text "go forward ten meters" -q) > "$tmp/align.txt"
 grep -q "METERS" "$tmp/align.txt"
 test -s "$tmp/data/khapi/english.dic"
+test -z "$(ls -A "$tmp/run")"
 echo "installed and used from $prefix"

@@ -65,12 +65,14 @@ endfor
 
 
 class ToolCase(unittest.TestCase):
-    """Runs the tool in a fresh folder with a fresh per-user data folder."""
+    """Runs the tool in a fresh folder with fresh per-user data and state
+    folders."""
 
     def setUp(self):
         self.tmp = tempfile.TemporaryDirectory()
         self.dir = self.tmp.name
-        self.env = dict(os.environ, XDG_DATA_HOME=os.path.join(self.dir, "data"))
+        self.env = dict(os.environ, XDG_DATA_HOME=os.path.join(self.dir, "data"),
+                        XDG_STATE_HOME=os.path.join(self.dir, "state"))
 
     def tearDown(self):
         self.tmp.cleanup()
@@ -78,12 +80,14 @@ class ToolCase(unittest.TestCase):
     def path(self, name):
         return os.path.join(self.dir, name)
 
-    def user_folder(self):
-        """Where the tool keeps the words it fetches: $XDG_DATA_HOME/khapi, or
-        under Wine %LOCALAPPDATA%\\khapi, which Wine sets from its own prefix
-        whatever the environment says (so it is not fresh for each test)."""
+    def user_folder(self, kind="data"):
+        """Where the packaged configuration keeps the words the library
+        fetches ("data") and its log ("state"): $XDG_DATA_HOME/khapi and
+        $XDG_STATE_HOME/khapi, or under Wine both in %LOCALAPPDATA%\\khapi,
+        which Wine sets from its own prefix whatever the environment says
+        (so it is not fresh for each test)."""
         if not EMULATOR:
-            return os.path.join(self.dir, "data", "khapi")
+            return os.path.join(self.dir, kind, "khapi")
         local = subprocess.run([*EMULATOR, "cmd", "/c", "echo %LOCALAPPDATA%"], capture_output=True,
                                text=True, timeout=60).stdout.strip()
         return subprocess.run(["winepath", "-u", local + "\\khapi"], capture_output=True, text=True,
@@ -526,20 +530,67 @@ class SoundCardTest(ToolCase):
 
 
 class UserDataTest(ToolCase):
-    def test_fetched_words_are_kept_in_the_user_folder(self):
+    """The packaged configuration writes only in the user's folders; a
+    given one names its own files."""
+
+    def config(self, **lines):
+        """The packaged configuration with the KEY = VALUE lines given
+        replaced (None removes one)."""
+        with open(os.path.join(os.path.dirname(KHAPI), "..", "data", "khapi.conf")) as f:
+            text = f.read()
+        for key, value in lines.items():
+            line = "" if value is None else "%s = %s" % (key, value)
+            text = re.sub(r"^%s = .*$" % key, lambda _: line, text, flags=re.M)
+        with open(self.path("my.conf"), "w") as f:
+            f.write(text)
+        return self.path("my.conf")
+
+    def logged_to(self, *args):
+        """Fails in the library on a file that is no recording; answers the
+        log that the message names."""
+        notes = self.path("notes.txt")
+        with open(notes, "w") as f:
+            f.write("not a recording\n")
+        r = self.run_tool("align", notes, "--text", "go forward", *args)
+        self.assertEqual(r.returncode, 1, r.stderr)
+        self.assertIn("khRecPrepare", r.stderr)
+        return re.search(r"\(log: ([^)]*)\)", r.stderr).group(1)
+
+    def assertLogged(self, path):
+        with open(path) as f:
+            self.assertIn("ERROR - khRecPrepare", f.read())
+        os.remove(path)
+
+    def test_the_packaged_configuration_writes_only_in_the_user_folders(self):
         self.ok("align", GOFORWARD, "--text", "go forward ten meters")
         with open(os.path.join(self.user_folder(), "english.dic")) as f:
             self.assertIn("FORWARD", f.read())
-        self.assertFalse(os.path.exists(self.path("english.dic")))
+        log = self.logged_to()
+        state_log = os.path.join(self.user_folder("state"), "khapi.log")
+        if not EMULATOR:
+            self.assertEqual(log, state_log)
+        self.assertLogged(state_log)
+        self.assertEqual(sorted(set(os.listdir(self.dir)) - {"data", "state"}), ["notes.txt"])
 
-    def test_a_given_configuration_is_used_as_it_is(self):
-        packaged = os.path.join(os.path.dirname(KHAPI), "..", "data", "khapi.conf")
-        with open(packaged) as f:
-            text = f.read().replace("ENGLISHDICT = english.dic", "ENGLISHDICT = mine.dic")
-        with open(self.path("my.conf"), "w") as f:
-            f.write(text)
-        self.ok("align", GOFORWARD, "--text", "go forward", "--config", self.path("my.conf"))
+    def test_a_given_configuration_names_its_own_files(self):
+        self.ok("align", GOFORWARD, "--text", "go forward", "--config", self.config(ENGLISHDICT="mine.dic"))
         self.assertTrue(os.path.exists(self.path("mine.dic")))
+        state_log = os.path.join(self.user_folder("state"), "khapi.log")
+        # The log: --log, else a plain ERRORLOG made absolute, else (a name
+        # the library expands) the packaged configuration's own.
+        cases = [
+            ("plain", "plain.log", [], self.path("plain.log")),
+            ("absent", None, [], self.path("khapi.log")),
+            ("expanded", "${XDG_STATE_HOME:-~/.local/state}/khapi/mine.log", [], state_log),
+            ("home", "~/mine.log", [], state_log),
+            ("given", "plain.log", ["--log", self.path("given.log")], self.path("given.log")),
+        ]
+        for name, errorlog, args, want in cases:
+            with self.subTest(name):
+                log = self.logged_to("--config", self.config(ERRORLOG=errorlog), *args)
+                if not EMULATOR:
+                    self.assertEqual(log, want)
+                self.assertLogged(want)
 
 
 if __name__ == "__main__":
