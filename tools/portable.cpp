@@ -15,6 +15,7 @@
 #include <windows.h>
 #else
 #include <pwd.h>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -60,6 +61,10 @@ bool ProgressTerminal() {
     return _isatty(_fileno(stderr)) && GetConsoleMode(err, &mode) &&
            SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }
+
+// Runs are one process at a time on Windows, but two runs may still share
+// a log there: byte-range locks would stop the library's own writes.
+bool HoldForLife(const std::string &) { return true; }
 
 int CreateTempConfig(std::string *name) {
     char dir[MAX_PATH + 1];
@@ -115,6 +120,15 @@ bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns) 
 }
 
 bool ProgressTerminal() { return isatty(STDERR_FILENO); }
+
+bool HoldForLife(const std::string &path) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return true;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;  // kept open, and so held, until the process ends
+    bool taken = errno == EWOULDBLOCK;
+    close(fd);
+    return !taken;
+}
 
 int CreateTempConfig(std::string *name) {
     const char *tmp = getenv("TMPDIR");

@@ -35,6 +35,12 @@ bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns);
 // escapes ("\r\033[K"); Windows' console is asked to take them.
 bool ProgressTerminal();
 
+// Takes the file to log to for the rest of the process's life: false when
+// another process holds it (an advisory lock that only the tool takes),
+// true when it was free or cannot be taken at all (it is not there yet,
+// or on Windows, where the tool takes none).  The file may be created.
+bool HoldForLife(const std::string &path);
+
 // Creates a new file "khapi-XXXXXX.conf" in the temporary folder, only
 // this user may read, and answers its descriptor, open for writing in
 // binary; -1 with errno and `name` the pattern tried.

@@ -89,6 +89,13 @@ bool MakeRunConfig(const std::string &config, const std::string &log, int worker
         if (chosen.empty()) return false;
     }
     out->log_path = WorkerLog(Absolute(chosen), worker);
+    // The library empties its log when it first writes to it in a process,
+    // so a run sharing the file with another would lose its causes or quote
+    // the other's: a log another process holds gives way to NAME.PID.EXT.
+    if (!HoldForLife(out->log_path)) {
+        out->log_path = WorkerLog(out->log_path, static_cast<int>(getpid()));
+        HoldForLife(out->log_path);
+    }
     std::ostringstream extra;
     extra << "\n# Added by the khapi tool for this run.\n";
     for (const char *key : {"SYSDICT", "USERDICT"})

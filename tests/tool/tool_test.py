@@ -448,6 +448,23 @@ class FailureTest(ToolCase):
                 # A log is named only when the library wrote the cause to it.
                 self.assertEqual("log: " + log in err, any(n.startswith("log: ") for n in needles), err)
 
+    @unittest.skipIf(EMULATOR, "runs on Windows share a log")
+    def test_a_log_another_run_holds_is_left_to_it(self):
+        import fcntl
+        log = self.path("my.log")
+        with open(log, "w") as other:
+            other.write("ERROR - another run's failure\r\n")
+            other.flush()
+            fcntl.flock(other, fcntl.LOCK_EX)
+            err = self.failing("align", GOFORWARD, "--text", "go xyzzyplugh", "--log", log)
+        named = re.search(r"\(log: (\S+)\)", err).group(1)
+        self.assertNotEqual(named, log)
+        self.assertNotIn("another run", err)
+        with open(named) as f:
+            self.assertIn("XYZZYPLUGH", f.read())
+        with open(log) as f:
+            self.assertEqual(f.read(), "ERROR - another run's failure\n")
+
     def test_one_bad_file_fails_the_run_but_not_the_others(self):
         for jobs in ("1", "2"):
             with self.subTest(jobs=jobs):
