@@ -20,7 +20,7 @@ std::string SchemaPath() {
 }
 
 // What a subcommand's files may add to the options every one has.
-enum Extras { kNone = 0, kJobs = 1, kJson = 2, kOutputs = 4 };
+enum Extras { kNone = 0, kJobs = 1, kJson = 2, kOutputs = 4, kDict = 8 };
 
 // The options every subcommand has, with the extras it takes: --jobs,
 // --json, and --textgrid and --plot.
@@ -36,6 +36,12 @@ void AddCommon(CLI::App *app, CommonOptions *o, int extras) {
     app->add_flag("-q,--quiet", o->quiet, "no progress line");
     if (extras & kJobs)
         app->add_option("--jobs", o->jobs, "worker processes for many files")->check(CLI::Range(1, 64))->type_name("N");
+    if (extras & kDict)
+        app->add_option("--dict", o->dict,
+                        "a pronouncing dictionary of your own words: \"WORD  PH1 PH2 ...\" lines in the model's "
+                        "phones (CMUdict style; stress digits are dropped)")
+            ->check(CLI::ExistingFile)
+            ->type_name("FILE");
     if (!(extras & kOutputs)) return;
     app->add_option("--textgrid", o->textgrid, "write a Praat TextGrid (words and phones tiers); with "
                                                "several files, %s in the name stands for each file's name")
@@ -91,17 +97,17 @@ int main(int argc, char **argv) {
     grammar->excludes(grammar_file);
     recognise->add_option("--nbest", options.nbest, "report up to N alternatives")->check(CLI::Range(0, 100))->type_name("N");
     recognise->add_flag("--live", options.live, "listen to the sound card instead of reading files");
-    AddCommon(recognise, &common, kJobs | kJson | kOutputs);
+    AddCommon(recognise, &common, kJobs | kJson | kOutputs | kDict);
 
     auto *align = app.add_subcommand("align", "time the words of a known text and their phones");
     AddAudio(align, &options, true);
     AddText(align, &options, "the words said");
-    AddCommon(align, &common, kJobs | kJson | kOutputs);
+    AddCommon(align, &common, kJobs | kJson | kOutputs | kDict);
 
     auto *assess = app.add_subcommand("assess", "assess the pronunciation of a known text");
     AddAudio(assess, &options, true);
     AddText(assess, &options, "the words the speaker should say");
-    AddCommon(assess, &common, kJobs | kJson | kOutputs);
+    AddCommon(assess, &common, kJobs | kJson | kOutputs | kDict);
 
     auto *f0 = app.add_subcommand("f0", "print the pitch track: time in seconds and F0 in Hz (0: unvoiced)");
     AddAudio(f0, &options, true);

@@ -9,6 +9,7 @@ namespace tool {
 struct CommonOptions {
     std::string config;    // empty: the packaged configuration
     std::string log;       // empty: the configuration's ERRORLOG
+    std::string dict;      // a user's pronouncing dictionary, or empty
     bool json = false;
     bool quiet = false;
     int jobs = 1;

@@ -66,7 +66,7 @@ bool ProgressTerminal() {
 // a log there: byte-range locks would stop the library's own writes.
 bool HoldForLife(const std::string &) { return true; }
 
-int CreateTempConfig(std::string *name) {
+int CreateTempFile(const std::string &suffix, std::string *name) {
     char dir[MAX_PATH + 1];
     DWORD n = GetTempPathA(sizeof dir, dir);  // ends in a backslash
     std::string folder = n > 0 && n < sizeof dir ? std::string(dir, n) : ".\\";
@@ -76,11 +76,11 @@ int CreateTempConfig(std::string *name) {
     for (int attempt = 0; attempt < 100; attempt++) {
         std::string stem;
         for (int i = 0; i < 6; i++) stem += letters[pick() % (sizeof letters - 1)];
-        *name = folder + "khapi-" + stem + ".conf";
+        *name = folder + "khapi-" + stem + suffix;
         int fd = _open(name->c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
-    *name = folder + "khapi-XXXXXX.conf";
+    *name = folder + "khapi-XXXXXX" + suffix;
     return -1;
 }
 
@@ -130,12 +130,12 @@ bool HoldForLife(const std::string &path) {
     return !taken;
 }
 
-int CreateTempConfig(std::string *name) {
+int CreateTempFile(const std::string &suffix, std::string *name) {
     const char *tmp = getenv("TMPDIR");
-    *name = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/khapi-XXXXXX.conf";
+    *name = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/khapi-XXXXXX" + suffix;
     std::vector<char> buf(name->begin(), name->end());
     buf.push_back('\0');
-    int fd = mkstemps(buf.data(), 5);
+    int fd = mkstemps(buf.data(), static_cast<int>(suffix.size()));
     if (fd >= 0) *name = buf.data();
     return fd;
 }

@@ -41,9 +41,9 @@ bool ProgressTerminal();
 // or on Windows, where the tool takes none).  The file may be created.
 bool HoldForLife(const std::string &path);
 
-// Creates a new file "khapi-XXXXXX.conf" in the temporary folder, only
-// this user may read, and answers its descriptor, open for writing in
-// binary; -1 with errno and `name` the pattern tried.
-int CreateTempConfig(std::string *name);
+// Creates a new file "khapi-XXXXXX" and the suffix (".conf") in the
+// temporary folder, only this user may read, and answers its descriptor,
+// open for writing in binary; -1 with errno and `name` the pattern tried.
+int CreateTempFile(const std::string &suffix, std::string *name);
 
 }  // namespace tool

@@ -12,6 +12,7 @@
 
 #include "portable.h"
 #include "text.h"
+#include "user_dict.h"
 
 namespace tool {
 
@@ -43,6 +44,43 @@ bool Expands(const std::string &value) {
 
 bool Readable(const std::string &path) { return access(path.c_str(), R_OK) == 0; }
 
+// A new private file for this run, named in `scratch`; -1 with why.
+int ScratchFile(const std::string &suffix, RunConfig *out, std::string *why) {
+    std::string name;
+    int fd = CreateTempFile(suffix, &name);
+    if (fd < 0) return *why = "cannot write a private file " + name + ": " + strerror(errno), -1;
+    out->scratch.push_back(name);
+    return fd;
+}
+
+// The keys that give the run the user's dictionary: a private USERDICT
+// with the system phone set, and fresh vocabulary dictionaries.
+bool UserDictKeys(const std::string &dict, std::map<std::string, std::string> &keys, RunConfig *out,
+                  std::ostream &extra, std::string *why) {
+    std::string sysdict = keys["SYSDICT"];
+    std::vector<std::string> phones;
+    if (sysdict.empty() || Expands(sysdict))
+        return *why = "--dict needs the configuration's SYSDICT as a plain file name", false;
+    if (!PhoneSet(sysdict, &phones, why)) return false;
+    std::vector<std::string> files{dict};
+    if (!keys["USERDICT"].empty() && !Expands(keys["USERDICT"])) files.push_back(keys["USERDICT"]);
+    int fd = ScratchFile(".dic", out, why);
+    if (fd < 0) return false;
+    bool ok = WriteUserDict(files, phones, fd, why);
+    close(fd);
+    if (!ok) return false;
+    extra << "USERDICT = " << out->scratch.back() << "\n";
+    out->dictionaries = {sysdict, out->scratch.back()};
+    for (int i = 1; keys.count("VOCAB" + std::to_string(i)); i++) {
+        // An empty file is made afresh as a dictionary.
+        int vocab = ScratchFile(".dic", out, why);
+        if (vocab < 0) return false;
+        close(vocab);
+        extra << keys["VOCAB" + std::to_string(i)] << "DICT = " << out->scratch.back() << "\n";
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string Absolute(const std::string &path) {
@@ -68,8 +106,8 @@ std::string WorkerLog(const std::string &path, int worker) {
     return path.substr(0, dot) + "." + std::to_string(worker) + path.substr(dot);
 }
 
-bool MakeRunConfig(const std::string &config, const std::string &log, int worker, RunConfig *out,
-                   std::string *why) {
+bool MakeRunConfig(const std::string &config, const std::string &log, const std::string &dict, int worker,
+                   RunConfig *out, std::string *why) {
     bool packaged = config.empty();
     std::string source = packaged ? PackagedConfig() : config;
     std::ifstream in(source);
@@ -100,6 +138,10 @@ bool MakeRunConfig(const std::string &config, const std::string &log, int worker
     extra << "\n# Added by the khapi tool for this run.\n";
     for (const char *key : {"SYSDICT", "USERDICT"})
         if (!keys[key].empty() && !Expands(keys[key])) out->dictionaries.push_back(keys[key]);
+    if (!dict.empty() && !UserDictKeys(dict, keys, out, extra, why)) {
+        RemoveScratch(out);
+        return false;
+    }
     extra << "ERRORLOG = " << out->log_path << "\n";
     if (keys["DEBUG"] != "ERROR" && keys["DEBUG"] != "FULL") extra << "DEBUG = ERROR\n";
     // The assessment rates phones on their own confidences, unless the
@@ -107,7 +149,7 @@ bool MakeRunConfig(const std::string &config, const std::string &log, int worker
     if (!keys.count("PHONECONF")) extra << "PHONECONF = TRUE\n";
 
     std::string name;
-    int fd = CreateTempConfig(&name);
+    int fd = CreateTempFile(".conf", &name);
     if (fd < 0) return *why = "cannot write a private configuration in " + name + ": " + strerror(errno), false;
     std::string body = text.str() + extra.str();
     bool ok = write(fd, body.data(), body.size()) == static_cast<ssize_t>(body.size());
@@ -118,6 +160,11 @@ bool MakeRunConfig(const std::string &config, const std::string &log, int worker
         return *why = "cannot write " + out->file, false;
     }
     return true;
+}
+
+void RemoveScratch(RunConfig *config) {
+    for (const std::string &file : config->scratch) unlink(file.c_str());
+    config->scratch.clear();
 }
 
 void RemoveRunConfig(const RunConfig &config) {

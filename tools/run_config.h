@@ -10,6 +10,7 @@ struct RunConfig {
     std::string file;      // what khSysInit reads (a private copy)
     std::string log_path;  // where the library writes its failures, absolute
     std::vector<std::string> dictionaries;  // SYSDICT and USERDICT, as the configuration names them
+    std::vector<std::string> scratch;       // private dictionaries for this run, removed at its end
 };
 
 // The configuration installed (or built) next to this program.
@@ -26,13 +27,22 @@ std::string PackagedConfig();
 //  - PHONECONF is on unless the configuration says otherwise.
 // The vocabulary dictionaries are named as the configuration names them:
 // the packaged one keeps its own in the user's data folder.
+// With a user's dictionary `dict` (a plain CMUdict-style list may do),
+// USERDICT becomes a private copy of it and of the configuration's own
+// USERDICT, declaring the system dictionary's phone set, and every
+// vocabulary dictionary a fresh private one, so that the words fetched
+// this run (the user's among them) neither come from the cache kept
+// across runs nor go into it.
 // Answers false with why when a file cannot be read or written.
 // Worker n > 0 of several logs to LOG with ".n" before its extension.
-bool MakeRunConfig(const std::string &config, const std::string &log, int worker, RunConfig *out,
-                   std::string *why);
+bool MakeRunConfig(const std::string &config, const std::string &log, const std::string &dict, int worker,
+                   RunConfig *out, std::string *why);
 
 // Removes the private copy.
 void RemoveRunConfig(const RunConfig &config);
+
+// Removes the private dictionaries, once the library is done with them.
+void RemoveScratch(RunConfig *config);
 
 std::string Absolute(const std::string &path);
 

@@ -5,10 +5,13 @@
 
 namespace tool {
 
-Session::~Session() { RemoveRunConfig(config_); }
+Session::~Session() {
+    RemoveRunConfig(config_);
+    RemoveScratch(&config_);
+}
 
 bool Session::Start(const CommonOptions &options, int worker, std::string *why) {
-    if (!MakeRunConfig(options.config, options.log, worker, &config_, why)) return false;
+    if (!MakeRunConfig(options.config, options.log, options.dict, worker, &config_, why)) return false;
     LogWatch watch(config_.log_path);
     int status = khSysInit(config_.file.c_str());
     // Everything the library needs from the file is read by now.

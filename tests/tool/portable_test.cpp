@@ -47,7 +47,7 @@ TEST(TempConfig, EachCallMakesANewFileOfItsOwn) {
     std::set<std::string> names;
     for (int i = 0; i < 3; i++) {
         std::string name;
-        int fd = tool::CreateTempConfig(&name);
+        int fd = tool::CreateTempFile(".conf", &name);
         ASSERT_GE(fd, 0) << name;
         EXPECT_EQ(write(fd, "A = 1\n", 6), 6);
         close(fd);

@@ -589,6 +589,21 @@ class UserDataTest(ToolCase):
         self.assertLogged(state_log)
         self.assertEqual(sorted(set(os.listdir(self.dir)) - {"data", "state"}), ["notes.txt"])
 
+    def test_a_plain_dictionary_of_ones_own_words_is_used_but_not_cached(self):
+        with open(self.path("my.dict"), "w") as f:
+            f.write(";;; CMUdict style, stress marked\nklubz  K L AH1 B Z\n")
+        with open(self.path("bad.dict"), "w") as f:
+            f.write("KLUBZ  K L AH1 B\nZORB  Z QQ1 B\n")
+        self.ok("align", CARDS[0], "--text", "ten of clubs")
+        doc = self.documents("align", CARDS[0], "--text", "ten of klubz", "--dict", self.path("my.dict"))[0]
+        self.assertEqual([w["word"] for w in doc["words"]], ["TEN", "OF", "KLUBZ"])
+        self.assertEqual([p["phone"] for p in doc["words"][2]["phones"]], ["K", "L", "AH", "B", "Z"])
+        with open(os.path.join(self.user_folder(), "english.dic")) as f:
+            self.assertNotIn("KLUBZ", f.read())
+        r = self.run_tool("align", CARDS[0], "--text", "ten of klubz", "--dict", self.path("bad.dict"))
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("bad.dict:2: QQ1 is not one of the model's phones", r.stderr)
+
     def test_a_given_configuration_names_its_own_files(self):
         self.ok("align", GOFORWARD, "--text", "go forward", "--config", self.config(ENGLISHDICT="mine.dic"))
         self.assertTrue(os.path.exists(self.path("mine.dic")))
