@@ -27,6 +27,11 @@ for t in $targets; do
     leaks=1
     [ "$t" = sysinit ] && leaks=0
     log="$build/fuzz_$t.log"
+    # A fuzzed configuration may name files under ~ or ${XDG_...}: they go
+    # into a scratch home, not the user's.
+    home="$build/fuzz-home/$t"
+    mkdir -p "$home"
+    HOME="$home" XDG_DATA_HOME="$home/data" XDG_STATE_HOME="$home/state" \
     ASAN_OPTIONS="detect_leaks=$leaks" UBSAN_OPTIONS=print_stacktrace=1 \
         "$build/bin/fuzz_$t" -max_total_time="$seconds" -detect_leaks=0 -timeout=30 -rss_limit_mb=3072 \
         -artifact_prefix="$build/crashes/$t-" "$corpus" "$build/seeds/$t" "$root/fuzz/regressions/$t" \
