@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= 2
 PACKAGES = cmake g++ make pkg-config googletest libgtest-dev libgmock-dev \
 	libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us pocketsphinx-testdata \
-	libsndfile1-dev libsamplerate0-dev portaudio19-dev libasound2-dev libjack-jackd2-dev \
+	libsndfile1-dev libsamplerate0-dev portaudio19-dev libasound2-dev libjack-jackd2-dev flite1-dev \
 	espeak-ng sox binutils \
 	libcli11-dev nlohmann-json3-dev libcairo2-dev \
 	python3 python3-jsonschema praat libxml2-utils clang libclang-rt-14-dev \

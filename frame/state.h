@@ -82,6 +82,7 @@ struct SystemState {
     char bnf_punc[kNameLen] = ".,?!";
     int32_t bnf_punc_len = 4;
     int32_t save_lattices = 0;
+    int32_t guess_prons = 0;         // GUESSPRONS: GetWordId guesses words no dictionary holds
     int32_t phone_confidences = 0;   // PHONECONF: khRecGetPhoneConf answers
     int32_t forced_case = 0;
 };
