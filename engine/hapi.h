@@ -2,8 +2,8 @@
  * hapi.h - the speech engine as the library sees it.
  *
  * libHAPI_kiln is the project's own engine, built on PocketSphinx,
- * sphinxbase, libsndfile and PortAudio.  The library includes this header
- * and nothing else of the engine.
+ * sphinxbase, libsndfile, libsamplerate, PortAudio and flite.  The library
+ * includes this header and nothing else of the engine.
  *
  * Conventions shared by every call:
  *  - Create calls answer an opaque non-zero handle, or 0 on failure.
