@@ -7,7 +7,7 @@ JOBS ?= 2
 # these), and what their tests, fuzzers and benchmarks need besides.
 BUILD_PACKAGES = cmake g++ make pkg-config binutils \
 	libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us \
-	libsndfile1-dev libsamplerate0-dev portaudio19-dev libasound2-dev libjack-jackd2-dev \
+	libsndfile1-dev libsamplerate0-dev portaudio19-dev libasound2-dev libjack-jackd2-dev flite1-dev \
 	libcli11-dev nlohmann-json3-dev libcairo2-dev
 TEST_PACKAGES = googletest libgtest-dev libgmock-dev pocketsphinx-testdata \
 	espeak-ng sox python3 python3-jsonschema praat libxml2-utils clang libclang-rt-14-dev \

@@ -1,6 +1,7 @@
 // words.cpp - word lookup: qualified word names, fetching a word with its
 // pronunciations into the exercise dictionary, and copying the words a
 // lattice uses into a dictionary.
+#include <cstdio>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -47,20 +48,48 @@ void SaveVocabDict(VocabRecord *vocab) {
     g_unsaved.push_back(vocab);
 }
 
+// FetchFromSystem's answer for a word that the system dictionary lacks.
+constexpr int kNotInSystem = -1;
+
 // Fetches a word from the system dictionary into the vocabulary dictionary
-// and saves that file; answers the word's number there, 0 on failure.
+// and saves that file; answers the word's number there, kNotInSystem when
+// the system dictionary lacks it, 0 on other failures.
 int FetchFromSystem(VocabRecord *vocab, const char *base) {
     TraceLinef("Attempting to retrieve word %s from system/user dictionary", base);
     hapiDictObject system = LoadSysDict();
     if (!system) return 0;
     int w = hapiDictWordId(system, base);
-    if (w <= 0) {
-        if (w == 0) LogErrorf("GetWordId: Unable to find word %s in system dictionary", base);
-        return 0;
-    }
+    if (w <= 0) return w == 0 ? kNotInSystem : 0;
     int v = CopyProns(system, w, vocab->vocab_dict, base, nullptr);
     SaveVocabDict(vocab);
     return v > 0 ? v : 0;
+}
+
+// The engine's guess at a word's pronunciation in the phone set of dict;
+// "" when it refuses the word or the guess would not fit a buffer.
+std::string GuessPron(hapiDictObject dict, const char *word) {
+    int n = hapiDictGuessPron(dict, word, nullptr);
+    if (n <= 0 || n >= kPronLen) return "";
+    char pron[kPronLen];
+    return hapiDictGuessPron(dict, word, pron) == n ? pron : "";
+}
+
+// A word that no dictionary holds: with GUESSPRONS its guessed
+// pronunciation goes into the exercise dictionary alone.  The vocabulary
+// dictionary file keeps words fetched from the system dictionary for later
+// runs, and a guess kept there would hide the word that a user dictionary
+// gives later.  Answers the word's number in the exercise dictionary.
+int GuessWord(VocabRecord *vocab, const char *word, const char *base) {
+    std::string pron = g_state->guess_prons ? GuessPron(vocab->vocab_dict, base) : "";
+    int r = pron.empty() ? 0 : AddWordPron(vocab->exercise_dict, word, nullptr, pron.c_str(), nullptr);
+    if (r <= 0) {
+        LogErrorf("GetWordId: Unable to find word %s in system dictionary", base);
+        return 0;
+    }
+    char note[kNameLen];
+    snprintf(note, sizeof note, "GetWordId: Guessed the pronunciation of %s: %s", base, pron.c_str());
+    LogNote(note);
+    return r;
 }
 
 // The lattice's name in upper case, the tag of its words.
@@ -162,6 +191,7 @@ int GetWordId(VocabRecord *vocab, const char *word) {
     int v = hapiDictWordId(vocab->vocab_dict, base);
     if (v < 0) return 0;
     if (v == 0) v = FetchFromSystem(vocab, base);
+    if (v == kNotInSystem) return GuessWord(vocab, word, base);
     if (v == 0) return 0;
     // A word without pronunciations adds nothing: it has no number in the
     // exercise dictionary, and the vocabulary number would be a wrong one.

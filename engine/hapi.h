@@ -2,8 +2,8 @@
  * hapi.h - the speech engine as the library sees it.
  *
  * libHAPI_kiln is the project's own engine, built on PocketSphinx,
- * sphinxbase, libsndfile and PortAudio.  The library includes this header
- * and nothing else of the engine.
+ * sphinxbase, libsndfile, libsamplerate, PortAudio and flite.  The library
+ * includes this header and nothing else of the engine.
  *
  * Conventions shared by every call:
  *  - Create calls answer an opaque non-zero handle, or 0 on failure.
@@ -174,6 +174,19 @@ HAPI_API int hapiDictWordPron(hapiDictObject dict, int word_id, int pron, char *
    setting answers the new symbol, or null on failure. */
 HAPI_API const char *hapiDictPronOutSym(hapiDictObject dict, int word_id, int pron,
                                         const char *outsym);
+/* Guesses a pronunciation of a word that no dictionary holds, from flite's
+   US English lexicon and, for the words it lacks, its letter-to-sound
+   rules, and writes it in dict's phone set: phone names separated by
+   single blanks, each flite phone matched to a phone of dict ignoring case,
+   without its stress mark (flite's schwa AX becomes AH when dict has no
+   AX), pauses left out.  The word is ASCII letters, in either case, and
+   apostrophes, in parts joined by single hyphens (each part guessed on its
+   own), with a letter in every part, and at most HAPI_GUESS_MAX_WORD
+   bytes.  Copies the guess into buf; null buf: its length in bytes without
+   the NUL.  -1 when the word is refused or a phone of the guess has no
+   counterpart in dict's phone set. */
+#define HAPI_GUESS_MAX_WORD 100
+HAPI_API int hapiDictGuessPron(hapiDictObject dict, const char *word, char *buf);
 /* The phone set in order.  With a null array answers the count n; with an
    array of n + 1 pointers fills entries 1 to n (engine-owned names). */
 HAPI_API int hapiDictAllPhoneNames(hapiDictObject dict, const char **names);

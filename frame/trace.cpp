@@ -114,6 +114,11 @@ void LogErrorf(const char *fmt, ...) {
     LogError(MessageBuffer);
 }
 
+void LogNote(const char *text) {
+    if (!Logging()) return;
+    EmitLine("NOTE - ", text ? text : "", "\r\n\r\n");
+}
+
 void TraceReturnInt(int value) { TraceLineFmt("Return value = %d", value); }
 
 void TraceReturnFloat(double value) { TraceLineFmt("Return value = %f", value); }

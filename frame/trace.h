@@ -23,6 +23,9 @@ void TraceLinef(const char *fmt, ...) KH_PRINTF_FORMAT(1, 2);
 void LogError(const char *text);
 // Formats the message in MessageBuffer, then LogError.
 void LogErrorf(const char *fmt, ...) KH_PRINTF_FORMAT(1, 2);
+// Something the library did in place of failing, such as a guessed
+// pronunciation, written where errors are: "NOTE - " and the text.
+void LogNote(const char *text);
 void TraceReturnInt(int value);
 void TraceReturnFloat(double value);
 void TraceReturnPointer(const char *name, const void *pointer);

@@ -110,6 +110,7 @@ void ReadSettings() {
     int forceout = ReadConfBool("FORCEOUT", 0);
     hapiOverrideConfBool("FORCEOUT", &forceout);
     s->save_lattices = ReadConfBool("LATSAVE", 0) ? 1 : 0;
+    s->guess_prons = ReadConfBool("GUESSPRONS", 0) ? 1 : 0;
     s->phone_confidences = ReadConfBool("PHONECONF", 0) ? 1 : 0;
     s->vocab_cache = ReadConfBool("VOCABCACHE", 0) ? 1 : 0;
 }

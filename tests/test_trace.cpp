@@ -118,6 +118,15 @@ TEST_F(TraceTest, LevelsBelowFullWriteOnlyErrors) {
               "ERROR - SysError: System not initialised\r\n\r\n");
 }
 
+// A note is written at the levels that write errors, as one of them.
+TEST_F(TraceTest, NotesAreWrittenWhereErrorsAre) {
+    for (int level : {kh::LEVEL_SILENT, kh::LEVEL_NOFUNCOPER, kh::LEVEL_ERROR, kh::LEVEL_FULL}) {
+        Level(level);
+        kh::LogNote(level == kh::LEVEL_ERROR ? "at ERROR" : level == kh::LEVEL_FULL ? "at FULL" : "not written");
+    }
+    EXPECT_EQ(Written(), "NOTE - at ERROR\r\n\r\nNOTE - at FULL\r\n\r\n");
+}
+
 TEST_F(TraceTest, OverLongLinesAreCutAndKeepTheirLineEnd) {
     Level(kh::LEVEL_FULL);
     std::string huge(5000, 'w');

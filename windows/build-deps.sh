@@ -32,13 +32,18 @@ add_deb_src() {
 }
 
 # Unpacks the Debian source package $1 (with Debian's patches) into
-# DEPS/src and prints its folder.
+# DEPS/src and prints its folder.  When the archive serves the package's
+# upstream tarball but not Debian's part of it (a mirror may lack the
+# latter), the upstream source is unpacked alone, and said so.
 fetch() {
 	mkdir -p "$DEPS/src"
 	dir=$(ls -d "$DEPS/src/$1"-*/ 2>/dev/null | head -n 1)
 	if [ -z "$dir" ]; then
 		add_deb_src >&2
-		(cd "$DEPS/src" && apt-get source -qq "$1" >&2)
+		if ! (cd "$DEPS/src" && apt-get source -qq "$1" >&2); then
+			echo "Debian's changes to $1 cannot be had: building its upstream source" >&2
+			(cd "$DEPS/src" && apt-get source -qq --tar-only "$1" >&2 && tar xf "$1"_*.orig.tar.* >&2)
+		fi
 		dir=$(ls -d "$DEPS/src/$1"-*/ | head -n 1)
 	fi
 	echo "${dir%/}"
@@ -120,9 +125,35 @@ build_pocketsphinx() {
 	keep_licence "$src" LICENSE
 }
 
+# flite's library, its US English language and its CMU lexicon with the
+# letter-to-sound rules, built by flite's own makefiles in those folders
+# alone (the voices are not needed).  Its configure picks a MinGW compiler
+# of its own, so make is given this one.  For Windows its sources define a
+# few helpers "__inline", which MSVC emits where they are used and a C99
+# compiler never does: they are made static inline.  And they mark three
+# globals dllexport for a flite DLL, which would make the engine's DLL
+# export them: in these static libraries they are plain globals.
+build_flite() {
+	src=$(fetch flite)
+	build=$DEPS/build/$(basename "$src")
+	rm -rf "$build" && mkdir -p "$DEPS/build" && cp -a "$src" "$build"
+	(cd "$build" && sed -i 's/^\( *\)__inline int/\1static inline int/' \
+		include/cst_file.h include/cst_tokenstream.h src/utils/cst_tokenstream.c src/utils/cst_val.c &&
+		sed -i 's/^#define GLOBALVARDEF __declspec(dllexport)$/#define GLOBALVARDEF/' include/flite.h src/synth/flite.c)
+	tools="CC=$HOST-gcc-posix AR=$HOST-ar RANLIB=$HOST-ranlib"
+	(cd "$build" && ./configure --host=$HOST --prefix="$PREFIX" --disable-shared \
+		--with-audio=none --with-mmap=none >/dev/null &&
+		for dir in include src lang/usenglish lang/cmulex; do make -j"$JOBS" $tools -C $dir || exit 1; done)
+	mkdir -p "$PREFIX/include/flite" "$PREFIX/lib"
+	cp "$build"/include/*.h "$PREFIX/include/flite/"
+	for lib in flite flite_usenglish flite_cmulex; do cp "$build"/build/*/lib/lib$lib.a "$PREFIX/lib/"; done
+	keep_licence "$src" COPYING
+}
+
 once sndfile build_sndfile
 once samplerate build_samplerate
 once portaudio build_portaudio
 once sphinxbase build_sphinxbase
 once pocketsphinx build_pocketsphinx
+once flite build_flite
 echo "Windows dependencies ready in $PREFIX"
