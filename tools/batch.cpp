@@ -192,8 +192,10 @@ int RunFiles(const std::vector<std::string> &files, int jobs, bool progress, boo
     std::string why;
     if (!start(0, &why)) return FailAll(files, json, why);
     int status = 0;
+    std::set<std::string> said;
     for (const std::string &file : files) {
         Outcome o = job(file);
+        if (!said.insert(o.err).second) o.err.clear();
         line.Clear();
         Emit(o);
         line.Done(file);

@@ -24,7 +24,7 @@ using StartJob = std::function<bool(int worker, std::string *why)>;
 // the library itself (with a log of its own: the library writes its log
 // from the start in every process); on Windows, which cannot fork, they
 // all run in this process, one after another.  Prints each file's output in the
-// files' order, and a message that several workers share only once.
+// files' order, and a message that several files share only once.
 // A run that cannot start fails every file: its cause is printed once,
 // and with `json` each file gets its failure document.  Answers 0 when
 // every file succeeded, else 1.

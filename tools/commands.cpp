@@ -1,6 +1,7 @@
 // commands.cpp - recognise, align, assess, f0, play and calibrate.
 #include "commands.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -95,7 +96,11 @@ public:
         if (mode_ == Mode::Align && report.words.empty())
             return session_.Failure(file, "none of the text's words were found in the speech");
         if (mode_ == Mode::Assess) Assess(text_, &report);
-        return Write(report);
+        for (WordReport &w : report.words)
+            w.guessed = std::find(guessed_.begin(), guessed_.end(), w.word) != guessed_.end();
+        Outcome o = Write(report);
+        o.err = guesses_ + o.err;  // once a run: identical messages are said once
+        return o;
     }
 
 private:
@@ -109,12 +114,29 @@ private:
         if (text_.empty()) return *why = "the text holds no word", false;
         LogWatch watch(session_.log_path());
         syntax_ = TextSyntax(TextSyntaxName(), text_, mode_ == Mode::Assess, why);
+        std::vector<std::string> notes;
+        std::string lines = watch.Lines(&notes);
+        NoteGuesses(notes);
         if (syntax_) return true;
-        std::string lines = watch.Lines();
         std::string unknown = UnknownWords(lines);
         *why = unknown.empty() ? "the text was refused: " + *why : unknown;
         if (!lines.empty()) *why += ": " + lines + session_.LogNote();
         return false;
+    }
+
+    // The words whose pronunciations the library guessed, from its notes
+    // "GetWordId: Guessed the pronunciation of WORD: PHONES".
+    void NoteGuesses(const std::vector<std::string> &notes) {
+        static const std::string kGuessed = "GetWordId: Guessed the pronunciation of ";
+        guessed_.clear();
+        guesses_.clear();
+        for (const std::string &note : notes) {
+            size_t colon = note.find(": ", kGuessed.size());
+            if (note.compare(0, kGuessed.size(), kGuessed) != 0 || colon == std::string::npos) continue;
+            std::string word = note.substr(kGuessed.size(), colon - kGuessed.size());
+            guessed_.push_back(word);
+            guesses_ += "khapi: " + word + ": guessed " + note.substr(colon + 2) + "\n";
+        }
     }
 
     // The text said in this file, from beside it; its syntax is built
@@ -169,6 +191,8 @@ private:
     std::vector<std::string> text_;
     KhSyntax syntax_ = nullptr;
     bool own_text_ = false;  // each file brings its own text
+    std::vector<std::string> guessed_;  // words of the text in no dictionary
+    std::string guesses_;               // and the note that says so
 };
 
 // Starts the library with one recogniser, for the F0 track.

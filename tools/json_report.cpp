@@ -30,6 +30,7 @@ json WordJson(const WordReport &w, bool assessed) {
               {"score", Value(w.score)}, {"confidence", Value(w.confidence)},
               {"phones", json::array()}};
     for (const PhoneReport &p : w.phones) j["phones"].push_back(PhoneJson(p, assessed));
+    if (w.guessed) j["guessed"] = true;
     if (assessed) {
         j["accuracy"] = Value(w.accuracy);
         j["error"] = w.error;

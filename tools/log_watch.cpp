@@ -21,7 +21,7 @@ void Stat(const std::string &path, long long *size, long long *mtime_ns) {
 
 LogWatch::LogWatch(std::string path) : path_(std::move(path)) { Stat(path_, &size_, &mtime_ns_); }
 
-std::string LogWatch::Lines() {
+std::string LogWatch::Lines(std::vector<std::string> *notes) {
     long long size, mtime_ns;
     Stat(path_, &size, &mtime_ns);
     if (size < 0 || (size == size_ && mtime_ns == mtime_ns_)) return "";
@@ -35,6 +35,7 @@ std::string LogWatch::Lines() {
     while (std::getline(in, line)) {
         // Only failures: "ERROR - khRecPrepare: ..." -> "khRecPrepare: ..."
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (notes && line.compare(0, 7, "NOTE - ") == 0) notes->push_back(line.substr(7));
         if (line.compare(0, 8, "ERROR - ") != 0) continue;
         if (!joined.empty()) joined += "; ";
         joined += line.substr(8);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tool {
 
@@ -10,8 +11,9 @@ class LogWatch {
 public:
     explicit LogWatch(std::string path);
     // The failures logged since construction (or the last Lines call),
-    // joined with "; ", without their "ERROR - " prefixes.
-    std::string Lines();
+    // joined with "; ", without their "ERROR - " prefixes; the notes
+    // logged meanwhile ("NOTE - " lines) go to `notes` when given.
+    std::string Lines(std::vector<std::string> *notes = nullptr);
 
 private:
     std::string path_;

@@ -33,6 +33,7 @@ struct WordReport {
     bool spoken = true;                // false for a text word the speaker left out
     std::optional<double> accuracy;    // assess only
     std::string error;                 // assess only: none, mispronounced, omitted
+    bool guessed = false;              // its pronunciation was guessed: it is in no dictionary
 };
 
 struct Assessment {

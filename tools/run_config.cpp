@@ -147,6 +147,9 @@ bool MakeRunConfig(const std::string &config, const std::string &log, const std:
     // The assessment rates phones on their own confidences, unless the
     // configuration says otherwise.
     if (!keys.count("PHONECONF")) extra << "PHONECONF = TRUE\n";
+    // A word in no dictionary gets a guessed pronunciation, which the
+    // report marks, unless the configuration says otherwise.
+    if (!keys.count("GUESSPRONS")) extra << "GUESSPRONS = TRUE\n";
 
     std::string name;
     int fd = CreateTempFile(".conf", &name);

@@ -24,7 +24,8 @@ std::string PackagedConfig();
 //    expands) khapi.log in the user's state folder (UserStateLog);
 //  - DEBUG is at least ERROR, so every failure reaches a log the tool can
 //    point at;
-//  - PHONECONF is on unless the configuration says otherwise.
+//  - PHONECONF and GUESSPRONS are on unless the configuration says
+//    otherwise.
 // The vocabulary dictionaries are named as the configuration names them:
 // the packaged one keeps its own in the user's data folder.
 // With a user's dictionary `dict` (a plain CMUdict-style list may do),

@@ -306,8 +306,23 @@ class TextTest(ToolCase):
         self.assertGreaterEqual(doc["completeness"], 95)
         self.assertGreater(doc["words"][-1]["end"] or 0, 190)
 
+    def test_a_word_in_no_dictionary_gets_a_guessed_pronunciation(self):
+        r = self.ok("align", CARDS[0], CARDS[0], "--text", "ten of zorblax", "--json")
+        docs = [json.loads(line) for line in r.stdout.splitlines()]
+        for doc in docs:
+            self.assertEqual([w.get("guessed", False) for w in doc["words"]], [False, False, True])
+            self.assertEqual([p["phone"] for p in doc["words"][2]["phones"]], "Z AO R B L AE K S".split())
+        self.assertEqual(r.stderr.count("ZORBLAX: guessed Z AO R B L AE K S"), 1, r.stderr)
+        packaged = os.path.join(os.path.dirname(KHAPI), "..", "data", "khapi.conf")
+        with open(packaged) as f, open(self.path("strict.conf"), "w") as out:
+            out.write(f.read() + "\nGUESSPRONS = FALSE\n")
+        r = self.run_tool("align", CARDS[0], "--text", "ten of zorblax", "--config", self.path("strict.conf"))
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("word ZORBLAX not in the dictionary", r.stderr)
+
     def test_words_the_library_cannot_take_are_named(self):
-        cases = [("unknown", "go xyzzyplugh forward", "word XYZZYPLUGH not in the dictionary"),
+        # Letter-to-sound rules take English spellings only.
+        cases = [("unknown", "go \u0436\u0443\u043a forward", "word \u0416\u0423\u041a not in the dictionary"),
                  ("too_long", "go " + "a" * 300, "text too long")]
         for name, text, cause in cases:
             with self.subTest(name):
@@ -429,8 +444,8 @@ class FailureTest(ToolCase):
              [text_file, "khRecPrepare", "log: " + log]),
             ("ungrammatical_bnf", ["recognise", GOFORWARD, "-g", "GO (FORWARD"],
              ["GO (FORWARD", "refused", "khSyntaxAddOption", "log: " + log]),
-            ("unknown_word", ["align", GOFORWARD, "--text", "go xyzzyplugh"],
-             ["XYZZYPLUGH", "log: " + log]),
+            ("unknown_word", ["align", GOFORWARD, "--text", "go \u0436\u0443\u043a"],
+             ["\u0416\u0423\u041a", "log: " + log]),
             ("grammar_file_line", ["recognise", GOFORWARD, "--grammar-file", text_file],
              [text_file + ":1", "NAME = BNF"]),
             ("jsgf_grammar_file", ["recognise", GOFORWARD, "--grammar-file", jsgf],
@@ -456,12 +471,12 @@ class FailureTest(ToolCase):
             other.write("ERROR - another run's failure\r\n")
             other.flush()
             fcntl.flock(other, fcntl.LOCK_EX)
-            err = self.failing("align", GOFORWARD, "--text", "go xyzzyplugh", "--log", log)
+            err = self.failing("align", GOFORWARD, "--text", "go \u0436\u0443\u043a", "--log", log)
         named = re.search(r"\(log: (\S+)\)", err).group(1)
         self.assertNotEqual(named, log)
         self.assertNotIn("another run", err)
         with open(named) as f:
-            self.assertIn("XYZZYPLUGH", f.read())
+            self.assertIn("\u0416\u0423\u041a", f.read())
         with open(log) as f:
             self.assertEqual(f.read(), "ERROR - another run's failure\n")
 
