@@ -29,7 +29,7 @@ void AddCommon(CLI::App *app, CommonOptions *o, int extras) {
                     "configuration file (default: the packaged US English one, whose vocabulary "
                     "dictionary is kept in $XDG_DATA_HOME/khapi or ~/.local/share/khapi)")
         ->type_name("FILE");
-    app->add_option("--log", o->log, "log file for the library's failures (default: the configuration's ERRORLOG)")
+    app->add_option("--log", o->log, "log file for the library's failures (default: khapi.log in the user's state folder, or a given configuration's ERRORLOG)")
         ->type_name("FILE");
     if (extras & kJson)
         app->add_flag("--json", o->json, "one JSON document a file, one a line, failures too (" + SchemaPath() + ")");
