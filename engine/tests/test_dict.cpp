@@ -1,4 +1,5 @@
 // Dictionaries: editing, reading, the file format and saving.
+#include "dict_file.h"
 #include "hapi.h"
 #include "notes.h"
 #include "tempdir.h"
@@ -50,15 +51,6 @@ std::string describe(hapiDictObject d) {
         out += "\n";
     }
     return out;
-}
-
-hapiDictObject load(const std::string &path) {
-    hapiDictObject d = hapiCreateDictObject();
-    if (hapiDictOverrideFileName(d, path.c_str()) < 0 || hapiDictInitialise(d) < 0) {
-        hapiDeleteDictObject(d);
-        return nullptr;
-    }
-    return d;
 }
 
 class DictTest : public ::testing::Test {

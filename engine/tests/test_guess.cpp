@@ -1,5 +1,6 @@
 // Pronunciations guessed for words that no dictionary holds, in the phone
 // set of the packaged system dictionary and of other phone sets.
+#include "dict_file.h"
 #include "hapi.h"
 #include "notes.h"
 #include "tempdir.h"
@@ -10,15 +11,6 @@
 #include <sstream>
 
 namespace {
-
-hapiDictObject load(const std::string &path) {
-    hapiDictObject d = hapiCreateDictObject();
-    if (hapiDictOverrideFileName(d, path.c_str()) < 0 || hapiDictInitialise(d) < 0) {
-        hapiDeleteDictObject(d);
-        return nullptr;
-    }
-    return d;
-}
 
 // The guess, or "<refused>".
 std::string guess(hapiDictObject d, const char *word) {
