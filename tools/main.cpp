@@ -120,8 +120,11 @@ int main(int argc, char **argv) {
     auto *calibrate = app.add_subcommand("calibrate", "measure the live input's speech and background levels");
     AddCommon(calibrate, &common, kJson);
 
+    std::vector<std::string> args = tool::Arguments(argc, argv);
+    std::vector<char *> arg_pointers;
+    for (std::string &a : args) arg_pointers.push_back(&a[0]);
     try {
-        app.parse(argc, argv);
+        app.parse(argc, arg_pointers.data());
         options.text_given = align->count("--text") + assess->count("--text") > 0;
         if (recognise->parsed()) {
             if (options.grammar.empty() && options.grammar_file.empty())

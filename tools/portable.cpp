@@ -13,6 +13,7 @@
 #include <io.h>
 #include <random>
 #include <windows.h>
+#include <shellapi.h>
 #else
 #include <pwd.h>
 #include <sys/file.h>
@@ -60,6 +61,25 @@ bool ProgressTerminal() {
     DWORD mode = 0;
     return _isatty(_fileno(stderr)) && GetConsoleMode(err, &mode) &&
            SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
+std::vector<std::string> Arguments(int argc, char **argv) {
+    std::vector<std::string> args(argv, argv + argc);
+    int n = 0;
+    LPWSTR *wide = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (!wide) return args;
+    for (int i = 0; i < argc && n == argc; i++) {
+        BOOL lost = FALSE;
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, nullptr, 0, nullptr, &lost);
+        if (!lost) continue;
+        int len = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        if (len <= 0) continue;
+        std::vector<char> utf8(static_cast<size_t>(len));
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, utf8.data(), len, nullptr, nullptr);
+        args[static_cast<size_t>(i)] = utf8.data();
+    }
+    LocalFree(wide);
+    return args;
 }
 
 // Runs are one process at a time on Windows, but two runs may still share
@@ -120,6 +140,8 @@ bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns) 
 }
 
 bool ProgressTerminal() { return isatty(STDERR_FILENO); }
+
+std::vector<std::string> Arguments(int argc, char **argv) { return std::vector<std::string>(argv, argv + argc); }
 
 bool HoldForLife(const std::string &path) {
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);

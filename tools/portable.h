@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tool {
 
@@ -34,6 +35,13 @@ bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns);
 // Whether standard error is a terminal that takes the progress line's
 // escapes ("\r\033[K"); Windows' console is asked to take them.
 bool ProgressTerminal();
+
+// The program's arguments.  On Windows, where a program's arguments come
+// in the ANSI code page, one that the code page cannot hold (a text in
+// Cyrillic on a Western system) is taken from the wide command line as
+// UTF-8 instead; the others keep their ANSI bytes, which name files as
+// the library opens them (and which a text reader takes as Latin-1).
+std::vector<std::string> Arguments(int argc, char **argv);
 
 // Takes the file to log to for the rest of the process's life: false when
 // another process holds it (an advisory lock that only the tool takes),
