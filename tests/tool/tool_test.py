@@ -548,6 +548,11 @@ class SoundCardTest(ToolCase):
         self.assertValid(doc, "recognition")
         self.assertEqual(doc["file"], "live")
         self.assertEqual(" ".join(w["word"] for w in doc["words"]), "GO FORWARD TEN METERS")
+        # without --live, a recording that happens to be named "live" is read from its file
+        shutil.copy(CARDS[0], self.path("live"))
+        doc = self.documents("recognise", "live", "-g", "(GO FORWARD TEN [METERS]) | (TEN OF CLUBS)",
+                             "--config", conf)[0]
+        self.assertEqual(" ".join(w["word"] for w in doc["words"]), "TEN OF CLUBS")
 
     def test_play_writes_what_it_plays(self):
         out = self.path("played.wav")
