@@ -19,7 +19,8 @@
  *  - Times are seconds, as doubles.
  *  - Nothing here is thread-safe: one caller at a time.
  *  - On failure the engine gives a short reason as a note: to standard
- *    error, prefixed "hapi: ", or to the sink set with hapiSetMessageSink.
+ *    error, prefixed "hapi: ", or to the sink set with hapiSetMessageSink;
+ *    and to the file the configuration key NOTELOG names, when it does.
  */
 #ifndef HAPI_H
 #define HAPI_H

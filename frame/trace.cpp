@@ -91,8 +91,6 @@ void TraceLine(const char *text) {
     EmitLine(prefix, text ? text : "", "\r\n");
 }
 
-void TraceEngineNote(const char *note, void *) { TraceLinef("hapi: %s", note ? note : ""); }
-
 void TraceLinef(const char *fmt, ...) {
     if (!Full()) return;
     va_list ap;

@@ -58,13 +58,6 @@ private:
     char saved_[5] = {};
 };
 
-// The engine's notes (why an engine call failed, what it chose instead of
-// a setting) as trace lines "hapi: ..." at FULL, so that the engine never
-// writes to the application's standard error; a failure the library
-// reports gets its own error line as well.  khSysInit installs it as the
-// engine's message sink.
-void TraceEngineNote(const char *note, void *context);
-
 // Drops the open log stream so that the next line reopens (and empties)
 // the log file.
 void ResetLogStream();

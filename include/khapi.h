@@ -183,16 +183,21 @@ KHAPI_API int KHAPI_CALL khRecDoPartSent(KhRecogniser rec, int number_of_frames)
    Returns 1, or -1 (bad handle or status). */
 KHAPI_API int KHAPI_CALL khRecFinalise(KhRecogniser rec);
 
-/* Sets the silence that ends a live utterance.
+/* Sets the silence that ends a live utterance.  Meant for an idle
+   recogniser; in any other status it logs a warning, keeps the status and
+   applies the setting to the utterance held: a prepared or running one
+   goes on from its first frame, a completed one is recognised again, so
+   its results are those of the new setting.
      rec          a recogniser.
      pause_value  "SHORT", "MEDIUM" or "LONG" (any case).
-   Returns 1, or -1. */
+   Returns 1, or -1 (bad handle or name; or the engine failed, and then
+   the utterance held is ended, the recogniser idle). */
 KHAPI_API int KHAPI_CALL khRecSetPauseLength(KhRecogniser rec, const char *pause_value);
 
-/* Sets the search effort.
+/* Sets the search effort, in any status as khRecSetPauseLength does.
      rec          a recogniser.
      speed_value  "SPEEDBIAS", "NORMAL" or "ACCBIAS" (any case).
-   Returns 1, or -1. */
+   Returns 1, or -1, as khRecSetPauseLength. */
 KHAPI_API int KHAPI_CALL khRecSetOptimisation(KhRecogniser rec, const char *speed_value);
 
 /* Keeps alternatives for khRecGetNextBest from the next preparation on.

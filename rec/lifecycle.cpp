@@ -139,27 +139,62 @@ int WindDown(RecogniserRecord *rec) {
     return 1;
 }
 
-int ReinitRecogniser(RecogniserRecord *rec) {
+namespace {
+
+// The utterance a rebuilt recogniser holds goes on on the new engine
+// recogniser, so that nothing of the old one is used again: a prepared or
+// running one is prepared again on the same coder and network (a running
+// one then decodes from the utterance's first frame), and a completed one
+// is recognised again, so that its results stay readable.
+int Resume(RecogniserRecord *rec) {
+    if (rec->status == REC_IDLE) return 1;
+    if (hapiRecPrepare(rec->engine_rec, rec->current_coder, rec->network) < 0) return -1;
+    if (rec->status != REC_COMPLETE) return 1;
+    if (DeleteField(rec->results_lattice, hapiDeleteLatObject) < 0) return -1;
+    rec->nbest_rank = 1;
+    rec->nbest_start = 0;
+    rec->nbest_end = 0;
+    int r;
+    while ((r = hapiRecRemaining(rec->engine_rec)) > 0)
+        if (hapiRecProcess(rec->engine_rec, kWholeStepFrames, nullptr) < 0) return -1;
+    if (r == HAPI_REMAINING_FAIL) return -1;
+    return hapiRecComplete(rec->engine_rec, rec->final_result) < 0 ? -1 : 1;
+}
+
+// An utterance that could not go on is ended without the engine
+// recogniser, which holds none of it, so that the recogniser can still be
+// prepared again and deleted.
+void Abandon(RecogniserRecord *rec) {
+    if (rec->status == REC_PROCESSING) hapiSourceStop(rec->current_source);
+    if (rec->status != REC_IDLE) hapiCoderComplete(rec->current_coder);
+    DeleteField(rec->results_lattice, hapiDeleteLatObject);
+    DeleteField(rec->network, hapiDeleteNetObject);
+    rec->status = REC_IDLE;
+}
+
+// Replaces the engine recogniser and its results; the message of the step
+// that failed, or null.
+const char *Rebuild(RecogniserRecord *rec) {
     ApplyRecogniserConfig(rec);
-    if (DeleteField(rec->final_result, hapiDeleteResObject) < 0) {
-        LogError("ReinitRecogniser: Error deleting the results");
-        return -1;
-    }
-    if (DeleteField(rec->interim_result, hapiDeleteResObject) < 0) {
-        LogError("ReinitRecogniser: Error deleting the intermediate results");
-        return -1;
-    }
-    if (DeleteField(rec->engine_rec, hapiDeleteRecObject) < 0) {
-        LogError("ReinitRecogniser: Error deleting the recogniser");
-        return -1;
-    }
-    if (!MakeEngineRecogniser(rec)) {
-        LogError("ReinitRecogniser: Error initialising recogniser");
-        return -1;
-    }
+    if (DeleteField(rec->final_result, hapiDeleteResObject) < 0) return "ReinitRecogniser: Error deleting the results";
+    if (DeleteField(rec->interim_result, hapiDeleteResObject) < 0)
+        return "ReinitRecogniser: Error deleting the intermediate results";
+    if (DeleteField(rec->engine_rec, hapiDeleteRecObject) < 0) return "ReinitRecogniser: Error deleting the recogniser";
+    if (!MakeEngineRecogniser(rec)) return "ReinitRecogniser: Error initialising recogniser";
     hapiResSetAttachment(rec->final_result, rec);
     hapiResSetAttachment(rec->interim_result, rec);
-    return 1;
+    if (Resume(rec) < 0) return "ReinitRecogniser: Error initialising recogniser";
+    return nullptr;
+}
+
+}  // namespace
+
+int ReinitRecogniser(RecogniserRecord *rec) {
+    const char *failure = Rebuild(rec);
+    if (!failure) return 1;
+    LogError(failure);
+    Abandon(rec);
+    return -1;
 }
 
 RecogniserRecord *RecCreate() {

@@ -38,6 +38,17 @@ hapiLatObject MakeGrammar(VocabRecord *vocab, SyntaxRecord *syntax) {
     return grammar;
 }
 
+void DropFileInput(RecogniserRecord *rec) {
+    if (rec->current_source == rec->file_source || rec->current_coder == rec->file_coder) {
+        rec->current_source = rec->live_source;
+        rec->current_coder = rec->live_coder;
+    }
+    if (rec->file_coder) hapiDeleteCoderObject(rec->file_coder);
+    if (rec->file_source) hapiDeleteSourceObject(rec->file_source);
+    rec->file_coder = nullptr;
+    rec->file_source = nullptr;
+}
+
 // Points the recogniser at the waveform file, making its file source and
 // coder the first time.  -1 after logging.
 int UseFile(RecogniserRecord *rec, const char *wav, hapiLatObject grammar) {
@@ -50,13 +61,15 @@ int UseFile(RecogniserRecord *rec, const char *wav, hapiLatObject grammar) {
             hapiSourceInitialise(rec->file_source) < 0) {
             // A source that did not read its file is dropped; the next
             // preparation with a file makes source and coder anew.
-            if (rec->file_source) hapiDeleteSourceObject(rec->file_source);
-            rec->file_source = nullptr;
+            DropFileInput(rec);
             return Fail("khRecPrepare: Error while reading the audio file", grammar);
         }
         rec->file_coder = hapiCreateCoderObject(rec->file_source);
-        if (!rec->file_coder || hapiCoderInitialise(rec->file_coder, rec->owner->model->name) < 0)
+        if (!rec->file_coder || hapiCoderInitialise(rec->file_coder, rec->owner->model->name) < 0) {
+            // So is a coder that did not start, with its source.
+            DropFileInput(rec);
             return Fail("khRecPrepare: Error setting up the channel", grammar);
+        }
     }
     rec->current_source = rec->file_source;
     rec->current_coder = rec->file_coder;

@@ -1,5 +1,6 @@
 // tuning.cpp - pause length, search effort and N-best: each stores the
-// new values and rebuilds the engine recogniser.
+// new values and rebuilds the engine recogniser, in whatever status the
+// recogniser is.
 #include "frame/trace.h"
 #include "rec/rec_api.h"
 #include "rec/rec_internal.h"
@@ -27,15 +28,6 @@ void WarnUnlessIdle(const RecogniserRecord *rec, const char *warning) {
     if (rec->status != REC_IDLE) LogError(warning);
 }
 
-// The engine recogniser an utterance was prepared on is about to be
-// replaced: the utterance under way is ended first, so that nothing of
-// the old one is used again.  The recogniser must then be prepared again.
-bool SettleForChange(RecogniserRecord *rec, const char *export_name) {
-    if (rec->status == REC_IDLE || WindDown(rec) == 1) return true;
-    LogErrorf("%s: Unable to end the recognition under way", export_name);
-    return false;
-}
-
 template <typename Entry, size_t N>
 const Entry *Lookup(const Entry (&table)[N], const char *value) {
     char upper[kNameLen];
@@ -59,7 +51,6 @@ int RecSetPauseLength(RecogniserRecord *rec, const char *value) {
         LogError("khRecSetPauseLength: Invalid name of sil length");
         return -1;
     }
-    if (!SettleForChange(rec, "khRecSetPauseLength")) return -1;
     rec->sil_seq_count = p->sil_seq_count;
     return Rebuild(rec, "khRecSetPauseLength");
 }
@@ -71,7 +62,6 @@ int RecSetSpeed(RecogniserRecord *rec, const char *value) {
         LogError("khRecSetSpeed: Incorrect parameter for Set Speed");
         return -1;
     }
-    if (!SettleForChange(rec, "khRecSetSpeed")) return -1;
     rec->general_beam = s->general_beam;
     rec->opt_beam = s->opt_beam;
     return Rebuild(rec, "khRecSetSpeed");

@@ -11,13 +11,16 @@ namespace kh {
 
 namespace {
 
-// The base names of engine words 2 to n + 1, blank-separated.
+// The base names of engine words 2 to n + 1, blank-separated; none when
+// n is not positive (the count failed).
 int WordsString(hapiResObject res, int n, char *out) {
     int total = hapiResAllWordNames(res, nullptr);
     if (total < 0) return -1;
     std::vector<const char *> names(static_cast<size_t>(total) + 1, nullptr);
     if (hapiResAllWordNames(res, names.data()) < 0) return -1;
-    JoinBaseNames(names.data() + 2, n < total - 1 ? n : total - 1, out);
+    int count = n < total - 1 ? n : total - 1;
+    if (count > 0) JoinBaseNames(names.data() + 2, count, out);
+    else out[0] = '\0';
     return 1;
 }
 
@@ -27,11 +30,13 @@ int RecGetWords(RecogniserRecord *rec, char *out) {
     hapiResObject res = CurrentResult(rec);
     if (!res) return -1;
     int n = RecGetNumWords(rec);
+    // A failed count goes on as -1: the string is still read, and stays
+    // empty.
     if (n < 0) {
         LogError("khRecGetWords: Error retrieving the number of words");
         n = -1;
     }
-    if (!out || n <= 0) return Success("khRecGetWords", n);
+    if (!out || n == 0) return Success("khRecGetWords", n);
     if (WordsString(res, n, out) < 0) {
         out[0] = '\0';
         return Failure("khRecGetWords: Error getting results");

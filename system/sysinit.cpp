@@ -29,10 +29,15 @@ bool LoadAll(const char *stem, const char *kind, Record *(*load)(const char *), 
     return true;
 }
 
+// The engine's notes go neither to the application's standard error nor
+// to the log, which holds the library's own lines only; the engine copies
+// them to the file its NOTELOG key names.
+void PassOverEngineNote(const char *, void *) {}
+
 }  // namespace
 
 int SysInit(const char *config_filename) {
-    hapiSetMessageSink(TraceEngineNote, nullptr);
+    hapiSetMessageSink(PassOverEngineNote, nullptr);
     g_state = new SystemState();
     if (!FileReadable(config_filename)) {
         if (!config_filename) LogError("khSysInit: Passed a NULL pointer instead of a filename");

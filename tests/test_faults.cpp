@@ -193,3 +193,11 @@ TEST_F(LeakyRoadTest, AFreedRecogniserIsNoLongerListedEvenWhenTheEngineFails) {
     EXPECT_EQ(khRecDelete(rec_), -1);
     EXPECT_TRUE(Contains(Log(), "ERROR - SysError: Invalid recogniser\r\n\r\n"));
 }
+
+TEST_F(RoadTest, AFileCoderThatDidNotStartIsMadeAnewAtTheNextPreparation) {
+    ASSERT_EQ(hapiFaultInject("hapiCoderInitialise", 1), 0);
+    EXPECT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), -1);
+    hapiFaultClear();
+    EXPECT_EQ(Log(), "ERROR - khRecPrepare: Error setting up the channel\r\n\r\n");
+    EXPECT_EQ(RecogniseWhole(rec_, go_), "GO FORWARD TEN METERS");
+}

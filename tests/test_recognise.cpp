@@ -84,21 +84,6 @@ TEST_F(RoadTest, PauseAndSpeedSettingsReachTheEngine) {
                   "khRecSetSpeed: Incorrect parameter for Set Speed"});
 }
 
-TEST_F(RoadTest, ASpeedChangeDuringAnUtteranceWarnsAndNeedsANewPreparation) {
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoPartSent(rec_, 40), 1);
-    EXPECT_EQ(khRecSetOptimisation(rec_, "SPEEDBIAS"), 1);
-    EXPECT_TRUE(Contains(Log(), "ERROR - Recogniser must be finalised before altering the speed\r\n\r\n"));
-    EXPECT_EQ(khRecDoPartSent(rec_, 40), -1);
-    EXPECT_EQ(khRecDoWholeSent(rec_), -1);
-    ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
-    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
-    EXPECT_EQ(khRecSetPauseLength(rec_, "LONG"), 1);
-    EXPECT_TRUE(Contains(Log(), "ERROR - Recogniser must be finalised before altering the pause length\r\n\r\n"));
-    EXPECT_EQ(khRecGetWords(rec_, nullptr), -1);  // the result went with the old recogniser
-    EXPECT_EQ(khRecDelete(rec_), 1);
-}
-
 TEST_F(RoadTest, RecognisersAreDeletedInAnyStatus) {
     KhRecogniser prepared = khRecCreate(), processing = khRecCreate(), complete = khRecCreate();
     ASSERT_EQ(khRecPrepare(prepared, go_, GoForward().c_str(), nullptr), 1);

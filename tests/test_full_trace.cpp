@@ -1,0 +1,130 @@
+// The whole log at level FULL, byte for byte, of calls where the engine
+// fails or has something to say: the log holds the library's own lines
+// only, and the engine's notes go to the file NOTELOG names.
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "recognition.h"
+
+using namespace khtest;
+
+namespace {
+
+const std::string kRec = "Parameter 1 (recogniser ptr) is a non-NULL pointer";
+const std::string kValid = "SysCheck: Valid recogniser";
+const std::string kOut = "Parameter 2 (results string) is a non-NULL pointer";
+const std::string kPrepareLines = kRec + "\r\n  Parameter 2 (syntax ptr) is a non-NULL pointer\r\n"
+                                  "  Parameter 3 (wav filename) is a NULL string\r\n"
+                                  "  Parameter 4 (map filename) is a NULL string\r\n  " + kValid +
+                                  "\r\n  SysCheck: Valid syntax with name GO\r\n"
+                                  "  Attempting to retrieve word <s> from system/user dictionary";
+
+// An error line inside a call at level FULL.
+std::string Error(const std::string &message) { return "ERROR - " + message + "\r\n\r\n"; }
+// A call that failed: its entry, its lines, and no leaving line.
+std::string Failed(const std::string &name, std::initializer_list<std::string> lines, const std::string &errors) {
+    std::string out = name + ": Entering\r\n";
+    for (const std::string &line : lines) out += "  " + line + "\r\n";
+    return out + errors;
+}
+
+struct Row {
+    const char *name;
+    Stage stage;        // how far the recogniser has gone on the live input
+    std::vector<std::pair<const char *, int>> faults;  // engine calls made to fail: name, nth call
+    std::function<void(KhRecogniser, KhSyntax)> calls;
+    std::string log;
+    const char *note;  // what the engine said meanwhile
+};
+
+const Row kRows[] = {
+    {"LiveStopEarly", kPrepared, {},
+     [](KhRecogniser r, KhSyntax) {
+         khRecDoPartSent(r, 20);
+         khRecDoPartSent(r, -1);
+     },
+     TraceOf("khRecDoPartSent", {kRec, "Parameter 2 (number of frames) = 20", kValid, "Return value = 1"}) +
+         TraceOf("khRecDoPartSent", {kRec, "Parameter 2 (number of frames) = -1", kValid, "Return value = 0"}),
+     "hapiRecComplete: no path reached the end of the grammar"},
+    {"CreateFault", kIdle, {{"hapiCoderInitialise", 1}}, [](KhRecogniser, KhSyntax) { khRecCreate(); },
+     Failed("khRecCreate", {"No parameters passed"}, Error("khRecCreate: Error setting up the channel")),
+     "hapiCoderInitialise: injected fault"},
+    {"CoderFault", kIdle, {{"hapiCoderPrepare", 1}}, [](KhRecogniser r, KhSyntax s) { khRecPrepare(r, s, nullptr, nullptr); },
+     Failed("khRecPrepare", {kPrepareLines}, Error("khRecPrepare: Error preparing the coder")),
+     "hapiCoderPrepare: injected fault"},
+    // A failed count goes on: the string is still read, and stays empty.
+    {"WordCountFault", kComplete, {{"hapiResWordName", 1}}, [](KhRecogniser r, KhSyntax) {
+         char words[KH_MAX_TEXT];
+         khRecGetWords(r, words);
+     },
+     Failed("khRecGetWords", {kRec, kOut, kValid},
+            Error("RecGetNumWords: Error getting the word name") +
+                Error("khRecGetWords: Error retrieving the number of words")) +
+         "  Outstring is empty\r\n  Return value = -1\r\nkhRecGetWords: Leaving\r\n\r\n",
+     "hapiResWordName: injected fault"},
+    {"WordNamesAfterAFailedCount", kComplete, {{"hapiResWordName", 1}, {"hapiResAllWordNames", 2}},
+     [](KhRecogniser r, KhSyntax) {
+         char words[KH_MAX_TEXT];
+         khRecGetWords(r, words);
+     },
+     Failed("khRecGetWords", {kRec, kOut, kValid},
+            Error("RecGetNumWords: Error getting the word name") +
+                Error("khRecGetWords: Error retrieving the number of words") +
+                Error("khRecGetWords: Error getting results")),
+     "hapiResAllWordNames: injected fault"},
+    {"WordCountOnly", kComplete, {{"hapiResWordName", 1}}, [](KhRecogniser r, KhSyntax) { khRecGetWords(r, nullptr); },
+     Failed("khRecGetWords", {kRec, "Parameter 2 (results string) is a NULL pointer", kValid},
+            Error("RecGetNumWords: Error getting the word name") +
+                Error("khRecGetWords: Error retrieving the number of words")) +
+         "  Return value = -1\r\nkhRecGetWords: Leaving\r\n\r\n",
+     "hapiResWordName: injected fault"},
+};
+
+class FullTrace : public ::testing::TestWithParam<Row> {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\nNOTELOG = notes.log\nAUDIOIN = file:" + GoForward() + "\n")), 1);
+        go_ = khSyntaxCreate("GO", nullptr);
+        ASSERT_EQ(khSyntaxAddOption(go_, kGoGrammar), 1);
+        rec_ = khRecCreate();
+        ASSERT_NE(rec_, nullptr);
+    }
+    Workspace ws_;
+    KhSyntax go_ = nullptr;
+    KhRecogniser rec_ = nullptr;
+};
+
+}  // namespace
+
+TEST_P(FullTrace, HoldsTheLibrarysLinesOnly) {
+    const Row &row = GetParam();
+    if (row.stage >= kPrepared) { ASSERT_EQ(khRecPrepare(rec_, go_, nullptr, nullptr), 1); }
+    if (row.stage == kComplete) { ASSERT_EQ(khRecDoWholeSent(rec_), 1); }
+    size_t start = Log().size();
+    size_t noted = ReadFile("notes.log").size();
+    for (auto [call, nth] : row.faults) { ASSERT_EQ(hapiFaultInject(call, nth), 0); }
+    row.calls(rec_, go_);
+    hapiFaultClear();
+    EXPECT_EQ(Log().substr(start), row.log);
+    EXPECT_TRUE(Contains(ReadFile("notes.log").substr(noted), std::string("hapi: ") + row.note));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FullTrace, ::testing::ValuesIn(kRows),
+                         [](const ::testing::TestParamInfo<Row> &info) { return std::string(info.param.name); });
+
+// A background unit the model lacks (here the library's default name) is
+// the engine's note; the start-up trace is as ever.
+TEST(FullTraceOfInit, HoldsTheLibrarysLinesOnly) {
+    Workspace ws;
+    std::string config = StandardConfig("DEBUG = FULL\nNOTELOG = notes.log\n");
+    config.replace(config.find("ENUSBKHMMNAME = SIL\n"), 20, "");
+    ASSERT_EQ(InitWith(config), 1);
+    EXPECT_EQ(Log(), TraceOf("khSysInit", {"Parameter 1 (config filename) = test.conf", "Reading model information",
+                                           "Reading model number 1 with name ENUS", "Loaded model ENUS",
+                                           "Reading the vocab dictionaries", "Reading vocab number 1 with name ENGLISH",
+                                           "Attempting to load the system dictionary",
+                                           "Valid system dictionary returned", "Read vocab ENGLISH",
+                                           "Return value = 1"}));
+    EXPECT_TRUE(Contains(ReadFile("notes.log"), "hapi: background unit 'bckgrd' is not in the model"));
+}
