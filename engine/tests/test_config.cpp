@@ -203,6 +203,20 @@ TEST_F(ConfigTest, MissingFileAndBadArguments) {
     EXPECT_EQ(err.rfind("hapi: cannot read configuration file " + dir_.file("absent.conf") + "\n", 0), 0u) << err;
 }
 
+// The note log gets every note as well, from the moment the key names it.
+TEST_F(ConfigTest, NotesAreCopiedToTheNoteLog) {
+    std::string log = dir_.file("notes.log");
+    Notes notes;
+    ASSERT_EQ(init("NOTELOG = " + log + "\n"), 0);
+    EXPECT_LT(hapiInitHAPI(dir_.file("absent.conf").c_str(), 0), 0);
+    EXPECT_EQ(str("NOTELOG"), log);  // the failed read kept the configuration
+    hapiOverrideConfStr("NOTELOG", dir_.file("no folder/notes.log").c_str());
+    EXPECT_LT(hapiInitHAPI(nullptr, 0), 0);  // an unopenable note log is passed over
+    EXPECT_EQ(notes.text(), "cannot read configuration file " + dir_.file("absent.conf") +
+                                "\nhapiInitHAPI: no configuration file\n");
+    EXPECT_EQ(read_file(log), "hapi: cannot read configuration file " + dir_.file("absent.conf") + "\n");
+}
+
 TEST_F(ConfigTest, InjectedFaultFailsOneCall) {
     // Armed from the environment as the configuration is read.
     set_env("HAPI_FAULT", "hapiOverrideConfStr:2,hapiNoSuchCall");
