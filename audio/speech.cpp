@@ -22,6 +22,7 @@ struct FileMessages {
     const char *coder_prepare;
     const char *wrong_status;  // no file name and no completed recognition
     const char *processing;    // a file name during a recognition
+    const char *changed;       // %s: the file name
 };
 
 const FileMessages kSpeech = {"khSysGetSpeech: Error reading the waveform file",
@@ -31,7 +32,8 @@ const FileMessages kSpeech = {"khSysGetSpeech: Error reading the waveform file",
                               "khSysGetSpeech: Error initialising the coder",
                               "khSysGetSpeech: Error preparing the coder",
                               "khSysGetSpeech: Can only get speech immediately after recognition",
-                              "khSysGetSpeech: Cannot get speech whilst processing speech"};
+                              "khSysGetSpeech: Cannot get speech whilst processing speech",
+                              "khSysGetSpeech: The waveform file %s has changed since its size was asked"};
 
 const FileMessages kF0 = {"khSysGetF0Track: Error reading the source file %s",
                           "khSysGetF0Track: Unable to create source object",
@@ -40,7 +42,8 @@ const FileMessages kF0 = {"khSysGetF0Track: Error reading the source file %s",
                           "khSysGetF0Track: Error setting up the channel",
                           "khSysGetF0Track: Error preparing the coder",
                           "khSysGetF0Track: Can only get F0 results immediately after recognition",
-                          "khSysGetF0Track: Cannot get F0 results during recognition"};
+                          "khSysGetF0Track: Cannot get F0 results during recognition",
+                          "khSysGetF0Track: The waveform file %s has changed since its size was asked"};
 
 // Makes a file source and a coder on the recogniser's model for the file.
 // False after logging.
@@ -71,6 +74,30 @@ hapiCoderObject OpenCoder(RecogniserRecord *rec, const char *wav, bool size_quer
     return OpenFile(rec, wav, m, fc) ? fc->coder : nullptr;
 }
 
+// Names what a retrieval reads: a file by its name, the last utterance by
+// its number, so that a size asked of one is never taken for another.
+uint64_t SourceKey(const RecogniserRecord *rec, const char *wav) {
+    if (!wav) return (uint64_t{1} << 63) | rec->utterances;
+    uint64_t h = 1469598103934665603u;  // FNV-1a
+    for (const char *c = wav; *c; c++) h = (h ^ static_cast<unsigned char>(*c)) * 1099511628211u;
+    return h & ~(uint64_t{1} << 63);
+}
+
+// A size query records its answer; a fill call checks that the source
+// still holds what its size query announced, since the caller's buffer
+// was made for that many values.  False after logging.
+bool Announce(RecogniserRecord *rec, const char *wav, int count, bool size_query, SizeAnswer *answer,
+              const FileMessages &m) {
+    uint64_t key = SourceKey(rec, wav);
+    if (size_query) {
+        *answer = {key, count};
+        return true;
+    }
+    if (answer->source != key || answer->count < 0 || answer->count == count) return true;
+    LogErrorf(m.changed, wav ? wav : "");
+    return false;
+}
+
 }  // namespace
 
 int SysGetSpeech(RecogniserRecord *rec, const char *wav, short *samples) {
@@ -82,6 +109,7 @@ int SysGetSpeech(RecogniserRecord *rec, const char *wav, short *samples) {
     if (!coder) return -1;
     int n = hapiCoderAccessWave(coder, 1, -1, nullptr);
     if (n < 0) return LogError("khSysGetSpeech: No samples available"), -1;
+    if (!Announce(rec, wav, n, !samples, &rec->speech_size, kSpeech)) return -1;
     if (n == 0) return 0;
     if (samples && hapiCoderAccessWave(coder, 1, -1, samples) < 0) {
         fc.Release();
@@ -101,10 +129,10 @@ int SysGetF0Track(RecogniserRecord *rec, const char *wav, float *track) {
     if (!coder) return -1;
     int n = hapiCoderAccessWave(coder, 1, -1, nullptr);
     if (n < 0) return fc.Release(), LogError("khSysGetF0Track: Error accessing the wave"), -1;
-    if (n == 0) return fc.Release(), Success("khSysGetF0Track", 0);
     std::vector<short> samples(static_cast<size_t>(n) + 1);
-    hapiCoderAccessWave(coder, 1, -1, samples.data());
-    int m = hapiCoderGetF0Track(coder, samples.data(), n, nullptr);
+    if (n > 0) hapiCoderAccessWave(coder, 1, -1, samples.data());
+    int m = n > 0 ? hapiCoderGetF0Track(coder, samples.data(), n, nullptr) : 0;
+    if (m >= 0 && !Announce(rec, wav, m, !track, &rec->f0_size, kF0)) return -1;
     if (m > 0 && track) m = hapiCoderGetF0Track(coder, samples.data(), n, track) < 0 ? -1 : m;
     fc.Release();
     if (m < 0) return LogError("khSysGetF0Track: Error getting the F0 track"), -1;

@@ -113,6 +113,7 @@ int RecPrepare(RecogniserRecord *rec, const void *syntax_handle, const char *wav
     if (hapiRecPrepare(rec->engine_rec, rec->current_coder, rec->network) < 0)
         return Fail("khRecPrepare: Error preparing the recogniser");
     rec->status = REC_PREPARED;
+    rec->utterances++;
     return Success("khRecPrepare", 1);
 }
 

@@ -13,6 +13,15 @@ enum RecStatus : int32_t {
     REC_PREPARED = 3,
 };
 
+// What the last size query of the samples, or of the F0 track, answered:
+// the source it read (see SourceKey in audio/) and the count it gave.  The
+// call that then fills the caller's buffer reads the source again, and
+// must not write more than was announced.
+struct SizeAnswer {
+    uint64_t source = 0;
+    int32_t count = -1;
+};
+
 struct RecogniserRecord : RecordHead {
     RecogniserRecord() : RecordHead(kRecogniserTag) {}
     int32_t status = REC_IDLE;
@@ -36,6 +45,9 @@ struct RecogniserRecord : RecordHead {
     int32_t nbest_rank = 1;
     int32_t nbest_start = 0;
     int32_t nbest_end = 0;
+    uint32_t utterances = 0;  // preparations so far: which utterance the recogniser holds
+    SizeAnswer speech_size;
+    SizeAnswer f0_size;
 };
 
 // The entry of a vocabulary's list of recognisers; new entries go to the

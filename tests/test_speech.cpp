@@ -52,6 +52,61 @@ TEST_F(Recorded, BadFilesFailBeforeAnyEngineObjectIsMade) {
                           "khSysGetF0Track: Error reading the waveform from file junk.wav"});
 }
 
+// A file may change between the call that asks its size and the call that
+// fills the buffer made for that size (a recording still being written):
+// the second call then fails and writes nothing.
+struct Retrieval {
+    const char *name;
+    int (*call)(KhRecogniser, const char *, bool fill);
+    const char *message;
+};
+const Retrieval kRetrievals[] = {
+    {"Speech",
+     [](KhRecogniser r, const char *f, bool fill) {
+         static short buf[1 << 20];
+         return khSysGetSpeech(r, f, fill ? buf : nullptr);
+     },
+     "khSysGetSpeech: The waveform file grow.raw has changed since its size was asked"},
+    {"F0",
+     [](KhRecogniser r, const char *f, bool fill) {
+         static float buf[1 << 16];
+         return khSysGetF0Track(r, f, fill ? buf : nullptr);
+     },
+     "khSysGetF0Track: The waveform file grow.raw has changed since its size was asked"},
+};
+
+class Changed : public RecognisedTest, public ::testing::WithParamInterface<Retrieval> {};
+
+TEST_P(Changed, AFileThatChangedAfterItsSizeWasAskedIsRefused) {
+    const Retrieval &r = GetParam();
+    std::string speech = ReadFile(GoForward());
+    WriteFile("grow.raw", speech);
+    int n = r.call(rec_, "grow.raw", false);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(r.call(rec_, "grow.raw", true), n);  // unchanged: filled
+    for (const std::string &now : {speech + speech, speech.substr(0, speech.size() / 2)}) {
+        WriteFile("grow.raw", speech);
+        ASSERT_EQ(r.call(rec_, "grow.raw", false), n);
+        WriteFile("grow.raw", now);
+        std::string before = Log();
+        EXPECT_EQ(r.call(rec_, "grow.raw", true), -1);
+        EXPECT_EQ(Log().substr(before.size()), std::string("ERROR - ") + r.message + "\r\n\r\n");
+    }
+    EXPECT_GT(r.call(rec_, "grow.raw", false), 0);  // asked again: filled
+    EXPECT_GT(r.call(rec_, "grow.raw", true), 0);
+    // Each utterance is a source of its own: a size asked of the last one
+    // does not stand for the next.
+    int utterance = r.call(rec_, nullptr, false);
+    ASSERT_EQ(khRecFinalise(rec_), 1);
+    WriteFile("twice.raw", speech + speech);
+    ASSERT_EQ(khRecPrepare(rec_, go_, "twice.raw", nullptr), 1);
+    ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+    EXPECT_GT(r.call(rec_, nullptr, true), utterance);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Changed, ::testing::ValuesIn(kRetrievals),
+                         [](const ::testing::TestParamInfo<Retrieval> &info) { return std::string(info.param.name); });
+
 TEST_F(Recorded, TheF0TrackHasAValuePerFrame) {
     int m = khSysGetF0Track(rec_, nullptr, nullptr);
     ASSERT_GT(m, 0);
