@@ -25,6 +25,14 @@ bool Opens(const char *name, const char *mode) {
     return true;
 }
 
+// Asked before opening, since opening a FIFO for reading waits for a
+// writer: only a regular file is read (a folder, a FIFO or a device such
+// as /dev/zero, which never ends, is not).
+bool IsRegularFile(const char *name) {
+    struct stat st;
+    return name && name[0] && stat(name, &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool IsFolder(const std::filesystem::path &path) {
     std::error_code ec;
     return std::filesystem::is_directory(path, ec);
@@ -40,7 +48,7 @@ int MakeFolder(const std::string &path) {
 
 }  // namespace
 
-bool FileReadable(const char *name) { return Opens(name, "r"); }
+bool FileReadable(const char *name) { return IsRegularFile(name) && Opens(name, "r"); }
 bool FileAppendable(const char *name) { return Opens(name, "a"); }
 
 bool MakeParentFolders(const char *name) {

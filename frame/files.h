@@ -6,6 +6,8 @@
 
 namespace kh {
 
+// A regular file that opens for reading (never a folder, a FIFO or a
+// device), asked without blocking.
 bool FileReadable(const char *name);
 bool FileAppendable(const char *name);
 

@@ -5,6 +5,10 @@
 // answers its failure value and logs why, and nothing else changes.
 #include <climits>
 #include <cmath>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "all_exports.h"
 #include "rec/recogniser.h"
@@ -130,6 +134,15 @@ std::vector<BadCall> BadCalls() {
         {"ExerciseLongName", [](KhRecogniser, KhSyntax) { return khSysNewExercise(kLong.c_str()); }, -1},
         {"PromptLongName", [](KhRecogniser, KhSyntax) { return khSysPlayPrompt(kLong.c_str()); }, -1},
         {"CalibrateIntoNull", [](KhRecogniser, KhSyntax) { return khSysCalibrateSpeech(nullptr); }, -1},
+        // Files that are no regular files (made by MakeHostileFiles): refused, never waited on.
+        {"PrepareFifo", [](KhRecogniser r, KhSyntax s) { return khRecPrepare(r, s, "fifo.wav", nullptr); }, -1},
+        {"PrepareEndless", [](KhRecogniser r, KhSyntax s) { return khRecPrepare(r, s, "zero.raw", nullptr); }, -1},
+        {"SpeechOfFifo", [](KhRecogniser r, KhSyntax) { return khSysGetSpeech(r, "fifo.wav", nullptr); }, -1},
+        {"SpeechOfEndless", [](KhRecogniser r, KhSyntax) { return khSysGetSpeech(r, "zero.raw", nullptr); }, -1},
+        {"SpeechOfFolder", [](KhRecogniser r, KhSyntax) { return khSysGetSpeech(r, ".", nullptr); }, -1},
+        {"F0OfFifo", [](KhRecogniser r, KhSyntax) { return khSysGetF0Track(r, "fifo.wav", nullptr); }, -1},
+        {"PromptFifo", [](KhRecogniser, KhSyntax) { return khSysPlayPrompt("fifo.wav"); }, -1},
+        {"CreateFromFifo", [](KhRecogniser, KhSyntax) { return khSyntaxCreate("F", "fifo.lat") ? 0 : -1; }, -1},
     };
 }
 
@@ -139,7 +152,16 @@ int StatusOf(KhRecogniser r) { return static_cast<kh::RecogniserRecord *>(r)->st
 
 }  // namespace
 
+void MakeHostileFiles() {
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo("fifo.wav", 0600), 0);
+    ASSERT_EQ(mkfifo("fifo.lat", 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", "zero.raw"), 0);
+#endif
+}
+
 TEST_P(BadArguments, AreRefusedInEveryStatus) {
+    ASSERT_NO_FATAL_FAILURE(MakeHostileFiles());
     ASSERT_NO_FATAL_FAILURE(BringTo(GetParam()));
     int status = StatusOf(rec_);
     NewLog();

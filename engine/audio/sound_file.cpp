@@ -7,16 +7,36 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
+
+// The longest recording a file may hold, in seconds, unless the key
+// MAXFILETIME says otherwise: far more than an exercise needs, and little
+// enough that its samples and their features fit in memory.
+const float kDefaultMaxFileSeconds = 600.0f;
+
+double max_file_seconds() { return engine::conf_float("MAXFILETIME", kDefaultMaxFileSeconds); }
+
+bool too_long(double frames, int rate, std::string *why) {
+    double limit = max_file_seconds();
+    if (frames <= limit * rate) return false;
+    char text[96];
+    snprintf(text, sizeof text, "longer than %.0f s (MAXFILETIME)", limit);
+    *why = text;
+    return true;
+}
 
 bool has_raw_extension(const std::string &path) {
     return path.size() > 4 && engine::same_ignoring_case(path.c_str() + path.size() - 4, ".raw");
 }
 
-bool read_raw(const std::string &path, std::vector<short> *samples, std::string *why) {
+bool read_raw(const std::string &path, long long size, int rate, std::vector<short> *samples, std::string *why) {
+    if (too_long(static_cast<double>(size) / 2, rate, why)) return false;
     FILE *f = fopen(path.c_str(), "rb");
     if (!f) return *why = "cannot open", false;
     std::vector<unsigned char> bytes;
@@ -35,12 +55,13 @@ bool read_raw(const std::string &path, std::vector<short> *samples, std::string 
 
 // Reads every frame as floats, the channels mixed down to their mean, so
 // that integer and floating-point files of any width come in at the level
-// they sound at and speech on any channel is heard.
-bool read_mixed(SNDFILE *sf, int channels, std::vector<float> *mixed) {
+// they sound at and speech on any channel is heard.  Stops past most
+// frames, whatever the header said.
+bool read_mixed(SNDFILE *sf, int channels, double most, std::vector<float> *mixed) {
     const sf_count_t block = 4096;
     std::vector<float> frames(static_cast<size_t>(channels) * block);
     sf_count_t got;
-    while ((got = sf_readf_float(sf, frames.data(), block)) > 0)
+    while (static_cast<double>(mixed->size()) <= most && (got = sf_readf_float(sf, frames.data(), block)) > 0)
         for (sf_count_t i = 0; i < got; i++) {
             float sum = 0.0f;
             for (int c = 0; c < channels; c++) sum += frames[static_cast<size_t>(i * channels + c)];
@@ -71,11 +92,16 @@ bool read_sndfile(const std::string &path, std::vector<short> *samples, int *rat
         sf_close(sf);
         return *why = "implausible format", false;
     }
+    if (too_long(static_cast<double>(info.frames), info.samplerate, why)) {
+        sf_close(sf);
+        return false;
+    }
     std::vector<float> mixed;
-    bool ok = read_mixed(sf, info.channels, &mixed);
+    double most = max_file_seconds() * info.samplerate;
+    bool ok = read_mixed(sf, info.channels, most, &mixed);
     if (!ok) *why = sf_strerror(sf);
     sf_close(sf);
-    if (!ok) return false;
+    if (!ok || too_long(static_cast<double>(mixed.size()), info.samplerate, why)) return false;
     to_short(mixed, samples);
     *rate = info.samplerate;
     return true;
@@ -87,9 +113,14 @@ namespace engine {
 
 bool read_audio_file(const std::string &path, int raw_rate, std::vector<short> *samples, int *rate,
                      std::string *why) {
+    // Opening a FIFO would wait for a writer, and a device such as
+    // /dev/zero never ends: only regular files are read.
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return *why = strerror(errno), false;
+    if (!S_ISREG(st.st_mode)) return *why = "not a regular file", false;
     if (has_raw_extension(path)) {
         *rate = raw_rate;
-        return read_raw(path, samples, why);
+        return read_raw(path, st.st_size, raw_rate, samples, why);
     }
     return read_sndfile(path, samples, rate, why);
 }

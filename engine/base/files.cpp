@@ -41,7 +41,9 @@ bool replace_file(const std::string &from, const std::string &to) {
     return false;
 }
 #else
-const int kReadFlags = O_RDONLY | O_CLOEXEC;
+// Not blocking: a FIFO would wait for a writer before it could be
+// refused as no regular file.
+const int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
 
 int create_beside(std::string *temp) { return mkostemp(&(*temp)[0], O_CLOEXEC); }
 
@@ -84,6 +86,11 @@ bool read_whole_file(const std::string &path, std::string *out, std::string *why
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         *why = "not a regular file";
+        close(fd);
+        return false;
+    }
+    if (st.st_size > kMaxTextFileBytes) {
+        *why = "larger than " + std::to_string(kMaxTextFileBytes >> 20) + " MB";
         close(fd);
         return false;
     }

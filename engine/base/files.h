@@ -7,8 +7,13 @@
 
 namespace engine {
 
-// Reads a regular file whole into *out.  On failure answers false and puts
-// the reason in *why.
+// The largest dictionary or lattice file read, far above what one needs
+// (the packaged system dictionary, 134,000 words, is 3.3 MB), so that a
+// huge or sparse file is refused before memory runs out.
+constexpr long long kMaxTextFileBytes = 256LL << 20;
+
+// Reads a regular file of at most kMaxTextFileBytes whole into *out.  On
+// failure answers false and puts the reason in *why.
 bool read_whole_file(const std::string &path, std::string *out, std::string *why);
 
 // Writes text to a new file beside path, flushes it to disk and renames it

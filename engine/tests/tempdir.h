@@ -41,9 +41,10 @@ public:
         return names;
     }
 
-    std::string write(const std::string &name, const std::string &text) const {
-        std::ofstream(file(name), std::ios::binary) << text;
-        return file(name);
+    std::string write(const std::string &name, const std::string &text) const { return write_to(file(name), text); }
+    static std::string write_to(const std::string &path, const std::string &text) {
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
     }
 
 private:
