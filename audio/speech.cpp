@@ -143,8 +143,9 @@ int RecSaveSpeech(RecogniserRecord *rec, const char *filename) {
     if (!FileAppendable(filename)) return LogErrorf("khRecSaveSpeech: Unable to write speech file %s", filename ? filename : ""), -1;
     if (rec->status != REC_COMPLETE)
         return LogError("khRecSaveSpeech: Can only save speech immediately after recognition"), -1;
-    if (hapiCoderSaveSource(rec->current_coder, filename) < 0)
-        return LogErrorf("khRecSaveSpeech: Error retrieving speech from file %s", filename), -1;
+    int saved = hapiCoderSaveSource(rec->current_coder, filename);
+    if (saved == HAPI_WRITE_FAIL) return LogErrorf("khRecSaveSpeech: Error writing speech to file %s", filename), -1;
+    if (saved < 0) return LogErrorf("khRecSaveSpeech: Error retrieving speech from file %s", filename), -1;
     return Success("khRecSaveSpeech", 1);
 }
 

@@ -51,6 +51,7 @@ extern "C" {
 #define HAPI_FLOAT_FAIL (-3.4028234663852886e+38)
 /* hapiRecRemaining's answer when recognition has gone wrong. */
 #define HAPI_REMAINING_FAIL INT_MIN
+#define HAPI_WRITE_FAIL (-2)
 /* Bytes that any name buffer must hold (1023 characters and the NUL). */
 #define HAPI_MAX_NAME 1024
 
@@ -120,10 +121,13 @@ HAPI_API const char *hapiOverrideConfStr(const char *key, const char *value);
    an unknown name or n < 1.  Several faults may be armed at once; the
    environment variable HAPI_FAULT="name:n[,name:n...]" arms faults at
    hapiInitHAPI.  hapiFaultClear disarms all.  Only builds made with
-   KHAPI_FAULT_INJECTION (the test builds) have these two calls; the
-   shipped library has neither them nor the injection points.  An unknown
-   name is one that no hapi* call answers to. */
+   KHAPI_FAULT_INJECTION (the test builds) have these calls; the shipped
+   library has neither them nor the injection points.  An unknown name is
+   one that no hapi* call answers to.  hapiFaultInjectBadAlloc arms the
+   same way a fault that throws std::bad_alloc, as memory running out in
+   the call would. */
 HAPI_API int hapiFaultInject(const char *function_name, int nth);
+HAPI_API int hapiFaultInjectBadAlloc(const char *function_name, int nth);
 HAPI_API void hapiFaultClear(void);
 
 /* ---- HMM sets (acoustic models) ---------------------------------------- */
@@ -292,7 +296,11 @@ HAPI_API int hapiCoderAccessWave(hapiCoderObject coder, int first, int last, sho
 /* F0 track of n samples, one value per frame (0 where unvoiced).  Null
    track: the count. */
 HAPI_API int hapiCoderGetF0Track(hapiCoderObject coder, const short *samples, int n, float *track);
-/* Writes the samples of the last utterance to a WAV file. */
+/* Writes the samples of the last utterance to a WAV file, whole or not at
+   all: it is written beside the file and renamed over it, so that a file
+   it replaces stays as it was when writing fails.  Answers 0, -1 when
+   there is nothing to save, HAPI_WRITE_FAIL when the file cannot be
+   written. */
 HAPI_API int hapiCoderSaveSource(hapiCoderObject coder, const char *filename);
 HAPI_API int hapiDeleteCoderObject(hapiCoderObject coder);
 

@@ -21,21 +21,21 @@ kh::RecogniserRecord *EnterWithRecogniser(const char *name, KhRecogniser rec) {
 
 extern "C" {
 
-KhRecogniser KHAPI_CALL khRecCreate(void) {
+KhRecogniser KHAPI_CALL khRecCreate(void) try {
     KH_FRAME_GUARD(nullptr, kNoOpHandle);
     kh::TraceEnter("khRecCreate");
     kh::TraceLine("No parameters passed");
     return kh::RecCreate();
-}
+} KH_CATCH(nullptr)
 
-int KHAPI_CALL khRecDelete(KhRecogniser rec) {
+int KHAPI_CALL khRecDelete(KhRecogniser rec) try {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecDelete", rec);
     if (!record) return -1;
     return kh::RecDelete(record);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecPrepare(KhRecogniser rec, KhSyntax syntax, const char *wav_filename, const char *map_filename) {
+int KHAPI_CALL khRecPrepare(KhRecogniser rec, KhSyntax syntax, const char *wav_filename, const char *map_filename) try {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khRecPrepare");
     kh::TraceParamPointer(1, "recogniser ptr", rec);
@@ -45,16 +45,16 @@ int KHAPI_CALL khRecPrepare(KhRecogniser rec, KhSyntax syntax, const char *wav_f
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecPrepare(record, syntax, wav_filename, map_filename);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecDoWholeSent(KhRecogniser rec) {
+int KHAPI_CALL khRecDoWholeSent(KhRecogniser rec) try {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecDoWholeSent", rec);
     if (!record) return -1;
     return kh::RecDoWholeSent(record);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecDoPartSent(KhRecogniser rec, int number_of_frames) {
+int KHAPI_CALL khRecDoPartSent(KhRecogniser rec, int number_of_frames) try {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khRecDoPartSent");
     kh::TraceParamPointer(1, "recogniser ptr", rec);
@@ -62,16 +62,16 @@ int KHAPI_CALL khRecDoPartSent(KhRecogniser rec, int number_of_frames) {
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecDoPartSent(record, number_of_frames);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecFinalise(KhRecogniser rec) {
+int KHAPI_CALL khRecFinalise(KhRecogniser rec) try {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecFinalise", rec);
     if (!record) return -1;
     return kh::RecFinalise(record);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecSetPauseLength(KhRecogniser rec, const char *pause_value) {
+int KHAPI_CALL khRecSetPauseLength(KhRecogniser rec, const char *pause_value) try {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khRecSetPauseLength");
     kh::TraceParamPointer(1, "recogniser ptr", rec);
@@ -79,9 +79,9 @@ int KHAPI_CALL khRecSetPauseLength(KhRecogniser rec, const char *pause_value) {
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecSetPauseLength(record, pause_value);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecSetOptimisation(KhRecogniser rec, const char *speed_value) {
+int KHAPI_CALL khRecSetOptimisation(KhRecogniser rec, const char *speed_value) try {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khRecSetSpeed");
     kh::TraceParamPointer(1, "recogniser ptr", rec);
@@ -89,13 +89,13 @@ int KHAPI_CALL khRecSetOptimisation(KhRecogniser rec, const char *speed_value) {
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecSetSpeed(record, speed_value);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecActivateNBest(KhRecogniser rec) {
+int KHAPI_CALL khRecActivateNBest(KhRecogniser rec) try {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecActivateNBest", rec);
     if (!record) return -1;
     return kh::RecActivateNBest(record);
-}
+} KH_CATCH(-1)
 
 }  // extern "C"

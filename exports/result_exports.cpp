@@ -39,7 +39,7 @@ void EnterPhoneRange(const char *name, KhRecogniser rec, int word, int start, in
 
 extern "C" {
 
-int KHAPI_CALL khRecGetWords(KhRecogniser rec, char *results_string) {
+int KHAPI_CALL khRecGetWords(KhRecogniser rec, char *results_string) try {
     KH_FRAME_GUARD(-1, 0);
     Clear(results_string);
     kh::TraceEnter("khRecGetWords");
@@ -48,9 +48,9 @@ int KHAPI_CALL khRecGetWords(KhRecogniser rec, char *results_string) {
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetWords(record, results_string);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecGetWordName(KhRecogniser rec, int word_index, char *word_name) {
+int KHAPI_CALL khRecGetWordName(KhRecogniser rec, int word_index, char *word_name) try {
     KH_FRAME_GUARD(-1, 0);
     Clear(word_name);
     EnterIndexed("khRecGetWordName", rec, word_index, "word index");
@@ -59,9 +59,9 @@ int KHAPI_CALL khRecGetWordName(KhRecogniser rec, int word_index, char *word_nam
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetWordName(record, word_index, word_name);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecGetResSyntaxName(KhRecogniser rec, int word_index, char *sublat_name) {
+int KHAPI_CALL khRecGetResSyntaxName(KhRecogniser rec, int word_index, char *sublat_name) try {
     KH_FRAME_GUARD(-1, 0);
     Clear(sublat_name);
     EnterIndexed("khRecGetResSyntaxName", rec, word_index, "word index");
@@ -70,14 +70,14 @@ int KHAPI_CALL khRecGetResSyntaxName(KhRecogniser rec, int word_index, char *sub
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetResSyntaxName(record, word_index, sublat_name);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecGetWordTimes(KhRecogniser rec, int word_index, double *start_time, double *end_time) {
+int KHAPI_CALL khRecGetWordTimes(KhRecogniser rec, int word_index, double *start_time, double *end_time) try {
     KH_FRAME_GUARD(-1, 0);
     return kh::RecGetWordTimesCall(rec, word_index, start_time, end_time);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecGetWordInfo(KhRecogniser rec, int word_index, char *pronunciation_info) {
+int KHAPI_CALL khRecGetWordInfo(KhRecogniser rec, int word_index, char *pronunciation_info) try {
     KH_FRAME_GUARD(-1, 0);
     Clear(pronunciation_info);
     EnterIndexed("khRecGetWordInfo", rec, word_index, "word index");
@@ -87,9 +87,9 @@ int KHAPI_CALL khRecGetWordInfo(KhRecogniser rec, int word_index, char *pronunci
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetWordInfo(record, word_index, pronunciation_info);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecGetNextBest(KhRecogniser rec, int start_index, int end_index, char *next_best_string) {
+int KHAPI_CALL khRecGetNextBest(KhRecogniser rec, int start_index, int end_index, char *next_best_string) try {
     KH_FRAME_GUARD(-1, 0);
     Clear(next_best_string);
     EnterIndexed("khRecGetNextBest", rec, start_index, "start index");
@@ -99,23 +99,23 @@ int KHAPI_CALL khRecGetNextBest(KhRecogniser rec, int start_index, int end_index
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetNextBest(record, start_index, end_index, next_best_string);
-}
+} KH_CATCH(-1)
 
-float KHAPI_CALL khRecGetWordScore(KhRecogniser rec, int start_index, int end_index) {
+float KHAPI_CALL khRecGetWordScore(KhRecogniser rec, int start_index, int end_index) try {
     KH_FRAME_GUARD(kh::kFloatFail, kScoreNoOp);
     kh::RecogniserRecord *record = EnterRange("khRecGetWordScore", rec, start_index, end_index);
     if (!record) return kh::kFloatFail;
     return kh::RecGetWordScore(record, start_index, end_index);
-}
+} KH_CATCH(kh::kFloatFail)
 
-float KHAPI_CALL khRecGetWordConf(KhRecogniser rec, int start_index, int end_index) {
+float KHAPI_CALL khRecGetWordConf(KhRecogniser rec, int start_index, int end_index) try {
     KH_FRAME_GUARD(kh::kFloatFail, kConfNoOp);
     kh::RecogniserRecord *record = EnterRange("khRecGetWordConf", rec, start_index, end_index);
     if (!record) return kh::kFloatFail;
     return kh::RecGetWordConf(record, start_index, end_index);
-}
+} KH_CATCH(kh::kFloatFail)
 
-int KHAPI_CALL khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, char *phone_name) {
+int KHAPI_CALL khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, char *phone_name) try {
     KH_FRAME_GUARD(-1, 0);
     Clear(phone_name);
     EnterIndexed("khRecGetPhone", rec, word_index, "word index");
@@ -124,9 +124,9 @@ int KHAPI_CALL khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, 
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetPhone(record, word_index, phone_index, phone_name);
-}
+} KH_CATCH(-1)
 
-int KHAPI_CALL khRecGetPhones(KhRecogniser rec, int word_index, char *phone_string) {
+int KHAPI_CALL khRecGetPhones(KhRecogniser rec, int word_index, char *phone_string) try {
     KH_FRAME_GUARD(-1, 0);
     Clear(phone_string);
     EnterIndexed("khRecGetPhones", rec, word_index, "word index");
@@ -135,23 +135,23 @@ int KHAPI_CALL khRecGetPhones(KhRecogniser rec, int word_index, char *phone_stri
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetPhones(record, word_index, phone_string);
-}
+} KH_CATCH(-1)
 
 int KHAPI_CALL khRecGetPhoneTimes(KhRecogniser rec, int word_index, int phone_index, double *start_time,
-                       double *end_time) {
+                       double *end_time) try {
     KH_FRAME_GUARD(-1, 0);
     return kh::RecGetPhoneTimesCall(rec, word_index, phone_index, start_time, end_time);
-}
+} KH_CATCH(-1)
 
-float KHAPI_CALL khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index, int end_index) {
+float KHAPI_CALL khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index, int end_index) try {
     KH_FRAME_GUARD(kh::kFloatFail, kScoreNoOp);
     EnterPhoneRange("khRecGetPhoneScore", rec, word_index, start_index, end_index);
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return kh::kFloatFail;
     return kh::RecGetPhoneScore(record, word_index, start_index, end_index);
-}
+} KH_CATCH(kh::kFloatFail)
 
-float KHAPI_CALL khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_index, int end_index) {
+float KHAPI_CALL khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_index, int end_index) try {
     KH_FRAME_GUARD(kh::kFloatFail, kConfNoOp);
     EnterPhoneRange("khRecGetPhoneConf", rec, word_index, start_index, end_index);
     if (!kh::g_state->phone_confidences) {
@@ -161,6 +161,6 @@ float KHAPI_CALL khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_i
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return kh::kFloatFail;
     return kh::RecGetPhoneConf(record, word_index, start_index, end_index);
-}
+} KH_CATCH(kh::kFloatFail)
 
 }  // extern "C"

@@ -2,6 +2,8 @@
 // live handles.
 #include "frame/checks.h"
 
+#include <exception>
+#include <new>
 #include <unordered_set>
 
 #include "frame/trace.h"
@@ -50,5 +52,18 @@ int CheckPointer(const void *pointer) {
 
 void RegisterHandle(RecordHead *record) { LiveHandles().insert(record); }
 void UnregisterHandle(RecordHead *record) { LiveHandles().erase(record); }
+
+void LogCaught(const char *export_name) {
+    CallLock lock;  // the export's own went as the exception left it
+    try {
+        throw;
+    } catch (const std::bad_alloc &) {
+        LogErrorf("%s: Out of memory", export_name);
+    } catch (const std::exception &e) {
+        LogErrorf("%s: Unexpected failure: %s", export_name, e.what());
+    } catch (...) {
+        LogErrorf("%s: Unexpected failure", export_name);
+    }
+}
 
 }  // namespace kh

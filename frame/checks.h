@@ -46,4 +46,22 @@ void UnregisterHandle(RecordHead *record);
         if (kh::NoFuncOper()) return (noop_value);      \
     } while (0)
 
+namespace kh {
+
+// What an export answers when the engine or the standard library threw
+// (memory ran out): the exception is logged as "NAME: Out of memory", or
+// with its own text, and the export gives its failure value.
+void LogCaught(const char *export_name);
+
+}  // namespace kh
+
+// The end of every export, after its body written as a function-try-block
+// ("int KHAPI_CALL khX(...) try { ... } KH_CATCH(-1)"): nothing thrown
+// leaves the library, whose callers are C programs.
+#define KH_CATCH(failure_value)      \
+    catch (...) {                    \
+        kh::LogCaught(__func__);     \
+        return (failure_value);      \
+    }
+
 #endif  // KH_FRAME_CHECKS_H

@@ -178,6 +178,40 @@ TEST_P(EngineFault, GivesTheFailureValueAndMessage) {
 INSTANTIATE_TEST_SUITE_P(Table, EngineFault, ::testing::ValuesIn(kFaults),
                          [](const ::testing::TestParamInfo<Fault> &info) { return std::string(info.param.name); });
 
+// Memory running out in the engine (or in the library) is answered with
+// the export's failure value and a message, never by ending the process.
+const Fault kOutOfMemory[] = {
+    {"Create", "hapiCreateRecObject", 1, kIdle, kCreate, -1, "khRecCreate: Out of memory"},
+    {"Prepare", "hapiBuildNetObject", 1, kIdle, kPrepare, -1, "khRecPrepare: Out of memory"},
+    {"Whole", "hapiRecProcess", 1, kPrepared, kWhole, -1, "khRecDoWholeSent: Out of memory"},
+    {"Words", "hapiResAllWordNames", 1, kComplete, kWords, -1, "khRecGetWords: Out of memory"},
+    {"Confidence", "hapiResWordScore", 1, kComplete, kConf, kF, "khRecGetWordConf: Out of memory"},
+    {"Speech", "hapiSourceInitialise", 1, kComplete, kSpeechOfFile, -1, "khSysGetSpeech: Out of memory"},
+    {"F0", "hapiCoderGetF0Track", 1, kComplete, kF0OfFile, -1, "khSysGetF0Track: Out of memory"},
+    {"Play", "hapiSourcePlayWave", 1, kComplete, kPlay, -1, "khRecPlayUtterance: Out of memory"},
+    {"Syntax", "hapiLatAddNode", 1, kIdle,
+     [](KhRecogniser) { return double(khSyntaxAddOption(khSyntaxReturn("GO"), "GO BACK")); }, -1,
+     "khSyntaxAddOption: Out of memory"},
+};
+
+class OutOfMemory : public EngineFault {};
+
+TEST_P(OutOfMemory, GivesTheFailureValueAndMessage) {
+    const Fault &f = GetParam();
+    ASSERT_NO_FATAL_FAILURE(BringTo(f.stage));
+    std::string before = ReadFile("khapi.log");
+    ASSERT_EQ(hapiFaultInjectBadAlloc(f.engine_call, f.nth), 0);
+    EXPECT_EQ(f.call(rec_), f.failure);
+    hapiFaultClear();
+    EXPECT_EQ(ReadFile("khapi.log").substr(before.size()), std::string("ERROR - ") + f.message + "\r\n\r\n");
+    khRecDoPartSent(rec_, -1);
+    khRecFinalise(rec_);
+    EXPECT_EQ(RecogniseWhole(khRecCreate(), go_), "GO FORWARD TEN METERS");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, OutOfMemory, ::testing::ValuesIn(kOutOfMemory),
+                         [](const ::testing::TestParamInfo<Fault> &info) { return std::string(info.param.name); });
+
 TEST_F(RoadTest, AFailedStepLeavesTheRecognitionUnderWay) {
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecDoPartSent(rec_, 20), 1);

@@ -1,7 +1,12 @@
 // The samples and F0 track of the last utterance or of a file, saving the
 // last utterance, and the refusals of playback.
 #include <algorithm>
+#include <csignal>
+#include <filesystem>
 #include <vector>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #include "recognition.h"
 #include "sound_card.h"
@@ -131,6 +136,30 @@ TEST_F(Recorded, TheLastUtteranceIsSavedAndReadsBackTheSame) {
     ExpectErrors({"khRecSaveSpeech: Unable to write speech file ",
                   "khRecSaveSpeech: Can only save speech immediately after recognition"});
 }
+
+#ifndef _WIN32
+// A save that cannot be written whole (here: past the largest file the
+// process may write, as on a full disk) fails saying so and leaves the
+// file it would replace as it was, with no temporary beside it.
+TEST_F(Recorded, ASaveThatCannotBeWrittenKeepsTheFileItWouldReplace) {
+    ASSERT_EQ(khRecSaveSpeech(rec_, "saved.wav"), 1);
+    std::string kept = ReadFile("saved.wav");
+    ASSERT_GT(kept.size(), 65536u);
+    rlimit was;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+    rlimit small = was;
+    small.rlim_cur = 65536;
+    signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    int saved = khRecSaveSpeech(rec_, "saved.wav");
+    setrlimit(RLIMIT_FSIZE, &was);
+    EXPECT_EQ(saved, -1);
+    EXPECT_EQ(ReadFile("saved.wav"), kept);
+    ExpectErrors({"khRecSaveSpeech: Error writing speech to file saved.wav"});
+    for (const auto &entry : std::filesystem::directory_iterator("."))
+        EXPECT_EQ(entry.path().filename().string().rfind("saved.wav.", 0), std::string::npos) << entry.path();
+}
+#endif
 
 TEST_F(Recorded, PlaybackRefusals) {
     for (auto [start, end] : {std::pair{-1.0, -1.0}, {0.0, -0.5}, {0.0, -2.0}, {0.0, 1e12}})

@@ -103,8 +103,9 @@ int hapiCoderSaveSource(hapiCoderObject coder, const char *filename) {
     if (engine::fault("hapiCoderSaveSource")) return -1;
     if (!coder || !coder->utt || !filename) return engine::complain("hapiCoderSaveSource: no utterance or file name"), -1;
     const std::vector<short> &s = coder->utt->samples;
-    if (!engine::write_wav(filename, s.data(), s.size(), coder->model.samprate))
-        return engine::complain("hapiCoderSaveSource: cannot write %s", filename), -1;
+    std::string why;
+    if (!engine::write_wav(filename, s.data(), s.size(), coder->model.samprate, &why))
+        return engine::complain("hapiCoderSaveSource: cannot write %s: %s", filename, why.c_str()), HAPI_WRITE_FAIL;
     return 0;
 }
 

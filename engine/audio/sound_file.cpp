@@ -2,6 +2,7 @@
 // files, and rate conversion with libsamplerate.
 #include "audio/sound_io.h"
 #include "base/config.h"
+#include "base/files.h"
 
 #include <samplerate.h>
 #include <sndfile.h>
@@ -107,6 +108,42 @@ bool read_sndfile(const std::string &path, std::vector<short> *samples, int *rat
     return true;
 }
 
+// A WAV file made in memory, through libsndfile's virtual I/O.
+struct MemoryFile {
+    std::string bytes;
+    sf_count_t at = 0;
+
+    static MemoryFile *of(void *data) { return static_cast<MemoryFile *>(data); }
+    static SF_VIRTUAL_IO io() {
+        SF_VIRTUAL_IO v{};
+        v.get_filelen = [](void *d) { return static_cast<sf_count_t>(of(d)->bytes.size()); };
+        v.seek = [](sf_count_t offset, int whence, void *d) {
+            MemoryFile *f = of(d);
+            sf_count_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? f->at : static_cast<sf_count_t>(f->bytes.size());
+            f->at = std::max<sf_count_t>(0, base + offset);
+            return f->at;
+        };
+        v.read = [](void *ptr, sf_count_t count, void *d) {
+            MemoryFile *f = of(d);
+            sf_count_t size = static_cast<sf_count_t>(f->bytes.size());
+            sf_count_t got = std::max<sf_count_t>(0, std::min(count, size - f->at));
+            if (got > 0) memcpy(ptr, f->bytes.data() + f->at, static_cast<size_t>(got));
+            f->at += got;
+            return got;
+        };
+        v.write = [](const void *ptr, sf_count_t count, void *d) {
+            MemoryFile *f = of(d);
+            size_t end = static_cast<size_t>(f->at + count);
+            if (f->bytes.size() < end) f->bytes.resize(end);
+            memcpy(&f->bytes[static_cast<size_t>(f->at)], ptr, static_cast<size_t>(count));
+            f->at += count;
+            return count;
+        };
+        v.tell = [](void *d) { return of(d)->at; };
+        return v;
+    }
+};
+
 }  // namespace
 
 namespace engine {
@@ -146,15 +183,20 @@ bool resample(const std::vector<short> &in, int from, int to, std::vector<short>
     return true;
 }
 
-bool write_wav(const std::string &path, const short *samples, size_t n, int rate) {
+bool write_wav(const std::string &path, const short *samples, size_t n, int rate, std::string *why) {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE *sf = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!sf) return false;
+    MemoryFile file;
+    SF_VIRTUAL_IO io = MemoryFile::io();
+    SNDFILE *sf = sf_open_virtual(&io, SFM_WRITE, &info, &file);
+    if (!sf) return *why = sf_strerror(nullptr), false;
     bool ok = sf_write_short(sf, samples, static_cast<sf_count_t>(n)) == static_cast<sf_count_t>(n);
-    return sf_close(sf) == 0 && ok;
+    if (sf_close(sf) != 0 || !ok) return *why = "cannot encode the samples", false;
+    // Written beside the file and renamed over it, so that a full disk
+    // leaves the file it would replace as it was.
+    return write_file_atomically(path, file.bytes, why);
 }
 
 }  // namespace engine

@@ -20,8 +20,9 @@ bool read_audio_file(const std::string &path, int raw_rate, std::vector<short> *
 // Converts samples from one rate to another (a copy when they agree).
 bool resample(const std::vector<short> &in, int from, int to, std::vector<short> *out);
 
-// Writes 16-bit mono samples as a WAV file.
-bool write_wav(const std::string &path, const short *samples, size_t n, int rate);
+// Writes 16-bit mono samples as a WAV file, whole or not at all (a file it
+// replaces is kept on failure); false with the reason in *why.
+bool write_wav(const std::string &path, const short *samples, size_t n, int rate, std::string *why);
 
 // A stream of samples from the live input, filled while started.
 class LiveInput {

@@ -151,12 +151,12 @@ int hapiSourcePlayWave(hapiSourceObject src, int n, const short *samples) {
     // AUDIOOUT=file:NAME writes what would be played to a WAV file instead
     // (for tests and machines without a sound card).
     std::string audioout = engine::conf_string("AUDIOOUT", "default");
+    std::string why;
     if (audioout.rfind("file:", 0) == 0) {
-        if (!engine::write_wav(audioout.substr(5), samples, static_cast<size_t>(n), src->rate))
-            return engine::complain("hapiSourcePlayWave: cannot write %s", audioout.c_str() + 5), -1;
+        if (!engine::write_wav(audioout.substr(5), samples, static_cast<size_t>(n), src->rate, &why))
+            return engine::complain("hapiSourcePlayWave: cannot write %s: %s", audioout.c_str() + 5, why.c_str()), -1;
         return 0;
     }
-    std::string why;
     if (!play(samples, n, src->rate, &why)) return engine::complain("hapiSourcePlayWave: cannot play: %s", why.c_str()), -1;
     return 0;
 }

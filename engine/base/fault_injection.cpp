@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <new>
 #include <set>
 #include <string>
 
@@ -16,6 +17,12 @@ namespace {
 std::map<std::string, int> &armed() {
     static std::map<std::string, int> a;
     return a;
+}
+
+// The armed functions whose fault is memory running out: they throw.
+std::set<std::string> &throwing() {
+    static std::set<std::string> t;
+    return t;
 }
 
 // The injection points: the names that the hapi* functions ask fault()
@@ -39,6 +46,7 @@ bool fault(const char *function_name) {
     if (it == a.end()) return false;
     if (--it->second > 0) return false;
     a.erase(it);
+    if (throwing().erase(function_name)) throw std::bad_alloc();
     complain("%s: injected fault", function_name);
     return true;
 }
@@ -77,9 +85,19 @@ extern "C" {
 int hapiFaultInject(const char *function_name, int nth) {
     if (!known_name(function_name) || nth < 1) return -1;
     armed()[function_name] = nth;
+    throwing().erase(function_name);
     return 0;
 }
 
-void hapiFaultClear(void) { armed().clear(); }
+int hapiFaultInjectBadAlloc(const char *function_name, int nth) {
+    if (hapiFaultInject(function_name, nth) < 0) return -1;
+    throwing().insert(function_name);
+    return 0;
+}
+
+void hapiFaultClear(void) {
+    armed().clear();
+    throwing().clear();
+}
 
 }  // extern "C"
