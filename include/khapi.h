@@ -30,6 +30,10 @@
  *  - Every failure is written to the log file (configuration key ERRORLOG,
  *    default "khapi.log") when the key DEBUG is ERROR or FULL.
  *  - Times are seconds.
+ *  - Files named to the library must be regular files (a folder, a FIFO
+ *    or a device is refused at once, never waited on).  A failure to get
+ *    memory fails the call like any other ("NAME: Out of memory"); no call
+ *    lets an exception reach the caller.
  */
 #ifndef KHAPI_H
 #define KHAPI_H
@@ -325,7 +329,9 @@ KHAPI_API float KHAPI_CALL khRecGetPhoneConf(KhRecogniser rec, int word_index, i
                    utterance (at the model's rate, 16000 Hz for the
                    packaged model).
      samples       null, or a buffer of at least the count.
-   Returns the count n, 0 when there are no samples, or -1. */
+   Returns the count n, 0 when there are no samples, or -1; -1 too when the
+   count the size call gave for the same file (or utterance) no longer
+   holds, as for a file still being written: nothing is then written. */
 KHAPI_API int KHAPI_CALL khSysGetSpeech(KhRecogniser rec, const char *wav_filename, short *samples);
 
 /* The F0 track of the last utterance or of a file, one value a frame of
@@ -334,12 +340,13 @@ KHAPI_API int KHAPI_CALL khSysGetSpeech(KhRecogniser rec, const char *wav_filena
      rec           a recogniser.
      wav_filename  a waveform file, or null for the last utterance.
      track         null, or a buffer of at least the count floats.
-   Returns the count, 0, or -1. */
+   Returns the count, 0, or -1 (also as for khSysGetSpeech). */
 KHAPI_API int KHAPI_CALL khSysGetF0Track(KhRecogniser rec, const char *wav_filename, float *track);
 
 /* Writes the last utterance to a waveform file (16-bit mono WAV).
      rec            a recogniser whose recognition is complete.
-     save_filename  the file to write (replaced).
+     save_filename  the file to write, replaced whole or not at all (a
+                    file it would replace is kept when writing fails).
    Returns 1, or -1. */
 KHAPI_API int KHAPI_CALL khRecSaveSpeech(KhRecogniser rec, const char *save_filename);
 
