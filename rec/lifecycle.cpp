@@ -201,7 +201,15 @@ RecogniserRecord *RecCreate() {
     auto *rec = new RecogniserRecord();
     InitRecogniserRecord(rec);
     ApplyRecogniserConfig(rec);
-    if (CreateRecogniserObjects(rec) < 0) {
+    int made;
+    try {
+        made = CreateRecogniserObjects(rec);
+    } catch (...) {  // memory ran out: what was made goes, and the export says so
+        ReleaseObjects(rec);
+        delete rec;
+        throw;
+    }
+    if (made < 0) {
         ReleaseObjects(rec);
         delete rec;
         return nullptr;

@@ -81,6 +81,26 @@ void SetBackgroundModel(const ModelRecord *model) {
     hapiOverrideConfStr("BKHMMNAME", strcmp(bk, "none") == 0 ? "" : bk);
 }
 
+// The input and the network for the grammar, which the caller deletes
+// once this has answered 1; -1 after logging and deleting the grammar.
+int BuildNetwork(RecogniserRecord *rec, VocabRecord *vocab, SyntaxRecord *syntax, const char *wav,
+                 hapiLatObject grammar) {
+    if (wav) {
+        if (UseFile(rec, wav, grammar) < 0) return -1;
+    } else {
+        rec->current_source = rec->live_source;
+        rec->current_coder = rec->live_coder;
+    }
+    SetBackgroundModel(syntax->owner->model);
+    // A network left by a failed preparation goes before a new one is built.
+    if (rec->network) hapiDeleteNetObject(rec->network);
+    rec->network = nullptr;
+    rec->network = hapiBuildNetObject(HAPI_NETWORK_KIND, rec->hmm_set, vocab->exercise_dict, grammar);
+    if (!rec->network) return Fail("khRecPrepare: Error building the recognition network", grammar);
+    if (g_state->save_lattices) hapiLatSave(grammar, "test.lat", 0);
+    return 1;
+}
+
 }  // namespace
 
 int RecPrepare(RecogniserRecord *rec, const void *syntax_handle, const char *wav, const char *map) {
@@ -96,18 +116,14 @@ int RecPrepare(RecogniserRecord *rec, const void *syntax_handle, const char *wav
 
     hapiLatObject grammar = MakeGrammar(vocab, syntax);
     if (!grammar) return -1;
-    if (wav) {
-        if (UseFile(rec, wav, grammar) < 0) return -1;
-    } else {
-        rec->current_source = rec->live_source;
-        rec->current_coder = rec->live_coder;
+    int built;
+    try {
+        built = BuildNetwork(rec, vocab, syntax, wav, grammar);
+    } catch (...) {  // memory ran out: the grammar goes, and the export says so
+        hapiDeleteLatObject(grammar);
+        throw;
     }
-    SetBackgroundModel(syntax->owner->model);
-    // A network left by a failed preparation goes before a new one is built.
-    if (rec->network) hapiDeleteNetObject(rec->network);
-    rec->network = hapiBuildNetObject(HAPI_NETWORK_KIND, rec->hmm_set, vocab->exercise_dict, grammar);
-    if (!rec->network) return Fail("khRecPrepare: Error building the recognition network", grammar);
-    if (g_state->save_lattices) hapiLatSave(grammar, "test.lat", 0);
+    if (built < 0) return -1;
     if (hapiDeleteLatObject(grammar) < 0) return Fail("khRecPrepare: Error deleting temporary lattice");
     if (hapiCoderPrepare(rec->current_coder) < 0) return Fail("khRecPrepare: Error preparing the coder");
     if (hapiRecPrepare(rec->engine_rec, rec->current_coder, rec->network) < 0)

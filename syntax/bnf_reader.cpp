@@ -9,6 +9,8 @@
 //
 // The same reading runs twice: a check pass that builds nothing (build 0)
 // and, if it passed, the pass that builds.
+#include <memory>
+
 #include "dict/dict.h"
 #include "frame/trace.h"
 #include "syntax/syntax_internal.h"
@@ -256,7 +258,8 @@ bool Expression(BnfReader *r) {
 }  // namespace
 
 int ReadBNF(VocabRecord *vocab, SyntaxRecord *syntax, int start, int end, const char *text, int build) {
-    auto *r = new BnfReader;
+    auto reader = std::make_unique<BnfReader>();  // the reader is large; freed however the reading ends
+    BnfReader *r = reader.get();
     r->lattice = syntax->lattice;
     r->current = start;
     r->vocab = vocab;
@@ -276,7 +279,6 @@ int ReadBNF(VocabRecord *vocab, SyntaxRecord *syntax, int start, int end, const 
         for (SyntaxRecord *included : r->included) AddInclusion(syntax, included);
         result = 1;
     }
-    delete r;
     return result;
 }
 

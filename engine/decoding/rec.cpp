@@ -272,8 +272,12 @@ int remaining(const hapi_rec *rec) {
 
 }  // namespace
 
+// A recogniser deleted in the middle of an utterance ends it first: the
+// decoder frees what an utterance holds only when it ends.
 hapi_rec::~hapi_rec() {
-    if (ps) ps_free(ps);
+    if (!ps) return;
+    end_utterance(this);
+    ps_free(ps);
 }
 
 extern "C" {
