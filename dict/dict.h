@@ -9,8 +9,9 @@
 
 namespace kh {
 
-// Pronunciations are held in buffers of this size.
-constexpr int kPronLen = 256;
+// Pronunciations are held in buffers of this size: every one the engine
+// hands out fits.
+constexpr int kPronLen = HAPI_MAX_NAME;
 // Word names built here hold at most 255 characters.
 constexpr int kWordLen = 256;
 
@@ -18,13 +19,24 @@ bool PronEqual(const char *a, const char *b);
 // The number of the word's first pronunciation equal to pron; 0 when none.
 int FindPron(hapiDictObject dict, const char *word, const char *pron);
 bool PhoneSetsEqual(hapiDictObject a, hapiDictObject b);
+// Gives target every pronunciation of source that it lacks, and the output
+// symbols of source for those both have; answers how many pronunciations
+// target refused (phones outside its declared phone set).
+int MergeWords(hapiDictObject target, hapiDictObject source);
 // Copies the words of source into target (same phone set required).
 void AddDict2Dict(hapiDictObject target, hapiDictObject source);
+// Loads a dictionary file as it is; null when the engine cannot.
+hapiDictObject LoadDictFile(const char *filename);
 // Loads a dictionary file, or creates it (and its folders) empty with the
 // system phone set when it does not exist; with VOCABCACHE, a file that
-// does not load is set aside as NAME.damaged and created likewise.  Null
-// on failure.
+// does not load is set aside as NAME.damaged and created likewise.  The
+// words of a file without a phone-set line take the system phone set.
+// Null on failure.
 hapiDictObject LoadDict(const char *filename);
+// Saves a dictionary to its file under a lock, having first taken in the
+// words that another program sharing the file saved there meanwhile, so
+// that neither loses words.  False with the reason in *why.
+bool SaveDictMerged(hapiDictObject dict, const char *filename, std::string *why);
 // The system dictionary merged with the user dictionary, loaded on first
 // need and kept.  Null when neither can be had.
 hapiDictObject LoadSysDict();
@@ -50,20 +62,34 @@ int AddWordPron(hapiDictObject dict, const char *word, const char *tag, const ch
                 const char *outsym);
 // The word's number in the vocabulary's exercise dictionary, fetching it
 // from the vocabulary and system dictionaries when missing; 0 on failure.
-// The vocabulary dictionary file is saved after each fetch, or once at the
-// end of the open VocabSaveBatch.
+// The vocabulary dictionary file is saved after each fetch, or once when
+// the open VocabSaveBatch saves; a word that a failed save left out of the
+// file is answered only once a save has written it.
 int GetWordId(VocabRecord *vocab, const char *word);
 
+// The vocabulary dictionary file lacks this word of the dictionary.
+void NoteUnsavedWord(VocabRecord *vocab, const std::string &word);
+// When the vocabulary dictionary file lacks the word, saves it now, or
+// marks it for the open batch.  False after logging "CALLER: Unable to save
+// vocabulary dictionary FILE: REASON".
+bool KeepVocabWord(VocabRecord *vocab, const char *word, const char *caller);
+// The vocabulary dictionary's words from number words_before + 1 on are
+// new: saves the file (now, or in the open batch) when it lacks any word.
+// False after logging as KeepVocabWord does.
+bool SaveNewVocabWords(VocabRecord *vocab, int words_before, const char *caller);
+
 // While one lives, the vocabulary dictionaries that words are fetched into
-// are saved once, when the outermost batch ends, instead of after every
-// word: a call that fetches thousands of words writes the file once, and
-// still before it returns.
+// are saved once, by Save or when the outermost batch ends, instead of
+// after every word: a call that fetches thousands of words writes the file
+// once, and still before it returns.  caller names the call in messages.
 class VocabSaveBatch {
 public:
-    VocabSaveBatch();
+    explicit VocabSaveBatch(const char *caller);
     ~VocabSaveBatch();
     VocabSaveBatch(const VocabSaveBatch &) = delete;
     VocabSaveBatch &operator=(const VocabSaveBatch &) = delete;
+    // Saves now what the batch is to save; false after logging a failure.
+    bool Save();
 };
 // Copies every word a lattice (and its sub-lattices) uses into target,
 // qualified by the lattice name when tag is set.

@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "dict/dict.h"
+#include "dict/file_lock.h"
 #include "frame/trace.h"
 #include "frame/files.h"
 
@@ -17,10 +19,10 @@ bool ReadPron(hapiDictObject dict, int word, int pron, std::string *phones, std:
               bool *has_outsym) {
     int len = hapiDictWordPron(dict, word, pron, nullptr);
     if (len < 0 || len >= kPronLen) return false;
-    char buf[kPronLen + 1];
-    if (hapiDictWordPron(dict, word, pron, buf) < 0) return false;
-    buf[len] = '\0';
-    *phones = buf;
+    std::string buf(static_cast<size_t>(len) + 1, '\0');
+    if (hapiDictWordPron(dict, word, pron, &buf[0]) < 0) return false;
+    buf.resize(strlen(buf.c_str()));
+    *phones = std::move(buf);
     const char *sym = hapiDictPronOutSym(dict, word, pron, nullptr);
     *has_outsym = sym != nullptr;
     *outsym = sym ? sym : "";
@@ -60,18 +62,6 @@ std::vector<std::string> PhoneSet(hapiDictObject dict) {
 
 bool IsPhoneSetEntry(const std::string &name) { return name == "!!PHONES" || name == "!!PHONESET"; }
 
-// Loads a dictionary from a file; null when the engine cannot.
-hapiDictObject LoadFile(const char *filename) {
-    hapiDictObject dict = hapiCreateDictObject();
-    if (!dict) return nullptr;
-    hapiDictOverrideFileName(dict, filename);
-    if (hapiDictInitialise(dict) < 0) {
-        hapiDeleteDictObject(dict);
-        return nullptr;
-    }
-    return dict;
-}
-
 hapiDictObject LoadSystemPart() {
     SystemState *s = g_state;
     TraceLine("Attempting to load the system dictionary");
@@ -79,7 +69,7 @@ hapiDictObject LoadSystemPart() {
         LogError("LoadSysDict: Invalid system dictionary filename");
     } else if (!FileReadable(s->sys_dict_file)) {
         LogErrorf("LoadSysDict: Unable to read system dictionary %s", s->sys_dict_file);
-    } else if (hapiDictObject dict = LoadFile(s->sys_dict_file)) {
+    } else if (hapiDictObject dict = LoadDictFile(s->sys_dict_file)) {
         return dict;
     } else {
         LogErrorf("LoadSysDict: Unable to load system dictionary%s", s->sys_dict_file);
@@ -104,7 +94,7 @@ hapiDictObject AddUserPart(hapiDictObject system, bool *given_up) {
         *given_up = true;
         return system;
     }
-    hapiDictObject user = LoadFile(s->user_dict_file);
+    hapiDictObject user = LoadDictFile(s->user_dict_file);
     if (!user) {
         TraceLinef("LoadSysDict: Unable to load user dictionary %s (returning system dictionary only)",
                    s->user_dict_file);
@@ -120,13 +110,21 @@ hapiDictObject AddUserPart(hapiDictObject system, bool *given_up) {
 
 }  // namespace
 
+hapiDictObject LoadDictFile(const char *filename) {
+    hapiDictObject dict = hapiCreateDictObject();
+    if (!dict) return nullptr;
+    hapiDictOverrideFileName(dict, filename);
+    if (hapiDictInitialise(dict) < 0) {
+        hapiDeleteDictObject(dict);
+        return nullptr;
+    }
+    return dict;
+}
+
 bool PhoneSetsEqual(hapiDictObject a, hapiDictObject b) { return PhoneSet(a) == PhoneSet(b); }
 
-void AddDict2Dict(hapiDictObject target, hapiDictObject source) {
-    if (!PhoneSetsEqual(target, source)) {
-        LogError("AddDict2Dict: Dictionaries do not have the same phone set");
-        return;
-    }
+int MergeWords(hapiDictObject target, hapiDictObject source) {
+    int refused = 0;
     hapiDictModify(target);
     int words = hapiDictNumWords(source);
     for (int w = 2; w <= words; w++) {
@@ -136,18 +134,88 @@ void AddDict2Dict(hapiDictObject target, hapiDictObject source) {
         for (int p = 1; p <= prons; p++) {
             std::string phones, sym;
             bool has_sym;
-            if (!ReadPron(source, w, p, &phones, &sym, &has_sym)) continue;
+            if (!ReadPron(source, w, p, &phones, &sym, &has_sym)) {
+                refused++;
+                continue;
+            }
             int found = FindPron(target, name.c_str(), phones.c_str());
-            if (found == 0)
-                hapiDictAddItem(target, name.c_str(), phones.c_str(), sym.c_str());
-            else if (has_sym)
-                hapiDictPronOutSym(target, hapiDictWordId(target, name.c_str()), found, sym.c_str());
+            int id = found ? hapiDictWordId(target, name.c_str())
+                           : hapiDictAddItem(target, name.c_str(), phones.c_str(), sym.c_str());
+            if (id <= 0) {
+                refused++;
+                continue;
+            }
+            // A shared pronunciation takes the source's symbol.  One added
+            // with an empty symbol has none, so an empty one ("[]") is set.
+            if (has_sym && (found || sym.empty()))
+                hapiDictPronOutSym(target, id, found ? found : hapiDictNumProns(target, id), sym.c_str());
         }
     }
     hapiDictFinalise(target);
+    return refused;
+}
+
+void AddDict2Dict(hapiDictObject target, hapiDictObject source) {
+    if (!PhoneSetsEqual(target, source)) {
+        LogError("AddDict2Dict: Dictionaries do not have the same phone set");
+        return;
+    }
+    MergeWords(target, source);
 }
 
 namespace {
+
+// Takes into dict the words that another program has saved to the file
+// since it was read.  A missing or empty file holds none.  False, with the
+// reason, when words there would be lost: the file no longer loads (unless
+// the vocabulary dictionaries are only a cache, VOCABCACHE) or holds words
+// in another phone set.
+bool TakeInSavedWords(hapiDictObject dict, const char *filename, std::string *why) {
+    struct stat st;
+    if (stat(filename, &st) != 0 || st.st_size == 0) return true;
+    hapiDictObject saved = LoadDictFile(filename);
+    if (!saved) {
+        if (g_state->vocab_cache) return true;
+        return *why = "the file there no longer loads", false;
+    }
+    int refused = MergeWords(dict, saved);
+    hapiDeleteDictObject(saved);
+    if (refused) return *why = "the file there holds words of another phone set", false;
+    return true;
+}
+
+}  // namespace
+
+bool SaveDictMerged(hapiDictObject dict, const char *filename, std::string *why) {
+    FileLock lock(filename);
+    if (!lock.why().empty()) return *why = lock.why(), false;
+    if (!TakeInSavedWords(dict, filename, why)) return false;
+    errno = 0;
+    if (hapiDictSave(dict, filename) == 0) return true;
+    *why = strerror(errno ? errno : EIO);
+    return false;
+}
+
+namespace {
+
+// A file without a phone-set line has the phones its words use, in the
+// order they first appear.  As a vocabulary's phone set it would be closed
+// in the exercise dictionary made from it, and a save would declare it:
+// no word with another phone could ever be fetched.  Its words take the
+// system dictionary's phone set instead, when that holds all their phones.
+hapiDictObject WithSystemPhoneSet(hapiDictObject dict, const char *filename) {
+    if (hapiDictPhoneSetDeclared(dict) != 0) return dict;
+    hapiDictObject system = LoadSysDict();
+    hapiDictObject taken = system ? hapiEmptyDictObject(system) : nullptr;
+    if (!taken) return dict;
+    if (MergeWords(taken, dict) != 0) {
+        hapiDeleteDictObject(taken);
+        return dict;
+    }
+    hapiDictOverrideFileName(taken, filename);
+    hapiDeleteDictObject(dict);
+    return taken;
+}
 
 // Creates the dictionary file, and the folders above it, holding an empty
 // dictionary with the system phone set.
@@ -167,7 +235,10 @@ hapiDictObject CreateDictFile(const char *filename) {
     }
     hapiDictObject dict = hapiEmptyDictObject(system);
     hapiDictFinalise(dict);
-    hapiDictSave(dict, filename);
+    // Another run may have made the file meanwhile and saved words to it.
+    // A failed save loses nothing: an empty file is made afresh next time.
+    std::string why;
+    SaveDictMerged(dict, filename, &why);
     return dict;
 }
 
@@ -201,7 +272,7 @@ hapiDictObject LoadDict(const char *filename) {
     struct stat st;
     bool empty = stat(filename, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
     if (!empty && FileReadable(filename)) {
-        if (hapiDictObject dict = LoadFile(filename)) return dict;
+        if (hapiDictObject dict = LoadDictFile(filename)) return WithSystemPhoneSet(dict, filename);
         return RenewDamaged(filename);
     }
     return CreateDictFile(filename);

@@ -30,30 +30,13 @@ int CopyProns(hapiDictObject from, int from_id, hapiDictObject to, const char *w
     return last;
 }
 
-// The vocabularies that grew while a batch is open, each listed once, and
-// how many batches are open.
-std::vector<VocabRecord *> g_unsaved;
-int g_batches = 0;
-
-// Saves the vocabulary dictionary file now, or when the outermost batch
-// ends.  A failed save is the engine's to report; the words stay in the
-// dictionary and go out with the next save.
-void SaveVocabDict(VocabRecord *vocab) {
-    if (g_batches == 0) {
-        hapiDictSave(vocab->vocab_dict, vocab->vocab_dict_file);
-        return;
-    }
-    for (VocabRecord *v : g_unsaved)
-        if (v == vocab) return;
-    g_unsaved.push_back(vocab);
-}
-
 // FetchFromSystem's answer for a word that the system dictionary lacks.
 constexpr int kNotInSystem = -1;
 
-// Fetches a word from the system dictionary into the vocabulary dictionary
-// and saves that file; answers the word's number there, kNotInSystem when
-// the system dictionary lacks it, 0 on other failures.
+// Fetches a word from the system dictionary into the vocabulary dictionary,
+// whose file then lacks it until it is saved; answers the word's number
+// there, kNotInSystem when the system dictionary lacks it, 0 on other
+// failures.
 int FetchFromSystem(VocabRecord *vocab, const char *base) {
     TraceLinef("Attempting to retrieve word %s from system/user dictionary", base);
     hapiDictObject system = LoadSysDict();
@@ -61,8 +44,16 @@ int FetchFromSystem(VocabRecord *vocab, const char *base) {
     int w = hapiDictWordId(system, base);
     if (w <= 0) return w == 0 ? kNotInSystem : 0;
     int v = CopyProns(system, w, vocab->vocab_dict, base, nullptr);
-    SaveVocabDict(vocab);
-    return v > 0 ? v : 0;
+    if (v > 0) {
+        NoteUnsavedWord(vocab, base);
+        return v;
+    }
+    // A vocabulary dictionary file that declares another phone set than the
+    // system dictionary's refuses words with other phones.
+    if (!PhoneSetsEqual(vocab->vocab_dict, system))
+        LogErrorf("GetWordId: Unable to add word %s to vocabulary dictionary %s: it has another phone set", base,
+                  vocab->vocab_dict_file);
+    return 0;
 }
 
 // The engine's guess at a word's pronunciation in the phone set of dict;
@@ -138,15 +129,6 @@ void CopyLatticeWords(hapiLatObject top, hapiDictObject source, hapiDictObject t
 
 }  // namespace
 
-VocabSaveBatch::VocabSaveBatch() { g_batches++; }
-
-VocabSaveBatch::~VocabSaveBatch() {
-    if (--g_batches > 0) return;
-    std::vector<VocabRecord *> unsaved;
-    unsaved.swap(g_unsaved);
-    for (VocabRecord *vocab : unsaved) SaveVocabDict(vocab);
-}
-
 bool IsMarkerWord(const char *word) {
     return word && (!strcmp(word, "<s>") || !strcmp(word, "</s>") || !strcmp(word, "<p>"));
 }
@@ -185,9 +167,12 @@ int GetWordId(VocabRecord *vocab, const char *word) {
     if (!vocab || !word || !word[0]) return 0;
     int id = hapiDictWordId(vocab->exercise_dict, word);
     if (id < 0) return 0;
-    if (id > 0) return id;
     char base[kWordLen];
     if (!WordBaseName(word, base)) return 0;
+    // A word is answered only once the vocabulary dictionary file holds it,
+    // so that an answered call has lost nothing, even when a failed save
+    // left the word in the dictionaries.
+    if (id > 0) return KeepVocabWord(vocab, base, "GetWordId") ? id : 0;
     int v = hapiDictWordId(vocab->vocab_dict, base);
     if (v < 0) return 0;
     if (v == 0) v = FetchFromSystem(vocab, base);
@@ -196,7 +181,7 @@ int GetWordId(VocabRecord *vocab, const char *word) {
     // A word without pronunciations adds nothing: it has no number in the
     // exercise dictionary, and the vocabulary number would be a wrong one.
     int r = CopyProns(vocab->vocab_dict, v, vocab->exercise_dict, word, nullptr);
-    return r > 0 ? r : 0;
+    return r > 0 && KeepVocabWord(vocab, base, "GetWordId") ? r : 0;
 }
 
 void SaveUsedWords(hapiLatObject lattice, hapiDictObject target, int tag) {

@@ -153,7 +153,8 @@ HAPI_API hapiDictObject hapiEmptyDictObject(hapiDictObject like);
 /* Edits (hapiDictAddItem, setting output symbols) happen between these. */
 HAPI_API int hapiDictModify(hapiDictObject dict);
 HAPI_API int hapiDictFinalise(hapiDictObject dict);
-/* Writes the dictionary beside the file, then renames it into place. */
+/* Writes the dictionary beside the file, then renames it into place (one
+   save of a file at a time).  0, or -1 with errno saying why. */
 HAPI_API int hapiDictSave(hapiDictObject dict, const char *filename);
 HAPI_API int hapiDeleteDictObject(hapiDictObject dict);
 
@@ -192,6 +193,10 @@ HAPI_API const char *hapiDictPronOutSym(hapiDictObject dict, int word_id, int pr
    counterpart in dict's phone set. */
 #define HAPI_GUESS_MAX_WORD 100
 HAPI_API int hapiDictGuessPron(hapiDictObject dict, const char *word, char *buf);
+/* 1 when the phone set is declared (by the file's "!!PHONESET" line, or
+   taken with hapiEmptyDictObject) and takes no new phones; 0 when it is
+   the phones of the words, growing as words are added; -1 on failure. */
+HAPI_API int hapiDictPhoneSetDeclared(hapiDictObject dict);
 /* The phone set in order.  With a null array answers the count n; with an
    array of n + 1 pointers fills entries 1 to n (engine-owned names). */
 HAPI_API int hapiDictAllPhoneNames(hapiDictObject dict, const char **names);

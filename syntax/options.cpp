@@ -49,13 +49,16 @@ int Refused(hapiLatObject lattice, int nodes_before, const char *message) {
 }  // namespace
 
 int SyntaxAddOption(SyntaxRecord *syntax, const char *bnf) {
-    VocabSaveBatch batch;  // both passes may fetch words; the file is written once
+    VocabSaveBatch batch("khSyntaxAddOption");  // words fetched are saved once
     if (ReEnableAll(syntax) < 0) return -1;
     char text[kNameLen];
     if (!bnf || !bnf[0] || !CopyArgument(bnf, text)) return Failure("khSyntaxAddOption: BNF string is invalid");
     ForceCase(bnf, text);
     VocabRecord *vocab = g_state->current_vocab;
     if (!ReadBNF(vocab, syntax, 0, 0, text, 0)) return Failure("khSyntaxAddOption: Error in adding sentence");
+    // The check has fetched every word: the option is added only once the
+    // vocabulary dictionary file holds them.
+    if (!batch.Save()) return -1;
     int nodes = hapiLatSize(syntax->lattice, nullptr);
     if (nodes < 0) return Failure("khSyntaxAddOption: Invalid lattice");
     if (hapiLatModify(syntax->lattice) < 0) return Failure("khSyntaxAddOption: Unable to modify lattice");

@@ -146,11 +146,9 @@ SyntaxRecord *CreateSemanticSyn(Load *load, SyntaxRecord *top, SyntaxRecord *par
     return syntax;
 }
 
-// Loads the file against the vocabulary dictionary; when that lacks some of
-// its words, first fetches them from the system dictionary into the
-// vocabulary dictionary file.
-hapiLatObject LoadAgainstVocabulary(VocabRecord *vocab, const char *name, const char *filename) {
-    if (hapiLatObject lattice = hapiLoadLatObject(vocab->vocab_dict, filename, name)) return lattice;
+// Fetches the words of the file from the system dictionary into the
+// vocabulary dictionary, and loads the file against that again.
+hapiLatObject LoadWithSystemWords(VocabRecord *vocab, const char *name, const char *filename) {
     hapiDictObject system = LoadSysDict();
     if (!system) return nullptr;
     hapiLatObject with_system = hapiLoadLatObject(system, filename, name);
@@ -158,9 +156,22 @@ hapiLatObject LoadAgainstVocabulary(VocabRecord *vocab, const char *name, const 
     hapiDictModify(vocab->vocab_dict);
     SaveUsedWords(with_system, vocab->vocab_dict, 0);
     hapiDictFinalise(vocab->vocab_dict);
-    hapiDictSave(vocab->vocab_dict, vocab->vocab_dict_file);
     hapiDeleteLatObject(with_system);
     return hapiLoadLatObject(vocab->vocab_dict, filename, name);
+}
+
+// Loads the file against the vocabulary dictionary; when that lacks some of
+// its words, first fetches them.  The lattice is answered only once the
+// vocabulary dictionary file holds its words.
+hapiLatObject LoadAgainstVocabulary(VocabRecord *vocab, const char *name, const char *filename) {
+    int words_before = hapiDictNumWords(vocab->vocab_dict);
+    hapiLatObject lattice = hapiLoadLatObject(vocab->vocab_dict, filename, name);
+    if (!lattice) lattice = LoadWithSystemWords(vocab, name, filename);
+    if (!SaveNewVocabWords(vocab, words_before, "khSyntaxCreate") && lattice) {
+        hapiDeleteLatObject(lattice);
+        return nullptr;
+    }
+    return lattice;
 }
 
 }  // namespace

@@ -43,10 +43,10 @@ std::string Pron(hapiDictObject d, const char *word, int p) {
 TEST(SystemDictionary, IsLoadedOnceAndMergedWithTheUserDictionary) {
     Workspace ws;
     WriteFile("sys.dic", PhoneSetLine() + "HELLO HH AH L OW\nWORLD W ER L D\n");
-    std::string too_long;  // more than the library holds for one pronunciation
-    while (too_long.size() < 300) too_long += " AH";
-    WriteFile("user.dic", PhoneSetLine() + "HELLO [greeting] HH AH L OW\nHELLO HH EH L OW\nNEWWORD N UW\nLONG" +
-                              too_long + "\n");
+    std::string long_pron = "AH";  // as long as the engine takes
+    while (long_pron.size() + 3 < HAPI_MAX_NAME) long_pron += " AH";
+    WriteFile("user.dic", PhoneSetLine() + "HELLO [greeting] HH AH L OW\nHELLO HH EH L OW\nNEWWORD N UW\nLONG " +
+                              long_pron + "\n");
     StartWith("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
     hapiDictObject d = kh::LoadSysDict();
     ASSERT_NE(d, nullptr);
@@ -56,7 +56,9 @@ TEST(SystemDictionary, IsLoadedOnceAndMergedWithTheUserDictionary) {
     EXPECT_EQ(hapiDictNumProns(d, hapiDictWordId(d, "HELLO")), 2);
     EXPECT_EQ(Pron(d, "HELLO", 1) + "|" + Pron(d, "HELLO", 2) + "|" + Pron(d, "NEWWORD", 1) + "|" + Pron(d, "WORLD", 1),
               "[greeting] HH AH L OW|HH EH L OW|N UW|W ER L D");
-    EXPECT_EQ(hapiDictWordId(d, "LONG"), 0);
+    EXPECT_EQ(Pron(d, "LONG", 1), long_pron);
+    EXPECT_GT(kh::GetWordId(kh::g_state->current_vocab, "LONG"), 0);
+    EXPECT_EQ(Pron(kh::g_state->current_vocab->exercise_dict, "LONG", 1), long_pron);
     std::string log = Log();
     EXPECT_TRUE(Contains(log, "  Attempting to load the system dictionary\r\n"
                               "  Attempting to load the user dictionary\r\n"
@@ -131,6 +133,42 @@ TEST_P(VocabularyFile, IsCreatedWithTheSystemPhoneSet) {
 
 INSTANTIATE_TEST_SUITE_P(VocabularyDictionary, VocabularyFile, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool> &i) { return i.param ? "Empty" : "Missing"; });
+
+// A vocabulary dictionary file without a phone-set line takes the system
+// phone set, so that words with other phones can be fetched into it and
+// its next save declares the whole set; one that declares another phone
+// set refuses them.
+struct PhoneSetCase {
+    const char *name;
+    const char *declared;  // the file's phone-set line
+    int status;
+};
+
+class VocabularyPhoneSet : public ::testing::TestWithParam<PhoneSetCase> {};
+
+TEST_P(VocabularyPhoneSet, IsTheSystemsUnlessTheFileDeclaresAnother) {
+    Workspace ws;
+    const PhoneSetCase &c = GetParam();
+    const std::string words = "HELLO HH AH L OW\nGO G OW\n";
+    WriteFile("vocab.dic", c.declared + words);
+    ASSERT_EQ(InitWith(SmallConfig("DEBUG = ERROR\nSYSDICT = " + SystemDictPath() + "\n")), 1) << Log();
+    EXPECT_EQ(khSyntaxAddOption(khSyntaxCreate("s", nullptr), "HELLO GO FORWARD"), c.status);
+    std::string file = ReadFile("vocab.dic");
+    if (c.status == 1) {
+        EXPECT_EQ(file.substr(0, PhoneSetLine().size() + words.size()), PhoneSetLine() + words);
+        EXPECT_TRUE(Contains(file, "\nFORWARD F AO R W ER D\n")) << file;
+    } else {
+        EXPECT_EQ(file, c.declared + words);
+        EXPECT_TRUE(Contains(Log(), "ERROR - GetWordId: Unable to add word FORWARD to vocabulary dictionary vocab.dic: "
+                                    "it has another phone set\r\n\r\n"))
+            << Log();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, VocabularyPhoneSet,
+                         ::testing::Values(PhoneSetCase{"Undeclared", "", 1},
+                                           PhoneSetCase{"DeclaredAnother", "!!PHONESET HH AH L OW G\n", -1}),
+                         [](const ::testing::TestParamInfo<PhoneSetCase> &i) { return std::string(i.param.name); });
 
 // A vocabulary dictionary that does not load is kept and refused, unless
 // VOCABCACHE says it is only a cache of fetched words: then it is set aside

@@ -1,6 +1,9 @@
 // Options written in BNF: the lattice every construct builds, the reader's
 // messages, separators, FORCECASE, and the words fetched into the
 // dictionaries on the way.
+#include <cerrno>
+#include <cstring>
+
 #include "dict/dict.h"
 #include "frame/trace.h"
 #include "syntax_support.h"
@@ -121,14 +124,18 @@ TEST_F(Bnf, AnOptionSavesTheVocabularyOnceHoweverManyWordsItFetches) {
     EXPECT_EQ(Occurrences(Log(), "Attempting to retrieve word"), 8);
     EXPECT_EQ(Occurrences(ReadFile("notes.log"), "hapiDictSave: injected fault"), 0);
     EXPECT_EQ(saved(), "ONE TWO SEVEN EIGHT");
-    // A failed save is the engine's note, in the engine's own log, and the
-    // option is still added; the word goes out with the next save.
-    ASSERT_EQ(khSyntaxAddOption(s, "nine"), 1);
+    // A failed save fails the option, which is not added; the word stays in
+    // the dictionaries, and the option is taken once a save has written it.
+    std::string before = Picture(s);
+    ASSERT_EQ(khSyntaxAddOption(s, "nine"), -1);
     EXPECT_EQ(Occurrences(ReadFile("notes.log"), "hapi: hapiDictSave: injected fault\n"), 1);
-    EXPECT_EQ(Occurrences(Log(), "hapiDictSave"), 0);
+    EXPECT_TRUE(Contains(Log(), "ERROR - khSyntaxAddOption: Unable to save vocabulary dictionary english.dic: " +
+                                    std::string(strerror(EIO)) + "\r\n\r\n"));
+    EXPECT_EQ(Picture(s), before);
     EXPECT_EQ(saved(), "ONE TWO SEVEN EIGHT");
-    ASSERT_EQ(khSyntaxAddOption(s, "ten"), 1);
+    ASSERT_EQ(khSyntaxAddOption(s, "nine | ten"), 1);
     EXPECT_EQ(saved(), "ONE TWO SEVEN EIGHT NINE TEN");
+    EXPECT_EQ(Occurrences(Log(), "Attempting to retrieve word"), 10);  // nine was fetched once
 }
 
 TEST_F(Bnf, WordNameHelpers) {

@@ -16,10 +16,13 @@ constexpr long long kMaxTextFileBytes = 256LL << 20;
 // failure answers false and puts the reason in *why.
 bool read_whole_file(const std::string &path, std::string *out, std::string *why);
 
-// Writes text to a new file beside path, flushes it to disk and renames it
-// over path, so that path holds either its old content or all of the new.
-// Nothing is left behind on failure.  An existing file keeps its
-// permissions.
+// Writes text to the file beside path named path + ".hapi-tmp", flushes
+// it to disk and renames it over path, so that path holds either its old
+// content or all of the new.  Saves of one file run one at a time (a save
+// waits up to 10 seconds for another to end), and the temporary that a
+// killed save left is taken over by the next save, so at most one is ever
+// left.  Nothing is left behind on failure, which answers false with the
+// reason in *why and errno set.  An existing file keeps its permissions.
 bool write_file_atomically(const std::string &path, const std::string &text, std::string *why);
 // The folder that holds a file: "/a" for "/a/b", "/" for "/b", "." for "b".
 // On Windows a backslash separates as well as a slash, and a drive stays

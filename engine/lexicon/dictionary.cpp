@@ -5,6 +5,7 @@
 #include "lexicon/dictionary.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 
 namespace engine {
@@ -230,10 +231,11 @@ int hapiDictFinalise(hapiDictObject dict) {
 }
 
 int hapiDictSave(hapiDictObject dict, const char *filename) {
-    if (engine::fault("hapiDictSave")) return -1;
-    if (!dict) return complain("hapiDictSave: no dictionary"), -1;
+    // An injected fault stands for a failed write.
+    if (engine::fault("hapiDictSave")) return errno = EIO, -1;
+    if (!dict) return complain("hapiDictSave: no dictionary"), errno = EINVAL, -1;
     std::string path = filename ? filename : dict->filename;
-    if (path.empty()) return complain("hapiDictSave: no file name"), -1;
+    if (path.empty()) return complain("hapiDictSave: no file name"), errno = EINVAL, -1;
     return engine::dict_save(*dict, path) ? 0 : -1;
 }
 
@@ -306,6 +308,12 @@ const char *hapiDictPronOutSym(hapiDictObject dict, int word_id, int pron, const
     if (const char *why = engine::bad_outsym(outsym)) return complain("hapiDictPronOutSym: %s", why), nullptr;
     p->outsym = std::make_unique<std::string>(outsym);
     return p->outsym->c_str();
+}
+
+int hapiDictPhoneSetDeclared(hapiDictObject dict) {
+    if (engine::fault("hapiDictPhoneSetDeclared")) return -1;
+    if (!dict) return complain("hapiDictPhoneSetDeclared: no dictionary"), -1;
+    return dict->phones_declared ? 1 : 0;
 }
 
 int hapiDictAllPhoneNames(hapiDictObject dict, const char **names) {

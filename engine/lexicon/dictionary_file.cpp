@@ -13,6 +13,7 @@
 #include "lexicon/dictionary.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -228,7 +229,9 @@ bool dict_save(const hapi_dict &d, const std::string &path) {
         for (const auto &p : d.words[id].prons) append_entry(&out, d.words[id].name, p);
     std::string why;
     if (!write_file_atomically(path, out, &why)) {
+        int e = errno;  // the caller's reason, whatever the note's writing does
         complain("cannot save dictionary %s: %s", path.c_str(), why.c_str());
+        errno = e;
         return false;
     }
     return true;

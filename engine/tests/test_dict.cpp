@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 
 namespace {
 
@@ -150,7 +151,10 @@ TEST_F(DictTest, EmptyDictionaryKeepsThePhoneSet) {
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(hapiDictNumWords(e), 1);
     EXPECT_EQ(phones(e), phones(d_));
-    // It starts modifiable, and its phone set is closed.
+    // It starts modifiable, and its phone set is declared, so closed.
+    EXPECT_EQ(hapiDictPhoneSetDeclared(d_), 0);
+    EXPECT_EQ(hapiDictPhoneSetDeclared(e), 1);
+    EXPECT_EQ(hapiDictPhoneSetDeclared(nullptr), -1);
     EXPECT_EQ(hapiDictAddItem(e, "tack", "T AE K", nullptr), 2);
     EXPECT_LT(hapiDictAddItem(e, "dog", "D AO G", nullptr), 0);
     hapiDictFinalise(e);
@@ -174,6 +178,7 @@ TEST_F(DictTest, ReadsTheFileFormat) {
     hapiDictObject d = load(path);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(phones(d), (std::vector<std::string>{"AH", "B", "K", "T", "D"}));
+    EXPECT_EQ(hapiDictPhoneSetDeclared(d), 1);
     EXPECT_EQ(describe(d),
               "!NULL:\n"
               "but: {B AH T|<none>}\n"
@@ -202,6 +207,7 @@ TEST_F(DictTest, SaveWithoutNameUsesTheDictionarysFile) {
     std::string path = dir_.write("own.dict", "one W AH N\n");
     hapiDictObject d = load(path);
     ASSERT_NE(d, nullptr);
+    EXPECT_EQ(hapiDictPhoneSetDeclared(d), 0);  // a file without the line
     hapiDictModify(d);
     hapiDictAddItem(d, "won", "W AH N", nullptr);
     ASSERT_EQ(hapiDictSave(d, nullptr), 0);
@@ -216,7 +222,13 @@ TEST_F(DictTest, FailedSaveKeepsTheOldFile) {
     ASSERT_EQ(make_dir(blocked), 0);
     dir_.write("blocked.dict/inside", "x");
     EXPECT_LT(hapiDictSave(d_, blocked.c_str()), 0);
+#ifdef _WIN32
+    EXPECT_EQ(errno, EACCES);  // errno says why
+#else
+    EXPECT_EQ(errno, EISDIR);  // errno says why
+#endif
     EXPECT_LT(hapiDictSave(d_, dir_.file("no/such/folder.dict").c_str()), 0);
+    EXPECT_EQ(errno, ENOENT);
     const std::string &err = notes_.text();
     EXPECT_NE(err.find("blocked.dict"), std::string::npos);
     EXPECT_EQ(dir_.entries(), std::vector<std::string>{"blocked.dict"});
