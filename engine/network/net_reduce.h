@@ -6,13 +6,23 @@
 
 #include "network/grammar.h"
 
+#include <cstddef>
+
 namespace engine {
+
+// The most transitions a network's graph may have at any stage; a bigger
+// grammar is refused rather than taking the machine's memory.
+const size_t kMaxTransitions = 4000000;
 
 // Removes the null transitions: every state that begins a word (the
 // start, and the end of every word) is joined straight to the words it
 // reaches through null transitions, with the best score along the way.
-// Only null transitions into the final state remain.
-void fold_null_transitions(Grammar *g);
+// Only null transitions into the final state remain.  Of a word that
+// leads from a state to two states where the first reaches the second
+// through null transitions at no loss, only the first is kept.  False,
+// with g as it was, when the folded graph would have more than
+// max_transitions transitions.
+bool fold_null_transitions(Grammar *g, size_t max_transitions = kMaxTransitions);
 
 // Drops the states that the start does not reach or that do not reach
 // the final state, then merges states with the same future (the same

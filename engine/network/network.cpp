@@ -9,7 +9,9 @@
 // next, carrying the arc's score.  A silence word (such as "<s>") may also
 // be passed by a null transition, since the decoder absorbs silence
 // around every word anyway; at the ends of the grammar it is only passed.
-// The graph is then reduced for the decoder (net_reduce.h).
+// The graph is then reduced for the decoder (net_reduce.h).  A grammar
+// whose graph would grow past engine::kMaxTransitions, expanded or folded,
+// is refused.
 #include "base/diagnostics.h"
 #include "decoding/hmmset.h"
 #include "decoding/model.h"
@@ -27,6 +29,11 @@ namespace {
 const float kDisabledArcScore = -1000000.0f;
 // Deeper than any grammar nests: a lattice that includes itself.
 const int kMaxDepth = 64;
+
+void too_large() {
+    engine::complain("hapiBuildNetObject: the grammar is too large: its network would have more than %zu transitions",
+                     engine::kMaxTransitions);
+}
 
 class Builder {
 public:
@@ -146,6 +153,10 @@ bool Builder::add_lattice(const hapi_lat *lat, int depth, int *entry, int *exit)
         out[i] = new_state();
         if (depth == 0 && is_edge_silence(lat, i)) add_null(in[i], out[i], 0.0f);
         else if (!add_node(lat, i, depth, in[i], out[i])) return false;
+        // Every inclusion is a fresh copy: a lattice that includes another
+        // twice, which includes another twice, and so on, doubles at each
+        // level, and a dozen lines of grammar can ask for more than memory.
+        if (g_->trans.size() > engine::kMaxTransitions) return too_large(), false;
     }
     bool has_start = false, has_end = false;
     for (int i = 1; i <= nnodes; i++) {
@@ -192,7 +203,7 @@ hapiNetObject hapiBuildNetObject(int kind, hapiHMMSetObject hmms, hapiDictObject
     auto g = std::make_shared<engine::Grammar>();
     Builder b(g.get(), hmms->model);
     if (!b.add_lattice(lat, 0, &g->start, &g->final)) return nullptr;
-    engine::fold_null_transitions(g.get());
+    if (!engine::fold_null_transitions(g.get())) return too_large(), nullptr;
     engine::merge_equal_futures(g.get());
     engine::end_on_last_words(g.get());
     g->lead_word = edge_silence_word(b, lat, true);

@@ -25,30 +25,39 @@ engine::Grammar graph(int n, const std::vector<engine::Grammar::Trans> &trans) {
 }
 
 // Every word string of at most `longest` words from the start to the
-// final state, with the best score of its paths.  Null paths are followed
-// up to a fixed depth, which is enough for the small graphs here.
-void collect(const engine::Grammar &net, int state, std::vector<int> *said, float score, int nulls, size_t longest,
+// final state, with the best score of its paths: the best score of each
+// state after each string said so far, null paths followed in full.
+void collect(const engine::Grammar &net, std::map<int, float> reach, std::vector<int> *said, size_t longest,
              Strings *out) {
-    if (state == net.final) {
-        auto it = out->find(*said);
-        if (it == out->end() || score > it->second) (*out)[*said] = score;
-    }
-    for (const auto &t : net.trans) {
-        if (t.from != state) continue;
-        if (t.pron < 0) {
-            if (nulls < 8) collect(net, t.to, said, score + t.score, nulls + 1, longest, out);
-        } else if (said->size() < longest) {
-            said->push_back(t.pron);
-            collect(net, t.to, said, score + t.score, 0, longest, out);
-            said->pop_back();
+    for (bool more = true; more;) {
+        more = false;
+        for (const auto &t : net.trans) {
+            auto from = reach.find(t.from);
+            if (t.pron >= 0 || from == reach.end()) continue;
+            auto to = reach.find(t.to);
+            if (to == reach.end() || from->second + t.score > to->second) reach[t.to] = from->second + t.score, more = true;
         }
+    }
+    if (reach.count(net.final)) (*out)[*said] = reach[net.final];
+    if (said->size() == longest) return;
+    std::map<int, std::map<int, float>> next;  // pron -> state -> best score
+    for (const auto &t : net.trans) {
+        auto from = reach.find(t.from);
+        if (t.pron < 0 || from == reach.end()) continue;
+        auto &r = next[t.pron];
+        if (!r.count(t.to) || from->second + t.score > r[t.to]) r[t.to] = from->second + t.score;
+    }
+    for (const auto &[pron, r] : next) {
+        said->push_back(pron);
+        collect(net, r, said, longest, out);
+        said->pop_back();
     }
 }
 
 Strings strings(const engine::Grammar &net, size_t longest = 6) {
     Strings out;
     std::vector<int> said;
-    collect(net, net.start, &said, 0.0f, 0, longest, &out);
+    collect(net, {{net.start, 0.0f}}, &said, longest, &out);
     return out;
 }
 
@@ -180,6 +189,62 @@ TEST(NetReduceTest, ARepeatedChoiceFoldsToOneCopyOfItsWords) {
     EXPECT_EQ(big.nstates, 3);
     big.trans = engine::share_word_choices(big, 100, &big.nstates);
     EXPECT_EQ(word_transitions(big), 2000);
+}
+
+}  // namespace
+
+namespace {
+
+// Appends a copy of the syntax N(depth) from state `in`, answering its last
+// state: N(0) is an optional choice of words 0-3, each with its own end
+// state as lattices give them, and N(d) is N(d - 1) twice.
+int nested_optional(engine::Grammar *net, int depth, int in) {
+    auto state = [net] { return net->nstates++; };
+    int out = state();
+    if (depth == 0) {
+        net->trans.push_back({in, out, 0.0f, -1});
+        for (int w = 0; w < 4; w++) {
+            int end = state();
+            net->trans.insert(net->trans.end(), {{in, end, 0.0f, w}, {end, out, 0.0f, -1}});
+        }
+        return out;
+    }
+    int half = nested_optional(net, depth - 1, in), join = state();
+    net->trans.push_back({half, join, 0.0f, -1});
+    net->trans.push_back({nested_optional(net, depth - 1, join), out, 0.0f, -1});
+    return out;
+}
+
+// N(d) says up to 2^d of the words.  Each word end reaches the words of
+// every later copy through the skipped ones, but the decoder needs only
+// one state per count of words said, and the final state: folded and
+// merged, the graph grows with the copies, not their square (N(8) had
+// 131,584 word transitions).
+TEST(NetReduceTest, NestedOptionalPartsFoldToOneStatePerWordCount) {
+    for (int depth : {0, 1, 2, 6, 8}) {
+        SCOPED_TRACE(depth);
+        engine::Grammar net;
+        net.nstates = 1;
+        net.final = nested_optional(&net, depth, net.start = 0);
+        Strings before = depth <= 2 ? strings(net, 5) : Strings();
+        ASSERT_TRUE(engine::fold_null_transitions(&net));
+        engine::merge_equal_futures(&net);
+        int copies = 1 << depth;
+        EXPECT_EQ(net.nstates, copies + 2);
+        EXPECT_EQ(word_transitions(net), 4 * copies);
+        if (depth <= 2) { EXPECT_EQ(strings(net, 5), before); }
+    }
+}
+
+TEST(NetReduceTest, AFoldPastTheLimitLeavesTheGraphAsItWas) {
+    engine::Grammar net = repeated_choice(100);
+    const engine::Grammar before = net;
+    // The start and the end of each word start the 100 words, and the
+    // end of each word may end the graph.
+    EXPECT_FALSE(engine::fold_null_transitions(&net, 200));
+    EXPECT_EQ(net.nstates, before.nstates);
+    EXPECT_EQ(net.trans.size(), before.trans.size());
+    EXPECT_TRUE(engine::fold_null_transitions(&net, 201));
 }
 
 }  // namespace
