@@ -31,10 +31,11 @@ inline void WriteFile(const std::string &name, const std::string &text) {
     std::ofstream(name, std::ios::binary) << text;
 }
 
-// Starts the library on the standard configuration the first time; false when it would not.
-inline bool StartOnce() {
-    static int started = [] {
-        WriteFile("fuzz.conf", khtest::StandardConfig());
+// Starts the library on the standard configuration (with the extra lines)
+// the first time; false when it would not.
+inline bool StartOnce(const std::string &extra = "") {
+    static int started = [&] {
+        WriteFile("fuzz.conf", khtest::StandardConfig(extra));
         return khSysInit("fuzz.conf");
     }();
     return started == 1;

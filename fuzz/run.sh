@@ -9,7 +9,7 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 shift
-targets=${*:-bnf lattice sysinit audio}
+targets=${*:-bnf lattice sysinit audio recognise lattice_rec}
 seconds=${FUZZ_SECONDS:-60}
 testdata=$(sed -n 's/^KHAPI_TESTDATA:PATH=//p' "$build/CMakeCache.txt")
 python3 "$root/fuzz/seed.py" "$build/seeds" "$root" "$testdata"

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -13,6 +14,7 @@
 #endif
 
 #include "portable.h"
+#include "private_files.h"
 #include "session.h"
 
 namespace tool {
@@ -72,16 +74,31 @@ bool SendOutcome(int fd, size_t index, const Outcome &o) {
     return WriteAll(fd, head.str() + o.out + o.err);
 }
 
+// A forked process: a tool that has gone away fails its next write
+// rather than killing it (SIGPIPE) with its files.
+pid_t ForkQuietWorker() {
+    pid_t pid = ForkWorker();
+    if (pid == 0) signal(SIGPIPE, SIG_IGN);
+    return pid;
+}
+
+// A forked process ends with _exit, which runs no destructor: its private
+// files are removed first.
+[[noreturn]] void EndWorker(int status) {
+    RemovePrivateFiles();
+    _exit(status);
+}
+
 void Worker(int fd, size_t first, size_t stride, const std::vector<std::string> &files, bool json,
             const StartJob &start, const FileJob &job) {
     std::string why;
     bool started = start(static_cast<int>(first) + 1, &why);
     for (size_t i = first; i < files.size(); i += stride) {
         Outcome o = started ? job(files[i]) : Outcome{false, FileFailure(json, files[i], why).out, "khapi: " + why + "\n"};
-        if (!SendOutcome(fd, i, o)) _exit(1);
+        if (!SendOutcome(fd, i, o)) EndWorker(1);
     }
     close(fd);
-    _exit(0);
+    EndWorker(0);
 }
 
 // Reads records until every worker has closed its end.
@@ -111,13 +128,13 @@ bool StartFirst(const StartJob &start, std::string *why) {
     int fds[2];
     if (pipe(fds) != 0) return *why = std::string("cannot start worker processes: ") + strerror(errno), false;
     fflush(nullptr);
-    pid_t pid = fork();
+    pid_t pid = ForkQuietWorker();
     if (pid == 0) {
         close(fds[0]);
         std::string cause;
         bool ok = start(0, &cause);
         WriteAll(fds[1], ok ? "" : cause);
-        _exit(ok ? 0 : 1);
+        EndWorker(ok ? 0 : 1);
     }
     close(fds[1]);
     std::string cause;
@@ -129,6 +146,7 @@ bool StartFirst(const StartJob &start, std::string *why) {
     int status = 0;
     if (pid < 0) return *why = std::string("cannot start worker processes: ") + strerror(errno), false;
     waitpid(pid, &status, 0);
+    ForgetWorker(pid);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
     *why = cause.empty() ? "the library could not start" : cause;
     return false;
@@ -146,7 +164,7 @@ int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *pro
     fflush(nullptr);
     std::vector<pid_t> pids;
     for (size_t k = 0; k < jobs; k++) {
-        pid_t pid = fork();
+        pid_t pid = ForkQuietWorker();
         if (pid == 0) {
             close(fds[0]);
             Worker(fds[1], k, jobs, files, json, start, job);
@@ -163,7 +181,10 @@ int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *pro
     } else {
         close(fds[0]);
     }
-    for (pid_t pid : pids) waitpid(pid, nullptr, 0);
+    for (pid_t pid : pids) {
+        waitpid(pid, nullptr, 0);
+        ForgetWorker(pid);
+    }
     progress->Clear();
     int status = 0;
     std::set<std::string> said;

@@ -13,6 +13,7 @@
 #include "grammar.h"
 #include "json_report.h"
 #include "normalise.h"
+#include "output_names.h"
 #include "plot.h"
 #include "report.h"
 #include "session.h"
@@ -205,14 +206,6 @@ bool StartWithRecogniser(Session *session, const CommonOptions &common, int work
 }
 
 }  // namespace
-
-std::string OutputName(const std::string &pattern, const std::string &audio) {
-    size_t at = pattern.find("%s");
-    if (at == std::string::npos) return pattern;
-    std::string stem = audio.substr(audio.rfind('/') == std::string::npos ? 0 : audio.rfind('/') + 1);
-    if (stem.rfind('.') != std::string::npos && stem.rfind('.') > 0) stem = stem.substr(0, stem.rfind('.'));
-    return pattern.substr(0, at) + stem + pattern.substr(at + 2);
-}
 
 int RunRecognition(Mode mode, const CommonOptions &common, const RecogniseOptions &options) {
     Recognition recognition(mode, common, options);

@@ -14,8 +14,4 @@ int RunF0(const CommonOptions &common, const std::vector<std::string> &audio);
 int RunPlay(const CommonOptions &common, const std::vector<std::string> &files);
 int RunCalibrate(const CommonOptions &common);
 
-// The name of one file's TextGrid or plot: "%s" in the pattern becomes the
-// audio file's name without folder and extension.
-std::string OutputName(const std::string &pattern, const std::string &audio);
-
 }  // namespace tool

@@ -1,10 +1,11 @@
 // main.cpp - the khapi command line.
 #include <CLI/CLI.hpp>
 
-#include "canvas.h"
 #include "commands.h"
 #include "options.h"
+#include "output_names.h"
 #include "portable.h"
+#include "private_files.h"
 #include "run_config.h"
 
 namespace {
@@ -67,19 +68,10 @@ void AddAudio(CLI::App *app, RecogniseOptions *o, bool required) {
     if (required) audio->required();
 }
 
-// A plot is SVG or PNG; with several files, each output needs a name of its own.
-void CheckOutputNames(const CommonOptions &c, const RecogniseOptions &o) {
-    std::string why;
-    if (!c.plot.empty() && !tool::UsablePlotName(c.plot, &why)) throw CLI::ValidationError("--plot", why);
-    if (o.audio.size() < 2) return;
-    for (const std::string *name : {&c.textgrid, &c.plot})
-        if (!name->empty() && name->find("%s") == std::string::npos)
-            throw CLI::ValidationError(*name, "several files need %s in the output name");
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
+    tool::RemovePrivateFilesOnSignals();
     CLI::App app{"khapi - recognise, align and assess spoken utterances"};
     app.require_subcommand(1);
     // Options are "--name" everywhere; on Windows "/usr/x" stays a file name.
@@ -132,7 +124,10 @@ int main(int argc, char **argv) {
             if (options.live == !options.audio.empty())
                 throw CLI::ValidationError("AUDIO", "give audio files or --live, not both or neither");
         }
-        CheckOutputNames(common, options);
+        // Without a text given, align and assess read each recording's own.
+        bool texts_beside = (align->parsed() || assess->parsed()) && !options.text_given && options.text_file.empty();
+        std::string why;
+        if (!tool::UsableOutputs(common, options, texts_beside, &why)) throw CLI::ValidationError(why);
     } catch (const CLI::ParseError &e) {
         int status = app.exit(e);
         return status == 0 ? 0 : 2;

@@ -86,6 +86,23 @@ std::vector<std::string> Arguments(int argc, char **argv) {
 // a log there: byte-range locks would stop the library's own writes.
 bool HoldForLife(const std::string &) { return true; }
 
+std::string FileIdentity(const std::string &path, bool *exists) {
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info;
+    bool found = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (exists) *exists = found;
+    if (found)
+        return "file " + std::to_string(info.dwVolumeSerialNumber) + ":" +
+               std::to_string(static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow);
+    char full[MAX_PATH];
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    std::string name = n > 0 && n < sizeof full ? std::string(full, n) : path;
+    CharLowerBuffA(&name[0], static_cast<DWORD>(name.size()));
+    return "name " + name;
+}
+
 int CreateTempFile(const std::string &suffix, std::string *name) {
     char dir[MAX_PATH + 1];
     DWORD n = GetTempPathA(sizeof dir, dir);  // ends in a backslash
@@ -150,6 +167,18 @@ bool HoldForLife(const std::string &path) {
     bool taken = errno == EWOULDBLOCK;
     close(fd);
     return !taken;
+}
+
+std::string FileIdentity(const std::string &path, bool *exists) {
+    struct stat st;
+    bool found = stat(path.c_str(), &st) == 0;
+    if (exists) *exists = found;
+    if (found) return "file " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    char real[PATH_MAX];
+    if (!realpath(folder.c_str(), real)) return "name " + path;
+    return "name " + std::string(real) + "/" + path.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 int CreateTempFile(const std::string &suffix, std::string *name) {

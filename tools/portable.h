@@ -49,6 +49,13 @@ std::vector<std::string> Arguments(int argc, char **argv);
 // or on Windows, where the tool takes none).  The file may be created.
 bool HoldForLife(const std::string &path);
 
+// The same text for every name of one file: for a file that is there its
+// device and inode on Linux (links, "..", symbolic links, another spelling
+// all lead to it), its volume and file index on Windows; for one that is
+// not, its folder's real path and its name on Linux, its full path in
+// lower case on Windows.  `exists` (when given) says which.
+std::string FileIdentity(const std::string &path, bool *exists = nullptr);
+
 // Creates a new file "khapi-XXXXXX" and the suffix (".conf") in the
 // temporary folder, only this user may read, and answers its descriptor,
 // open for writing in binary; -1 with errno and `name` the pattern tried.

@@ -8,9 +8,11 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "portable.h"
+#include "private_files.h"
 #include "text.h"
 #include "user_dict.h"
 
@@ -44,10 +46,20 @@ bool Expands(const std::string &value) {
 
 bool Readable(const std::string &path) { return access(path.c_str(), R_OK) == 0; }
 
+// The configuration is read whole, so it must be a plain file: a folder
+// reads as empty, a FIFO waits for a writer, a device may never end.
+bool PlainFile(const std::string &path, std::string *why) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return *why = strerror(errno), false;
+    if (S_ISDIR(st.st_mode)) return *why = "it is a folder", false;
+    if (!S_ISREG(st.st_mode)) return *why = "it is not a regular file", false;
+    return true;
+}
+
 // A new private file for this run, named in `scratch`; -1 with why.
 int ScratchFile(const std::string &suffix, RunConfig *out, std::string *why) {
     std::string name;
-    int fd = CreateTempFile(suffix, &name);
+    int fd = CreatePrivateFile(suffix, &name);
     if (fd < 0) return *why = "cannot write a private file " + name + ": " + strerror(errno), -1;
     out->scratch.push_back(name);
     return fd;
@@ -110,6 +122,8 @@ bool MakeRunConfig(const std::string &config, const std::string &log, const std:
                    RunConfig *out, std::string *why) {
     bool packaged = config.empty();
     std::string source = packaged ? PackagedConfig() : config;
+    std::string cause;
+    if (!PlainFile(source, &cause)) return *why = "cannot read the configuration " + source + ": " + cause, false;
     std::ifstream in(source);
     if (!in) return *why = "cannot read the configuration " + source + ": " + strerror(errno), false;
     std::stringstream text;
@@ -152,7 +166,7 @@ bool MakeRunConfig(const std::string &config, const std::string &log, const std:
     if (!keys.count("GUESSPRONS")) extra << "GUESSPRONS = TRUE\n";
 
     std::string name;
-    int fd = CreateTempFile(".conf", &name);
+    int fd = CreatePrivateFile(".conf", &name);
     if (fd < 0) return *why = "cannot write a private configuration in " + name + ": " + strerror(errno), false;
     std::string body = text.str() + extra.str();
     bool ok = write(fd, body.data(), body.size()) == static_cast<ssize_t>(body.size());
@@ -166,12 +180,12 @@ bool MakeRunConfig(const std::string &config, const std::string &log, const std:
 }
 
 void RemoveScratch(RunConfig *config) {
-    for (const std::string &file : config->scratch) unlink(file.c_str());
+    for (const std::string &file : config->scratch) RemovePrivateFile(file);
     config->scratch.clear();
 }
 
 void RemoveRunConfig(const RunConfig &config) {
-    if (!config.file.empty()) unlink(config.file.c_str());
+    if (!config.file.empty()) RemovePrivateFile(config.file);
 }
 
 }  // namespace tool

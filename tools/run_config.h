@@ -34,7 +34,8 @@ std::string PackagedConfig();
 // vocabulary dictionary a fresh private one, so that the words fetched
 // this run (the user's among them) neither come from the cache kept
 // across runs nor go into it.
-// Answers false with why when a file cannot be read or written.
+// Answers false with why when a file cannot be read or written, or the
+// configuration is not a regular file.
 // Worker n > 0 of several logs to LOG with ".n" before its extension.
 bool MakeRunConfig(const std::string &config, const std::string &log, const std::string &dict, int worker,
                    RunConfig *out, std::string *why);

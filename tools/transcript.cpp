@@ -33,13 +33,18 @@ bool ReadText(const std::string &path, std::string *text, std::string *why) {
     return true;
 }
 
-bool TextBeside(const std::string &audio, std::string *text, std::string *why) {
+std::vector<std::string> TextsBeside(const std::string &audio) {
     std::string stem = Stem(audio);
-    for (const char *ext : {".txt", ".lab"}) {
-        std::ifstream probe(stem + ext);
-        if (probe) return ReadText(stem + ext, text, why);
+    return {stem + ".txt", stem + ".lab"};
+}
+
+bool TextBeside(const std::string &audio, std::string *text, std::string *why) {
+    std::vector<std::string> names = TextsBeside(audio);
+    for (const std::string &name : names) {
+        std::ifstream probe(name);
+        if (probe) return ReadText(name, text, why);
     }
-    *why = "no text: give --text or --text-from-file, or put " + stem + ".txt or " + stem + ".lab beside it";
+    *why = "no text: give --text or --text-from-file, or put " + names[0] + " or " + names[1] + " beside it";
     return false;
 }
 

@@ -9,10 +9,12 @@ import os
 import random
 import re
 import shutil
+import signal
 import struct
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import xml.etree.ElementTree as ET
 
@@ -424,6 +426,36 @@ class FailureTest(ToolCase):
             self.assertTrue(os.path.exists(schema.group(1)), schema.group(1))
         self.assertRegex(self.ok("--version").stdout, r"^khapi \d+\.\d+")
 
+    def test_outputs_that_would_overwrite_a_file_are_refused(self):
+        """Before anything is written, whatever the name that leads to the file."""
+        for folder in ("a", "b"):
+            os.mkdir(self.path(folder))
+            shutil.copy(CARDS[0], self.path(folder + "/x.wav"))
+        with open(self.path("a/x.txt"), "w") as f:
+            f.write("ten of clubs\n")
+        os.link(self.path("a/x.wav"), self.path("linked.wav"))
+        a, b = self.path("a/x.wav"), self.path("b/x.wav")
+        cases = [
+            ("two_recordings_one_name", [a, b, "--text", "ten", "--textgrid", "%s.TextGrid"],
+             "--textgrid for %s and --textgrid for %s would both write x.TextGrid" % (a, b)),
+            ("over_the_recording", [a, "--text", "ten", "--textgrid", self.path("a/%s.wav")],
+             "over the recording " + a),
+            ("over_a_link_to_it", [a, "--text", "ten", "--textgrid", "linked.wav"], "over the recording " + a),
+            ("over_the_text_beside_it", [a, "--textgrid", "a/../a/%s.txt"], "over the text " + self.path("a/x.txt")),
+            ("textgrid_and_plot", [a, "--text", "ten", "--textgrid", "o.svg", "--plot", "./o.svg"],
+             "--textgrid and --plot would both write ./o.svg"),
+            ("over_the_log", [a, "--text", "ten", "--plot", "k.svg", "--log", "./k.svg"], "over the log ./k.svg"),
+        ]
+        before = sorted(os.listdir(self.dir))
+        for name, args, cause in cases:
+            with self.subTest(name):
+                r = self.run_tool("align", *args)
+                self.assertEqual(r.returncode, 2, r.stdout + r.stderr)
+                self.assertIn(cause, r.stderr)
+                self.assertEqual(r.stdout, "")
+                self.assertEqual(sorted(os.listdir(self.dir)), before)
+                self.assertEqual(os.path.getsize(a), os.path.getsize(CARDS[0]))
+
     def failing(self, *args):
         r = self.run_tool(*args)
         self.assertEqual(r.returncode, 1, r.stdout + r.stderr)
@@ -454,6 +486,8 @@ class FailureTest(ToolCase):
              [self.path("none.bnf")]),
             ("missing_config", ["align", GOFORWARD, "--text", "go", "--config", self.path("none.conf")],
              [self.path("none.conf")]),
+            ("config_folder", ["align", GOFORWARD, "--text", "go", "--config", self.dir],
+             ["configuration " + self.dir + ": it is a folder"]),
         ]
         for name, args, needles in cases:
             with self.subTest(name):
@@ -528,6 +562,46 @@ class FailureTest(ToolCase):
                 self.assertIn(cause, r.stderr)
                 self.assertNotIn("log:", r.stderr)
                 self.assertFalse(os.path.exists(out + ".TextGrid") or os.path.exists(out + ".svg"))
+
+
+@unittest.skipIf(EMULATOR, "Wine's processes take no POSIX signals")
+class InterruptTest(ToolCase):
+    """A run ended by a signal leaves none of its private files (the copy
+    of the configuration, the dictionaries of --dict) in TMPDIR."""
+
+    def private_files(self, suffix=""):
+        return [n for n in os.listdir(self.path("tmp")) if n.startswith("khapi-") and n.endswith(suffix)]
+
+    def test_an_interrupted_run_leaves_no_private_file(self):
+        os.mkdir(self.path("tmp"))
+        self.env["TMPDIR"] = self.path("tmp")
+        with open(self.path("my.dict"), "w") as f:
+            f.write("klubz  K L AH1 B Z\n")
+        mine = ["--dict", self.path("my.dict")]
+        # The signal, whether the whole process group gets it (as from a
+        # terminal) or the tool alone, and how many of its files are there
+        # when it is sent.
+        cases = [
+            ("first_process_sigint", signal.SIGINT, False, ["--jobs", "2"], ".conf", 1),
+            ("workers_sigterm_to_all", signal.SIGTERM, True, ["--jobs", "2", *mine], ".dic", 4),
+            ("one_process_sigint", signal.SIGINT, False, mine, ".dic", 2),
+            ("finished", None, False, ["--jobs", "2", *mine], "", 0),
+        ]
+        for name, sig, group, args, suffix, count in cases:
+            with self.subTest(name):
+                for n in self.private_files():
+                    os.remove(os.path.join(self.path("tmp"), n))
+                p = subprocess.Popen([KHAPI, "align", *[CARDS[0]] * 4, "--text", "ten of klubz", "-q", *args],
+                                     cwd=self.dir, env=self.env, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, start_new_session=True)
+                deadline = time.time() + 60
+                while sig and len(self.private_files(suffix)) < count and p.poll() is None and time.time() < deadline:
+                    time.sleep(0.001)
+                if sig:
+                    self.assertIsNone(p.poll(), "the run ended before the signal")
+                    os.killpg(p.pid, sig) if group else p.send_signal(sig)
+                self.assertEqual(p.wait(timeout=120), -sig if sig else 0)
+                self.assertEqual(self.private_files(), [])
 
 
 class SoundCardTest(ToolCase):
