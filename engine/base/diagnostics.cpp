@@ -22,10 +22,11 @@ void *g_sink_context = nullptr;
 void copy_to_note_log(const char *line) {
     const std::string *path = engine::conf_text("NOTELOG");
     if (!path || path->empty()) return;
+    // Binary, so that each line ends in "\n" on Windows too.
 #ifdef _WIN32
-    FILE *f = fopen(path->c_str(), "a");
+    FILE *f = fopen(path->c_str(), "ab");
 #else
-    FILE *f = fopen(path->c_str(), "ae");  // not inherited by child programs
+    FILE *f = fopen(path->c_str(), "abe");  // not inherited by child programs
 #endif
     if (!f) return;
     fprintf(f, "hapi: %s\n", line);

@@ -464,7 +464,8 @@ float Folder::null_score(int from, int to) {
     int followed = 0;
     float found = -INFINITY;
     while (!todo.empty() && followed < kLinkSearch) {
-        auto [score, s] = todo.top();
+        float score = todo.top().first;
+        int s = todo.top().second;
         todo.pop();
         if (s == to) {
             found = score;
