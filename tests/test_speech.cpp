@@ -89,10 +89,12 @@ TEST_P(Changed, AFileThatChangedAfterItsSizeWasAskedIsRefused) {
     int n = r.call(rec_, "grow.raw", false);
     ASSERT_GT(n, 0);
     EXPECT_EQ(r.call(rec_, "grow.raw", true), n);  // unchanged: filled
-    for (const std::string &now : {speech + speech, speech.substr(0, speech.size() / 2)}) {
-        WriteFile("grow.raw", speech);
-        ASSERT_EQ(r.call(rec_, "grow.raw", false), n);
-        WriteFile("grow.raw", now);
+    // Doubled, halved, and grown from nothing (a size of 0 is an answer too).
+    for (const std::string &now : {speech + speech, speech.substr(0, speech.size() / 2), std::string()}) {
+        WriteFile("grow.raw", now.empty() ? "" : speech);
+        ASSERT_EQ(r.call(rec_, "grow.raw", false), now.empty() ? 0 : n);
+        if (now.empty()) WriteFile("grow.raw", speech);
+        if (!now.empty()) WriteFile("grow.raw", now);
         std::string before = Log();
         EXPECT_EQ(r.call(rec_, "grow.raw", true), -1);
         EXPECT_EQ(Log().substr(before.size()), std::string("ERROR - ") + r.message + "\r\n\r\n");
