@@ -11,8 +11,8 @@ namespace kh {
 bool FileReadable(const char *name);
 bool FileAppendable(const char *name);
 
-// Creates the missing folders above the file (only for their owner, as
-// the XDG base directory specification asks); true when they all exist.
+// Creates the missing folders above the file, open to their owner only
+// (they hold a user's own data and state); true when they all exist.
 // A name without a folder needs none.  False with errno set otherwise.
 bool MakeParentFolders(const char *name);
 

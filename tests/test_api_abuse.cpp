@@ -138,9 +138,6 @@ std::vector<BadCall> BadCalls() {
         {"PrepareFifo", [](KhRecogniser r, KhSyntax s) { return khRecPrepare(r, s, "fifo.wav", nullptr); }, -1},
         {"PrepareEndless", [](KhRecogniser r, KhSyntax s) { return khRecPrepare(r, s, "zero.raw", nullptr); }, -1},
         {"SpeechOfFifo", [](KhRecogniser r, KhSyntax) { return khSysGetSpeech(r, "fifo.wav", nullptr); }, -1},
-        {"SpeechOfEndless", [](KhRecogniser r, KhSyntax) { return khSysGetSpeech(r, "zero.raw", nullptr); }, -1},
-        {"SpeechOfFolder", [](KhRecogniser r, KhSyntax) { return khSysGetSpeech(r, ".", nullptr); }, -1},
-        {"F0OfFifo", [](KhRecogniser r, KhSyntax) { return khSysGetF0Track(r, "fifo.wav", nullptr); }, -1},
         {"PromptFifo", [](KhRecogniser, KhSyntax) { return khSysPlayPrompt("fifo.wav"); }, -1},
         {"CreateFromFifo", [](KhRecogniser, KhSyntax) { return khSyntaxCreate("F", "fifo.lat") ? 0 : -1; }, -1},
     };

@@ -47,9 +47,6 @@ const Row kRows[] = {
      TraceOf("khRecDoPartSent", {kRec, "Parameter 2 (number of frames) = 20", kValid, "Return value = 1"}) +
          TraceOf("khRecDoPartSent", {kRec, "Parameter 2 (number of frames) = -1", kValid, "Return value = 0"}),
      "hapiRecComplete: no path reached the end of the grammar"},
-    {"CreateFault", kIdle, {{"hapiCoderInitialise", 1}}, [](KhRecogniser, KhSyntax) { khRecCreate(); },
-     Failed("khRecCreate", {"No parameters passed"}, Error("khRecCreate: Error setting up the channel")),
-     "hapiCoderInitialise: injected fault"},
     {"CoderFault", kIdle, {{"hapiCoderPrepare", 1}}, [](KhRecogniser r, KhSyntax s) { khRecPrepare(r, s, nullptr, nullptr); },
      Failed("khRecPrepare", {kPrepareLines}, Error("khRecPrepare: Error preparing the coder")),
      "hapiCoderPrepare: injected fault"},
@@ -73,12 +70,6 @@ const Row kRows[] = {
                 Error("khRecGetWords: Error retrieving the number of words") +
                 Error("khRecGetWords: Error getting results")),
      "hapiResAllWordNames: injected fault"},
-    {"WordCountOnly", kComplete, {{"hapiResWordName", 1}}, [](KhRecogniser r, KhSyntax) { khRecGetWords(r, nullptr); },
-     Failed("khRecGetWords", {kRec, "Parameter 2 (results string) is a NULL pointer", kValid},
-            Error("RecGetNumWords: Error getting the word name") +
-                Error("khRecGetWords: Error retrieving the number of words")) +
-         "  Return value = -1\r\nkhRecGetWords: Leaving\r\n\r\n",
-     "hapiResWordName: injected fault"},
 };
 
 class FullTrace : public ::testing::TestWithParam<Row> {

@@ -10,11 +10,6 @@
 #include "system/system.h"
 #include "frame/debugwin.h"
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 using namespace khtest;
 
 namespace {
@@ -88,41 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
         InitFailure{"SecondModelFails", "", "", kErr + ModelBlock("A") + "MODEL2 = B\n",
                     "ERROR - khSysInit: No MMF file specified\r\n\r\n"}),
     [](const ::testing::TestParamInfo<InitFailure> &info) { return std::string(info.param.name); });
-
-#ifndef _WIN32
-// A configuration or a system dictionary that is a folder, a FIFO (which
-// would wait for a writer) or an endless device is refused at once.
-struct NoRegularFile {
-    const char *name;
-    const char *config;  // the configuration file given, or null: the standard one with this SYSDICT
-    const char *dict;
-};
-
-class NotRegular : public ::testing::TestWithParam<NoRegularFile> {};
-
-TEST_P(NotRegular, IsRefusedAtOnce) {
-    Workspace ws;
-    ASSERT_EQ(mkfifo("fifo", 0600), 0);
-    ASSERT_EQ(symlink("/dev/zero", "zero.dic"), 0);
-    const NoRegularFile &f = GetParam();
-    if (f.config) {
-        EXPECT_EQ(khSysInit(f.config), -1);
-        EXPECT_EQ(Log(), "");  // no log is known before the configuration is read
-        return;
-    }
-    std::string config = StandardConfig("DEBUG = ERROR\n");
-    config.replace(config.find("SYSDICT = "), std::string("SYSDICT = ").size(), std::string("SYSDICT = ") + f.dict + "\n#");
-    EXPECT_EQ(InitWith(config), -1);
-    EXPECT_TRUE(Contains(Log(), std::string("ERROR - LoadSysDict: Unable to read system dictionary ") + f.dict)) << Log();
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, NotRegular,
-                         ::testing::Values(NoRegularFile{"FifoConfiguration", "fifo", nullptr},
-                                           NoRegularFile{"FolderConfiguration", ".", nullptr},
-                                           NoRegularFile{"FifoDictionary", nullptr, "fifo"},
-                                           NoRegularFile{"EndlessDictionary", nullptr, "zero.dic"}),
-                         [](const ::testing::TestParamInfo<NoRegularFile> &info) { return std::string(info.param.name); });
-#endif
 
 TEST(SysInitRefuses, NullNameLeavesTheSystemUnusableForGood) {
     Workspace ws;

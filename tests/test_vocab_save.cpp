@@ -55,7 +55,6 @@ void LockFolder() { fs::permissions("v", fs::perms::owner_write, fs::perm_option
 void UnlockFolder() { fs::permissions("v", fs::perms::owner_write, fs::perm_options::add); }
 void FolderAtTheTemporary() { fs::create_directory(std::string(kDict) + ".hapi-tmp"); }
 void NoFolderAtTheTemporary() { fs::remove(std::string(kDict) + ".hapi-tmp"); }
-void DamageFile() { WriteFile(kDict, PhoneSetLine() + "HELLO [unterminated HH AH L OW\n"); }
 void OtherPhoneSet() { WriteFile(kDict, "!!PHONESET X Y\nODD X Y\n"); }
 void RemoveFile() { fs::remove(kDict); }
 void AnotherRunSaved() { WriteFile(kDict, PhoneSetLine() + "OTHER AH DH ER\n"); }
@@ -130,11 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SaveCase{"ReadOnlyFolder", kOption, LockFolder, UnlockFolder, EACCES, nullptr},
                       SaveCase{"FolderAtTheTemporary", kOption, FolderAtTheTemporary, NoFolderAtTheTemporary, EISDIR,
                                nullptr},
-                      SaveCase{"FileDamagedMeanwhile", kOption, DamageFile, RemoveFile, 0,
-                               "the file there no longer loads"},
                       SaveCase{"FileOfAnotherPhoneSet", kOption, OtherPhoneSet, RemoveFile, 0,
                                "the file there holds words of another phone set"},
-                      SaveCase{"FileRemovedMeanwhile", kOption, RemoveFile, Nothing, 0, nullptr},
                       SaveCase{"AnotherRunsWordsKept", kLattice, AnotherRunSaved, Nothing, 0, nullptr}),
     [](const ::testing::TestParamInfo<SaveCase> &i) { return std::string(i.param.name); });
 
@@ -147,8 +143,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SharedVocabulary, TwoRunsAtOnceKeepEachOthersWords) {
     Workspace ws;
     const std::vector<std::string> words[2] = {
-        {"ONE", "TWO", "THREE", "FOUR", "FIVE", "SIX", "SEVEN", "EIGHT", "NINE", "TEN", "ELEVEN", "TWELVE"},
-        {"RED", "GREEN", "BLUE", "BLACK", "WHITE", "BROWN", "PINK", "GREY", "GOLD", "SILVER", "ORANGE", "PURPLE"}};
+        {"ONE", "TWO", "THREE", "FOUR", "FIVE", "SIX", "SEVEN", "EIGHT"},
+        {"RED", "GREEN", "BLUE", "BLACK", "WHITE", "BROWN", "PINK", "GREY"}};
     for (int run = 0; run < 2; run++)
         WriteFile("run" + std::to_string(run) + ".conf",
                   StandardConfig("DEBUG = ERROR\nERRORLOG = run" + std::to_string(run) + ".log\n"));
