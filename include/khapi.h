@@ -65,6 +65,16 @@ extern "C" {
 #define KHAPI_API
 #endif
 
+/* The version of this header: 1.1 (the library is KHAPI1_1). */
+#define KHAPI_VERSION_MAJOR 1
+#define KHAPI_VERSION_MINOR 1
+
+/* The rate of the samples that khRecGetSamples returns and khRecSave
+   writes, in samples a second, and the step between two frames (of the
+   frame scores and the F0 track), in seconds. */
+#define KH_SAMPLE_RATE 16000
+#define KH_FRAME_STEP 0.01
+
 /* Failure value of the score and confidence calls. */
 #define KH_FLOAT_FAIL (-3.4028235e+38f)
 /* Size that an output string buffer must have. */
