@@ -1,37 +1,51 @@
 #!/usr/bin/env python3
-"""Checks the quoted includes of the library's sources against layers.txt.
+"""Checks the quoted includes of the library's sources against lib/layers.txt.
 
 A source may include headers of its own folder and of the layers listed
 before its own, plus the public header and the engine's interface; the
-tools may include only the public header and their own headers.  Prints file:line for each
-include that breaks the order and fails when there is one.
+tools may include only the public header and their own headers.  Prints
+file:line for each include that breaks the order and fails when there is
+one.
 """
 import pathlib
 import re
 import sys
 
 root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ".")
-layers = [line.strip() for line in (root / "layers.txt").read_text().splitlines()
-          if line.strip() and not line.startswith("#")]
 include = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
-everywhere = {"khapi.h", "engine/hapi.h"}
 
 
-def allowed(header, folder, rank):
-    if header in everywhere or ("/" not in header and (root / folder / header).is_file()):
-        return True
-    layer = header.split("/")[0] if "/" in header else None
-    return rank is not None and layer in layers and layers.index(layer) <= rank
+def read_layers(stack):
+    return [line.strip() for line in (stack / "layers.txt").read_text().splitlines()
+            if line.strip() and not line.startswith("#")]
 
 
-faults = 0
-folders = [(name, rank) for rank, name in enumerate(layers)] + [("tools", None)]
-for folder, rank in folders:
-    for source in sorted((root / folder).glob("*.[ch]*")):
+def check_folder(stack, folder, layers, rank, everywhere):
+    """Prints and counts the includes of one folder's sources against the order."""
+    faults = 0
+    for source in sorted((stack / folder).rglob("*.[ch]*")):
         for number, line in enumerate(source.read_text().splitlines(), 1):
             match = include.match(line)
-            if match and not allowed(match.group(1), folder, rank):
-                print(f"{source.relative_to(root)}:{number}: includes {match.group(1)} against layers.txt")
-                faults += 1
+            if not match:
+                continue
+            header = match.group(1)
+            if header in everywhere or ("/" not in header and (source.parent / header).is_file()):
+                continue
+            layer = header.split("/")[0] if "/" in header else None
+            if rank is not None and layer in layers and layers.index(layer) <= rank:
+                continue
+            print(f"{source.relative_to(root)}:{number}: includes {header} against {stack.name}/layers.txt")
+            faults += 1
+    return faults
+
+
+def check_stack(stack, everywhere):
+    layers = read_layers(stack)
+    return sum(check_folder(stack, name, layers, rank, everywhere) for rank, name in enumerate(layers))
+
+
+faults = check_stack(root / "lib", {"khapi.h", "engine/hapi.h"})
+if (root / "tools").is_dir():
+    faults += check_folder(root, "tools", [], None, {"khapi.h"})
 print(f"{faults} includes against the layer order")
 sys.exit(1 if faults else 0)

@@ -11,7 +11,7 @@
 #endif
 
 #include "all_exports.h"
-#include "rec/recogniser.h"
+#include "rec/rec.h"
 #include "recognition.h"
 
 using namespace khtest;

@@ -1,0 +1,130 @@
+// playback.cpp - playing prompts and parts of the last utterance, and
+// calibrating the live input.
+#include <climits>
+#include <cmath>
+#include <vector>
+
+#include "audio/audio.h"
+#include "audio/audio_internal.h"
+#include "frame/file_access.h"
+#include "frame/trace.h"
+#include "system/system.h"
+
+namespace kh {
+
+namespace {
+
+// A play source, deleted with the object.
+struct PlaySource {
+    ~PlaySource() {
+        if (source) hapiDeleteSourceObject(source);
+    }
+    hapiSourceObject source = nullptr;
+};
+
+// Fetches the samples of frames first to last and plays them.  The number
+// played, 0 for none, or -1 after logging with the export's messages.
+int PlayFrames(hapiCoderObject coder, int first, int last, hapiSourceObject play, const char *access_message,
+               const char *play_message) {
+    int n = hapiCoderAccessWave(coder, first, last, nullptr);
+    if (n < 0) return LogError(access_message), -1;
+    if (n == 0) return 0;
+    std::vector<short> samples(static_cast<size_t>(n));
+    if (hapiCoderAccessWave(coder, first, last, samples.data()) < 0) return LogError(access_message), -1;
+    if (hapiSourcePlayWave(play, n, samples.data()) < 0) return LogError(play_message), -1;
+    return n;
+}
+
+// The time of the samples a coder hands out, from its frame period and the
+// samples of its first frame: the coder converts a file to the model's
+// rate, so the file's own rate would play it at the wrong speed.
+double CoderSamplePeriod(hapiCoderObject coder, double file_period) {
+    double advance = hapiCoderObservationWindowAdvance(coder);
+    int per_frame = hapiCoderAccessWave(coder, 1, 1, nullptr);
+    if (advance == HAPI_FLOAT_FAIL || advance <= 0 || per_frame <= 0) return file_period;
+    return advance / per_frame;
+}
+
+// A time as the number of the frame whose start lies nearest; false for a
+// time that is no number or lies beyond every frame an int can count.
+bool FrameOf(double time, double advance, int *frame) {
+    double number = time / advance + 1.5;
+    if (!std::isfinite(number) || number < 1.0 || number >= static_cast<double>(INT_MAX)) return false;
+    *frame = static_cast<int>(number);
+    return true;
+}
+
+}  // namespace
+
+int SysPlayPrompt(const char *filename) {
+    if (!FileReadable(filename)) return LogError("khSysPlayPrompt: Unable to read file"), -1;
+    SourceAndCoder file;
+    PlaySource play;
+    file.source = hapiCreateSourceObject(HAPI_FILE_SOURCE);
+    if (!file.source || hapiSourceOverrideFilename(file.source, filename) < 0 ||
+        hapiSourceInitialise(file.source) != 0)
+        return LogError("khSysPlayPrompt: Unable to initialise source"), -1;
+    play.source = hapiCreateSourceObject(HAPI_PLAY_SOURCE);
+    if (!play.source || hapiSourceInitialise(play.source) < 0)
+        return LogError("khSysPlayPrompt: Unable to initialise the play source"), -1;
+    file.coder = hapiCreateCoderObject(file.source);
+    if (!file.coder || hapiCoderInitialise(file.coder, g_state->current_vocab->model->name) < 0)
+        return LogError("khSysPlayPrompt: Unable to initialise coder"), -1;
+    double period = hapiSourceSamplePeriod(file.source, nullptr);
+    if (period == HAPI_FLOAT_FAIL) return LogError("khSysPlayPrompt: Error retrieving source sample period"), -1;
+    if (hapiCoderPrepare(file.coder) < 0) return LogError("khSysPlayPrompt: Error preparing the coder"), -1;
+    period = CoderSamplePeriod(file.coder, period);
+    if (hapiSourceSamplePeriod(play.source, &period) < 0.0)
+        return LogError("khSysPlayPrompt: Error setting the source sample period"), -1;
+    int n = PlayFrames(file.coder, 1, -1, play.source, "khSysPlayPrompt: Error accessing the waveform",
+                       "khSysPlayPrompt: Error playing the waveform");
+    if (n < 0) return -1;
+    return Success("khSysPlayPrompt", n > 0 ? 1 : 0);
+}
+
+int RecPlayUtterance(RecogniserRecord *rec, double start, double end) {
+    if (rec->status != REC_COMPLETE)
+        return LogError("khRecPlayUtterance: Can only playback last utterance immediately after recognition"), -1;
+    double advance = hapiCoderObservationWindowAdvance(rec->current_coder);
+    if (advance == HAPI_FLOAT_FAIL || advance <= 0)
+        return LogError("khRecPlayUtterance: Error finding length of observation advance"), -1;
+    int first = 0;
+    if (start < 0.0 || !FrameOf(start, advance, &first)) return LogError("khRecPlayUtterance: Incorrect start value"), -1;
+    int last = -1;
+    if (end < 0.0 && end != -1.0) return LogError("khRecPlayUtterance: Only negative value allowed is -1.0"), -1;
+    if (end != -1.0 && !FrameOf(end, advance, &last)) return LogError("khRecPlayUtterance: Incorrect end value"), -1;
+    PlaySource play;
+    play.source = hapiCreateSourceObject(HAPI_PLAY_SOURCE);
+    if (!play.source) return LogError("khRecPlayUtterance: Unable to create play object"), -1;
+    if (hapiSourceInitialise(play.source) < 0)
+        return LogError("khRecPlayUtterance: Unable to initialise play object"), -1;
+    int n = PlayFrames(rec->current_coder, first, last, play.source, "khRecPlayUtterance: Error accessing the waveform",
+                       "khRecPlayUtterance: Error playing the waveform");
+    if (n < 0) return -1;
+    return Success("khRecPlayUtterance", n);
+}
+
+int SysCalibrateSpeech(float *levels) {
+    SourceAndCoder live;
+    live.source = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
+    if (!live.source) return LogError("khSysCalibrateSpeech: Unable to create source object"), -1;
+    if (hapiSourceInitialise(live.source) < 0) return LogError("khSysCalibrateSpeech: Error initialising the source"), -1;
+    live.coder = hapiCreateCoderObject(live.source);
+    if (!live.coder) return LogError("khSysCalibrateSpeech: Unable to create coder"), -1;
+    if (hapiCoderInitialise(live.coder, g_state->current_vocab->model->name) < 0)
+        return LogError("khSysCalibrateSpeech: Error creating the coder"), -1;
+    int r = hapiSourceCalibrateSpeech(live.source, levels);
+    if (r < 0) return LogError("khSysCalibrateSpeech: Error calibrating the speech"), -1;
+    live.Release();
+    if (levels) {
+        TraceCalibration(levels);
+        return Success("khSysCalibrateSpeech", 1);
+    }
+    if (r == 0) {
+        TraceLine("Speech Calibration not required");
+        return Success("khSysCalibrateSpeech", 0);
+    }
+    return Success("khSysCalibrateSpeech", 1);
+}
+
+}  // namespace kh
