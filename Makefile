@@ -41,8 +41,11 @@ deps windows-deps build-deps:
 		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $(APT_OPTIONS) $$missing; \
 	fi
 
+# The test build: the engine's fault injection, the suite and the
+# benchmarks besides the library and the tool.
+TEST_BUILD = -DKHAPI_FAULT_INJECTION=ON
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKHAPI_WERROR=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKHAPI_WERROR=ON $(TEST_BUILD) -DKHAPI_BENCH=ON
 	cmake --build $(BUILD) -j$(JOBS)
 
 test: build
@@ -62,21 +65,21 @@ demo: build
 	@echo "         $(abspath $(BUILD))/demo/assess.svg and $(abspath $(BUILD))/demo/align.svg"
 
 # Installs the library, the tool and the default configuration under PREFIX,
-# from a build without the engine's fault injection (and so without tests).
+# from the plain build, which has no fault injection and no tests.
 install: build-deps
-	cmake -S . -B build-ship -DCMAKE_BUILD_TYPE=Release -DKHAPI_FAULT_INJECTION=OFF -DKHAPI_BENCH=OFF -DKHAPI_WERROR=ON
+	cmake -S . -B build-ship -DCMAKE_BUILD_TYPE=Release -DKHAPI_WERROR=ON
 	cmake --build build-ship -j$(JOBS)
 	cmake --install build-ship --prefix $(PREFIX)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKHAPI_SANITIZE=ON -DKHAPI_BENCH=OFF -DKHAPI_WERROR=ON
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKHAPI_SANITIZE=ON -DKHAPI_WERROR=ON $(TEST_BUILD)
 	cmake --build build-asan -j$(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
 # Four threads through the library at once under ThreadSanitizer.
 tsan: deps
-	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKHAPI_TSAN=ON -DKHAPI_BENCH=OFF
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKHAPI_TSAN=ON $(TEST_BUILD)
 	cmake --build build-tsan -j$(JOBS) --target khapi_tests
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ./bin/khapi_tests --gtest_filter='Threads.*'
 
@@ -99,7 +102,7 @@ windows: windows-deps
 	nice -n 10 windows/build-deps.sh $(KHAPI_WIN_DEPS)
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 		-DKHAPI_WIN_PREFIX=$(abspath $(KHAPI_WIN_DEPS))/prefix \
-		-DCMAKE_BUILD_TYPE=Release -DKHAPI_WERROR=ON -DKHAPI_BENCH=OFF
+		-DCMAKE_BUILD_TYPE=Release -DKHAPI_WERROR=ON $(TEST_BUILD)
 	nice -n 10 cmake --build $(WINDOWS_BUILD) -j$(JOBS)
 	windows/ship.sh $(WINDOWS_BUILD) $(KHAPI_WIN_DEPS)
 
@@ -107,7 +110,7 @@ windows: windows-deps
 # and the packaged recording recognised and aligned by both builds,
 # compared (this needs the Linux build of the C example and the tool too).
 windows-test: windows deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKHAPI_WERROR=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKHAPI_WERROR=ON $(TEST_BUILD) -DKHAPI_BENCH=ON
 	cmake --build $(BUILD) -j$(JOBS) --target khapi_goforward khapi_sysdict khapi
 	windows/test.sh $(WINDOWS_BUILD) $(BUILD)
 

@@ -99,7 +99,7 @@ std::string Settings() {
     std::ostringstream text;
     text << "case " << s->forced_case << " punc '" << s->bnf_punc << "'/" << s->bnf_punc_len << " beams "
          << s->general_beam << "/" << s->opt_beam << " silseq " << s->sil_seq_count << " latsave " << s->save_lattices
-         << " log " << s->log_file << " user " << s->user_dict_given << " off " << s->disabled_arc_score << " tree "
+         << " log " << s->log_file << " user " << s->user_dict_given << " tree "
          << flag("PHNTREESTRUCT") << " gauss " << flag("GAUSSOPT") << " forceout " << flag("FORCEOUT");
     return text.str();
 }
@@ -111,7 +111,7 @@ TEST(SysInit, StandardConfigurationStartsAndLogsToItsFile) {
                                       "PHNTREESTRUCT = false\n")),
               1);
     EXPECT_EQ(Log("full.log").rfind("khSysInit: Entering\r\n", 0), 0u);
-    EXPECT_EQ(Settings(), "case 1 punc '.,?!'/4 beams 150/25 silseq 100 latsave 0 log full.log user 0 off -1e+06 "
+    EXPECT_EQ(Settings(), "case 1 punc '.,?!'/4 beams 150/25 silseq 100 latsave 0 log full.log user 0 "
                           "tree 1 gauss 1 forceout 0");
     // The vocabulary dictionary did not exist: it is made with the system
     // phone set.
@@ -160,7 +160,7 @@ TEST(SysInit, OtherForcedCasesAndValues) {
     ASSERT_EQ(InitWith(StandardConfig("FORCECASE = Lower\nGENBEAM = 200\nSILSEQCOUNT = 60\nBNFPUNC = -\n"
                                       "LATSAVE = yes\nGAUSSOPT = F\n")),
               1);
-    EXPECT_EQ(Settings(), "case -1 punc '-'/1 beams 200/25 silseq 60 latsave 1 log khapi.log user 0 off -1e+06 "
+    EXPECT_EQ(Settings(), "case -1 punc '-'/1 beams 200/25 silseq 60 latsave 1 log khapi.log user 0 "
                           "tree 1 gauss 0 forceout 0");
 }
 

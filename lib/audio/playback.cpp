@@ -27,11 +27,11 @@ struct PlaySource {
 int PlayFrames(hapiCoderObject coder, int first, int last, hapiSourceObject play, const char *access_message,
                const char *play_message) {
     int n = hapiCoderAccessWave(coder, first, last, nullptr);
-    if (n < 0) return LogError(access_message), -1;
+    if (n < 0) return Failure(access_message);
     if (n == 0) return 0;
     std::vector<short> samples(static_cast<size_t>(n));
-    if (hapiCoderAccessWave(coder, first, last, samples.data()) < 0) return LogError(access_message), -1;
-    if (hapiSourcePlayWave(play, n, samples.data()) < 0) return LogError(play_message), -1;
+    if (hapiCoderAccessWave(coder, first, last, samples.data()) < 0) return Failure(access_message);
+    if (hapiSourcePlayWave(play, n, samples.data()) < 0) return Failure(play_message);
     return n;
 }
 
@@ -57,25 +57,25 @@ bool FrameOf(double time, double advance, int *frame) {
 }  // namespace
 
 int SysPlayPrompt(const char *filename) {
-    if (!FileReadable(filename)) return LogError("khSysPlayPrompt: Unable to read file"), -1;
+    if (!FileReadable(filename)) return Failure("khSysPlayPrompt: Unable to read file");
     SourceAndCoder file;
     PlaySource play;
     file.source = hapiCreateSourceObject(HAPI_FILE_SOURCE);
     if (!file.source || hapiSourceOverrideFilename(file.source, filename) < 0 ||
         hapiSourceInitialise(file.source) != 0)
-        return LogError("khSysPlayPrompt: Unable to initialise source"), -1;
+        return Failure("khSysPlayPrompt: Unable to initialise source");
     play.source = hapiCreateSourceObject(HAPI_PLAY_SOURCE);
     if (!play.source || hapiSourceInitialise(play.source) < 0)
-        return LogError("khSysPlayPrompt: Unable to initialise the play source"), -1;
+        return Failure("khSysPlayPrompt: Unable to initialise the play source");
     file.coder = hapiCreateCoderObject(file.source);
     if (!file.coder || hapiCoderInitialise(file.coder, g_state->current_vocab->model->name) < 0)
-        return LogError("khSysPlayPrompt: Unable to initialise coder"), -1;
+        return Failure("khSysPlayPrompt: Unable to initialise coder");
     double period = hapiSourceSamplePeriod(file.source, nullptr);
-    if (period == HAPI_FLOAT_FAIL) return LogError("khSysPlayPrompt: Error retrieving source sample period"), -1;
-    if (hapiCoderPrepare(file.coder) < 0) return LogError("khSysPlayPrompt: Error preparing the coder"), -1;
+    if (period == HAPI_FLOAT_FAIL) return Failure("khSysPlayPrompt: Error retrieving source sample period");
+    if (hapiCoderPrepare(file.coder) < 0) return Failure("khSysPlayPrompt: Error preparing the coder");
     period = CoderSamplePeriod(file.coder, period);
     if (hapiSourceSamplePeriod(play.source, &period) < 0.0)
-        return LogError("khSysPlayPrompt: Error setting the source sample period"), -1;
+        return Failure("khSysPlayPrompt: Error setting the source sample period");
     int n = PlayFrames(file.coder, 1, -1, play.source, "khSysPlayPrompt: Error accessing the waveform",
                        "khSysPlayPrompt: Error playing the waveform");
     if (n < 0) return -1;
@@ -84,20 +84,20 @@ int SysPlayPrompt(const char *filename) {
 
 int RecPlayUtterance(RecogniserRecord *rec, double start, double end) {
     if (rec->status != REC_COMPLETE)
-        return LogError("khRecPlayUtterance: Can only playback last utterance immediately after recognition"), -1;
+        return Failure("khRecPlayUtterance: Can only playback last utterance immediately after recognition");
     double advance = hapiCoderObservationWindowAdvance(rec->current_coder);
     if (advance == HAPI_FLOAT_FAIL || advance <= 0)
-        return LogError("khRecPlayUtterance: Error finding length of observation advance"), -1;
+        return Failure("khRecPlayUtterance: Error finding length of observation advance");
     int first = 0;
-    if (start < 0.0 || !FrameOf(start, advance, &first)) return LogError("khRecPlayUtterance: Incorrect start value"), -1;
+    if (start < 0.0 || !FrameOf(start, advance, &first)) return Failure("khRecPlayUtterance: Incorrect start value");
     int last = -1;
-    if (end < 0.0 && end != -1.0) return LogError("khRecPlayUtterance: Only negative value allowed is -1.0"), -1;
-    if (end != -1.0 && !FrameOf(end, advance, &last)) return LogError("khRecPlayUtterance: Incorrect end value"), -1;
+    if (end < 0.0 && end != -1.0) return Failure("khRecPlayUtterance: Only negative value allowed is -1.0");
+    if (end != -1.0 && !FrameOf(end, advance, &last)) return Failure("khRecPlayUtterance: Incorrect end value");
     PlaySource play;
     play.source = hapiCreateSourceObject(HAPI_PLAY_SOURCE);
-    if (!play.source) return LogError("khRecPlayUtterance: Unable to create play object"), -1;
+    if (!play.source) return Failure("khRecPlayUtterance: Unable to create play object");
     if (hapiSourceInitialise(play.source) < 0)
-        return LogError("khRecPlayUtterance: Unable to initialise play object"), -1;
+        return Failure("khRecPlayUtterance: Unable to initialise play object");
     int n = PlayFrames(rec->current_coder, first, last, play.source, "khRecPlayUtterance: Error accessing the waveform",
                        "khRecPlayUtterance: Error playing the waveform");
     if (n < 0) return -1;
@@ -107,14 +107,14 @@ int RecPlayUtterance(RecogniserRecord *rec, double start, double end) {
 int SysCalibrateSpeech(float *levels) {
     SourceAndCoder live;
     live.source = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
-    if (!live.source) return LogError("khSysCalibrateSpeech: Unable to create source object"), -1;
-    if (hapiSourceInitialise(live.source) < 0) return LogError("khSysCalibrateSpeech: Error initialising the source"), -1;
+    if (!live.source) return Failure("khSysCalibrateSpeech: Unable to create source object");
+    if (hapiSourceInitialise(live.source) < 0) return Failure("khSysCalibrateSpeech: Error initialising the source");
     live.coder = hapiCreateCoderObject(live.source);
-    if (!live.coder) return LogError("khSysCalibrateSpeech: Unable to create coder"), -1;
+    if (!live.coder) return Failure("khSysCalibrateSpeech: Unable to create coder");
     if (hapiCoderInitialise(live.coder, g_state->current_vocab->model->name) < 0)
-        return LogError("khSysCalibrateSpeech: Error creating the coder"), -1;
+        return Failure("khSysCalibrateSpeech: Error creating the coder");
     int r = hapiSourceCalibrateSpeech(live.source, levels);
-    if (r < 0) return LogError("khSysCalibrateSpeech: Error calibrating the speech"), -1;
+    if (r < 0) return Failure("khSysCalibrateSpeech: Error calibrating the speech");
     live.Release();
     if (levels) {
         TraceCalibration(levels);

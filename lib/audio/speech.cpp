@@ -48,15 +48,15 @@ const FileMessages kF0 = {"khSysGetF0Track: Error reading the source file %s",
 // Makes a file source and a coder on the recogniser's model for the file.
 // False after logging.
 bool OpenFile(RecogniserRecord *rec, const char *wav, const FileMessages &m, SourceAndCoder *fc) {
-    if (!FileReadable(wav)) return LogErrorf(m.unreadable, wav), false;
+    if (!FileReadable(wav)) return Failure(Message(m.unreadable, wav), false);
     fc->source = hapiCreateSourceObject(HAPI_FILE_SOURCE);
-    if (!fc->source) return LogError(m.no_source), false;
+    if (!fc->source) return Failure(m.no_source, false);
     hapiSourceOverrideFilename(fc->source, wav);
-    if (hapiSourceInitialise(fc->source) < 0) return fc->Release(), LogErrorf(m.bad_waveform, wav), false;
+    if (hapiSourceInitialise(fc->source) < 0) return fc->Release(), Failure(Message(m.bad_waveform, wav), false);
     fc->coder = hapiCreateCoderObject(fc->source);
-    if (!fc->coder) return fc->Release(), LogError(m.no_coder), false;
-    if (hapiCoderInitialise(fc->coder, rec->owner->model->name) < 0) return fc->Release(), LogError(m.coder_setup), false;
-    if (hapiCoderPrepare(fc->coder) < 0) return fc->Release(), LogError(m.coder_prepare), false;
+    if (!fc->coder) return fc->Release(), Failure(m.no_coder, false);
+    if (hapiCoderInitialise(fc->coder, rec->owner->model->name) < 0) return fc->Release(), Failure(m.coder_setup, false);
+    if (hapiCoderPrepare(fc->coder) < 0) return fc->Release(), Failure(m.coder_prepare, false);
     return true;
 }
 
@@ -64,8 +64,8 @@ bool OpenFile(RecogniserRecord *rec, const char *wav, const FileMessages &m, Sou
 // recogniser's own or one made for the file.  Null after logging.
 hapiCoderObject OpenCoder(RecogniserRecord *rec, const char *wav, bool size_query, const FileMessages &m,
                           const char *utterance_lines[2], const char *file_lines[2], SourceAndCoder *fc) {
-    if (rec->status != REC_COMPLETE && !wav) return LogError(m.wrong_status), nullptr;
-    if (rec->status == REC_PROCESSING) return LogError(m.processing), nullptr;
+    if (rec->status != REC_COMPLETE && !wav) return Failure(m.wrong_status, nullptr);
+    if (rec->status == REC_PROCESSING) return Failure(m.processing, nullptr);
     if (!wav) {
         TraceLine(utterance_lines[size_query ? 0 : 1]);
         return rec->current_coder;
@@ -94,8 +94,7 @@ bool Announce(RecogniserRecord *rec, const char *wav, int count, bool size_query
         return true;
     }
     if (answer->source != key || answer->count < 0 || answer->count == count) return true;
-    LogErrorf(m.changed, wav ? wav : "");
-    return false;
+    return Failure(Message(m.changed, wav ? wav : ""), false);
 }
 
 }  // namespace
@@ -108,13 +107,12 @@ int SysGetSpeech(RecogniserRecord *rec, const char *wav, short *samples) {
     hapiCoderObject coder = OpenCoder(rec, wav, !samples, kSpeech, utterance, file, &fc);
     if (!coder) return -1;
     int n = hapiCoderAccessWave(coder, 1, -1, nullptr);
-    if (n < 0) return LogError("khSysGetSpeech: No samples available"), -1;
+    if (n < 0) return Failure("khSysGetSpeech: No samples available");
     if (!Announce(rec, wav, n, !samples, &rec->speech_size, kSpeech)) return -1;
     if (n == 0) return 0;
     if (samples && hapiCoderAccessWave(coder, 1, -1, samples) < 0) {
         fc.Release();
-        LogError("khSysGetSpeech: Error accessing the wave");
-        return -1;
+        return Failure("khSysGetSpeech: Error accessing the wave");
     }
     fc.Release();
     return Success("khSysGetSpeech", n);
@@ -128,24 +126,24 @@ int SysGetF0Track(RecogniserRecord *rec, const char *wav, float *track) {
     hapiCoderObject coder = OpenCoder(rec, wav, !track, kF0, utterance, file, &fc);
     if (!coder) return -1;
     int n = hapiCoderAccessWave(coder, 1, -1, nullptr);
-    if (n < 0) return fc.Release(), LogError("khSysGetF0Track: Error accessing the wave"), -1;
+    if (n < 0) return fc.Release(), Failure("khSysGetF0Track: Error accessing the wave");
     std::vector<short> samples(static_cast<size_t>(n) + 1);
     if (n > 0) hapiCoderAccessWave(coder, 1, -1, samples.data());
     int m = n > 0 ? hapiCoderGetF0Track(coder, samples.data(), n, nullptr) : 0;
     if (m >= 0 && !Announce(rec, wav, m, !track, &rec->f0_size, kF0)) return -1;
     if (m > 0 && track) m = hapiCoderGetF0Track(coder, samples.data(), n, track) < 0 ? -1 : m;
     fc.Release();
-    if (m < 0) return LogError("khSysGetF0Track: Error getting the F0 track"), -1;
+    if (m < 0) return Failure("khSysGetF0Track: Error getting the F0 track");
     return Success("khSysGetF0Track", m);
 }
 
 int RecSaveSpeech(RecogniserRecord *rec, const char *filename) {
-    if (!FileAppendable(filename)) return LogErrorf("khRecSaveSpeech: Unable to write speech file %s", filename ? filename : ""), -1;
+    if (!FileAppendable(filename)) return Failure(Message("khRecSaveSpeech: Unable to write speech file %s", filename ? filename : ""));
     if (rec->status != REC_COMPLETE)
-        return LogError("khRecSaveSpeech: Can only save speech immediately after recognition"), -1;
+        return Failure("khRecSaveSpeech: Can only save speech immediately after recognition");
     int saved = hapiCoderSaveSource(rec->current_coder, filename);
-    if (saved == HAPI_WRITE_FAIL) return LogErrorf("khRecSaveSpeech: Error writing speech to file %s", filename), -1;
-    if (saved < 0) return LogErrorf("khRecSaveSpeech: Error retrieving speech from file %s", filename), -1;
+    if (saved == HAPI_WRITE_FAIL) return Failure(Message("khRecSaveSpeech: Error writing speech to file %s", filename));
+    if (saved < 0) return Failure(Message("khRecSaveSpeech: Error retrieving speech from file %s", filename));
     return Success("khRecSaveSpeech", 1);
 }
 

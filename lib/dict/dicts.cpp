@@ -68,11 +68,11 @@ hapiDictObject LoadSystemPart() {
     if (!s->sys_dict_file[0]) {
         LogError("LoadSysDict: Invalid system dictionary filename");
     } else if (!FileReadable(s->sys_dict_file)) {
-        LogErrorf("LoadSysDict: Unable to read system dictionary %s", s->sys_dict_file);
+        LogError(Message("LoadSysDict: Unable to read system dictionary %s", s->sys_dict_file));
     } else if (hapiDictObject dict = LoadDictFile(s->sys_dict_file)) {
         return dict;
     } else {
-        LogErrorf("LoadSysDict: Unable to load system dictionary%s", s->sys_dict_file);
+        LogError(Message("LoadSysDict: Unable to load system dictionary%s", s->sys_dict_file));
     }
     s->sys_dict_available = 0;
     return nullptr;
@@ -223,8 +223,7 @@ hapiDictObject CreateDictFile(const char *filename) {
     bool existed = access(filename, F_OK) == 0;
     MakeParentFolders(filename);
     if (!FileAppendable(filename)) {
-        LogErrorf("LoadDict: Unable to create file %s", filename);
-        return nullptr;
+        return Failure(Message("LoadDict: Unable to create file %s", filename), nullptr);
     }
     hapiDictObject system = LoadSysDict();
     if (!system) {
@@ -250,13 +249,12 @@ hapiDictObject CreateDictFile(const char *filename) {
 hapiDictObject RenewDamaged(const char *filename) {
     std::string aside = std::string(filename) + ".damaged";
     if (!g_state->vocab_cache || !RenameReplacing(filename, aside.c_str())) {
-        LogErrorf("LoadDict: Unable to load existing file %s", filename);
-        return nullptr;
+        return Failure(Message("LoadDict: Unable to load existing file %s", filename), nullptr);
     }
     hapiDictObject dict = CreateDictFile(filename);
-    LogErrorf(dict ? "LoadDict: Unable to load existing file %s: set aside as %s and made afresh"
+    LogError(Message(dict ? "LoadDict: Unable to load existing file %s: set aside as %s and made afresh"
                    : "LoadDict: Unable to load existing file %s: set aside as %s",
-              filename, aside.c_str());
+              filename, aside.c_str()));
     return dict;
 }
 
@@ -264,8 +262,7 @@ hapiDictObject RenewDamaged(const char *filename) {
 
 hapiDictObject LoadDict(const char *filename) {
     if (!filename || !filename[0]) {
-        LogError("LoadDict: Invalid filename or no filename specified");
-        return nullptr;
+        return Failure("LoadDict: Invalid filename or no filename specified", nullptr);
     }
     // An empty file holds no words: it is one that another program has
     // only begun to create, and is made like a missing one.

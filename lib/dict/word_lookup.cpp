@@ -51,8 +51,8 @@ int FetchFromSystem(VocabRecord *vocab, const char *base) {
     // A vocabulary dictionary file that declares another phone set than the
     // system dictionary's refuses words with other phones.
     if (!PhoneSetsEqual(vocab->vocab_dict, system))
-        LogErrorf("GetWordId: Unable to add word %s to vocabulary dictionary %s: it has another phone set", base,
-                  vocab->vocab_dict_file);
+        LogError(Message("GetWordId: Unable to add word %s to vocabulary dictionary %s: it has another phone set", base,
+                  vocab->vocab_dict_file));
     return 0;
 }
 
@@ -74,8 +74,7 @@ int GuessWord(VocabRecord *vocab, const char *word, const char *base) {
     std::string pron = g_state->guess_prons ? GuessPron(vocab->vocab_dict, base) : "";
     int r = pron.empty() ? 0 : AddWordPron(vocab->exercise_dict, word, nullptr, pron.c_str(), nullptr);
     if (r <= 0) {
-        LogErrorf("GetWordId: Unable to find word %s in system dictionary", base);
-        return 0;
+        return Failure(Message("GetWordId: Unable to find word %s in system dictionary", base), 0);
     }
     char note[kNameLen];
     snprintf(note, sizeof note, "GetWordId: Guessed the pronunciation of %s: %s", base, pron.c_str());

@@ -29,8 +29,7 @@ int DeleteAllSyntaxes(VocabRecord *vocab) {
             link = next;
         }
         if (!deleted) {
-            LogError("ClearExercise: Syntaxes include one another; cannot delete them");
-            return -1;
+            return Failure("ClearExercise: Syntaxes include one another; cannot delete them");
         }
     }
     return 1;
@@ -71,12 +70,10 @@ int SysNewExercise(const char *name) {
     UpperCaseCopy(name ? name : "", upper, kNameLen);
     VocabRecord *vocab = FindVocab(upper);
     if (!vocab) {
-        LogError("khSysNewExercise: Invalid vocab name");
-        return -1;
+        return Failure("khSysNewExercise: Invalid vocab name");
     }
     if (ClearExercise(g_state->current_vocab) < 0) {
-        LogError("khSysNewExercise: Error deleting previous exercise");
-        return -1;
+        return Failure("khSysNewExercise: Error deleting previous exercise");
     }
     g_state->current_vocab = vocab;
     return Success("khSysNewExercise", 1);

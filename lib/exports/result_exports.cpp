@@ -102,18 +102,18 @@ int KHAPI_CALL khRecGetNextBest(KhRecogniser rec, int start_index, int end_index
 } KH_CATCH(-1)
 
 float KHAPI_CALL khRecGetWordScore(KhRecogniser rec, int start_index, int end_index) try {
-    KH_FRAME_GUARD(kh::kFloatFail, kScoreNoOp);
+    KH_FRAME_GUARD(KH_FLOAT_FAIL, kScoreNoOp);
     kh::RecogniserRecord *record = EnterRange("khRecGetWordScore", rec, start_index, end_index);
-    if (!record) return kh::kFloatFail;
+    if (!record) return KH_FLOAT_FAIL;
     return kh::RecGetWordScore(record, start_index, end_index);
-} KH_CATCH(kh::kFloatFail)
+} KH_CATCH(KH_FLOAT_FAIL)
 
 float KHAPI_CALL khRecGetWordConf(KhRecogniser rec, int start_index, int end_index) try {
-    KH_FRAME_GUARD(kh::kFloatFail, kConfNoOp);
+    KH_FRAME_GUARD(KH_FLOAT_FAIL, kConfNoOp);
     kh::RecogniserRecord *record = EnterRange("khRecGetWordConf", rec, start_index, end_index);
-    if (!record) return kh::kFloatFail;
+    if (!record) return KH_FLOAT_FAIL;
     return kh::RecGetWordConf(record, start_index, end_index);
-} KH_CATCH(kh::kFloatFail)
+} KH_CATCH(KH_FLOAT_FAIL)
 
 int KHAPI_CALL khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, char *phone_name) try {
     KH_FRAME_GUARD(-1, 0);
@@ -144,23 +144,22 @@ int KHAPI_CALL khRecGetPhoneTimes(KhRecogniser rec, int word_index, int phone_in
 } KH_CATCH(-1)
 
 float KHAPI_CALL khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index, int end_index) try {
-    KH_FRAME_GUARD(kh::kFloatFail, kScoreNoOp);
+    KH_FRAME_GUARD(KH_FLOAT_FAIL, kScoreNoOp);
     EnterPhoneRange("khRecGetPhoneScore", rec, word_index, start_index, end_index);
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
-    if (!record) return kh::kFloatFail;
+    if (!record) return KH_FLOAT_FAIL;
     return kh::RecGetPhoneScore(record, word_index, start_index, end_index);
-} KH_CATCH(kh::kFloatFail)
+} KH_CATCH(KH_FLOAT_FAIL)
 
 float KHAPI_CALL khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_index, int end_index) try {
-    KH_FRAME_GUARD(kh::kFloatFail, kConfNoOp);
+    KH_FRAME_GUARD(KH_FLOAT_FAIL, kConfNoOp);
     EnterPhoneRange("khRecGetPhoneConf", rec, word_index, start_index, end_index);
     if (!kh::g_state->phone_confidences) {
-        kh::LogError("khRecGetPhoneConf: Phone level confidence results not yet implemented");
-        return kh::kFloatFail;
+        return kh::FloatFailure("khRecGetPhoneConf: Phone level confidence results not yet implemented");
     }
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
-    if (!record) return kh::kFloatFail;
+    if (!record) return KH_FLOAT_FAIL;
     return kh::RecGetPhoneConf(record, word_index, start_index, end_index);
-} KH_CATCH(kh::kFloatFail)
+} KH_CATCH(KH_FLOAT_FAIL)
 
 }  // extern "C"

@@ -21,33 +21,28 @@ std::unordered_set<const void *> &LiveHandles() {
 
 int CheckSystem() {
     if (g_state && g_state->tag == kSystemTag && g_state->initialised) return 1;
-    LogError("SysError: System not initialised");
-    return 0;
+    return Failure("SysError: System not initialised", 0);
 }
 
 bool NoFuncOper() { return g_state->trace_level == LEVEL_NOFUNCOPER; }
 
 RecordHead *CheckHandle(const void *handle, int32_t tag, const char *kind) {
     if (!handle || !LiveHandles().count(handle)) {
-        LogErrorf("SysError: Invalid %s", kind);
-        return nullptr;
+        return Failure(Message("SysError: Invalid %s", kind), nullptr);
     }
     auto *head = static_cast<RecordHead *>(const_cast<void *>(handle));
     if (head->tag != tag) {
-        LogErrorf("SysError: Invalid %s", kind);
-        return nullptr;
+        return Failure(Message("SysError: Invalid %s", kind), nullptr);
     }
     if (head->owner != g_state->current_vocab) {
-        LogErrorf("SysError: Invalid %s. Exercise has been corrupted", kind);
-        return nullptr;
+        return Failure(Message("SysError: Invalid %s. Exercise has been corrupted", kind), nullptr);
     }
     return head;
 }
 
 int CheckPointer(const void *pointer) {
     if (pointer) return 1;
-    LogError("SysCheck: NULL pointer passed to the dll");
-    return 0;
+    return Failure("SysCheck: NULL pointer passed to the dll", 0);
 }
 
 void RegisterHandle(RecordHead *record) { LiveHandles().insert(record); }
@@ -58,11 +53,11 @@ void LogCaught(const char *export_name) {
     try {
         throw;
     } catch (const std::bad_alloc &) {
-        LogErrorf("%s: Out of memory", export_name);
+        LogError(Message("%s: Out of memory", export_name));
     } catch (const std::exception &e) {
-        LogErrorf("%s: Unexpected failure: %s", export_name, e.what());
+        LogError(Message("%s: Unexpected failure: %s", export_name, e.what()));
     } catch (...) {
-        LogErrorf("%s: Unexpected failure", export_name);
+        LogError(Message("%s: Unexpected failure", export_name));
     }
 }
 

@@ -14,7 +14,6 @@
 namespace kh {
 
 constexpr int kNameLen = 1024;       // every name and file name field
-constexpr int kSyntaxNameLen = 256;  // syntax names: at most 255 characters
 
 enum TraceLevel : int32_t {
     LEVEL_ERROR = 1,
@@ -29,8 +28,6 @@ constexpr int32_t kVocabTag = 234;
 constexpr int32_t kRecogniserTag = 345;
 constexpr int32_t kSyntaxTag = 456;
 
-constexpr float kDisabledArcScore = -1000000.0f;
-constexpr float kFloatFail = -3.4028235e+38f;
 
 struct SyntaxLink;
 struct RecogniserNode;
@@ -66,22 +63,23 @@ struct SystemState {
     int32_t sys_dict_available = 0;
     char user_dict_file[kNameLen] = {};
     int32_t user_dict_given = 0;
-    float general_beam = 150.0f;
-    float opt_beam = 25.0f;
-    int32_t sil_seq_count = 100;
+    // The settings below are read from the configuration, with the
+    // library's defaults, by khSysInit.
+    float general_beam = 0;
+    float opt_beam = 0;
+    int32_t sil_seq_count = 0;
     VocabRecord *current_vocab = nullptr;
     ModelRecord *models = nullptr;
     VocabRecord *vocabs = nullptr;
-    float disabled_arc_score = kDisabledArcScore;
     int32_t initialised = 0;
     FILE *log = nullptr;
     int32_t log_failure_said = 0;  // a log that would not open was reported on standard error
-    char log_file[kNameLen] = "khapi.log";
+    char log_file[kNameLen] = {};
     char config_file[kNameLen] = {};
     std::string config_file_given;  // as given, however long: a second khSysInit compares with it
     char indent[5] = {};
-    char bnf_punc[kNameLen] = ".,?!";
-    int32_t bnf_punc_len = 4;
+    char bnf_punc[kNameLen] = {};
+    int32_t bnf_punc_len = 0;
     int32_t save_lattices = 0;
     int32_t guess_prons = 0;         // GUESSPRONS: GetWordId guesses words no dictionary holds
     int32_t phone_confidences = 0;   // PHONECONF: khRecGetPhoneConf answers

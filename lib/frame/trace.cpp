@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "khapi.h"
 #include "frame/debugwin.h"
 #include "frame/file_access.h"
 #include "frame/state.h"
@@ -60,14 +61,6 @@ void VTraceLine(const char *fmt, va_list ap) {
     TraceLine(body);
 }
 
-void TraceLineFmt(const char *fmt, ...) KH_PRINTF_FORMAT(1, 2);
-void TraceLineFmt(const char *fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    VTraceLine(fmt, ap);
-    va_end(ap);
-}
-
 }  // namespace
 
 void TraceEnter(const char *name) {
@@ -104,12 +97,12 @@ void LogError(const char *text) {
     EmitLine("ERROR - ", text ? text : "", "\r\n\r\n");
 }
 
-void LogErrorf(const char *fmt, ...) {
+const char *Message(const char *fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
     vsnprintf(MessageBuffer, sizeof MessageBuffer, fmt, ap);
     va_end(ap);
-    LogError(MessageBuffer);
+    return MessageBuffer;
 }
 
 void LogNote(const char *text) {
@@ -117,50 +110,49 @@ void LogNote(const char *text) {
     EmitLine("NOTE - ", text ? text : "", "\r\n\r\n");
 }
 
-void TraceReturnInt(int value) { TraceLineFmt("Return value = %d", value); }
+void TraceReturnInt(int value) { TraceLinef("Return value = %d", value); }
 
-void TraceReturnFloat(double value) { TraceLineFmt("Return value = %f", value); }
+void TraceReturnFloat(double value) { TraceLinef("Return value = %f", value); }
 
 void TraceReturnPointer(const char *name, const void *pointer) {
     if (pointer) TraceLine("Return value is a valid pointer");
-    else LogErrorf("%s: null pointer returned", name);
+    else LogError(Message("%s: null pointer returned", name));
 }
 
 void TraceOutString(const char *text) {
     if (!text) return;
     if (!text[0]) TraceLine("Outstring is empty");
-    else TraceLineFmt("Outstring = %s", text);
+    else TraceLinef("Outstring = %s", text);
 }
 
 void TraceParamString(int n, const char *label, const char *text) {
-    if (text) TraceLineFmt("Parameter %d (%s) = %s", n, label, text);
-    else TraceLineFmt("Parameter %d (%s) is a NULL string", n, label);
+    if (text) TraceLinef("Parameter %d (%s) = %s", n, label, text);
+    else TraceLinef("Parameter %d (%s) is a NULL string", n, label);
 }
 
 void TraceParamInt(int n, const char *label, int value) {
-    TraceLineFmt("Parameter %d (%s) = %d", n, label, value);
+    TraceLinef("Parameter %d (%s) = %d", n, label, value);
 }
 
 void TraceParamDouble(int n, const char *label, double value) {
-    TraceLineFmt("Parameter %d (%s) = %lf", n, label, value);
+    TraceLinef("Parameter %d (%s) = %lf", n, label, value);
 }
 
 void TraceParamPointer(int n, const char *label, const void *pointer) {
-    TraceLineFmt(pointer ? "Parameter %d (%s) is a non-NULL pointer" : "Parameter %d (%s) is a NULL pointer",
+    TraceLinef(pointer ? "Parameter %d (%s) is a non-NULL pointer" : "Parameter %d (%s) is a NULL pointer",
                  n, label);
 }
 
 void TraceCalibration(const float *levels) {
-    TraceLineFmt("Mean Speech level = %f dB", static_cast<double>(levels[0]));
-    TraceLineFmt("Background = %f dB", static_cast<double>(levels[1]));
-    TraceLineFmt("Signal to noise ration = %f dB", static_cast<double>(levels[2]));
-    TraceLineFmt("Peak to peak  = %f", static_cast<double>(levels[3]));
+    TraceLinef("Mean Speech level = %f dB", static_cast<double>(levels[0]));
+    TraceLinef("Background = %f dB", static_cast<double>(levels[1]));
+    TraceLinef("Signal to noise ration = %f dB", static_cast<double>(levels[2]));
+    TraceLinef("Peak to peak  = %f", static_cast<double>(levels[3]));
 }
 
-int Failure(const char *message) {
-    LogError(message);
-    return -1;
-}
+int Failure(const char *message) { return Failure(message, -1); }
+
+float FloatFailure(const char *message) { return Failure(message, KH_FLOAT_FAIL); }
 
 int Success(const char *name, int result) {
     TraceReturnInt(result);

@@ -21,8 +21,9 @@ void TraceLeave(const char *name);
 void TraceLine(const char *text);
 void TraceLinef(const char *fmt, ...) KH_PRINTF_FORMAT(1, 2);
 void LogError(const char *text);
-// Formats the message in MessageBuffer, then LogError.
-void LogErrorf(const char *fmt, ...) KH_PRINTF_FORMAT(1, 2);
+// Formats a message that names a file or a value in MessageBuffer and
+// answers it, for LogError, Failure or TraceLine.
+const char *Message(const char *fmt, ...) KH_PRINTF_FORMAT(1, 2);
 // Something the library did in place of failing, such as a guessed
 // pronunciation, written where errors are: "NOTE - " and the text.
 void LogNote(const char *text);
@@ -36,8 +37,18 @@ void TraceParamDouble(int n, const char *label, double value);
 void TraceParamPointer(int n, const char *label, const void *pointer);
 void TraceCalibration(const float *levels);
 
-// The end of an export that failed: its one message, then -1.
+// The one way to fail.  The end of a call that failed: its one message,
+// then -1; a call that answers something else on failure (a null
+// handle, false) names that value.
 int Failure(const char *message);
+template <typename T>
+T Failure(const char *message, T failed) {
+    LogError(message);
+    return failed;
+}
+// The end of a score or confidence export that failed: its one message,
+// then KH_FLOAT_FAIL.
+float FloatFailure(const char *message);
 // The end of an export that succeeded: its return and Leaving lines, then
 // the result.
 int Success(const char *name, int result);

@@ -13,29 +13,42 @@ namespace kh {
 
 namespace {
 
-// Fails the preparation: one message, and the temporary grammar, when
-// there is one, is deleted.
-int Fail(const char *message, hapiLatObject grammar = nullptr) {
-    if (grammar) hapiDeleteLatObject(grammar);
-    LogError(message);
-    return -1;
-}
+// The temporary grammar of one preparation, deleted on every way out of
+// it but the one that deletes it itself and checks the answer.
+class TemporaryGrammar {
+public:
+    explicit TemporaryGrammar(hapiLatObject lattice) : lattice_(lattice) {}
+    ~TemporaryGrammar() {
+        if (lattice_) hapiDeleteLatObject(lattice_);
+    }
+    TemporaryGrammar(const TemporaryGrammar &) = delete;
+    TemporaryGrammar &operator=(const TemporaryGrammar &) = delete;
+    hapiLatObject get() const { return lattice_; }
+    int Delete() {
+        hapiLatObject lattice = lattice_;
+        lattice_ = nullptr;
+        return hapiDeleteLatObject(lattice);
+    }
 
-// The syntax's lattice between two silence words.  Null after logging.
-hapiLatObject MakeGrammar(VocabRecord *vocab, SyntaxRecord *syntax) {
-    hapiLatObject grammar = hapiCreateLatObject(vocab->exercise_dict, nullptr);
-    if (!grammar) return Fail("khRecPrepare: Error creating recognition grammar"), nullptr;
-    hapiLatModify(grammar);
+private:
+    hapiLatObject lattice_;
+};
+
+// The syntax's lattice between two silence words, in grammar.  -1 after
+// logging.
+int MakeGrammar(VocabRecord *vocab, SyntaxRecord *syntax, TemporaryGrammar &grammar) {
+    hapiLatObject lattice = grammar.get();
+    if (!lattice) return Failure("khRecPrepare: Error creating recognition grammar");
+    hapiLatModify(lattice);
     int silence = GetWordId(vocab, "<s>");
-    if (silence <= 0) return Fail("khRecPrepare: Cannot find silence!", grammar), nullptr;
-    int start = hapiLatAddNode(grammar, silence, 0);
-    int end = hapiLatAddNode(grammar, silence, 0);
-    int middle = hapiLatAddSublatNode(grammar, syntax->lattice);
-    hapiLatAddArc(grammar, start, middle);
-    hapiLatAddArc(grammar, middle, end);
-    if (hapiLatFinalise(grammar, 0, 0) < 0)
-        return Fail("khRecPrepare: Error creating recognition grammar", grammar), nullptr;
-    return grammar;
+    if (silence <= 0) return Failure("khRecPrepare: Cannot find silence!");
+    int start = hapiLatAddNode(lattice, silence, 0);
+    int end = hapiLatAddNode(lattice, silence, 0);
+    int middle = hapiLatAddSublatNode(lattice, syntax->lattice);
+    hapiLatAddArc(lattice, start, middle);
+    hapiLatAddArc(lattice, middle, end);
+    if (hapiLatFinalise(lattice, 0, 0) < 0) return Failure("khRecPrepare: Error creating recognition grammar");
+    return 1;
 }
 
 void DropFileInput(RecogniserRecord *rec) {
@@ -51,8 +64,8 @@ void DropFileInput(RecogniserRecord *rec) {
 
 // Points the recogniser at the waveform file, making its file source and
 // coder the first time.  -1 after logging.
-int UseFile(RecogniserRecord *rec, const char *wav, hapiLatObject grammar) {
-    if (!FileReadable(wav)) return Fail("khRecPrepare: Error opening the waveform file", grammar);
+int UseFile(RecogniserRecord *rec, const char *wav) {
+    if (!FileReadable(wav)) return Failure("khRecPrepare: Error opening the waveform file");
     if (rec->file_source && rec->file_coder) {
         hapiSourceOverrideFilename(rec->file_source, wav);
     } else {
@@ -62,13 +75,13 @@ int UseFile(RecogniserRecord *rec, const char *wav, hapiLatObject grammar) {
             // A source that did not read its file is dropped; the next
             // preparation with a file makes source and coder anew.
             DropFileInput(rec);
-            return Fail("khRecPrepare: Error while reading the audio file", grammar);
+            return Failure("khRecPrepare: Error while reading the audio file");
         }
         rec->file_coder = hapiCreateCoderObject(rec->file_source);
         if (!rec->file_coder || hapiCoderInitialise(rec->file_coder, rec->owner->model->name) < 0) {
             // So is a coder that did not start, with its source.
             DropFileInput(rec);
-            return Fail("khRecPrepare: Error setting up the channel", grammar);
+            return Failure("khRecPrepare: Error setting up the channel");
         }
     }
     rec->current_source = rec->file_source;
@@ -81,12 +94,11 @@ void SetBackgroundModel(const ModelRecord *model) {
     hapiOverrideConfStr("BKHMMNAME", strcmp(bk, "none") == 0 ? "" : bk);
 }
 
-// The input and the network for the grammar, which the caller deletes
-// once this has answered 1; -1 after logging and deleting the grammar.
+// The input and the network for the grammar; -1 after logging.
 int BuildNetwork(RecogniserRecord *rec, VocabRecord *vocab, SyntaxRecord *syntax, const char *wav,
                  hapiLatObject grammar) {
     if (wav) {
-        if (UseFile(rec, wav, grammar) < 0) return -1;
+        if (UseFile(rec, wav) < 0) return -1;
     } else {
         rec->current_source = rec->live_source;
         rec->current_coder = rec->live_coder;
@@ -96,7 +108,7 @@ int BuildNetwork(RecogniserRecord *rec, VocabRecord *vocab, SyntaxRecord *syntax
     if (rec->network) hapiDeleteNetObject(rec->network);
     rec->network = nullptr;
     rec->network = hapiBuildNetObject(HAPI_NETWORK_KIND, rec->hmm_set, vocab->exercise_dict, grammar);
-    if (!rec->network) return Fail("khRecPrepare: Error building the recognition network", grammar);
+    if (!rec->network) return Failure("khRecPrepare: Error building the recognition network");
     if (g_state->save_lattices) hapiLatSave(grammar, "test.lat", 0);
     return 1;
 }
@@ -104,30 +116,23 @@ int BuildNetwork(RecogniserRecord *rec, VocabRecord *vocab, SyntaxRecord *syntax
 }  // namespace
 
 int RecPrepare(RecogniserRecord *rec, const void *syntax_handle, const char *wav, const char *map) {
-    if (rec->status != REC_IDLE) return Fail("khRecPrepare: Only a completed/new recogniser can be prepared.");
-    if (map) return Fail("khRecPrepare: Pronunciation mapping not yet implemented");
+    if (rec->status != REC_IDLE) return Failure("khRecPrepare: Only a completed/new recogniser can be prepared.");
+    if (map) return Failure("khRecPrepare: Pronunciation mapping not yet implemented");
     SyntaxRecord *syntax = CheckSyntax(syntax_handle);
     if (!syntax) return -1;
-    if (syntax->isEmpty) return Fail("khRecPrepare: Recogniser cannot be prepared with an empty syntax");
+    if (syntax->isEmpty) return Failure("khRecPrepare: Recogniser cannot be prepared with an empty syntax");
     VocabRecord *vocab = g_state->current_vocab;
     if (rec->owner != vocab || syntax->owner != vocab)
-        return Fail("khRecPrepare: Somehow the vocabs have been messed up");
-    if (!rec->engine_rec) return Fail("khRecPrepare: Error preparing the recogniser");
+        return Failure("khRecPrepare: Somehow the vocabs have been messed up");
+    if (!rec->engine_rec) return Failure("khRecPrepare: Error preparing the recogniser");
 
-    hapiLatObject grammar = MakeGrammar(vocab, syntax);
-    if (!grammar) return -1;
-    int built;
-    try {
-        built = BuildNetwork(rec, vocab, syntax, wav, grammar);
-    } catch (...) {  // memory ran out: the grammar goes, and the export says so
-        hapiDeleteLatObject(grammar);
-        throw;
-    }
-    if (built < 0) return -1;
-    if (hapiDeleteLatObject(grammar) < 0) return Fail("khRecPrepare: Error deleting temporary lattice");
-    if (hapiCoderPrepare(rec->current_coder) < 0) return Fail("khRecPrepare: Error preparing the coder");
+    TemporaryGrammar grammar(hapiCreateLatObject(vocab->exercise_dict, nullptr));
+    if (MakeGrammar(vocab, syntax, grammar) < 0) return -1;
+    if (BuildNetwork(rec, vocab, syntax, wav, grammar.get()) < 0) return -1;
+    if (grammar.Delete() < 0) return Failure("khRecPrepare: Error deleting temporary lattice");
+    if (hapiCoderPrepare(rec->current_coder) < 0) return Failure("khRecPrepare: Error preparing the coder");
     if (hapiRecPrepare(rec->engine_rec, rec->current_coder, rec->network) < 0)
-        return Fail("khRecPrepare: Error preparing the recogniser");
+        return Failure("khRecPrepare: Error preparing the recogniser");
     rec->status = REC_PREPARED;
     rec->utterances++;
     return Success("khRecPrepare", 1);

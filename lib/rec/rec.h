@@ -38,9 +38,9 @@ struct RecogniserRecord : RecordHead {
     hapiResObject interim_result = nullptr;
     hapiResObject final_result = nullptr;
     hapiLatObject results_lattice = nullptr;
-    float general_beam = 150.0f;
-    float opt_beam = 25.0f;
-    int32_t sil_seq_count = 100;
+    float general_beam = 0;  // the beams and the pause length: the system's at creation
+    float opt_beam = 0;
+    int32_t sil_seq_count = 0;
     int32_t nbest_count = 1;
     int32_t token_count = 1;
     int32_t nbest_rank = 1;

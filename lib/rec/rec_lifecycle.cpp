@@ -21,17 +21,10 @@ int DeleteField(Handle &field, int (*remove)(Handle)) {
 }
 
 void InitRecogniserRecord(RecogniserRecord *rec) {
-    rec->tag = kRecogniserTag;
     rec->owner = g_state->current_vocab;
-    rec->status = REC_IDLE;
     rec->general_beam = g_state->general_beam;
     rec->opt_beam = g_state->opt_beam;
     rec->sil_seq_count = g_state->sil_seq_count;
-    rec->nbest_count = 1;
-    rec->token_count = 1;
-    rec->nbest_rank = 1;
-    rec->nbest_start = 0;
-    rec->nbest_end = 0;
 }
 
 // Makes the engine recogniser and its two result objects.
@@ -49,21 +42,18 @@ int CreateRecogniserObjects(RecogniserRecord *rec) {
     rec->file_coder = nullptr;
     rec->live_source = hapiCreateSourceObject(HAPI_LIVE_SOURCE);
     if (!rec->live_source || hapiSourceInitialise(rec->live_source) < 0) {
-        LogError("khRecCreate: Error setting up the audio");
-        return -1;
+        return Failure("khRecCreate: Error setting up the audio");
     }
     rec->live_coder = hapiCreateCoderObject(rec->live_source);
     if (!rec->live_coder || hapiCoderInitialise(rec->live_coder, model->name) < 0) {
-        LogError("khRecCreate: Error setting up the channel");
-        return -1;
+        return Failure("khRecCreate: Error setting up the channel");
     }
     rec->current_source = rec->live_source;
     rec->current_coder = rec->live_coder;
     rec->hmm_set = model->hmm_set;
     rec->network = nullptr;
     if (!MakeEngineRecogniser(rec)) {
-        LogError("khRecCreate: Error initialising recogniser");
-        return -1;
+        return Failure("khRecCreate: Error initialising recogniser");
     }
     rec->results_lattice = nullptr;
     return 1;
@@ -235,8 +225,7 @@ int FreeRec(RecogniserRecord *rec) {
 
 int RecDelete(RecogniserRecord *rec) {
     if (RemoveRecogniser(g_state->current_vocab, rec) < 0) {
-        LogError("khRecDelete: Unable to free recogniser");
-        return -1;
+        return Failure("khRecDelete: Unable to free recogniser");
     }
     return Success("khRecDelete", 1);
 }

@@ -5,6 +5,7 @@
 #include "rec/rec.h"
 #include "rec/rec_internal.h"
 #include "frame/case.h"
+#include "system/config_keys.h"
 
 namespace kh {
 
@@ -14,14 +15,14 @@ struct PauseLength {
     const char *name;
     int32_t sil_seq_count;
 };
-constexpr PauseLength kPauseLengths[] = {{"SHORT", 60}, {"MEDIUM", 100}, {"LONG", 150}};
+constexpr PauseLength kPauseLengths[] = {{"SHORT", 60}, {"MEDIUM", static_cast<int32_t>(NumberDefault("SILSEQCOUNT"))}, {"LONG", 150}};
 
 struct Speed {
     const char *name;
     float general_beam;
     float opt_beam;
 };
-constexpr Speed kSpeeds[] = {{"SPEEDBIAS", 125.0f, 15.0f}, {"NORMAL", 150.0f, 25.0f}, {"ACCBIAS", 250.0f, 40.0f}};
+constexpr Speed kSpeeds[] = {{"SPEEDBIAS", 125.0f, 15.0f}, {"NORMAL", static_cast<float>(NumberDefault("GENBEAM")), static_cast<float>(NumberDefault("GOPTBEAM"))}, {"ACCBIAS", 250.0f, 40.0f}};
 
 // A pause or speed change outside REC_IDLE only warns.
 void WarnUnlessIdle(const RecogniserRecord *rec, const char *warning) {
@@ -48,8 +49,7 @@ int RecSetPauseLength(RecogniserRecord *rec, const char *value) {
     WarnUnlessIdle(rec, "Recogniser must be finalised before altering the pause length");
     const PauseLength *p = Lookup(kPauseLengths, value);
     if (!p) {
-        LogError("khRecSetPauseLength: Invalid name of sil length");
-        return -1;
+        return Failure("khRecSetPauseLength: Invalid name of sil length");
     }
     rec->sil_seq_count = p->sil_seq_count;
     return Rebuild(rec, "khRecSetPauseLength");
@@ -59,8 +59,7 @@ int RecSetSpeed(RecogniserRecord *rec, const char *value) {
     WarnUnlessIdle(rec, "Recogniser must be finalised before altering the speed");
     const Speed *s = Lookup(kSpeeds, value);
     if (!s) {
-        LogError("khRecSetSpeed: Incorrect parameter for Set Speed");
-        return -1;
+        return Failure("khRecSetSpeed: Incorrect parameter for Set Speed");
     }
     rec->general_beam = s->general_beam;
     rec->opt_beam = s->opt_beam;
@@ -69,8 +68,7 @@ int RecSetSpeed(RecogniserRecord *rec, const char *value) {
 
 int RecActivateNBest(RecogniserRecord *rec) {
     if (rec->status != REC_IDLE) {
-        LogError("khRecActivateNBest: Cannot set the NBest until a recognition has been completed");
-        return -1;
+        return Failure("khRecActivateNBest: Cannot set the NBest until a recognition has been completed");
     }
     rec->nbest_count = 3;
     rec->token_count = 3;

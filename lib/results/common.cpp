@@ -10,8 +10,7 @@ namespace kh {
 hapiResObject CurrentResult(RecogniserRecord *rec) {
     if (rec->status == REC_PROCESSING) return rec->interim_result;
     if (rec->status == REC_COMPLETE) return rec->final_result;
-    LogError("SysError: No results available");
-    return nullptr;
+    return Failure("SysError: No results available", nullptr);
 }
 
 bool ResultWordName(hapiResObject res, int engine_index, char *buf) {
@@ -28,8 +27,7 @@ int RecGetNumWords(RecogniserRecord *rec) {
     if (total <= 1) return 0;
     char last[kNameLen];
     if (!ResultWordName(res, total, last)) {
-        LogError("RecGetNumWords: Error getting the word name");
-        return -1;
+        return Failure("RecGetNumWords: Error getting the word name");
     }
     return IsMarkerWord(last) ? total - 2 : total - 1;
 }

@@ -2,6 +2,7 @@
 // identifiers and names, times and acoustic scores.
 #include <string>
 
+#include "khapi.h"
 #include "frame/trace.h"
 #include "results/results_internal.h"
 #include "results/results.h"
@@ -51,14 +52,14 @@ struct PhoneWord {
 // word's phone count.  False after logging the query's message; a phone
 // count the engine does not give is left in phones.
 bool OpenWord(RecogniserRecord *rec, int word_index, const PhoneMessages &m, bool zero_is_bad, PhoneWord *pw) {
-    if (rec->status != REC_COMPLETE) return LogError(m.no_phone_results), false;
+    if (rec->status != REC_COMPLETE) return Failure(m.no_phone_results, false);
     pw->res = rec->final_result;
     int n = RecGetNumWords(rec);
-    if (n <= 0) return LogError(m.no_words), false;
+    if (n <= 0) return Failure(m.no_words, false);
     pw->word = WordIndex(word_index, n);
-    if (!pw->word) return LogError(m.bad_word), false;
+    if (!pw->word) return Failure(m.bad_word, false);
     pw->phones = hapiResAllPhoneIds(pw->res, pw->word + 1, nullptr);
-    if (pw->phones < 0 || (zero_is_bad && pw->phones == 0)) return LogError(m.bad_phone_count), false;
+    if (pw->phones < 0 || (zero_is_bad && pw->phones == 0)) return Failure(m.bad_phone_count, false);
     return true;
 }
 
@@ -71,8 +72,8 @@ bool OpenRange(RecogniserRecord *rec, int word_index, int start, int end, const 
     if (!OpenWord(rec, word_index, m, false, pw)) return false;
     *first = PhoneIndex(start, *pw);
     *last = PhoneIndex(end, *pw);
-    if (!*first || !*last) return LogError(m.bad_phone), false;
-    if (*first > *last) return LogErrorf("%s: Start index cannot be larger than the end index", m.name), false;
+    if (!*first || !*last) return Failure(m.bad_phone, false);
+    if (*first > *last) return Failure(Message("%s: Start index cannot be larger than the end index", m.name), false);
     return true;
 }
 
@@ -146,26 +147,26 @@ int RecGetPhoneTimes(RecogniserRecord *rec, int word_index, int phone_index, dou
 float RecGetPhoneScore(RecogniserRecord *rec, int word_index, int start, int end) {
     PhoneWord pw;
     int first = 0, last = 0;
-    if (!OpenRange(rec, word_index, start, end, kScore, &pw, &first, &last)) return kFloatFail;
+    if (!OpenRange(rec, word_index, start, end, kScore, &pw, &first, &last)) return KH_FLOAT_FAIL;
     double from = 0, to = 0;
     {
         NestedCall nested;
-        if (RecGetPhoneTimesCall(rec, pw.word, first, &from, nullptr) < 0) return kFloatFail;
-        if (RecGetPhoneTimesCall(rec, pw.word, last, nullptr, &to) < 0) return kFloatFail;
+        if (RecGetPhoneTimesCall(rec, pw.word, first, &from, nullptr) < 0) return KH_FLOAT_FAIL;
+        if (RecGetPhoneTimesCall(rec, pw.word, last, nullptr, &to) < 0) return KH_FLOAT_FAIL;
     }
     double advance = hapiCoderObservationWindowAdvance(rec->current_coder);
     if (advance == HAPI_FLOAT_FAIL || advance <= 0)
-        return Failure("khRecGetPhoneScore: Unable to find the window advance time"), kFloatFail;
+        return FloatFailure("khRecGetPhoneScore: Unable to find the window advance time");
     int frames = RangeFrames(from, to, advance);
-    if (frames < 1) return Failure("khRecGetPhoneScore: Error retrieving phone score"), kFloatFail;
+    if (frames < 1) return FloatFailure("khRecGetPhoneScore: Error retrieving phone score");
     float sum = 0.0f;
     for (int p = first; p <= last; p++) {
         double s, e;
         if (hapiResPhoneTimes(pw.res, pw.word + 1, p - 1, &s, &e) < 0)
-            return Failure("khRecGetPhoneScore: Error retrieving start and end times"), kFloatFail;
+            return FloatFailure("khRecGetPhoneScore: Error retrieving start and end times");
         if (e - s < advance * 0.5) continue;
         double score = hapiResPhoneScore(pw.res, pw.word + 1, p - 1, HAPI_ACOUSTIC_SCORE);
-        if (score == HAPI_FLOAT_FAIL) return Failure("khRecGetPhoneScore: Unable to retrieve the acoustic scores"), kFloatFail;
+        if (score == HAPI_FLOAT_FAIL) return FloatFailure("khRecGetPhoneScore: Unable to retrieve the acoustic scores");
         sum = static_cast<float>(sum + score);
     }
     auto value = static_cast<float>(static_cast<double>(sum) / frames);
@@ -177,12 +178,12 @@ float RecGetPhoneScore(RecogniserRecord *rec, int word_index, int start, int end
 float RecGetPhoneConf(RecogniserRecord *rec, int word_index, int start, int end) {
     PhoneWord pw;
     int first = 0, last = 0;
-    if (!OpenRange(rec, word_index, start, end, kConf, &pw, &first, &last)) return kFloatFail;
+    if (!OpenRange(rec, word_index, start, end, kConf, &pw, &first, &last)) return KH_FLOAT_FAIL;
     double sum = 0.0;
     for (int p = first; p <= last; p++) {
         double conf = hapiResPhoneScore(pw.res, pw.word + 1, p - 1, 5);
         if (conf == HAPI_FLOAT_FAIL)
-            return Failure("khRecGetPhoneConf: Unable to retrieve the phone confidences"), kFloatFail;
+            return FloatFailure("khRecGetPhoneConf: Unable to retrieve the phone confidences");
         sum += conf;
     }
     auto value = static_cast<float>(sum / (last - first + 1));

@@ -11,11 +11,6 @@ namespace kh {
 
 namespace {
 
-float Fail(const char *message) {
-    LogError(message);
-    return kFloatFail;
-}
-
 float Leave(const char *name, float value) {
     TraceReturnFloat(value);
     TraceLeave(name);
@@ -37,28 +32,28 @@ int RangeFrames(double from, double to, double advance) {
 
 float RecGetWordScore(RecogniserRecord *rec, int start, int end) {
     hapiResObject res = CurrentResult(rec);
-    if (!res) return kFloatFail;
+    if (!res) return KH_FLOAT_FAIL;
     int n = RecGetNumWords(rec);
-    if (n <= 0) return Fail("khRecGetWordScore: No results available");
+    if (n <= 0) return FloatFailure("khRecGetWordScore: No results available");
     int first = WordIndex(start, n), last = WordIndex(end, n);
-    if (!first || !last) return Fail("khRecGetWordScore: Invalid word index");
-    if (first > last) return Fail("khRecGetWordScore: Start index cannot be larger than end index");
+    if (!first || !last) return FloatFailure("khRecGetWordScore: Invalid word index");
+    if (first > last) return FloatFailure("khRecGetWordScore: Start index cannot be larger than end index");
     double from = 0, to = 0;
-    if (!RangeTimes(rec, first, last, &from, &to)) return kFloatFail;
+    if (!RangeTimes(rec, first, last, &from, &to)) return KH_FLOAT_FAIL;
     double advance = hapiCoderObservationWindowAdvance(rec->current_coder);
     if (advance == HAPI_FLOAT_FAIL || advance <= 0)
-        return Fail("khRecGetWordScore: Error finding length of observation advance");
+        return FloatFailure("khRecGetWordScore: Error finding length of observation advance");
     // The range in whole frames, short words and gaps included.
     int frames = RangeFrames(from, to, advance);
-    if (frames < 1) return Fail("khRecGetWordScore: Invalid time difference between words");
+    if (frames < 1) return FloatFailure("khRecGetWordScore: Invalid time difference between words");
     double half = advance * 0.5;
     float sum = 0.0f;
     for (int w = first + 1; w <= last + 1; w++) {
         double s, e;
-        if (hapiResWordTimes(res, w, &s, &e) < 0) return Fail("khRecGetWordScore: Error retrieving start and end times");
+        if (hapiResWordTimes(res, w, &s, &e) < 0) return FloatFailure("khRecGetWordScore: Error retrieving start and end times");
         if (e - s < half) continue;
         double score = hapiResWordScore(res, w, HAPI_ACOUSTIC_SCORE);
-        if (score == HAPI_FLOAT_FAIL) return Fail("khRecGetWordScore: Error returning finding acoustic score");
+        if (score == HAPI_FLOAT_FAIL) return FloatFailure("khRecGetWordScore: Error returning finding acoustic score");
         sum = static_cast<float>(sum + score);
     }
     return Leave("khRecGetWordScore", static_cast<float>(static_cast<double>(sum) / frames));
@@ -66,29 +61,29 @@ float RecGetWordScore(RecogniserRecord *rec, int start, int end) {
 
 float RecGetWordConf(RecogniserRecord *rec, int start, int end) {
     hapiResObject res = CurrentResult(rec);
-    if (!res) return kFloatFail;
+    if (!res) return KH_FLOAT_FAIL;
     int n = RecGetNumWords(rec);
-    if (n <= 0) return Fail("khRecGetWordConf: No results available");
+    if (n <= 0) return FloatFailure("khRecGetWordConf: No results available");
     int first = WordIndex(start, n), last = WordIndex(end, n);
-    if (!first) return Fail("khRecGetWordConf: Invalid start word index");
-    if (!last) return Fail("khRecGetWordConf: Invalid end word index");
-    if (first > last) return Fail("khRecGetWordConf: Invalid word indices");
+    if (!first) return FloatFailure("khRecGetWordConf: Invalid start word index");
+    if (!last) return FloatFailure("khRecGetWordConf: Invalid end word index");
+    if (first > last) return FloatFailure("khRecGetWordConf: Invalid word indices");
     double advance = hapiCoderObservationWindowAdvance(rec->current_coder);
-    if (advance == HAPI_FLOAT_FAIL) return Fail("khRecGetWordConf: Error finding length of observation advance");
+    if (advance == HAPI_FLOAT_FAIL) return FloatFailure("khRecGetWordConf: Error finding length of observation advance");
     float sum = 0.0f;
     int count = last - first + 1;
     for (int w = first + 1; w <= last + 1; w++) {
         double s, e;
-        if (hapiResWordTimes(res, w, &s, &e) < 0) return Fail("khRecGetWordConf: Error retrieving start and end times");
+        if (hapiResWordTimes(res, w, &s, &e) < 0) return FloatFailure("khRecGetWordConf: Error retrieving start and end times");
         if (e - s < advance * 0.5) {
             count--;
             continue;
         }
         double conf = hapiResWordScore(res, w, HAPI_CONFIDENCE_SCORE);
-        if (conf == HAPI_FLOAT_FAIL) return Fail("khRecGetWordConf: Error getting confidence score");
+        if (conf == HAPI_FLOAT_FAIL) return FloatFailure("khRecGetWordConf: Error getting confidence score");
         sum = static_cast<float>(sum + conf);
     }
-    if (count == 0) return Fail("khRecGetWordConf: All words have zero duration");
+    if (count == 0) return FloatFailure("khRecGetWordConf: All words have zero duration");
     return Leave("khRecGetWordConf", static_cast<float>(static_cast<double>(sum) / count));
 }
 

@@ -83,8 +83,7 @@ bool ReadWord(BnfReader *r) {
     size_t len = 0;
     while (!IsWordEnd(r->cursor[len]) && !IsBracket(r->cursor[len])) len++;
     if (len >= sizeof r->word) {
-        LogError("ReadBNF: Word or syntax name too long");
-        return false;
+        return Failure("ReadBNF: Word or syntax name too long", false);
     }
     memcpy(r->word, r->cursor, len);
     r->word[len] = '\0';
@@ -102,8 +101,7 @@ bool Word(BnfReader *r) {
     std::string name = QualifiedWordName(r->word, r->syntax_name);
     int id = name.empty() ? 0 : GetWordId(r->vocab, name.c_str());
     if (id == 0) {
-        LogErrorf("Could not find word %s in dictionaries", r->word);
-        return false;
+        return Failure(Message("Could not find word %s in dictionaries", r->word), false);
     }
     if (!r->build) return true;
     int node = hapiLatAddNode(r->lattice, id, 1);
@@ -116,21 +114,17 @@ bool Include(BnfReader *r) {
     r->cursor++;  // the "$"
     if (!ReadWord(r)) return false;
     if (!r->word[0]) {
-        LogError("khSyntaxAddOption: Invalid syntax name");
-        return false;
+        return Failure("khSyntaxAddOption: Invalid syntax name", false);
     }
     SyntaxRecord *included = FindValidSyntax(r->word);
     if (!included) {
-        LogErrorf("khSyntaxAddOption: Cannot find the syntax with name %s", r->word);
-        return false;
+        return Failure(Message("khSyntaxAddOption: Cannot find the syntax with name %s", r->word), false);
     }
     if (included->isEmpty) {
-        LogErrorf("khSyntaxAddOption: Syntax %s is empty and has not been added", r->word);
-        return false;
+        return Failure(Message("khSyntaxAddOption: Syntax %s is empty and has not been added", r->word), false);
     }
     if (FindIncludedSyntax(included, r->syntax->name)) {
-        LogError("khSyntaxAddOption: Cannot allow circular includes of lattices");
-        return false;
+        return Failure("khSyntaxAddOption: Cannot allow circular includes of lattices", false);
     }
     if (!r->build) return true;
     int node = hapiLatAddSublatNode(r->lattice, included->lattice);
@@ -150,21 +144,20 @@ int NullAfterCurrent(BnfReader *r) {
 bool Enclosed(BnfReader *r, BnfToken close, const char *missing) {
     if (!Expression(r)) return false;
     if (r->token == close) return true;
-    LogError(missing);
-    return false;
+    return Failure(missing, false);
 }
 
 // "[" E "]": E or nothing.
 bool Optional(BnfReader *r) {
     if (!r->build) return Enclosed(r, TOKEN_CLOSE_OPTIONAL, "ReadBNF: Missing ']'");
     int open = NullAfterCurrent(r);
-    if (!open) return LogError("khSyntaxAddOption: Unable to build lattice"), false;
+    if (!open) return Failure("khSyntaxAddOption: Unable to build lattice", false);
     r->current = open;
     if (!Expression(r)) return false;
     int close = NullAfterCurrent(r);
-    if (!close || !ArcFrom(r, open, close)) return LogError("khSyntaxAddOption: Unable to build lattice"), false;
+    if (!close || !ArcFrom(r, open, close)) return Failure("khSyntaxAddOption: Unable to build lattice", false);
     r->current = close;
-    if (r->token != TOKEN_CLOSE_OPTIONAL) return LogError("ReadBNF: Missing ']'"), false;
+    if (r->token != TOKEN_CLOSE_OPTIONAL) return Failure("ReadBNF: Missing ']'", false);
     return true;
 }
 

@@ -15,7 +15,10 @@ int Succeed(const char *name) {
     return Success(name, 1);
 }
 
-float Disabled() { return g_state->disabled_arc_score; }
+// The score that marks an arc as switched off.
+constexpr float kDisabledArcScore = -1000000.0f;
+
+float Disabled() { return kDisabledArcScore; }
 
 float ArcScore(hapiLatObject lattice, int arc) { return static_cast<float>(hapiLatArcScore(lattice, arc, 1, nullptr)); }
 

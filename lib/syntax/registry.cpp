@@ -46,12 +46,10 @@ SyntaxRecord *FindValidSyntax(const char *name) {
 
 SyntaxRecord *NewSyntax(VocabRecord *vocab, const char *name) {
     if (FindIn(vocab, name)) {
-        LogErrorf("NewSyntax: Duplicate syntax name %s", name);
-        return nullptr;
+        return Failure(Message("NewSyntax: Duplicate syntax name %s", name), nullptr);
     }
     if (strlen(name) >= static_cast<size_t>(kSyntaxNameLen)) {
-        LogError("NewSyntax: Syntax name is too long");
-        return nullptr;
+        return Failure("NewSyntax: Syntax name is too long", nullptr);
     }
     auto *syntax = new SyntaxRecord;
     CopyField(syntax->name, name);

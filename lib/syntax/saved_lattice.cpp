@@ -59,8 +59,7 @@ int CopyNode(Load *load, SyntaxRecord *top, SyntaxRecord *syntax, hapiLatObject 
 bool CopyArc(hapiLatObject loaded, int arc, hapiLatObject lattice) {
     double score = hapiLatArcScore(loaded, arc, 1, nullptr);
     if (score == HAPI_FLOAT_FAIL) {
-        LogErrorf("CopySemanticLattice: Arc %d has no usable score", arc);
-        return false;
+        return Failure(Message("CopySemanticLattice: Arc %d has no usable score", arc), false);
     }
     int copy = hapiLatAddArc(lattice, hapiLatArcStart(loaded, arc), hapiLatArcEnd(loaded, arc));
     if (copy < 0) return false;
@@ -92,13 +91,12 @@ bool MetBefore(Load *load, SyntaxRecord *top, SyntaxRecord *parent, const std::s
     if (!*met) return true;
     const std::string &first = load->file_names[name];
     if (first != file_name) {
-        LogErrorf("CreateSemanticSyn: Sub-lattice names %s and %s differ only in case", first.c_str(),
-                  file_name.c_str());
+        LogError(Message("CreateSemanticSyn: Sub-lattice names %s and %s differ only in case", first.c_str(),
+                  file_name.c_str()));
         return false;
     }
     if (load->building.count(*met)) {
-        LogErrorf("CreateSemanticSyn: Sub-lattice %s includes itself", name.c_str());
-        return false;
+        return Failure(Message("CreateSemanticSyn: Sub-lattice %s includes itself", name.c_str()), false);
     }
     AddInclusion(parent, *met);
     return true;
@@ -108,28 +106,23 @@ SyntaxRecord *CreateSemanticSyn(Load *load, SyntaxRecord *top, SyntaxRecord *par
                                 const std::string &file_name) {
     std::string name = top ? UpperName(file_name) : file_name;
     if (top && strcmp(top->name, name.c_str()) == 0) {
-        LogError("CreateSemanticSyn: Name of sublat same as name of top level lattice");
-        return nullptr;
+        return Failure("CreateSemanticSyn: Name of sublat same as name of top level lattice", nullptr);
     }
     SyntaxRecord *met = nullptr;
     if (!MetBefore(load, top, parent, file_name, &met)) return nullptr;
     if (met) return met;
     if (name.empty()) {
-        LogError("CreateSemanticSyn: Sub-lattice without a name");
-        return nullptr;
+        return Failure("CreateSemanticSyn: Sub-lattice without a name", nullptr);
     }
     if (load->building.size() > static_cast<size_t>(kMaxNesting)) {
-        LogError("CreateSemanticSyn: Sub-lattices are nested too deeply");
-        return nullptr;
+        return Failure("CreateSemanticSyn: Sub-lattices are nested too deeply", nullptr);
     }
     if (name.size() >= static_cast<size_t>(kSyntaxNameLen)) {
-        LogError("CreateSemanticSyn: Name of sublat is too long");
-        return nullptr;
+        return Failure("CreateSemanticSyn: Name of sublat is too long", nullptr);
     }
     SyntaxRecord *syntax = NewSyntax(load->vocab, name.c_str());
     if (!syntax) {
-        LogErrorf("CreateSemanticSyn: Syntax name %s already exists", name.c_str());
-        return nullptr;
+        return Failure(Message("CreateSemanticSyn: Syntax name %s already exists", name.c_str()), nullptr);
     }
     load->made->push_back(name);
     load->file_names[name] = file_name;

@@ -8,6 +8,8 @@
 
 namespace kh {
 
+constexpr int kSyntaxNameLen = 256;  // syntax names: at most 255 characters
+
 struct SyntaxRecord;
 
 // An entry of every list of syntaxes; new entries go to the front.

@@ -104,8 +104,7 @@ std::vector<SyntaxRecord *> Deletable(std::vector<SyntaxRecord *> set) {
 
 SyntaxRecord *SyntaxCreate(const char *name, const char *lattice_filename) {
     if (!name || !name[0] || strlen(name) >= static_cast<size_t>(kSyntaxNameLen)) {
-        LogError("khSyntaxCreate: invalid syntax name");
-        return nullptr;
+        return Failure("khSyntaxCreate: invalid syntax name", nullptr);
     }
     char upper[kNameLen];
     UpperCaseCopy(name, upper, kNameLen);
@@ -137,8 +136,7 @@ SyntaxRecord *SyntaxReturn(const char *name) {
     UpperCaseCopy(name ? name : "", upper, kNameLen);
     SyntaxRecord *syntax = FindValidSyntax(upper);
     if (!syntax) {
-        LogErrorf("khSyntaxReturn: No such syntax name %s", upper);
-        return nullptr;
+        return Failure(Message("khSyntaxReturn: No such syntax name %s", upper), nullptr);
     }
     TraceReturnPointer("khSyntaxReturn", syntax);
     TraceLeave("khSyntaxReturn");
@@ -147,8 +145,7 @@ SyntaxRecord *SyntaxReturn(const char *name) {
 
 int SyntaxDeleteShallow(SyntaxRecord *syntax) {
     if (syntax->containedIn) {
-        LogError("khSyntaxDeleteShallow: Syntax is contained in another syntax. Cannot delete");
-        return -1;
+        return Failure("khSyntaxDeleteShallow: Syntax is contained in another syntax. Cannot delete");
     }
     Discard(syntax);
     return Success("khSyntaxDeleteShallow", 1);
@@ -156,8 +153,7 @@ int SyntaxDeleteShallow(SyntaxRecord *syntax) {
 
 int SyntaxDeleteDeep(SyntaxRecord *syntax) {
     if (syntax->containedIn) {
-        LogError("khSyntaxDeleteDeep: Cannot delete top level syntax because it is included in another syntax");
-        return -1;
+        return Failure("khSyntaxDeleteDeep: Cannot delete top level syntax because it is included in another syntax");
     }
     std::vector<SyntaxRecord *> left = Deletable(CollectIncluded(syntax));
     // Each pass deletes the members that nothing includes any more; since

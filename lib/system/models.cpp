@@ -5,6 +5,7 @@
 #include "frame/case.h"
 #include "frame/file_access.h"
 #include "frame/trace.h"
+#include "system/config_keys.h"
 #include "system/system.h"
 
 namespace kh {
@@ -16,12 +17,10 @@ bool ReadModelFile(const char *model, const char *suffix, const char *absent_mes
                    char (&field)[kNameLen]) {
     const char *file = ReadConfKey(model, suffix);
     if (!file) {
-        LogError(absent_message);
-        return false;
+        return Failure(absent_message, false);
     }
     if (!FileReadable(file)) {
-        LogErrorf("khSysInit: File %s does not exist, or cannot be read", file);
-        return false;
+        return Failure(Message("khSysInit: File %s does not exist, or cannot be read", file), false);
     }
     CopyField(field, file);
     return true;
@@ -43,7 +42,7 @@ ModelRecord *LoadModel(const char *name) {
         return nullptr;
     }
     const char *background = ReadConfKey(name, "BKHMMNAME");
-    if (!background) CopyField(model->background, "bckgrd");
+    if (!background) CopyField(model->background, TextDefault("<model>BKHMMNAME"));
     else if (SameIgnoringCase(background, "none")) CopyField(model->background, "none");
     else CopyField(model->background, background);
 
@@ -71,14 +70,14 @@ VocabRecord *LoadVocab(const char *name) {
     auto vocab = std::make_unique<VocabRecord>();
     CopyField(vocab->name, name);
     const char *model_name = ReadConfKey(name, "MODEL");
-    if (!model_name) return LogError("khSysInit: Invalid model name"), nullptr;
+    if (!model_name) return Failure("khSysInit: Invalid model name", nullptr);
     vocab->model = FindModel(model_name);
-    if (!vocab->model) return LogErrorf("khSysInit: Could not find model with name %s", model_name), nullptr;
+    if (!vocab->model) return Failure(Message("khSysInit: Could not find model with name %s", model_name), nullptr);
     const char *dict_file = ReadConfKey(name, "DICT");
-    if (!dict_file) return LogError("khSysInit: Invalid or unspecified vocab filename"), nullptr;
+    if (!dict_file) return Failure("khSysInit: Invalid or unspecified vocab filename", nullptr);
     vocab->vocab_dict = LoadDict(dict_file);
     if (!vocab->vocab_dict)
-        return LogErrorf("khSysInit: Unable to load dictionary with filename %s", dict_file), nullptr;
+        return Failure(Message("khSysInit: Unable to load dictionary with filename %s", dict_file), nullptr);
     CopyField(vocab->vocab_dict_file, dict_file);
     vocab->exercise_dict = hapiEmptyDictObject(vocab->vocab_dict);
     hapiDictFinalise(vocab->exercise_dict);

@@ -9,22 +9,28 @@
 #include "frame/debugwin.h"
 #include "frame/state.h"
 #include "frame/trace.h"
+#include "system/config_keys.h"
 
 namespace kh {
 
-int ReadConfBool(const char *key, int dflt) {
+int ReadConfBool(const char *key) {
     const int *v = hapiOverrideConfBool(key, nullptr);
-    return v ? *v : dflt;
+    return v ? *v : static_cast<int>(FindKey(key).number);
 }
 
-int ReadConfInt(const char *key, int dflt) {
+int ReadConfInt(const char *key) {
     const int *v = hapiOverrideConfInt(key, nullptr);
-    return v ? *v : dflt;
+    return v ? *v : static_cast<int>(FindKey(key).number);
 }
 
-float ReadConfFloat(const char *key, float dflt) {
+float ReadConfFloat(const char *key) {
     const float *v = hapiOverrideConfFlt(key, nullptr);
-    return v ? *v : dflt;
+    return v ? *v : static_cast<float>(FindKey(key).number);
+}
+
+const char *ReadConfText(const char *key) {
+    const char *v = ReadConfString(key);
+    return v ? v : TextDefault(key);
 }
 
 const char *ReadConfString(const char *key) {
@@ -46,7 +52,7 @@ const char *ReadConfKey(const char *prefix, const char *suffix) {
 
 void ReadTraceSettings() {
     SystemState *s = g_state;
-    if (ReadConfBool("NOFUNCOPER", 0)) {
+    if (ReadConfBool("NOFUNCOPER")) {
         s->debug_window_active = 0;
         s->trace_level = LEVEL_NOFUNCOPER;
         return;
@@ -61,7 +67,7 @@ void ReadTraceSettings() {
         s->debug_window_active = 0;
         return;
     }
-    s->debug_window_active = ReadConfBool("DEBUGWIN", 0) ? 1 : 0;
+    s->debug_window_active = ReadConfBool("DEBUGWIN") ? 1 : 0;
     if (s->debug_window_active && !LoadDebugWindow()) {
         s->debug_window_active = 0;
         LogError("khSysInit: Attempted to create debug window without dll being in the path");
@@ -93,26 +99,24 @@ int ReadDictName(const char *key, char (&field)[kNameLen], const char *absent_li
 void ReadSettings() {
     SystemState *s = g_state;
     s->forced_case = ForcedCase(ReadConfString("FORCECASE"));
-    s->general_beam = ReadConfFloat("GENBEAM", 150.0f);
-    s->opt_beam = ReadConfFloat("GOPTBEAM", 25.0f);
-    s->sil_seq_count = ReadConfInt("SILSEQCOUNT", 100);
+    s->general_beam = ReadConfFloat("GENBEAM");
+    s->opt_beam = ReadConfFloat("GOPTBEAM");
+    s->sil_seq_count = ReadConfInt("SILSEQCOUNT");
     s->sys_dict_available = ReadDictName("SYSDICT", s->sys_dict_file, "No system dictionary specified");
     s->user_dict_given = ReadDictName("USERDICT", s->user_dict_file, "No user dictionary specified");
-    const char *log = ReadConfString("ERRORLOG");
-    CopyField(s->log_file, log ? log : "khapi.log");
-    const char *punc = ReadConfString("BNFPUNC");
-    CopyField(s->bnf_punc, punc ? punc : ".,?!");
+    CopyField(s->log_file, ReadConfText("ERRORLOG"));
+    CopyField(s->bnf_punc, ReadConfText("BNFPUNC"));
     s->bnf_punc_len = static_cast<int32_t>(strlen(s->bnf_punc));
-    int gauss = ReadConfBool("GAUSSOPT", 1);
+    int gauss = ReadConfBool("GAUSSOPT");
     hapiOverrideConfBool("GAUSSOPT", &gauss);
     const int always = 1;
     hapiOverrideConfBool("PHNTREESTRUCT", &always);
-    int forceout = ReadConfBool("FORCEOUT", 0);
+    int forceout = ReadConfBool("FORCEOUT");
     hapiOverrideConfBool("FORCEOUT", &forceout);
-    s->save_lattices = ReadConfBool("LATSAVE", 0) ? 1 : 0;
-    s->guess_prons = ReadConfBool("GUESSPRONS", 0) ? 1 : 0;
-    s->phone_confidences = ReadConfBool("PHONECONF", 0) ? 1 : 0;
-    s->vocab_cache = ReadConfBool("VOCABCACHE", 0) ? 1 : 0;
+    s->save_lattices = ReadConfBool("LATSAVE") ? 1 : 0;
+    s->guess_prons = ReadConfBool("GUESSPRONS") ? 1 : 0;
+    s->phone_confidences = ReadConfBool("PHONECONF") ? 1 : 0;
+    s->vocab_cache = ReadConfBool("VOCABCACHE") ? 1 : 0;
 }
 
 }  // namespace kh

@@ -2,6 +2,7 @@
 #include "frame/debugwin.h"
 #include "frame/file_access.h"
 #include "frame/trace.h"
+#include "system/config_keys.h"
 #include "system/system.h"
 
 namespace kh {
@@ -22,8 +23,7 @@ bool LoadAll(const char *stem, const char *kind, Record *(*load)(const char *), 
     });
     if (!ok) return false;
     if (!list) {
-        LogErrorf("khSysInit: No %ss loaded", kind);
-        return false;
+        return Failure(Message("khSysInit: No %ss loaded", kind), false);
     }
     return true;
 }
@@ -38,14 +38,14 @@ void PassOverEngineNote(const char *, void *) {}
 int SysInit(const char *config_filename) {
     hapiSetMessageSink(PassOverEngineNote, nullptr);
     g_state = new SystemState();
+    // Lines written while the settings are read go to the default log.
+    CopyField(g_state->log_file, TextDefault("ERRORLOG"));
     if (!FileReadable(config_filename)) {
-        if (!config_filename) LogError("khSysInit: Passed a NULL pointer instead of a filename");
-        else LogErrorf("khSysInit: Unable to read config file %s", config_filename);
-        return -1;
+        if (!config_filename) return Failure("khSysInit: Passed a NULL pointer instead of a filename");
+        return Failure(Message("khSysInit: Unable to read config file %s", config_filename));
     }
     if (hapiInitHAPI(config_filename, 0) < 0) {
-        LogError("khSysInit: Error initialising hapi");
-        return -1;
+        return Failure("khSysInit: Error initialising hapi");
     }
     CopyField(g_state->config_file, config_filename);
     g_state->config_file_given = config_filename;
@@ -60,12 +60,7 @@ int SysInit(const char *config_filename) {
         g_state->debug_window_active = 0;
     ReadSettings();
 
-    g_state->sys_dict = nullptr;
-    g_state->models = nullptr;
-    g_state->vocabs = nullptr;
     ResetLogStream();
-    g_state->disabled_arc_score = kDisabledArcScore;
-    g_state->indent[0] = '\0';
 
     TraceEnter("khSysInit");
     TraceParamString(1, "config filename", config_filename);

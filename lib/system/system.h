@@ -15,9 +15,12 @@ ModelRecord *FindModel(const char *name);
 VocabRecord *LoadVocab(const char *name);
 VocabRecord *FindVocab(const char *name);
 
-int ReadConfBool(const char *key, int dflt);
-int ReadConfInt(const char *key, int dflt);
-float ReadConfFloat(const char *key, float dflt);
+// The value of a key of the library's table (config_keys.h), or the
+// key's default there.
+int ReadConfBool(const char *key);
+int ReadConfInt(const char *key);
+float ReadConfFloat(const char *key);
+const char *ReadConfText(const char *key);
 // The key's text, or null when it is unset, empty, or too long for a
 // name field (an over-long value is refused rather than cut, so that a
 // cut file name never opens another file).
