@@ -1,4 +1,4 @@
-// files.cpp - FileReadable and FileAppendable, the folders above a file
+// file_access.cpp - FileReadable and FileAppendable, the folders above a file
 // and renaming over a file.
 #include "frame/file_access.h"
 
@@ -33,6 +33,15 @@ bool IsRegularFile(const char *name) {
     return name && name[0] && stat(name, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// Opening a FIFO for writing waits for a reader: only a missing file,
+// which opening makes, a regular file or a character device such as
+// /dev/null is appended to.
+bool MayAppendTo(const char *name) {
+    struct stat st;
+    if (stat(name, &st) != 0) return true;
+    return S_ISREG(st.st_mode) || S_ISCHR(st.st_mode);
+}
+
 bool IsFolder(const std::filesystem::path &path) {
     std::error_code ec;
     return std::filesystem::is_directory(path, ec);
@@ -49,7 +58,7 @@ int MakeFolder(const std::string &path) {
 }  // namespace
 
 bool FileReadable(const char *name) { return IsRegularFile(name) && Opens(name, "r"); }
-bool FileAppendable(const char *name) { return Opens(name, "a"); }
+bool FileAppendable(const char *name) { return name && name[0] && MayAppendTo(name) && Opens(name, "a"); }
 
 bool MakeParentFolders(const char *name) {
     if (!name || !name[0]) return true;
