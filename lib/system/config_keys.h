@@ -1,6 +1,6 @@
 // config_keys.h - the library's configuration keys, each with its type,
-// default and the values it takes, in the one table that the settings
-// code reads its defaults from and the README's table shows.
+// default and what it does, in the one table that the settings code reads
+// its defaults from and the README's table shows (a test compares them).
 #ifndef KH_SYSTEM_CONFIG_KEYS_H
 #define KH_SYSTEM_CONFIG_KEYS_H
 
@@ -8,43 +8,63 @@
 
 namespace kh {
 
-enum class KeyType { Bool, Int, Float, Text };
-
 struct ConfigKey {
-    const char *name;
-    KeyType type;
-    double number;       // the default of a bool, int or float key
-    const char *text;    // the default of a text key; null when it has none
-    const char *values;  // the values the key takes
+    const char *name;   // "GENBEAM"; "<model>MMF" for a key named after a model
+    const char *type;   // bool, int, float, file, name, text, or the values taken
+    const char *dflt;   // "150", "false", "khapi.log"; "none" or "required" when it has none
+    const char *what;   // what the key does
 };
 
 // clang-format off
 inline constexpr ConfigKey kConfigKeys[] = {
-    // name               type            number  text         values
-    {"NOFUNCOPER",        KeyType::Bool,  0,      nullptr,     "true: every call answers its no-operation value and nothing else is read"},
-    {"DEBUG",             KeyType::Text,  0,      nullptr,     "ERROR or FULL (exact case) write the log at that level; anything else writes none"},
-    {"DEBUGWIN",          KeyType::Bool,  0,      nullptr,     "true: the lines also go to the debug window, at levels ERROR and FULL"},
-    {"FORCECASE",         KeyType::Text,  0,      nullptr,     "UPPER or LOWER (any case): the words of syntax texts are changed to that case"},
-    {"GENBEAM",           KeyType::Float, 150,    nullptr,     "above 0: the general beam of each new recogniser"},
-    {"GOPTBEAM",          KeyType::Float, 25,     nullptr,     "above 0: the optimisation beam of each new recogniser"},
-    {"SILSEQCOUNT",       KeyType::Int,   100,    nullptr,     "1 or more: frames of silence that end an utterance"},
-    {"SYSDICT",           KeyType::Text,  0,      nullptr,     "the system dictionary file"},
-    {"USERDICT",          KeyType::Text,  0,      nullptr,     "the user dictionary file"},
-    {"ERRORLOG",          KeyType::Text,  0,      "khapi.log", "the log file"},
-    {"BNFPUNC",           KeyType::Text,  0,      ".,?!",      "the characters that separate words in a BNF text, as white space does"},
-    {"GAUSSOPT",          KeyType::Bool,  1,      nullptr,     "passed to the engine"},
-    {"FORCEOUT",          KeyType::Bool,  0,      nullptr,     "passed to the engine"},
-    {"LATSAVE",           KeyType::Bool,  0,      nullptr,     "true: each recognition grammar is saved as test.lat"},
-    {"PHONECONF",         KeyType::Bool,  0,      nullptr,     "true: khRecGetPhoneConf answers"},
-    {"VOCABCACHE",        KeyType::Bool,  0,      nullptr,     "true: a vocabulary dictionary that does not load is set aside and made afresh"},
-    {"GUESSPRONS",        KeyType::Bool,  0,      nullptr,     "true: a word no dictionary holds is given a guessed pronunciation"},
-    {"MODELn",            KeyType::Text,  0,      nullptr,     "the name of model n (1, 2, ...)"},
-    {"<model>MMF",        KeyType::Text,  0,      nullptr,     "required: the model's file"},
-    {"<model>HMMLIST",    KeyType::Text,  0,      nullptr,     "required: the model's HMM list file"},
-    {"<model>BKHMMNAME",  KeyType::Text,  0,      "bckgrd",    "the model's background model; none (any case) for no background model"},
-    {"VOCABn",            KeyType::Text,  0,      nullptr,     "the name of vocabulary n (1, 2, ...)"},
-    {"<vocab>MODEL",      KeyType::Text,  0,      nullptr,     "required: the name of the model the vocabulary uses"},
-    {"<vocab>DICT",       KeyType::Text,  0,      nullptr,     "required: the vocabulary dictionary file"},
+    {"NOFUNCOPER",        "bool",            "false",
+     "every call but khSysInit does nothing and answers its no-operation value; nothing below is read"},
+    {"DEBUG",             "ERROR or FULL",   "none",
+     "ERROR logs every failure, FULL also traces every call (exact case); anything else logs nothing"},
+    {"DEBUGWIN",          "bool",            "false",
+     "copies the log's lines to the debug window (read only at ERROR and FULL)"},
+    {"FORCECASE",         "UPPER or LOWER",  "none",
+     "the case the BNF text of an option (and of an option disabled) is turned to before it is read; the value in any case, anything else leaves the text as given"},
+    {"GENBEAM",           "float",           "150",
+     "the recognisers' main beam; above 0"},
+    {"GOPTBEAM",          "float",           "25",
+     "the recognisers' word-exit beam; above 0"},
+    {"SILSEQCOUNT",       "int",             "100",
+     "frames of silence after speech that end a live utterance; 1 or more"},
+    {"SYSDICT",           "file",            "none",
+     "the system dictionary"},
+    {"USERDICT",          "file",            "none",
+     "a user dictionary, merged into the system dictionary"},
+    {"ERRORLOG",          "file",            "khapi.log",
+     "the log file"},
+    {"BNFPUNC",           "text",            ".,?!",
+     "the characters that separate words in BNF text, besides white space"},
+    {"GAUSSOPT",          "bool",            "true",
+     "passed on to the engine's key of that name"},
+    {"FORCEOUT",          "bool",            "false",
+     "passed on to the engine's key of that name"},
+    {"LATSAVE",           "bool",            "false",
+     "each prepared recogniser saves its grammar as test.lat"},
+    {"GUESSPRONS",        "bool",            "false",
+     "guesses the pronunciation of a word in no dictionary"},
+    {"PHONECONF",         "bool",            "false",
+     "turns on phone confidences (khRecGetPhoneConf)"},
+    {"VOCABCACHE",        "bool",            "false",
+     "a vocabulary dictionary file that no longer loads is set aside and made afresh"},
+    {"MODELn",            "name",            "none",
+     "the acoustic models: MODEL1, MODEL2, ..."},
+    {"<model>MMF",        "file",            "required",
+     "each model's definition"},
+    {"<model>HMMLIST",    "file",            "required",
+     "each model's phone list"},
+    {"<model>BKHMMNAME",  "name",            "bckgrd",
+     "each model's background unit; none (any case) for none"},
+    {"VOCABn",            "name",            "none",
+     "the vocabularies (exercises): VOCAB1, VOCAB2, ...; the last one read is current"},
+    {"<vocab>MODEL",      "name",            "required",
+     "the model a vocabulary uses"},
+    {"<vocab>DICT",       "file",            "required",
+     "its vocabulary dictionary, made when missing and kept between runs"},
 };
 // clang-format on
 
@@ -56,8 +76,24 @@ constexpr const ConfigKey &FindKey(std::string_view name) {
     throw "not a configuration key of the library";
 }
 
-constexpr double NumberDefault(std::string_view name) { return FindKey(name).number; }
-constexpr const char *TextDefault(std::string_view name) { return FindKey(name).text; }
+// The default of a bool, int or float key: 1 or 0 for true or false.
+constexpr double NumberDefault(std::string_view name) {
+    std::string_view text = FindKey(name).dflt;
+    if (text == "true") return 1;
+    if (text == "false") return 0;
+    double number = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') throw "not a number";
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+// The default of a text, file or name key; null when it has none.
+constexpr const char *TextDefault(std::string_view name) {
+    std::string_view text = FindKey(name).dflt;
+    return text == "none" || text == "required" ? nullptr : FindKey(name).dflt;
+}
 
 }  // namespace kh
 

@@ -15,17 +15,17 @@ namespace kh {
 
 int ReadConfBool(const char *key) {
     const int *v = hapiOverrideConfBool(key, nullptr);
-    return v ? *v : static_cast<int>(FindKey(key).number);
+    return v ? *v : static_cast<int>(NumberDefault(key));
 }
 
 int ReadConfInt(const char *key) {
     const int *v = hapiOverrideConfInt(key, nullptr);
-    return v ? *v : static_cast<int>(FindKey(key).number);
+    return v ? *v : static_cast<int>(NumberDefault(key));
 }
 
 float ReadConfFloat(const char *key) {
     const float *v = hapiOverrideConfFlt(key, nullptr);
-    return v ? *v : static_cast<float>(FindKey(key).number);
+    return v ? *v : static_cast<float>(NumberDefault(key));
 }
 
 const char *ReadConfText(const char *key) {
