@@ -7,7 +7,7 @@
 // dictionary, so that kept inputs work on any machine.  Each input starts the library
 // afresh: the state of the one before is taken down first.
 #include "engine/hapi.h"
-#include "frame/state.h"
+#include "dict/dict.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The system and user dictionaries: loading once, merging, phone sets,
 // and vocabulary dictionaries created when missing.
 #include "dict/dict.h"
-#include "frame/state.h"
+#include "dict/dict.h"
 #include "khapi.h"
 #include "support.h"
 

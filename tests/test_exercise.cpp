@@ -1,6 +1,6 @@
 // Switching exercises: which vocabulary names select, and the clearing of
 // the exercise that ends.
-#include "frame/state.h"
+#include "dict/dict.h"
 #include "recognition.h"
 
 using namespace khtest;

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "khapi.h"
-#include "frame/state.h"
+#include "dict/dict.h"
 #include "support.h"
 #include "portable.h"
 #include "system/system.h"

@@ -9,6 +9,34 @@
 
 namespace kh {
 
+constexpr int32_t kModelTag = 123;
+constexpr int32_t kVocabTag = 234;
+
+struct SyntaxLink;
+struct RecogniserNode;
+
+struct ModelRecord {
+    int32_t tag = kModelTag;
+    hapiHMMSetObject hmm_set = nullptr;
+    char name[kNameLen] = {};
+    char model_file[kNameLen] = {};
+    char hmm_list_file[kNameLen] = {};
+    char background[kNameLen] = {};
+    ModelRecord *next = nullptr;
+};
+
+struct VocabRecord {
+    int32_t tag = kVocabTag;
+    char name[kNameLen] = {};
+    hapiDictObject vocab_dict = nullptr;
+    char vocab_dict_file[kNameLen] = {};
+    hapiDictObject exercise_dict = nullptr;
+    SyntaxLink *syntaxes = nullptr;
+    RecogniserNode *recognisers = nullptr;
+    ModelRecord *model = nullptr;
+    VocabRecord *next = nullptr;
+};
+
 // Pronunciations are held in buffers of this size: every one the engine
 // hands out fits.
 constexpr int kPronLen = HAPI_MAX_NAME;

@@ -1,5 +1,4 @@
-// state.h - SystemState, the one global record of the library, with the
-// model and vocabulary records it owns.
+// state.h - SystemState, the one global record of the library.
 #ifndef KH_FRAME_STATE_H
 #define KH_FRAME_STATE_H
 
@@ -23,36 +22,11 @@ enum TraceLevel : int32_t {
 };
 
 constexpr int32_t kSystemTag = 10;
-constexpr int32_t kModelTag = 123;
-constexpr int32_t kVocabTag = 234;
 constexpr int32_t kRecogniserTag = 345;
 constexpr int32_t kSyntaxTag = 456;
 
-
-struct SyntaxLink;
-struct RecogniserNode;
-
-struct ModelRecord {
-    int32_t tag = kModelTag;
-    hapiHMMSetObject hmm_set = nullptr;
-    char name[kNameLen] = {};
-    char model_file[kNameLen] = {};
-    char hmm_list_file[kNameLen] = {};
-    char background[kNameLen] = {};
-    ModelRecord *next = nullptr;
-};
-
-struct VocabRecord {
-    int32_t tag = kVocabTag;
-    char name[kNameLen] = {};
-    hapiDictObject vocab_dict = nullptr;
-    char vocab_dict_file[kNameLen] = {};
-    hapiDictObject exercise_dict = nullptr;
-    SyntaxLink *syntaxes = nullptr;
-    RecogniserNode *recognisers = nullptr;
-    ModelRecord *model = nullptr;
-    VocabRecord *next = nullptr;
-};
+struct ModelRecord;  // a loaded model (dict/dict.h)
+struct VocabRecord;  // a vocabulary and its dictionaries (dict/dict.h)
 
 struct SystemState {
     int32_t tag = kSystemTag;

@@ -3,6 +3,7 @@
 #ifndef KH_REC_REC_H
 #define KH_REC_REC_H
 
+#include "dict/dict.h"
 #include "frame/checks.h"
 
 namespace kh {

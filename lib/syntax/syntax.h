@@ -4,6 +4,7 @@
 #ifndef KH_SYNTAX_SYNTAX_H
 #define KH_SYNTAX_SYNTAX_H
 
+#include "dict/dict.h"
 #include "frame/checks.h"
 
 namespace kh {

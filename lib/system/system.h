@@ -3,7 +3,7 @@
 #ifndef KH_SYSTEM_SYSTEM_H
 #define KH_SYSTEM_SYSTEM_H
 
-#include "frame/state.h"
+#include "dict/dict.h"
 
 namespace kh {
 
