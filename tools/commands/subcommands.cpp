@@ -15,6 +15,7 @@
 #include "texts/normalise.h"
 #include "texts/transcript.h"
 #include "utterance/assess.h"
+#include "utterance/read_results.h"
 #include "utterance/report.h"
 #include "utterance/speech_check.h"
 #include "writers/json_report.h"

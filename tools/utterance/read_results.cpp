@@ -1,6 +1,6 @@
 // read_results.cpp - reads one recognition's words, phones and audio through the
 // public interface.
-#include "utterance/report.h"
+#include "utterance/read_results.h"
 
 #include <sstream>
 

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "khapi.h"
-
 namespace tool {
 
 // The library hands out the last utterance's samples at the model's rate
@@ -51,17 +49,5 @@ struct Report {
     std::vector<short> samples;
     std::vector<float> f0;
 };
-
-// Reads the words and phones of a completed recognition.  Answers false
-// (with why) when the library refuses the word list.
-bool ReadResult(KhRecogniser rec, Report *report, std::string *why);
-
-// Reads up to n alternatives of the whole utterance.
-void ReadNBest(KhRecogniser rec, int n, Report *report);
-
-// Reads the samples of the last utterance, and its F0 track when asked.
-bool ReadAudio(KhRecogniser rec, bool f0, Report *report, std::string *why);
-
-std::optional<double> ScoreOrNone(float value);
 
 }  // namespace tool
