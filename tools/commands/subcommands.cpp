@@ -10,6 +10,7 @@
 
 #include "commands/batch.h"
 #include "commands/output_names.h"
+#include "khapi.h"
 #include "session/session.h"
 #include "session/syntaxes.h"
 #include "texts/normalise.h"
@@ -94,7 +95,7 @@ public:
         bool ok = Recognise(rec, live ? nullptr : file.c_str(), &report, &why);
         khRecDelete(rec);
         if (!ok) return session_.Failure(file, why, &watch);
-        if (!HasSpeech(report.samples, kModelRate)) return session_.Failure(file, "no speech found");
+        if (!HasSpeech(report.samples, KH_SAMPLE_RATE)) return session_.Failure(file, "no speech found");
         if (mode_ == Mode::Align && report.words.empty())
             return session_.Failure(file, "none of the text's words were found in the speech");
         if (mode_ == Mode::Assess) Assess(text_, &report);
@@ -177,7 +178,7 @@ private:
 
     Outcome Write(const Report &report) {
         std::string why;
-        double duration = static_cast<double>(report.samples.size()) / kModelRate;
+        double duration = static_cast<double>(report.samples.size()) / KH_SAMPLE_RATE;
         if (!common_.textgrid.empty() &&
             !WriteText(OutputName(common_.textgrid, report.file), TextGrid(report, duration), &why))
             return session_.Failure(report.file, why);
@@ -232,11 +233,11 @@ int RunF0(const CommonOptions &common, const std::vector<std::string> &audio) {
         std::vector<float> track(static_cast<size_t>(n > 0 ? n : 0));
         if (n < 0 || (n > 0 && khSysGetF0Track(rec, file.c_str(), track.data()) != n))
             return session.Failure(file, "no F0 track", &watch);
-        if (common.json) return Outcome{true, F0Json(file, track, kFrameStep).dump() + "\n", ""};
+        if (common.json) return Outcome{true, F0Json(file, track, KH_FRAME_STEP).dump() + "\n", ""};
         std::string out = headed ? "# " + file + "\n" : "";
         char line[64];
         for (size_t i = 0; i < track.size(); i++) {
-            snprintf(line, sizeof line, "%.2f %.1f\n", static_cast<double>(i) * kFrameStep, static_cast<double>(track[i]));
+            snprintf(line, sizeof line, "%.2f %.1f\n", static_cast<double>(i) * KH_FRAME_STEP, static_cast<double>(track[i]));
             out += line;
         }
         return Outcome{true, out, ""};

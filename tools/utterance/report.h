@@ -7,12 +7,6 @@
 
 namespace tool {
 
-// The library hands out the last utterance's samples at the model's rate
-// and the F0 track one value a model frame, but tells neither: these are
-// the packaged model's.
-constexpr int kModelRate = 16000;
-constexpr double kFrameStep = 0.01;
-
 struct PhoneReport {
     std::string phone;
     double start = 0, end = 0;
@@ -45,7 +39,8 @@ struct Report {
     std::vector<WordReport> words;
     std::vector<std::string> nbest;    // alternatives after the best, when asked for
     std::optional<Assessment> assessment;
-    // For plots: the utterance's samples and its F0 track.
+    // For plots: the utterance's samples, KH_SAMPLE_RATE a second, and its
+    // F0 track, one value every KH_FRAME_STEP seconds.
     std::vector<short> samples;
     std::vector<float> f0;
 };

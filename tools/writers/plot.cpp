@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "khapi.h"
 #include "writers/canvas.h"
 
 namespace tool {
@@ -80,7 +81,7 @@ void DrawF0(Canvas &c, const Report &r, const Scale &s) {
     std::vector<Point> run;
     for (size_t i = 0; i <= r.f0.size(); i++) {
         if (i < r.f0.size() && r.f0[i] > 0) {
-            run.push_back({s.X((static_cast<double>(i) + 0.5) * kFrameStep), y(r.f0[i])});
+            run.push_back({s.X((static_cast<double>(i) + 0.5) * KH_FRAME_STEP), y(r.f0[i])});
             continue;
         }
         c.Polyline(run, kPitch, 2);  // a voiced stretch ends
@@ -149,7 +150,7 @@ std::string Title(const Report &r) {
 bool WritePlot(const Report &report, const std::string &path, std::string *why) {
     std::unique_ptr<Canvas> canvas = OpenCanvas(path, kWidth, kHeight, why);
     if (!canvas) return false;
-    double duration = static_cast<double>(report.samples.size()) / kModelRate;
+    double duration = static_cast<double>(report.samples.size()) / KH_SAMPLE_RATE;
     for (const WordReport &w : report.words)
         if (w.spoken) duration = std::max(duration, w.end);
     Scale scale{duration > 0 ? duration : 1};
