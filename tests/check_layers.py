@@ -3,7 +3,8 @@
 
 A source may include headers of its own folder and of the layers listed
 before its own, plus the public header and the engine's interface; the
-tools may include only the public header and their own headers.  Prints
+tools may include only the public header and their own headers, named by
+their path from tools/ (or, in the same folder, by their name).  Prints
 file:line for each include that breaks the order and fails when there is
 one.
 """
@@ -44,8 +45,32 @@ def check_stack(stack, everywhere):
     return sum(check_folder(stack, name, layers, rank, everywhere) for rank, name in enumerate(layers))
 
 
+def own_header(tools, source, header):
+    """Whether a quoted include names one of the tool's own headers."""
+    for base in (tools, source.parent):
+        path = (base / header).resolve()
+        if path.is_file() and tools.resolve() in path.parents:
+            return True
+    return False
+
+
+def check_tools(tools, everywhere):
+    """Prints and counts the includes of the tool's sources, in every sub-folder,
+    that are neither the public header nor the tool's own."""
+    faults = 0
+    for source in sorted(tools.rglob("*.[ch]*")):
+        for number, line in enumerate(source.read_text().splitlines(), 1):
+            match = include.match(line)
+            if not match or match.group(1) in everywhere or own_header(tools, source, match.group(1)):
+                continue
+            print(f"{source.relative_to(root)}:{number}: includes {match.group(1)}, "
+                  "which is neither khapi.h nor the tool's own")
+            faults += 1
+    return faults
+
+
 faults = check_stack(root / "lib", {"khapi.h", "engine/hapi.h"})
 if (root / "tools").is_dir():
-    faults += check_folder(root, "tools", [], None, {"khapi.h"})
+    faults += check_tools(root / "tools", {"khapi.h"})
 print(f"{faults} includes against the layer order")
 sys.exit(1 if faults else 0)

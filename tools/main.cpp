@@ -1,12 +1,12 @@
 // main.cpp - the khapi command line.
 #include <CLI/CLI.hpp>
 
-#include "commands.h"
+#include "commands/output_names.h"
+#include "commands/subcommands.h"
 #include "options.h"
-#include "output_names.h"
-#include "portable.h"
-#include "private_files.h"
-#include "run_config.h"
+#include "platform/os_specific.h"
+#include "platform/private_files.h"
+#include "session/run_config.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "assess.h"
+#include "utterance/assess.h"
 
 namespace {
 

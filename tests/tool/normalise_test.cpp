@@ -6,8 +6,8 @@
 #include <fstream>
 #include <random>
 
-#include "lexicon.h"
-#include "normalise.h"
+#include "texts/lexicon.h"
+#include "texts/normalise.h"
 
 namespace {
 

@@ -1,0 +1,17 @@
+// subcommands.h - the subcommands; each answers the tool's exit status.
+#pragma once
+
+#include <string>
+
+#include "options.h"
+
+namespace tool {
+
+enum class Mode { Recognise, Align, Assess };
+
+int RunRecognition(Mode mode, const CommonOptions &common, const RecogniseOptions &options);
+int RunF0(const CommonOptions &common, const std::vector<std::string> &audio);
+int RunPlay(const CommonOptions &common, const std::vector<std::string> &files);
+int RunCalibrate(const CommonOptions &common);
+
+}  // namespace tool

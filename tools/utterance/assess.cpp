@@ -1,0 +1,93 @@
+// assess.cpp - accuracies, error types, completeness and fluency.
+#include "utterance/assess.h"
+
+#include <algorithm>
+#include <cmath>
+#include <strings.h>
+
+namespace tool {
+
+namespace {
+
+double Clamp01(double x) { return std::min(1.0, std::max(0.0, x)); }
+
+double Round1(double x) { return std::round(x * 10) / 10; }
+
+// Mean of the phones' accuracies when every phone has one, else the
+// word's own confidence.
+std::optional<double> WordAccuracy(const WordReport &word) {
+    double sum = 0;
+    bool all = !word.phones.empty();
+    for (const PhoneReport &p : word.phones) {
+        if (!p.accuracy) all = false;
+        else sum += *p.accuracy;
+    }
+    if (all) return Round1(sum / static_cast<double>(word.phones.size()));
+    if (word.confidence) return Round1(100 * Clamp01(*word.confidence));
+    return std::nullopt;
+}
+
+void ScoreSpokenWord(WordReport *word) {
+    for (PhoneReport &p : word->phones)
+        if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence);
+    word->accuracy = WordAccuracy(*word);
+    word->error = word->accuracy && *word->accuracy < kMispronouncedBelow ? "mispronounced" : "none";
+}
+
+WordReport OmittedWord(const std::string &text_word) {
+    WordReport word;
+    word.word = text_word;
+    word.spoken = false;
+    word.accuracy = 0;
+    word.error = "omitted";
+    return word;
+}
+
+}  // namespace
+
+double PhoneAccuracy(double confidence) { return Round1(100 * Clamp01(confidence / kFullyAccurateFrom)); }
+
+std::optional<double> Fluency(const std::vector<WordReport> &spoken) {
+    double speaking = 0, long_pauses = 0;
+    size_t phones = 0;
+    for (size_t i = 0; i < spoken.size(); i++) {
+        speaking += spoken[i].end - spoken[i].start;
+        phones += spoken[i].phones.size();
+        if (i > 0) long_pauses += std::max(0.0, spoken[i].start - spoken[i - 1].end - kNaturalPause);
+    }
+    if (phones == 0 || speaking <= 0) return std::nullopt;
+    double span = spoken.back().end - spoken.front().start;
+    double rate = static_cast<double>(phones) / speaking;
+    double rate_factor = Clamp01((rate - kSlowRate) / (kFluentRate - kSlowRate));
+    double pause_factor = 1 - Clamp01(long_pauses / span);
+    return Round1(100 * rate_factor * pause_factor);
+}
+
+void Assess(const std::vector<std::string> &text, Report *report) {
+    std::vector<WordReport> recognised = std::move(report->words), words, spoken;
+    size_t next = 0;
+    for (const std::string &t : text) {
+        // The grammar keeps the text's order, so the recognised words are
+        // the text's words with some left out.
+        if (next < recognised.size() && strcasecmp(recognised[next].word.c_str(), t.c_str()) == 0) {
+            ScoreSpokenWord(&recognised[next]);
+            spoken.push_back(recognised[next]);
+            words.push_back(recognised[next++]);
+        } else {
+            words.push_back(OmittedWord(t));
+        }
+    }
+    report->words = std::move(words);
+
+    Assessment a;
+    double sum = 0;
+    int scored = 0;
+    for (const WordReport &w : spoken)
+        if (w.accuracy) sum += *w.accuracy, scored++;
+    if (scored > 0) a.accuracy = Round1(sum / scored);
+    a.completeness = text.empty() ? 0 : Round1(100.0 * static_cast<double>(spoken.size()) / static_cast<double>(text.size()));
+    a.fluency = spoken.empty() ? std::optional<double>(0) : Fluency(spoken);
+    report->assessment = a;
+}
+
+}  // namespace tool
