@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """assess_real.py KHAPI - `khapi assess` on the packaged recordings, every
 word spoken correctly: how their word accuracies spread, and how many fall
-below the tool's threshold for "mispronounced" (tools/assess.h).  The
+below the tool's threshold for "mispronounced" (tools/utterance/assess.h).  The
 threshold is set so that only a few do."""
 import json
 import os
@@ -26,7 +26,7 @@ def transcripts():
 def main():
     khapi = sys.argv[1]
     threshold = float(re.search(r"kMispronouncedBelow = ([0-9.]+)",
-                                open(os.path.join(os.path.dirname(__file__), "../tools/assess.h")).read()).group(1))
+                                open(os.path.join(os.path.dirname(__file__), "../tools/utterance/assess.h")).read()).group(1))
     accuracies, flagged = [], []
     for audio, text in transcripts():
         out = subprocess.run([khapi, "assess", audio, "--text", text, "--json", "-q"], capture_output=True, text=True)
