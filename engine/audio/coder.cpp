@@ -4,10 +4,10 @@
 #include "audio/front_end.h"
 #include "audio/sound_io.h"
 #include "audio/source.h"
-#include "audio/utterance.h"
 #include "base/config.h"
 #include "base/diagnostics.h"
-#include "decoding/model.h"
+#include "base/model.h"
+#include "base/utterance.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "audio/source.h"
 #include "base/config.h"
 #include "base/diagnostics.h"
-#include "decoding/model.h"
+#include "base/model.h"
 
 #include <portaudio.h>
 
