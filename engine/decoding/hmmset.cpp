@@ -1,6 +1,7 @@
 // hmmset.cpp - HMM sets: an acoustic model folder loaded once, with the
 // decoders for confidences and re-decoding made on it.
 #include "base/config.h"
+#include "base/defaults.h"
 #include "base/diagnostics.h"
 #include "base/files.h"
 #include "base/model.h"
@@ -46,9 +47,9 @@ extern "C" {
 hapiHMMSetObject hapiCreateHMMSetObject(void) {
     if (engine::fault("hapiCreateHMMSetObject")) return nullptr;
     auto *h = new hapi_hmmset;
-    h->model.mdef = engine::conf_string("MMF", "");
-    h->model.hmmlist = engine::conf_string("HMMLIST", "");
-    h->background = engine::conf_string("BKHMMNAME", "");
+    h->model.mdef = engine::conf_string("MMF", engine::kDefaultMmf);
+    h->model.hmmlist = engine::conf_string("HMMLIST", engine::kDefaultHmmlist);
+    h->background = engine::conf_string("BKHMMNAME", engine::kDefaultBkhmmname);
     return h;
 }
 

@@ -3,6 +3,7 @@
 #include "audio/coder.h"
 #include "audio/source.h"
 #include "base/config.h"
+#include "base/defaults.h"
 #include "base/diagnostics.h"
 #include "base/utterance.h"
 #include "decoding/decoder.h"
