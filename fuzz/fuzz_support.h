@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "folders_and_env.h"
 #include "khapi.h"
-#include "portable.h"
 #include "tests/standard_config.h"
 
 namespace khfuzz {

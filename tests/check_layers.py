@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Checks the quoted includes of the library's sources against lib/layers.txt.
+"""Checks the quoted includes of the library's sources against lib/layers.txt
+and the engine's against engine/layers.txt.
 
 A source may include headers of its own folder and of the layers listed
 before its own, plus the public header and the engine's interface; the
@@ -70,6 +71,11 @@ def check_tools(tools, everywhere):
 
 
 faults = check_stack(root / "lib", {"khapi.h", "engine/hapi.h"})
+# The engine's sources name its headers from engine/; every layer may
+# include the interface, and base/ the fault points the build lists.  Its
+# tests and benchmarks are no layers and may include any.
+if (root / "engine").is_dir():
+    faults += check_stack(root / "engine", {"hapi.h", "fault_points.inc"})
 if (root / "tools").is_dir():
     faults += check_tools(root / "tools", {"khapi.h"})
 print(f"{faults} includes against the layer order")

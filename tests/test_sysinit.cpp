@@ -6,7 +6,7 @@
 #include "khapi.h"
 #include "dict/dict.h"
 #include "support.h"
-#include "portable.h"
+#include "folders_and_env.h"
 #include "system/system.h"
 #include "frame/debugwin.h"
 

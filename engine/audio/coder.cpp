@@ -4,18 +4,19 @@
 #include "audio/front_end.h"
 #include "audio/sound_io.h"
 #include "audio/source.h"
-#include "audio/utterance.h"
 #include "base/config.h"
+#include "base/defaults.h"
 #include "base/diagnostics.h"
-#include "decoding/model.h"
+#include "base/model.h"
+#include "base/utterance.h"
 
 namespace {
 
 // The model folder of a model record name: the key NAME + "MMF", else
 // the engine's own MMF.
 std::string model_file_for(const std::string &model_name) {
-    std::string mdef = engine::conf_string(model_name + "MMF", "");
-    return mdef.empty() ? engine::conf_string("MMF", "") : mdef;
+    std::string mdef = engine::conf_string(model_name + "MMF", engine::kDefaultNamedMmf);
+    return mdef.empty() ? engine::conf_string("MMF", engine::kDefaultMmf) : mdef;
 }
 
 bool prepare_file(hapi_coder *c, engine::Utterance *u) {

@@ -4,8 +4,8 @@
 #define ENGINE_AUDIO_CODER_H
 
 #include "audio/front_end.h"
-#include "audio/utterance.h"
-#include "decoding/model.h"
+#include "base/model.h"
+#include "base/utterance.h"
 #include "hapi.h"
 
 #include <memory>

@@ -2,8 +2,8 @@
 // marking of live frames.
 #include "audio/f0_tracker.h"
 #include "audio/front_end.h"
-#include "audio/utterance.h"
-#include "decoding/model.h"
+#include "base/model.h"
+#include "base/utterance.h"
 
 #include <pocketsphinx.h>
 #include <sphinxbase/fe.h>

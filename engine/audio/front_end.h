@@ -3,10 +3,11 @@
 #ifndef ENGINE_AUDIO_FRONT_END_H
 #define ENGINE_AUDIO_FRONT_END_H
 
-#include "audio/utterance.h"
-#include "decoding/model.h"
+#include "base/model.h"
+#include "base/utterance.h"
 
 typedef struct fe_s fe_t;
+typedef struct cmd_ln_s cmd_ln_t;
 
 namespace engine {
 

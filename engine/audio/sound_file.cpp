@@ -2,6 +2,7 @@
 // files, and rate conversion with libsamplerate.
 #include "audio/sound_io.h"
 #include "base/config.h"
+#include "base/defaults.h"
 #include "base/files.h"
 
 #include <samplerate.h>
@@ -16,12 +17,8 @@
 
 namespace {
 
-// The longest recording a file may hold, in seconds, unless the key
-// MAXFILETIME says otherwise: far more than an exercise needs, and little
-// enough that its samples and their features fit in memory.
-const float kDefaultMaxFileSeconds = 600.0f;
-
-double max_file_seconds() { return engine::conf_float("MAXFILETIME", kDefaultMaxFileSeconds); }
+// The longest recording a file may hold, in seconds.
+double max_file_seconds() { return engine::conf_float("MAXFILETIME", engine::kDefaultMaxFileTime); }
 
 bool too_long(double frames, int rate, std::string *why) {
     double limit = max_file_seconds();

@@ -4,8 +4,9 @@
 #include "audio/sound_io.h"
 #include "audio/source.h"
 #include "base/config.h"
+#include "base/defaults.h"
 #include "base/diagnostics.h"
-#include "decoding/model.h"
+#include "base/model.h"
 
 #include <portaudio.h>
 
@@ -33,7 +34,7 @@ bool init_file_source(hapi_source *src) {
 }
 
 bool init_live_source(hapi_source *src) {
-    std::string audioin = engine::conf_string("AUDIOIN", "default");
+    std::string audioin = engine::conf_string("AUDIOIN", engine::kDefaultAudioIn);
     if (audioin != "default" && audioin != "" && audioin.rfind("file:", 0) != 0)
         return engine::complain("hapiSourceInitialise: AUDIOIN must be default or file:NAME, not '%s'", audioin.c_str()),
                false;
@@ -150,7 +151,7 @@ int hapiSourcePlayWave(hapiSourceObject src, int n, const short *samples) {
     if (n == 0) return 0;
     // AUDIOOUT=file:NAME writes what would be played to a WAV file instead
     // (for tests and machines without a sound card).
-    std::string audioout = engine::conf_string("AUDIOOUT", "default");
+    std::string audioout = engine::conf_string("AUDIOOUT", engine::kDefaultAudioOut);
     std::string why;
     if (audioout.rfind("file:", 0) == 0) {
         if (!engine::write_wav(audioout.substr(5), samples, static_cast<size_t>(n), src->rate, &why))

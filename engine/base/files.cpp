@@ -222,6 +222,11 @@ std::string folder_of(const std::string &path) {
     return slash == root ? path.substr(0, root + 1) : path.substr(0, slash);
 }
 
+bool is_regular_file(const std::string &path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool write_file_atomically(const std::string &path, const std::string &text, std::string *why) {
     if (path.empty()) return *why = "no file name", errno = EINVAL, false;
     std::string temp = path + ".hapi-tmp";

@@ -28,6 +28,8 @@ bool write_file_atomically(const std::string &path, const std::string &text, std
 // On Windows a backslash separates as well as a slash, and a drive stays
 // with its folder: "C:\a" for "C:\a\b", "C:\" for "C:\b", "C:" for "C:b".
 std::string folder_of(const std::string &path);
+// Whether path names a regular file (through links).
+bool is_regular_file(const std::string &path);
 
 }  // namespace engine
 

@@ -14,7 +14,7 @@
 #ifndef ENGINE_DECODING_FRAMES_H
 #define ENGINE_DECODING_FRAMES_H
 
-#include "audio/utterance.h"
+#include "base/utterance.h"
 
 typedef struct ps_decoder_s ps_decoder_t;
 

@@ -3,7 +3,7 @@
 #ifndef ENGINE_DECODING_HMMSET_H
 #define ENGINE_DECODING_HMMSET_H
 
-#include "decoding/model.h"
+#include "base/model.h"
 #include "hapi.h"
 
 #include <memory>

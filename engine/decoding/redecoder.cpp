@@ -1,9 +1,9 @@
 // redecoder.cpp - decoding stored frames again against a grammar made for
 // the question.
-#include "audio/utterance.h"
 #include "base/diagnostics.h"
+#include "base/utterance.h"
+#include "decoding/decoder.h"
 #include "decoding/frames.h"
-#include "decoding/model.h"
 #include "decoding/redecoder.h"
 
 #include <pocketsphinx.h>

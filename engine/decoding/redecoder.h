@@ -5,14 +5,15 @@
 #ifndef ENGINE_DECODING_REDECODER_H
 #define ENGINE_DECODING_REDECODER_H
 
-#include "audio/utterance.h"
-#include "decoding/model.h"
+#include "base/model.h"
+#include "base/utterance.h"
 
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 typedef struct fsg_model_s fsg_model_t;
+typedef struct ps_decoder_s ps_decoder_t;
 
 namespace engine {
 

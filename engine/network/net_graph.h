@@ -3,7 +3,7 @@
 #ifndef ENGINE_NETWORK_NET_GRAPH_H
 #define ENGINE_NETWORK_NET_GRAPH_H
 
-#include "network/grammar.h"
+#include "base/recognition_grammar.h"
 
 #include <cstddef>
 #include <vector>

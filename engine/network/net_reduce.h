@@ -4,7 +4,7 @@
 #ifndef ENGINE_NETWORK_NET_REDUCE_H
 #define ENGINE_NETWORK_NET_REDUCE_H
 
-#include "network/grammar.h"
+#include "base/recognition_grammar.h"
 
 #include <cstddef>
 

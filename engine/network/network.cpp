@@ -13,8 +13,8 @@
 // whose graph would grow past engine::kMaxTransitions, expanded or folded,
 // is refused.
 #include "base/diagnostics.h"
+#include "base/model.h"
 #include "decoding/hmmset.h"
-#include "decoding/model.h"
 #include "lexicon/dictionary.h"
 #include "lexicon/lattice.h"
 #include "network/net_reduce.h"

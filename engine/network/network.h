@@ -2,8 +2,8 @@
 #ifndef ENGINE_NETWORK_NETWORK_H
 #define ENGINE_NETWORK_NETWORK_H
 
+#include "base/recognition_grammar.h"
 #include "hapi.h"
-#include "network/grammar.h"
 
 #include <memory>
 

@@ -11,7 +11,7 @@
 // own states on them.  The recogniser's word times stay as they are: a
 // phone that the alignment puts past its word's edge is clipped to it.
 #include "base/diagnostics.h"
-#include "decoding/model.h"
+#include "decoding/decoder.h"
 #include "decoding/redecoder.h"
 #include "results/confidence.h"
 #include "results/res.h"

@@ -3,30 +3,9 @@
 #ifndef ENGINE_RESULTS_CONFIDENCE_H
 #define ENGINE_RESULTS_CONFIDENCE_H
 
-#include "audio/utterance.h"
-#include "decoding/model.h"
 #include "hapi.h"
 
-#include <vector>
-
 namespace engine {
-
-class Scorer {
-public:
-    // Takes ownership of the decoder, on which it sets up the phone loop.
-    Scorer(ps_decoder_t *ps, const Model &m);
-    ~Scorer();
-    Scorer(const Scorer &) = delete;
-    Scorer &operator=(const Scorer &) = delete;
-
-    // The phone loop's best-path acoustic score of each of the first n
-    // frames of the utterance (natural log).  False when decoding fails.
-    bool loop_scores(const Utterance &utt, int n, std::vector<double> *per_frame);
-
-private:
-    ps_decoder_t *ps_;
-    bool ready_ = false;
-};
 
 // The confidence of a word of `frames` frames whose acoustic score is
 // word_ln where the phone loop scores loop_ln over the same frames: the

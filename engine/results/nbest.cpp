@@ -10,8 +10,8 @@
 // best first; strings that say the same words (PocketSphinx repeats them
 // with other timings, or with silences elsewhere) count once.  Route 1 of
 // every stretch is what was recognised.
-#include "audio/utterance.h"
 #include "base/diagnostics.h"
+#include "base/utterance.h"
 #include "decoding/redecoder.h"
 #include "lexicon/lattice.h"
 #include "results/res.h"

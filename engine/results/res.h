@@ -3,9 +3,9 @@
 #ifndef ENGINE_RESULTS_RES_H
 #define ENGINE_RESULTS_RES_H
 
-#include "audio/utterance.h"
+#include "base/recognition_grammar.h"
+#include "base/utterance.h"
 #include "hapi.h"
-#include "network/grammar.h"
 
 #include <memory>
 #include <string>
@@ -50,9 +50,6 @@ struct hapi_res {
 };
 
 namespace engine {
-
-// Fills res from the decoder's current best hypothesis (partial or final).
-void result_from_decoder(hapi_res *res, hapi_rec *rec);
 
 // Word `word` (from 1) of a result, or null, with a complaint naming the
 // caller, when there is no such word.

@@ -17,7 +17,7 @@
 
 #include <unistd.h>
 
-#include "portable.h"
+#include "folders_and_env.h"
 #include "tempdir.h"
 
 // The samples of a headerless 16-bit recording.

@@ -3,7 +3,7 @@
 #ifndef ENGINE_TESTS_TEMPDIR_H
 #define ENGINE_TESTS_TEMPDIR_H
 
-#include "portable.h"
+#include "folders_and_env.h"
 
 #include <cstdlib>
 #include <filesystem>

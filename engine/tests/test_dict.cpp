@@ -193,13 +193,13 @@ TEST_F(DictTest, ReadsTheFileFormat) {
 }
 
 TEST_F(DictTest, SavesWhatItLoads) {
-    hapiDictModify(d_);
+    ASSERT_EQ(hapiDictModify(d_), 0);
     const char *items[][3] = {{"zebra", "Z IY B R AH", "ZEBRA"}, {"zebra", "Z EH B R AH", nullptr},
                               {"<s>", "SIL", nullptr}, {"New_York", "N UW Y AO R K", "New York"},
                               {"caf\xc3\xa9", "K AE F EY", nullptr}};
-    for (const auto &i : items) hapiDictAddItem(d_, i[0], i[1], i[2]);
-    hapiDictPronOutSym(d_, 3, 1, "");
-    hapiDictFinalise(d_);
+    for (const auto &i : items) ASSERT_GT(hapiDictAddItem(d_, i[0], i[1], i[2]), 0) << i[0];
+    ASSERT_NE(hapiDictPronOutSym(d_, 3, 1, ""), nullptr);
+    ASSERT_EQ(hapiDictFinalise(d_), 0);
     expect_round_trip(d_, "round.dict");
 }
 
@@ -232,12 +232,16 @@ TEST_F(DictTest, FailedSaveKeepsTheOldFile) {
     const std::string &err = notes_.text();
     EXPECT_NE(err.find("blocked.dict"), std::string::npos);
     EXPECT_EQ(dir_.entries(), std::vector<std::string>{"blocked.dict"});
-    // A folder that cannot be written to (not a test for root, who may).
-    if (!folders_can_be_locked()) return;
+}
+
+TEST_F(DictTest, FailedSaveInALockedFolderKeepsTheOldFile) {
+    if (!folders_can_be_locked())
+        GTEST_SKIP() << "no folder is locked against this process (root may write anywhere; "
+                        "Windows does not lock read-only folders)";
     std::string locked = dir_.file("locked");
-    make_dir(locked);
+    ASSERT_EQ(make_dir(locked), 0);
     std::string path = dir_.write("locked/words.dict", "old W\n");
-    chmod(locked.c_str(), 0555);
+    ASSERT_EQ(chmod(locked.c_str(), 0555), 0);
     EXPECT_LT(hapiDictSave(d_, path.c_str()), 0);
     EXPECT_EQ(read_file(path), "old W\n");
 }

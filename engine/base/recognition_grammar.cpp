@@ -1,6 +1,6 @@
-// grammar.cpp - the fingerprint that tells a recogniser whether a new
-// network holds the grammar its decoder already has.
-#include "network/grammar.h"
+// recognition_grammar.cpp - the fingerprint that tells a recogniser
+// whether a new network holds the grammar its decoder already has.
+#include "base/recognition_grammar.h"
 
 #include <cstddef>
 #include <string>

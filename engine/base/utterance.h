@@ -3,8 +3,8 @@
 // Shared between the coder that fills it and the results that refer to
 // it, so a result stays readable while the coder moves on.  Frame k of an
 // utterance always starts at k times the frame period.
-#ifndef ENGINE_AUDIO_UTTERANCE_H
-#define ENGINE_AUDIO_UTTERANCE_H
+#ifndef ENGINE_BASE_UTTERANCE_H
+#define ENGINE_BASE_UTTERANCE_H
 
 #include <algorithm>
 #include <cstddef>
@@ -35,4 +35,4 @@ struct Utterance {
 
 }  // namespace engine
 
-#endif  // ENGINE_AUDIO_UTTERANCE_H
+#endif  // ENGINE_BASE_UTTERANCE_H

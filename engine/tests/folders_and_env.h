@@ -1,7 +1,8 @@
-// portable.h - what the tests need from the system that POSIX and Windows
-// spell differently: scratch folders, folders, environment variables.
-#ifndef ENGINE_TESTS_PORTABLE_H
-#define ENGINE_TESTS_PORTABLE_H
+// folders_and_env.h - what the tests need from the system that POSIX and
+// Windows spell differently: scratch folders, folders, environment
+// variables.
+#ifndef ENGINE_TESTS_FOLDERS_AND_ENV_H
+#define ENGINE_TESTS_FOLDERS_AND_ENV_H
 
 #include <sys/stat.h>
 
@@ -75,4 +76,4 @@ inline void unset_env(const char *name) {
 #endif
 }
 
-#endif  // ENGINE_TESTS_PORTABLE_H
+#endif  // ENGINE_TESTS_FOLDERS_AND_ENV_H

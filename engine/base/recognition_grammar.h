@@ -1,9 +1,9 @@
-// grammar.h - the recognition grammar a network is built into: the
-// pronunciations it uses and the finite-state graph over them.  Once built
-// it never changes, so the network, the recogniser and every result made
-// with it share one copy.
-#ifndef ENGINE_NETWORK_GRAMMAR_H
-#define ENGINE_NETWORK_GRAMMAR_H
+// recognition_grammar.h - the recognition grammar a network is built
+// into: the pronunciations it uses and the finite-state graph over them.
+// Once built it never changes, so the network, the recogniser and every
+// result made with it share one copy.
+#ifndef ENGINE_BASE_RECOGNITION_GRAMMAR_H
+#define ENGINE_BASE_RECOGNITION_GRAMMAR_H
 
 #include <cstdint>
 #include <string>
@@ -43,4 +43,4 @@ std::uint64_t grammar_fingerprint(const Grammar &g);
 
 }  // namespace engine
 
-#endif  // ENGINE_NETWORK_GRAMMAR_H
+#endif  // ENGINE_BASE_RECOGNITION_GRAMMAR_H

@@ -1,12 +1,12 @@
-// rec.h - the recogniser object: a PocketSphinx decoder given a network's
-// grammar and fed a coder's frames.
-#ifndef ENGINE_DECODING_REC_H
-#define ENGINE_DECODING_REC_H
+// recogniser.h - the recogniser object: a PocketSphinx decoder given a
+// network's grammar and fed a coder's frames.
+#ifndef ENGINE_RECOGNISER_RECOGNISER_H
+#define ENGINE_RECOGNISER_RECOGNISER_H
 
-#include "audio/utterance.h"
-#include "decoding/model.h"
+#include "base/defaults.h"
+#include "base/recognition_grammar.h"
+#include "base/utterance.h"
 #include "hapi.h"
-#include "network/grammar.h"
 
 #include <cstdint>
 #include <memory>
@@ -51,4 +51,11 @@ struct hapi_rec {
     ~hapi_rec();
 };
 
-#endif  // ENGINE_DECODING_REC_H
+namespace engine {
+
+// Fills res from the decoder's current best hypothesis (partial or final).
+void result_from_decoder(hapi_res *res, hapi_rec *rec);
+
+}  // namespace engine
+
+#endif  // ENGINE_RECOGNISER_RECOGNISER_H

@@ -5,9 +5,9 @@
 // everything after the last, when it lasts a few frames, the trailing one.
 // Fillers between words are dropped, so a gap between two words is
 // silence.
+#include "decoding/decoder.h"
 #include "decoding/hmmset.h"
-#include "decoding/model.h"
-#include "decoding/rec.h"
+#include "recogniser/recogniser.h"
 #include "results/res.h"
 
 #include <pocketsphinx.h>

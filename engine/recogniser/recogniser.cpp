@@ -1,16 +1,17 @@
-// rec.cpp - recognisers: a PocketSphinx decoder per recogniser, given the
-// network's grammar at preparation and fed the coder's frames.
+// recogniser.cpp - recognisers: a PocketSphinx decoder per recogniser,
+// given the network's grammar at preparation and fed the coder's frames.
 #include "audio/coder.h"
 #include "audio/source.h"
-#include "audio/utterance.h"
 #include "base/config.h"
+#include "base/defaults.h"
 #include "base/diagnostics.h"
+#include "base/utterance.h"
+#include "decoding/decoder.h"
 #include "decoding/frames.h"
 #include "decoding/hmmset.h"
-#include "decoding/model.h"
-#include "decoding/rec.h"
 #include "network/net_reduce.h"
 #include "network/network.h"
+#include "recogniser/recogniser.h"
 #include "results/res.h"
 
 #include <pocketsphinx.h>

@@ -1,0 +1,2 @@
+#include "decoding/decoder.h"
+#include "hapi.h"

@@ -1,0 +1,2 @@
+#include "base/model.h"
+#include "hapi.h"
