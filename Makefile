@@ -10,7 +10,7 @@ BUILD_PACKAGES = cmake g++ make pkg-config binutils \
 	libsndfile1-dev libsamplerate0-dev portaudio19-dev libasound2-dev libjack-jackd2-dev flite1-dev \
 	libcli11-dev nlohmann-json3-dev libcairo2-dev
 TEST_PACKAGES = googletest libgtest-dev libgmock-dev pocketsphinx-testdata \
-	espeak-ng sox python3 python3-jsonschema praat libxml2-utils clang libclang-rt-14-dev \
+	espeak-ng sox python3 python3-jsonschema praat libxml2-utils clang clang-format libclang-rt-14-dev \
 	festival festvox-us-slt-hts festvox-kallpc16k
 PACKAGES = $(BUILD_PACKAGES) $(TEST_PACKAGES)
 PREFIX ?= /usr/local
