@@ -57,7 +57,7 @@ TEST_F(Disable, WordsInsideIncludedAndLoadedSubLattices) {
     EXPECT_EQ(khSyntaxDisableOption(s, "tea"), -1);
     EXPECT_TRUE(Contains(Log(), "No path found"));
     // Sub-lattices of a loaded file, nested twice.
-    KhSyntax order = khSyntaxCreate("order", (std::string(KHAPI_SOURCE_DIR) + "/tests/data/syntax_nested.lat").c_str());
+    KhSyntax order = khSyntaxCreate("order", Data("syntax_nested.lat").c_str());
     ASSERT_NE(order, nullptr);
     EXPECT_EQ(khSyntaxDisableOption(order, "large coffee please"), -1);
     EXPECT_EQ(Occurrences(Log(), "No path found"), 2);

@@ -30,13 +30,13 @@ std::vector<std::string> Around(const std::string &middle) {
 using SyntaxFaults = SyntaxTest;
 
 struct HostileFile {
-    const char *label;
+    const char *name;
     std::string text;
     const char *message;
     const char *failing_call;  // an engine call that fails once while loading
 };
 
-void PrintTo(const HostileFile &file, std::ostream *out) { *out << file.label; }
+void PrintTo(const HostileFile &file, std::ostream *out) { *out << file.name; }
 
 class HostileLattice : public SyntaxFaults, public ::testing::WithParamInterface<HostileFile> {};
 
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         // An arc score that cannot be read is the engine's failure value, never a score.
         HostileFile{"UnreadableArcScore", LatticeFile({{"top", Around("WORD \"HELLO\" 0")}}),
                     "CopySemanticLattice: Arc 1 has no usable score", "hapiLatArcScore"}),
-    [](const ::testing::TestParamInfo<HostileFile> &info) { return std::string(info.param.label); });
+    RowName());
 
 // A build pass that fails half way leaves the lattice as it was: the next
 // option is laid between a proper start and end, and an included syntax

@@ -93,12 +93,14 @@ TEST_F(TraceTest, ACallNestedInANestedCallLeavesItsCallerIndented) {
 }
 
 // Silent and NOFUNCOPER write nothing, ERROR only errors, the checks' own
-// messages among them; the handle refusals are the abuse tests'.
-TEST_F(TraceTest, LevelsBelowFullWriteOnlyErrors) {
+// messages among them; the handle refusals are the abuse tests'.  A note is
+// written at the levels that write errors, as one of them.
+TEST_F(TraceTest, LevelsBelowFullWriteOnlyErrorsAndNotes) {
     for (int level : {kh::LEVEL_SILENT, kh::LEVEL_NOFUNCOPER}) {
         Level(level);
         kh::TraceEnter("khRecFinalise");
         kh::LogError("khRecFinalise: Error clearing the coder");
+        kh::LogNote("not written");
     }
     EXPECT_FALSE(Exists("trace.log"));
     Level(kh::LEVEL_ERROR);
@@ -112,19 +114,14 @@ TEST_F(TraceTest, LevelsBelowFullWriteOnlyErrors) {
     EXPECT_EQ(kh::CheckPointer(this), 1);
     kh::g_state->initialised = 0;
     EXPECT_EQ(kh::CheckSystem(), 0);
+    kh::LogNote("at ERROR");
+    Level(kh::LEVEL_FULL);
+    kh::LogNote("at FULL");
     EXPECT_EQ(Written(),
               "ERROR - khRecCreate: null pointer returned\r\n\r\n"
               "ERROR - SysCheck: NULL pointer passed to the dll\r\n\r\n"
-              "ERROR - SysError: System not initialised\r\n\r\n");
-}
-
-// A note is written at the levels that write errors, as one of them.
-TEST_F(TraceTest, NotesAreWrittenWhereErrorsAre) {
-    for (int level : {kh::LEVEL_SILENT, kh::LEVEL_NOFUNCOPER, kh::LEVEL_ERROR, kh::LEVEL_FULL}) {
-        Level(level);
-        kh::LogNote(level == kh::LEVEL_ERROR ? "at ERROR" : level == kh::LEVEL_FULL ? "at FULL" : "not written");
-    }
-    EXPECT_EQ(Written(), "NOTE - at ERROR\r\n\r\nNOTE - at FULL\r\n\r\n");
+              "ERROR - SysError: System not initialised\r\n\r\n"
+              "NOTE - at ERROR\r\n\r\nNOTE - at FULL\r\n\r\n");
 }
 
 TEST_F(TraceTest, OverLongLinesAreCutAndKeepTheirLineEnd) {
