@@ -38,6 +38,25 @@ std::string Pron(hapiDictObject d, const char *word, int p) {
     return has ? "[" + sym + "] " + phones : phones;
 }
 
+const char kNote[] = "NOTE - GetWordId: Guessed the pronunciation of ZORBLAX: Z AO R B L AE K S\r\n\r\n";
+
+// The log of an option refused for a word that no dictionary holds.
+std::string Refused(const std::string &word) {
+    return "ERROR - GetWordId: Unable to find word " + word + " in system dictionary\r\n\r\n"
+           "ERROR - Could not find word " + word + " in dictionaries\r\n\r\n"
+           "ERROR - khSyntaxAddOption: Error in adding sentence\r\n\r\n";
+}
+
+// A started system at level ERROR, GUESSPRONS set as given.
+class Guessed : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        std::string guess = GetParam() ? "TRUE" : "FALSE";
+        ASSERT_EQ(InitWith(StandardConfig("DEBUG = ERROR\nGUESSPRONS = " + guess + "\n")), 1);
+    }
+    Workspace ws_;
+};
+
 }  // namespace
 
 TEST(SystemDictionary, IsLoadedOnceAndMergedWithTheUserDictionary) {
@@ -204,29 +223,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DamagedCase{"ACacheThatCannotBeSetAside", "TRUE", true, -1,
                                   "LoadDict: Unable to load existing file vocab.dic"}),
     RowName());
-
-namespace {
-
-const char kNote[] = "NOTE - GetWordId: Guessed the pronunciation of ZORBLAX: Z AO R B L AE K S\r\n\r\n";
-
-// The log of an option refused for a word that no dictionary holds.
-std::string Refused(const std::string &word) {
-    return "ERROR - GetWordId: Unable to find word " + word + " in system dictionary\r\n\r\n"
-           "ERROR - Could not find word " + word + " in dictionaries\r\n\r\n"
-           "ERROR - khSyntaxAddOption: Error in adding sentence\r\n\r\n";
-}
-
-// A started system at level ERROR, GUESSPRONS set as given.
-class Guessed : public ::testing::TestWithParam<bool> {
-protected:
-    void SetUp() override {
-        std::string guess = GetParam() ? "TRUE" : "FALSE";
-        ASSERT_EQ(InitWith(StandardConfig("DEBUG = ERROR\nGUESSPRONS = " + guess + "\n")), 1);
-    }
-    Workspace ws_;
-};
-
-}  // namespace
 
 // A word the engine cannot guess fails as it would without guessing.
 TEST_P(Guessed, AWordNoDictionaryHoldsIsGuessedOnlyWhenAsked) {
