@@ -79,54 +79,6 @@ protected:
 // The kind of bad handle, which names the test.
 class BadHandles : public AbuseTest, public ::testing::WithParamInterface<std::string> {};
 
-}  // namespace
-
-// The freed handles are refused even once new records have been made in
-// their place, and the new records are left alone.
-TEST_P(BadHandles, AreRefusedByEveryExport) {
-    KhRecogniser r = nullptr;
-    KhSyntax s = nullptr;
-    static int never_issued[64] = {345, 456};
-    if (GetParam() == "NeverIssued") r = s = never_issued;
-    if (GetParam() == "OtherKind") r = go_, s = rec_;
-    if (GetParam() == "Freed") {
-        r = khRecCreate(), s = khSyntaxCreate("OLD", nullptr);
-        ASSERT_EQ(khRecDelete(r), 1);
-        ASSERT_EQ(khSyntaxDeleteShallow(s), 1);
-    }
-    if (GetParam() == "OldExercise") {
-        r = rec_, s = go_;
-        ASSERT_EQ(khSysNewExercise("ENGLISH"), 1);
-        go_ = khSyntaxCreate("GO", nullptr);
-        ASSERT_EQ(khSyntaxAddOption(go_, kGoGrammar), 1);
-        rec_ = khRecCreate();
-    }
-    KhSyntax live_syntax = khSyntaxCreate("LIVE", nullptr);
-    KhRecogniser live_rec = khRecCreate();
-    NewLog();
-    for (auto &e : IntExports(r, s)) {
-        if (e.name == "khSysNewExercise" || e.name == "khSysPlayPrompt" || e.name == "khSysCalibrateSpeech")
-            continue;  // they take no handle
-        EXPECT_EQ(e.call(), -1) << e.name;
-        EXPECT_EQ(NewLog(), Refusal(e.name) + "\r\n\r\n") << e.name;
-    }
-    for (auto &e : FloatExports(r)) {
-        EXPECT_EQ(e.call(), KH_FLOAT_FAIL) << e.name;
-        EXPECT_EQ(NewLog(), Refusal(e.name) + "\r\n\r\n") << e.name;
-    }
-    EXPECT_EQ(khSyntaxReturn("LIVE"), live_syntax);
-    EXPECT_EQ(khSyntaxAddOption(live_syntax, "hello"), 1);
-    EXPECT_EQ(RecogniseWhole(live_rec, go_), "GO FORWARD TEN METERS");
-    EXPECT_EQ(khSyntaxDeleteShallow(live_syntax), 1);
-    EXPECT_EQ(khRecDelete(live_rec), 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Abuse, BadHandles,
-                         ::testing::Values("Null", "Freed", "NeverIssued", "OtherKind", "OldExercise"),
-                         [](const ::testing::TestParamInfo<std::string> &info) { return info.param; });
-
-namespace {
-
 // One call with arguments no export can take, and the value that says so.
 // Indices just out of range are the results' tests' (every query with its
 // message); these are the extremes, in every status.
@@ -187,6 +139,50 @@ class BadArguments : public AbuseTest, public ::testing::WithParamInterface<Stag
 int StatusOf(KhRecogniser r) { return static_cast<kh::RecogniserRecord *>(r)->status; }
 
 }  // namespace
+
+// The freed handles are refused even once new records have been made in
+// their place, and the new records are left alone.
+TEST_P(BadHandles, AreRefusedByEveryExport) {
+    KhRecogniser r = nullptr;
+    KhSyntax s = nullptr;
+    static int never_issued[64] = {345, 456};
+    if (GetParam() == "NeverIssued") r = s = never_issued;
+    if (GetParam() == "OtherKind") r = go_, s = rec_;
+    if (GetParam() == "Freed") {
+        r = khRecCreate(), s = khSyntaxCreate("OLD", nullptr);
+        ASSERT_EQ(khRecDelete(r), 1);
+        ASSERT_EQ(khSyntaxDeleteShallow(s), 1);
+    }
+    if (GetParam() == "OldExercise") {
+        r = rec_, s = go_;
+        ASSERT_EQ(khSysNewExercise("ENGLISH"), 1);
+        go_ = khSyntaxCreate("GO", nullptr);
+        ASSERT_EQ(khSyntaxAddOption(go_, kGoGrammar), 1);
+        rec_ = khRecCreate();
+    }
+    KhSyntax live_syntax = khSyntaxCreate("LIVE", nullptr);
+    KhRecogniser live_rec = khRecCreate();
+    NewLog();
+    for (auto &e : IntExports(r, s)) {
+        if (e.name == "khSysNewExercise" || e.name == "khSysPlayPrompt" || e.name == "khSysCalibrateSpeech")
+            continue;  // they take no handle
+        EXPECT_EQ(e.call(), -1) << e.name;
+        EXPECT_EQ(NewLog(), Refusal(e.name) + "\r\n\r\n") << e.name;
+    }
+    for (auto &e : FloatExports(r)) {
+        EXPECT_EQ(e.call(), KH_FLOAT_FAIL) << e.name;
+        EXPECT_EQ(NewLog(), Refusal(e.name) + "\r\n\r\n") << e.name;
+    }
+    EXPECT_EQ(khSyntaxReturn("LIVE"), live_syntax);
+    EXPECT_EQ(khSyntaxAddOption(live_syntax, "hello"), 1);
+    EXPECT_EQ(RecogniseWhole(live_rec, go_), "GO FORWARD TEN METERS");
+    EXPECT_EQ(khSyntaxDeleteShallow(live_syntax), 1);
+    EXPECT_EQ(khRecDelete(live_rec), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Abuse, BadHandles,
+                         ::testing::Values("Null", "Freed", "NeverIssued", "OtherKind", "OldExercise"),
+                         [](const ::testing::TestParamInfo<std::string> &info) { return info.param; });
 
 void MakeHostileFiles() {
 #ifndef _WIN32
