@@ -44,9 +44,10 @@ protected:
         rec_ = khRecCreate();
         ASSERT_NE(rec_, nullptr);
     }
-    // Takes the idle recogniser to the stage on the recording.
-    void BringTo(Stage stage) {
-        if (stage >= kPrepared) { ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1); }
+    // Takes the idle recogniser to the stage on the recording, or on the
+    // live input.
+    void BringTo(Stage stage, bool live = false) {
+        if (stage >= kPrepared) { ASSERT_EQ(khRecPrepare(rec_, go_, live ? nullptr : GoForward().c_str(), nullptr), 1); }
         if (stage == kUnderWay) { ASSERT_EQ(khRecDoPartSent(rec_, 20), 1); }
         if (stage == kComplete) { ASSERT_EQ(khRecDoWholeSent(rec_), 1); }
     }

@@ -53,6 +53,18 @@ inline void IgnoreLeaksFromHere() {
 
 inline bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
+// The phone-set line of the system dictionary made at build time.
+inline std::string PhoneSetLine() {
+    std::string all = ReadFile(SystemDictPath());
+    return all.substr(0, all.find('\n') + 1);
+}
+
+// Names a parameterised test after the name of its row.
+struct RowName {
+    template <class Row>
+    std::string operator()(const ::testing::TestParamInfo<Row> &info) const { return info.param.name; }
+};
+
 // The log ("khapi.log" unless given), its lines ending in "\r\n".
 inline std::string Log(const std::string &name = "khapi.log") { return ReadFile(name); }
 

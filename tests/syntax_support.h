@@ -39,6 +39,8 @@ std::string Links(KhSyntax syntax);
 double ArcScore(KhSyntax syntax, int arc);
 // How often part occurs in text.
 int Occurrences(const std::string &text, const std::string &part);
+// A file of the library's test data.
+inline std::string Data(const std::string &name) { return std::string(KHAPI_SOURCE_DIR) + "/tests/data/" + name; }
 
 }  // namespace khtest
 

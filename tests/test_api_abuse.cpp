@@ -1,8 +1,9 @@
 // Every export called as a hostile or careless application would call it:
-// with handles that are null, freed, never issued, of the other kind or of
-// an exercise that is over, and with indices, pointers, strings and times
-// that no buffer or result can take, in every recogniser status.  Each
-// answers its failure value and logs why, and nothing else changes.
+// before the system starts, in NOFUNCOPER mode, with handles that are null,
+// freed, never issued, of the other kind or of an exercise that is over,
+// and with indices, pointers, strings and times that no buffer or result
+// can take, in every recogniser status.  Each answers its failure value
+// and logs why, and nothing else changes.
 #include <climits>
 #include <cmath>
 #ifndef _WIN32
@@ -15,6 +16,43 @@
 #include "recognition.h"
 
 using namespace khtest;
+
+TEST(BeforeInit, EveryExportAnswersItsFailureValueAndWritesNothing) {
+    Workspace ws;
+    int dummy = 0;
+    for (auto &e : IntExports(&dummy, &dummy)) EXPECT_EQ(e.call(), -1) << e.name;
+    for (auto &e : HandleExports()) EXPECT_EQ(e.call(), nullptr) << e.name;
+    for (auto &e : FloatExports(&dummy)) EXPECT_EQ(e.call(), KH_FLOAT_FAIL) << e.name;
+    EXPECT_FALSE(Exists("khapi.log"));
+}
+
+TEST(NoFuncOper, InitAnswersZeroAndEveryExportItsNoOperationValue) {
+    Workspace ws;
+    // The model key names a file that does not exist: NOFUNCOPER never reads it.
+    ASSERT_EQ(InitWith("NOFUNCOPER = TRUE\nDEBUG = FULL\nERRORLOG = trace.log\nMODEL1 = X\nXMMF = missing\n"), 0);
+    int dummy = 0;
+    for (auto &e : IntExports(&dummy, &dummy)) EXPECT_EQ(e.call(), 0) << e.name;
+    for (auto &e : HandleExports()) EXPECT_EQ(e.call(), reinterpret_cast<void *>(1)) << e.name;
+    for (auto &e : FloatExports(&dummy)) EXPECT_EQ(e.call(), e.confidence ? 2.0f : 100.0f) << e.name;
+    EXPECT_FALSE(Exists("trace.log"));
+    EXPECT_FALSE(Exists("khapi.log"));
+}
+
+// The trace of a refused handle ends with its refusal.  Times asked for
+// with two null pointers answer 0 before any check.
+TEST(Initialised, ARefusedHandleEndsTheTraceOfItsCall) {
+    Workspace ws;
+    ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\n")), 1);
+    int local = 345;  // looks like a recogniser tag, but was never issued
+    EXPECT_EQ(khRecFinalise(&local), -1);
+    std::string log = Log();
+    EXPECT_EQ(log.substr(log.rfind("khRecFinalise: Entering")), "khRecFinalise: Entering\r\n"
+                     "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
+                     "ERROR - SysError: Invalid recogniser\r\n\r\n");
+    EXPECT_EQ(khRecGetWordTimes(&local, 1, nullptr, nullptr), 0);
+    EXPECT_EQ(khRecGetPhoneTimes(nullptr, 1, 1, nullptr, nullptr), 0);
+    EXPECT_TRUE(Contains(Log(), "  Return value = 0\r\nkhRecGetWordTimes: Leaving\r\n\r\n")) << Log();
+}
 
 namespace {
 
@@ -40,54 +78,6 @@ protected:
 
 // The kind of bad handle, which names the test.
 class BadHandles : public AbuseTest, public ::testing::WithParamInterface<std::string> {};
-
-}  // namespace
-
-// The freed handles are refused even once new records have been made in
-// their place, and the new records are left alone.
-TEST_P(BadHandles, AreRefusedByEveryExport) {
-    KhRecogniser r = nullptr;
-    KhSyntax s = nullptr;
-    static int never_issued[64] = {345, 456};
-    if (GetParam() == "NeverIssued") r = s = never_issued;
-    if (GetParam() == "OtherKind") r = go_, s = rec_;
-    if (GetParam() == "Freed") {
-        r = khRecCreate(), s = khSyntaxCreate("OLD", nullptr);
-        ASSERT_EQ(khRecDelete(r), 1);
-        ASSERT_EQ(khSyntaxDeleteShallow(s), 1);
-    }
-    if (GetParam() == "OldExercise") {
-        r = rec_, s = go_;
-        ASSERT_EQ(khSysNewExercise("ENGLISH"), 1);
-        go_ = khSyntaxCreate("GO", nullptr);
-        ASSERT_EQ(khSyntaxAddOption(go_, kGoGrammar), 1);
-        rec_ = khRecCreate();
-    }
-    KhSyntax live_syntax = khSyntaxCreate("LIVE", nullptr);
-    KhRecogniser live_rec = khRecCreate();
-    NewLog();
-    for (auto &e : IntExports(r, s)) {
-        if (e.name == "khSysNewExercise" || e.name == "khSysPlayPrompt" || e.name == "khSysCalibrateSpeech")
-            continue;  // they take no handle
-        EXPECT_EQ(e.call(), -1) << e.name;
-        EXPECT_EQ(NewLog(), Refusal(e.name) + "\r\n\r\n") << e.name;
-    }
-    for (auto &e : FloatExports(r)) {
-        EXPECT_EQ(e.call(), KH_FLOAT_FAIL) << e.name;
-        EXPECT_EQ(NewLog(), Refusal(e.name) + "\r\n\r\n") << e.name;
-    }
-    EXPECT_EQ(khSyntaxReturn("LIVE"), live_syntax);
-    EXPECT_EQ(khSyntaxAddOption(live_syntax, "hello"), 1);
-    EXPECT_EQ(RecogniseWhole(live_rec, go_), "GO FORWARD TEN METERS");
-    EXPECT_EQ(khSyntaxDeleteShallow(live_syntax), 1);
-    EXPECT_EQ(khRecDelete(live_rec), 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Abuse, BadHandles,
-                         ::testing::Values("Null", "Freed", "NeverIssued", "OtherKind", "OldExercise"),
-                         [](const ::testing::TestParamInfo<std::string> &info) { return info.param; });
-
-namespace {
 
 // One call with arguments no export can take, and the value that says so.
 // Indices just out of range are the results' tests' (every query with its
@@ -149,6 +139,50 @@ class BadArguments : public AbuseTest, public ::testing::WithParamInterface<Stag
 int StatusOf(KhRecogniser r) { return static_cast<kh::RecogniserRecord *>(r)->status; }
 
 }  // namespace
+
+// The freed handles are refused even once new records have been made in
+// their place, and the new records are left alone.
+TEST_P(BadHandles, AreRefusedByEveryExport) {
+    KhRecogniser r = nullptr;
+    KhSyntax s = nullptr;
+    static int never_issued[64] = {345, 456};
+    if (GetParam() == "NeverIssued") r = s = never_issued;
+    if (GetParam() == "OtherKind") r = go_, s = rec_;
+    if (GetParam() == "Freed") {
+        r = khRecCreate(), s = khSyntaxCreate("OLD", nullptr);
+        ASSERT_EQ(khRecDelete(r), 1);
+        ASSERT_EQ(khSyntaxDeleteShallow(s), 1);
+    }
+    if (GetParam() == "OldExercise") {
+        r = rec_, s = go_;
+        ASSERT_EQ(khSysNewExercise("ENGLISH"), 1);
+        go_ = khSyntaxCreate("GO", nullptr);
+        ASSERT_EQ(khSyntaxAddOption(go_, kGoGrammar), 1);
+        rec_ = khRecCreate();
+    }
+    KhSyntax live_syntax = khSyntaxCreate("LIVE", nullptr);
+    KhRecogniser live_rec = khRecCreate();
+    NewLog();
+    for (auto &e : IntExports(r, s)) {
+        if (e.name == "khSysNewExercise" || e.name == "khSysPlayPrompt" || e.name == "khSysCalibrateSpeech")
+            continue;  // they take no handle
+        EXPECT_EQ(e.call(), -1) << e.name;
+        EXPECT_EQ(NewLog(), Refusal(e.name) + "\r\n\r\n") << e.name;
+    }
+    for (auto &e : FloatExports(r)) {
+        EXPECT_EQ(e.call(), KH_FLOAT_FAIL) << e.name;
+        EXPECT_EQ(NewLog(), Refusal(e.name) + "\r\n\r\n") << e.name;
+    }
+    EXPECT_EQ(khSyntaxReturn("LIVE"), live_syntax);
+    EXPECT_EQ(khSyntaxAddOption(live_syntax, "hello"), 1);
+    EXPECT_EQ(RecogniseWhole(live_rec, go_), "GO FORWARD TEN METERS");
+    EXPECT_EQ(khSyntaxDeleteShallow(live_syntax), 1);
+    EXPECT_EQ(khRecDelete(live_rec), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Abuse, BadHandles,
+                         ::testing::Values("Null", "Freed", "NeverIssued", "OtherKind", "OldExercise"),
+                         [](const ::testing::TestParamInfo<std::string> &info) { return info.param; });
 
 void MakeHostileFiles() {
 #ifndef _WIN32

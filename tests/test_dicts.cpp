@@ -1,19 +1,15 @@
 // The system and user dictionaries: loading once, merging, phone sets,
-// and vocabulary dictionaries created when missing.
+// and vocabulary dictionaries created when missing; and words that no
+// dictionary holds, whose pronunciations GUESSPRONS has guessed into the
+// exercise dictionary alone, with a note that says so.
 #include "dict/dict.h"
 #include "dict/dict.h"
 #include "khapi.h"
-#include "support.h"
+#include "recognition.h"
 
 using namespace khtest;
 
 namespace {
-
-// The phone-set line of the system dictionary made at build time.
-std::string PhoneSetLine() {
-    std::string all = ReadFile(SystemDictPath());
-    return all.substr(0, all.find('\n') + 1);
-}
 
 std::string SmallConfig(const std::string &dict_lines) {
     return "DEBUG = FULL\n"
@@ -24,10 +20,14 @@ std::string SmallConfig(const std::string &dict_lines) {
 }
 
 // Starts the library with an existing vocabulary dictionary, so that
-// nothing else needs the system dictionary.
-void StartWith(const std::string &dict_lines) {
+// nothing else needs the system dictionary, and answers the system
+// dictionary, which a second call answers again without reading anything.
+hapiDictObject LoadedOnce(const std::string &dict_lines) {
     WriteFile("vocab.dic", PhoneSetLine() + "HELLO HH AH L OW\n");
-    ASSERT_EQ(InitWith(SmallConfig(dict_lines)), 1);
+    EXPECT_EQ(InitWith(SmallConfig(dict_lines)), 1);
+    hapiDictObject d = kh::LoadSysDict();
+    EXPECT_EQ(kh::LoadSysDict(), d);
+    return d;
 }
 
 std::string Pron(hapiDictObject d, const char *word, int p) {
@@ -38,6 +38,25 @@ std::string Pron(hapiDictObject d, const char *word, int p) {
     return has ? "[" + sym + "] " + phones : phones;
 }
 
+const char kNote[] = "NOTE - GetWordId: Guessed the pronunciation of ZORBLAX: Z AO R B L AE K S\r\n\r\n";
+
+// The log of an option refused for a word that no dictionary holds.
+std::string Refused(const std::string &word) {
+    return "ERROR - GetWordId: Unable to find word " + word + " in system dictionary\r\n\r\n"
+           "ERROR - Could not find word " + word + " in dictionaries\r\n\r\n"
+           "ERROR - khSyntaxAddOption: Error in adding sentence\r\n\r\n";
+}
+
+// A started system at level ERROR, GUESSPRONS set as given.
+class Guessed : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        std::string guess = GetParam() ? "TRUE" : "FALSE";
+        ASSERT_EQ(InitWith(StandardConfig("DEBUG = ERROR\nGUESSPRONS = " + guess + "\n")), 1);
+    }
+    Workspace ws_;
+};
+
 }  // namespace
 
 TEST(SystemDictionary, IsLoadedOnceAndMergedWithTheUserDictionary) {
@@ -47,10 +66,8 @@ TEST(SystemDictionary, IsLoadedOnceAndMergedWithTheUserDictionary) {
     while (long_pron.size() + 3 < HAPI_MAX_NAME) long_pron += " AH";
     WriteFile("user.dic", PhoneSetLine() + "HELLO [greeting] HH AH L OW\nHELLO HH EH L OW\nNEWWORD N UW\nLONG " +
                               long_pron + "\n");
-    StartWith("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
-    hapiDictObject d = kh::LoadSysDict();
+    hapiDictObject d = LoadedOnce("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(kh::LoadSysDict(), d);
     // A shared pronunciation is kept once and takes the user's symbol; a
     // new one is added; a new word joins.
     EXPECT_EQ(hapiDictNumProns(d, hapiDictWordId(d, "HELLO")), 2);
@@ -69,18 +86,14 @@ TEST(SystemDictionary, IsLoadedOnceAndMergedWithTheUserDictionary) {
 TEST(SystemDictionary, UserDictionaryAloneStandsInForAMissingSystemOne) {
     Workspace ws;
     WriteFile("user.dic", PhoneSetLine() + "NEWWORD N UW\n");
-    StartWith("USERDICT = user.dic\n");
-    hapiDictObject d = kh::LoadSysDict();
+    hapiDictObject d = LoadedOnce("USERDICT = user.dic\n");
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(kh::LoadSysDict(), d);
     EXPECT_GT(hapiDictWordId(d, "NEWWORD"), 0);
 }
 
 TEST(SystemDictionary, UnreadableSystemDictionaryIsNotTriedAgain) {
     Workspace ws;
-    StartWith("SYSDICT = missing.dic\n");
-    EXPECT_EQ(kh::LoadSysDict(), nullptr);
-    EXPECT_EQ(kh::LoadSysDict(), nullptr);
+    EXPECT_EQ(LoadedOnce("SYSDICT = missing.dic\n"), nullptr);
     std::string log = Log();
     size_t first = log.find("ERROR - LoadSysDict: Unable to read system dictionary missing.dic\r\n\r\n");
     ASSERT_NE(first, std::string::npos) << log;
@@ -91,8 +104,7 @@ TEST(SystemDictionary, AUserDictionaryOnAnotherPhoneSetIsNotMerged) {
     Workspace ws;
     WriteFile("sys.dic", PhoneSetLine() + "HELLO HH AH L OW\n");
     WriteFile("user.dic", "!!PHONESET X Y\nODD X Y\n");
-    StartWith("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
-    hapiDictObject d = kh::LoadSysDict();
+    hapiDictObject d = LoadedOnce("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(hapiDictWordId(d, "ODD"), 0);
     EXPECT_TRUE(Contains(Log(), "ERROR - AddDict2Dict: Dictionaries do not have the same phone set\r\n\r\n"));
@@ -104,10 +116,8 @@ TEST(SystemDictionary, AnUnreadableUserDictionaryLeavesTheSystemOne) {
     Workspace ws;
     WriteFile("sys.dic", PhoneSetLine() + "HELLO HH AH L OW\n");
     WriteFile("user.dic", "this is [ not a dictionary\n");
-    StartWith("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
-    hapiDictObject d = kh::LoadSysDict();
+    hapiDictObject d = LoadedOnce("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(kh::LoadSysDict(), d);
     std::string log = Log();
     const std::string only = "  LoadSysDict: Unable to load user dictionary user.dic (returning system dictionary only)\r\n";
     EXPECT_TRUE(Contains(log, only)) << log;
@@ -168,7 +178,7 @@ TEST_P(VocabularyPhoneSet, IsTheSystemsUnlessTheFileDeclaresAnother) {
 INSTANTIATE_TEST_SUITE_P(Table, VocabularyPhoneSet,
                          ::testing::Values(PhoneSetCase{"Undeclared", "", 1},
                                            PhoneSetCase{"DeclaredAnother", "!!PHONESET HH AH L OW G\n", -1}),
-                         [](const ::testing::TestParamInfo<PhoneSetCase> &i) { return std::string(i.param.name); });
+                         RowName());
 
 // A vocabulary dictionary that does not load is kept and refused, unless
 // VOCABCACHE says it is only a cache of fetched words: then it is set aside
@@ -212,4 +222,33 @@ INSTANTIATE_TEST_SUITE_P(
                                   "vocab.dic.damaged and made afresh"},
                       DamagedCase{"ACacheThatCannotBeSetAside", "TRUE", true, -1,
                                   "LoadDict: Unable to load existing file vocab.dic"}),
-    [](const ::testing::TestParamInfo<DamagedCase> &i) { return std::string(i.param.name); });
+    RowName());
+
+// A word the engine cannot guess fails as it would without guessing.
+TEST_P(Guessed, AWordNoDictionaryHoldsIsGuessedOnlyWhenAsked) {
+    KhSyntax s = khSyntaxCreate("S", nullptr);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(khSyntaxAddOption(s, "GO R2D2"), -1);
+    int added = khSyntaxAddOption(s, "GO FORWARD ZORBLAX METERS");
+    std::string log = Log();
+    if (!GetParam()) {
+        EXPECT_EQ(added, -1);
+        EXPECT_EQ(log, Refused("R2D2") + Refused("ZORBLAX"));
+        return;
+    }
+    ASSERT_EQ(added, 1) << log;
+    EXPECT_EQ(log, Refused("R2D2") + kNote);
+    // The recording aligns with all four words, and the guess is not kept
+    // in the vocabulary dictionary file, which the fetched words reached.
+    KhRecogniser rec = khRecCreate();
+    ASSERT_NE(rec, nullptr);
+    EXPECT_EQ(RecogniseWhole(rec, s), "GO FORWARD ZORBLAX METERS");
+    EXPECT_EQ(khRecGetWords(rec, nullptr), 4);
+    std::string vocab = ReadFile("english.dic");
+    EXPECT_TRUE(Contains(vocab, "\nFORWARD ")) << vocab;
+    EXPECT_FALSE(Contains(vocab, "ZORBLAX")) << vocab;
+    EXPECT_EQ(Log(), log);
+}
+
+INSTANTIATE_TEST_SUITE_P(GuessProns, Guessed, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool> &i) { return i.param ? "On" : "Off"; });

@@ -124,12 +124,8 @@ TEST_F(Results, ARangeAnswersTheMeanConfidenceOfItsPhones) {
     EXPECT_NEAR(khRecGetPhoneConf(rec_, 1, 1, 2), (g + ow) / 2, 1e-6);
 }
 
-class BeforeAnyWord : public RoadTest {
-protected:
-    std::string ExtraConfig() override { return "PHONECONF = TRUE\n"; }
-};
-
-TEST_F(BeforeAnyWord, TheQueriesRefuse) {
+TEST_F(Results, BeforeAnyWordTheQueriesRefuse) {
+    ASSERT_EQ(khRecFinalise(rec_), 1);
     ASSERT_EQ(khRecActivateNBest(rec_), 1);
     ASSERT_EQ(khRecPrepare(rec_, go_, GoForward().c_str(), nullptr), 1);
     ASSERT_EQ(khRecDoPartSent(rec_, 5), 1);

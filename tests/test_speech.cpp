@@ -90,11 +90,11 @@ TEST_P(Changed, AFileThatChangedAfterItsSizeWasAskedIsRefused) {
     ASSERT_GT(n, 0);
     EXPECT_EQ(r.call(rec_, "grow.raw", true), n);  // unchanged: filled
     // Doubled, halved, and grown from nothing (a size of 0 is an answer too).
-    for (const std::string &now : {speech + speech, speech.substr(0, speech.size() / 2), std::string()}) {
-        WriteFile("grow.raw", now.empty() ? "" : speech);
-        ASSERT_EQ(r.call(rec_, "grow.raw", false), now.empty() ? 0 : n);
-        if (now.empty()) WriteFile("grow.raw", speech);
-        if (!now.empty()) WriteFile("grow.raw", now);
+    const std::string half = speech.substr(0, speech.size() / 2);
+    for (auto [asked, filled] : {std::pair{speech, speech + speech}, {speech, half}, {std::string(), speech}}) {
+        WriteFile("grow.raw", asked);
+        ASSERT_EQ(r.call(rec_, "grow.raw", false), asked.empty() ? 0 : n);
+        WriteFile("grow.raw", filled);
         std::string before = Log();
         EXPECT_EQ(r.call(rec_, "grow.raw", true), -1);
         EXPECT_EQ(Log().substr(before.size()), std::string("ERROR - ") + r.message + "\r\n\r\n");
@@ -111,8 +111,7 @@ TEST_P(Changed, AFileThatChangedAfterItsSizeWasAskedIsRefused) {
     EXPECT_GT(r.call(rec_, nullptr, true), utterance);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Changed, ::testing::ValuesIn(kRetrievals),
-                         [](const ::testing::TestParamInfo<Retrieval> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, Changed, ::testing::ValuesIn(kRetrievals), RowName());
 
 TEST_F(Recorded, TheF0TrackHasAValuePerFrame) {
     int m = khSysGetF0Track(rec_, nullptr, nullptr);
@@ -120,7 +119,7 @@ TEST_F(Recorded, TheF0TrackHasAValuePerFrame) {
     EXPECT_NEAR(m, khSysGetSpeech(rec_, nullptr, nullptr) / 160, 2);
     std::vector<float> track(static_cast<size_t>(m), -1.0f);
     ASSERT_EQ(khSysGetF0Track(rec_, nullptr, track.data()), m);
-    for (float f : track) EXPECT_GE(f, 0.0f);
+    for (float f : track) EXPECT_GE(f, 0.0f);  // every value written
     EXPECT_EQ(khSysGetF0Track(rec_, GoForward().c_str(), nullptr), m);
     WriteFile("empty.raw", "");
     EXPECT_EQ(khSysGetSpeech(rec_, "empty.raw", nullptr), 0);  // no samples is no error

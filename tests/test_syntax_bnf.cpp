@@ -1,10 +1,13 @@
 // Options written in BNF: the lattice every construct builds, the reader's
-// messages, separators, FORCECASE, and the words fetched into the
-// dictionaries on the way.
+// messages, the separators and FORCECASE (each under its own configuration)
+// with the case conversions of names and text, and the words fetched into
+// the dictionaries on the way.
 #include <cerrno>
 #include <cstring>
+#include <tuple>
 
 #include "dict/dict.h"
+#include "frame/case.h"
 #include "frame/trace.h"
 #include "syntax_support.h"
 
@@ -166,4 +169,64 @@ TEST_F(Bnf, EngineFailuresWhileAddingAnOption) {
               "ERROR - khSyntaxAddOption: Serious syntax error. Syntax is now invalid\r\n\r\n");
     // The syntax stays registered and takes options again.
     EXPECT_EQ(khSyntaxAddOption(s, "help"), 1);
+}
+
+TEST(CaseCopy, SeventeenLatin1PairsAndNothingElse) {
+    const std::string upper = "\xC1\xC2\xC4\xC7\xC9\xCA\xCB\xCD\xCE\xCF\xD1\xD3\xD4\xD6\xDA\xDB\xDC";
+    const std::string lower = "\xE1\xE2\xE4\xE7\xE9\xEA\xEB\xED\xEE\xEF\xF1\xF3\xF4\xF6\xFA\xFB\xFC";
+    const std::string unpaired = "\xC0\xC3\xC5\xC8\xE0\xE3\xE5\xE8\xFF\xDF";
+    using Copy = void (*)(const char *, char *, int);
+    const Copy up = kh::UpperCaseCopy, down = kh::LowerCaseCopy;
+    // Each copy, a pair to a line: the conversion, the text, the limit
+    // (which bounds the copy) and what is copied.
+    const std::tuple<Copy, std::string, int, std::string> copies[] = {
+        {up, lower, 1024, upper},                         {down, upper, 1024, lower},
+        {up, unpaired, 1024, unpaired},                   {down, unpaired, 1024, unpaired},
+        {up, "Hello, World_1!", 1024, "HELLO, WORLD_1!"}, {down, "Hello, World_1!", 1024, "hello, world_1!"},
+        {up, "abcdefghijk", 5, "ABCD"},                   {down, "ABC", 0, "abc"},
+        {up, "", 1024, ""},
+    };
+    for (const auto &[copy, text, limit, copied] : copies) {
+        char out[1024];
+        copy(text.c_str(), out, limit);
+        EXPECT_EQ(out, copied) << text;
+    }
+    EXPECT_EQ(kh::CharToUpper('q'), 'Q');
+    EXPECT_EQ(kh::CharToLower(static_cast<char>(0xC9)), static_cast<signed char>(0xE9));
+}
+
+TEST_F(Bnf, DefaultPunctuationSeparatesWords) {
+    Start();
+    KhSyntax s = Make("s", {"yes,please.\r\n"});
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL YES_S PLEASE_S | arcs: 1>3 3>4 4>2");
+    KhSyntax t = khSyntaxCreate("t", nullptr);
+    EXPECT_EQ(khSyntaxAddOption(t, "yes$no"), -1);  // one word
+    EXPECT_TRUE(Contains(Log(), "Could not find word YES$NO in dictionaries"));
+}
+
+TEST_F(Bnf, PunctuationOfYourOwn) {
+    Start("ERROR", "BNFPUNC = -[$\n");
+    KhSyntax s = khSyntaxCreate("s", nullptr);
+    EXPECT_EQ(khSyntaxAddOption(s, "yes, please."), -1);
+    EXPECT_TRUE(Contains(Log(), "Could not find word YES, in dictionaries"));
+    ASSERT_EQ(khSyntaxAddOption(s, "[yes-$no"), 1);
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL YES_S NO_S | arcs: 1>3 3>4 4>2");
+}
+
+TEST_F(Bnf, WithoutForcedCaseTextIsTakenAsWritten) {
+    Start("ERROR", "FORCECASE = NONE\n");
+    Make("b", {"YES"});
+    KhSyntax s = khSyntaxCreate("s", nullptr);
+    EXPECT_EQ(khSyntaxAddOption(s, "Yes"), -1);
+    EXPECT_EQ(khSyntaxAddOption(s, "$b"), -1);
+    EXPECT_TRUE(Contains(Log(), "Cannot find the syntax with name b\r\n"));
+    ASSERT_EQ(khSyntaxAddOption(s, "NO $B"), 1);
+    EXPECT_EQ(Picture(s), "nodes: !NULL !NULL NO_S $B | arcs: 1>3 3>4 4>2");
+}
+
+TEST_F(Bnf, LowerCaseForcedOnText) {
+    Start("ERROR", "FORCECASE = lower\n");
+    KhSyntax s = khSyntaxCreate("s", nullptr);
+    EXPECT_EQ(khSyntaxAddOption(s, "YES"), -1);
+    EXPECT_TRUE(Contains(Log(), "Could not find word yes in dictionaries"));
 }

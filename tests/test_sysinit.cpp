@@ -1,11 +1,12 @@
 // khSysInit: the settings it reads, the models and vocabularies it loads,
-// and every way it fails.
+// and every way it fails; khSysNewExercise: which vocabulary names select,
+// and the clearing of the exercise that ends.
 #include <filesystem>
 #include <sstream>
 
 #include "khapi.h"
 #include "dict/dict.h"
-#include "support.h"
+#include "recognition.h"
 #include "folders_and_env.h"
 #include "system/system.h"
 #include "frame/debugwin.h"
@@ -17,6 +18,17 @@ namespace {
 std::string ModelBlock(const std::string &name) {
     return name + "MMF = " + ModelDef() + "\n" + name + "HMMLIST = " + ModelDef() + "\n";
 }
+
+// Three vocabularies; ADULT, read last, is current.
+class Exercise : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\nVOCAB2 = Child\nChildMODEL = ENUS\nChildDICT = child.dic\n"
+                                          "VOCAB3 = ADULT\nADULTMODEL = ENUS\nADULTDICT = adult.dic\n")),
+                  1);
+    }
+    Workspace ws_;
+};
 
 }  // namespace
 
@@ -48,41 +60,34 @@ TEST_P(SysInitFails, AnswersMinusOneAndLogs) {
 
 const std::string kErr = "DEBUG = ERROR\nMODEL1 = A\n";
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, SysInitFails,
-    ::testing::Values(
-        InitFailure{"Unreadable", "", "", "", ""},
-        InitFailure{"Malformed", "", "", "DEBUG = ERROR\nthis line has no equals sign\n", ""},
-        InitFailure{"LowerCaseDebugIsSilent", "", "", "DEBUG = full\n", ""},
-        InitFailure{"NoModels", "", "", "DEBUG = ERROR\n", "ERROR - khSysInit: No models loaded\r\n\r\n"},
-        InitFailure{"NoMmf", "", "", kErr, "ERROR - khSysInit: No MMF file specified\r\n\r\n"},
-        InitFailure{"NoHmmList", "", "", kErr + "AMMF = " + ModelDef() + "\n",
-                    "ERROR - khSysInit: No HMMList file specified\r\n\r\n"},
-        InitFailure{"UnreadableModel", "", "", kErr + "AMMF = nothere/mdef\n",
-                    "ERROR - khSysInit: File nothere/mdef does not exist, or cannot be read\r\n\r\n"},
-        InitFailure{"UnreadableHmmList", "", "", kErr + "AMMF = " + ModelDef() + "\nAHMMLIST = nothere/list\n",
-                    "ERROR - khSysInit: File nothere/list does not exist, or cannot be read\r\n\r\n"},
-        // The engine refuses a model without a message of the library's own.
-        InitFailure{"ModelTheEngineRefuses", "mdef", "this is not a model definition\n",
-                    kErr + "AMMF = mdef\nAHMMLIST = mdef\n", ""},
-        InitFailure{"TruncatedModel", "mdef", "0.3\nn_base 5\n", kErr + "AMMF = mdef\nAHMMLIST = mdef\n", ""},
-        InitFailure{"ModelNameComparedExactly", "", "",
-                    kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = a\nVDICT = v.dic\n",
-                    "*khSysInit: Could not find model with name a"},
-        InitFailure{"VocabWithoutModel", "", "", kErr + ModelBlock("A") + "VOCAB1 = V\n",
-                    "*khSysInit: Invalid model name"},
-        InitFailure{"VocabWithoutDictionary", "", "", kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = A\n",
-                    "*khSysInit: Invalid or unspecified vocab filename"},
-        InitFailure{"NoVocabs", "", "", kErr + ModelBlock("A"), "ERROR - khSysInit: No vocabs loaded\r\n\r\n"},
-        InitFailure{"BrokenVocabularyDictionary", "english.dic", "HELLO [unterminated HH AH L OW\n",
-                    StandardConfig("DEBUG = ERROR\n"),
-                    "*khSysInit: Unable to load dictionary with filename english.dic"},
-        InitFailure{"NoSystemDictionaryToMakeAVocabularyOne", "", "",
-                    kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = A\nVDICT = v.dic\n",
-                    "*khSysInit: Unable to load dictionary with filename v.dic"},
-        InitFailure{"SecondModelFails", "", "", kErr + ModelBlock("A") + "MODEL2 = B\n",
-                    "ERROR - khSysInit: No MMF file specified\r\n\r\n"}),
-    [](const ::testing::TestParamInfo<InitFailure> &info) { return std::string(info.param.name); });
+const InitFailure kInitFailures[] = {
+    {"Unreadable", "", "", "", ""},
+    {"Malformed", "", "", "DEBUG = ERROR\nthis line has no equals sign\n", ""},
+    {"LowerCaseDebugIsSilent", "", "", "DEBUG = full\n", ""},
+    {"NoModels", "", "", "DEBUG = ERROR\n", "ERROR - khSysInit: No models loaded\r\n\r\n"},
+    {"NoMmf", "", "", kErr, "ERROR - khSysInit: No MMF file specified\r\n\r\n"},
+    {"NoHmmList", "", "", kErr + "AMMF = " + ModelDef() + "\n", "ERROR - khSysInit: No HMMList file specified\r\n\r\n"},
+    {"UnreadableModel", "", "", kErr + "AMMF = nothere/mdef\n",
+     "ERROR - khSysInit: File nothere/mdef does not exist, or cannot be read\r\n\r\n"},
+    {"UnreadableHmmList", "", "", kErr + "AMMF = " + ModelDef() + "\nAHMMLIST = nothere/list\n",
+     "ERROR - khSysInit: File nothere/list does not exist, or cannot be read\r\n\r\n"},
+    // The engine refuses a model without a message of the library's own.
+    {"ModelTheEngineRefuses", "mdef", "this is not a model definition\n", kErr + "AMMF = mdef\nAHMMLIST = mdef\n", ""},
+    {"TruncatedModel", "mdef", "0.3\nn_base 5\n", kErr + "AMMF = mdef\nAHMMLIST = mdef\n", ""},
+    {"ModelNameComparedExactly", "", "", kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = a\nVDICT = v.dic\n",
+     "*khSysInit: Could not find model with name a"},
+    {"VocabWithoutModel", "", "", kErr + ModelBlock("A") + "VOCAB1 = V\n", "*khSysInit: Invalid model name"},
+    {"VocabWithoutDictionary", "", "", kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = A\n",
+     "*khSysInit: Invalid or unspecified vocab filename"},
+    {"NoVocabs", "", "", kErr + ModelBlock("A"), "ERROR - khSysInit: No vocabs loaded\r\n\r\n"},
+    {"BrokenVocabularyDictionary", "english.dic", "HELLO [unterminated HH AH L OW\n", StandardConfig("DEBUG = ERROR\n"),
+     "*khSysInit: Unable to load dictionary with filename english.dic"},
+    {"NoSystemDictionaryToMakeAVocabularyOne", "", "", kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = A\nVDICT = v.dic\n",
+     "*khSysInit: Unable to load dictionary with filename v.dic"},
+    {"SecondModelFails", "", "", kErr + ModelBlock("A") + "MODEL2 = B\n", "ERROR - khSysInit: No MMF file specified\r\n\r\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, SysInitFails, ::testing::ValuesIn(kInitFailures), RowName());
 
 TEST(SysInitRefuses, NullNameLeavesTheSystemUnusableForGood) {
     Workspace ws;
@@ -110,12 +115,8 @@ TEST(SysInit, StandardConfigurationStartsAndLogsToItsFile) {
     ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\nERRORLOG = full.log\nFORCECASE = upper\nBNFPUNC = \n"
                                       "PHNTREESTRUCT = false\n")),
               1);
-    EXPECT_EQ(Log("full.log").rfind("khSysInit: Entering\r\n", 0), 0u);
     EXPECT_EQ(Settings(), "case 1 punc '.,?!'/4 beams 150/25 silseq 100 latsave 0 log full.log user 0 "
                           "tree 1 gauss 1 forceout 0");
-    // The vocabulary dictionary did not exist: it is made with the system
-    // phone set.
-    EXPECT_TRUE(Contains(ReadFile("english.dic"), "!!PHONESET"));
     EXPECT_EQ(kh::g_state->current_vocab, kh::FindVocab("ENGLISH"));
 }
 
@@ -151,9 +152,7 @@ TEST_P(UnopenableLog, IsSaidOnceOnStandardError) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, UnopenableLog, ::testing::Values("afile/k.log", "afolder"),
-                         [](const ::testing::TestParamInfo<const char *> &i) {
-                             return std::string(i.index ? "AFolder" : "UnderAFile");
-                         });
+                         [](const auto &i) { return std::string(i.index ? "AFolder" : "UnderAFile"); });
 
 TEST(SysInit, OtherForcedCasesAndValues) {
     Workspace ws;
@@ -173,7 +172,6 @@ TEST(SysInit, IndexedKeysAllowGapsBelowOneHundredOnly) {
     EXPECT_EQ(kh::FindModel("M102"), nullptr);
     EXPECT_STREQ(kh::FindModel("M3")->background, "bckgrd");
     EXPECT_STREQ(kh::FindModel("ENUS")->background, "SIL");
-    EXPECT_EQ(kh::g_state->models, kh::FindModel("M100"));  // newest first
 }
 
 // A second call fails; a name of more than 1023 characters, given twice,
@@ -236,4 +234,55 @@ TEST(DebugWindow, AWindowThatTakesNoMoreLinesSaysSo) {
     ASSERT_EQ(kh::StartDebugWindowCall(), 1);
     EXPECT_FALSE(kh::SendToDebugWindow("a line"));
 #endif
+}
+
+TEST_F(Exercise, NamesAreComparedInUpperCaseAgainstTheConfiguredNames) {
+    EXPECT_STREQ(kh::g_state->current_vocab->name, "ADULT");
+    EXPECT_EQ(khSysNewExercise("english"), 1);
+    EXPECT_STREQ(kh::g_state->current_vocab->name, "ENGLISH");
+    EXPECT_EQ(khSysNewExercise("Child"), -1);  // only upper-case names can be selected
+    EXPECT_EQ(khSysNewExercise("CHILD"), -1);
+    EXPECT_EQ(khSysNewExercise(nullptr), -1);
+    EXPECT_STREQ(kh::g_state->current_vocab->name, "ENGLISH");
+    EXPECT_TRUE(Contains(Log(), "  Parameter 1 (exercise name) is a NULL string\r\n"
+                                "ERROR - khSysNewExercise: Invalid vocab name\r\n\r\n"));
+}
+
+// Included syntaxes go in a later pass, their traces indented; the words
+// fetched from the system dictionary stay in the vocabulary dictionary file
+// for later runs.
+TEST_F(Exercise, SelectingTheCurrentVocabularyAgainClearsItIncludedSyntaxesLast) {
+    KhSyntax b = khSyntaxCreate("B", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(b, "TEN METERS"), 1);
+    KhSyntax a = khSyntaxCreate("A", nullptr);
+    ASSERT_EQ(khSyntaxAddOption(a, "GO FORWARD $B"), 1);
+    EXPECT_GT(hapiDictWordId(kh::g_state->current_vocab->exercise_dict, "TEN_B"), 0);
+    KhRecogniser rec = khRecCreate();
+    ASSERT_NE(rec, nullptr);
+    WriteFile("khapi.log", "");
+    ASSERT_EQ(khSysNewExercise("adult"), 1);
+    EXPECT_EQ(khSyntaxReturn("A"), nullptr);
+    EXPECT_EQ(khSyntaxReturn("B"), nullptr);
+    EXPECT_EQ(khRecFinalise(rec), -1);
+    EXPECT_EQ(hapiDictWordId(kh::g_state->current_vocab->exercise_dict, "TEN_B"), 0);
+    EXPECT_TRUE(Contains(ReadFile("adult.dic"), "\nTEN "));
+    std::string log = ReadFile("khapi.log");
+    auto deleted = [](const std::string &name) {
+        return TraceOf("khSyntaxDeleteShallow", {"Parameter 1 (syntax ptr) is a non-NULL pointer",
+                                                 "SysCheck: Valid syntax with name " + name, "Return value = 1"}, 1);
+    };
+    EXPECT_TRUE(Contains(log, TraceOf("khSysNewExercise", {"Parameter 1 (exercise name) = adult", deleted("A"),
+                                                           deleted("B"), "Return value = 1"})))
+        << log;
+}
+
+TEST_F(LeakyRoadTest, AnExerciseThatCannotBeClearedStaysCurrent) {
+    ASSERT_EQ(hapiFaultInject("hapiDeleteRecObject", 1), 0);
+    EXPECT_EQ(khSysNewExercise("ENGLISH"), -1);
+    hapiFaultClear();
+    EXPECT_TRUE(Contains(Log(), "ERROR - khSysNewExercise: Error deleting previous exercise\r\n\r\n"));
+    // The syntaxes went first; the recogniser that could not be freed is
+    // no longer usable, and the exercise can be cleared again.
+    EXPECT_EQ(khSyntaxReturn("GO"), nullptr);
+    EXPECT_EQ(khSysNewExercise("ENGLISH"), 1);
 }
