@@ -29,9 +29,7 @@ namespace {
 
 const std::string kRecording = std::string(KHAPI_TESTDATA) + "/goforward.raw";
 
-double Now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 std::string Upper(std::string s) {
     for (char &c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
@@ -94,10 +92,12 @@ void WriteFile(const std::string &name, const std::string &text) { std::ofstream
 // The library's side, in the child; false when a call failed.
 bool RunLibrary(const std::vector<std::string> &words, Figures *f) {
     std::string mdef = std::string(KHAPI_MODEL_DIR) + "/mdef";
-    WriteFile("scale.conf", "MODEL1 = ENUS\nENUSMMF = " + mdef + "\nENUSHMMLIST = " + mdef +
-                                "\nENUSBKHMMNAME = SIL\nVOCAB1 = ENGLISH\nENGLISHMODEL = ENUS\n"
-                                "ENGLISHDICT = english.dic\nSYSDICT = " KHAPI_BUILD_DIR "/data/sysdict.dic\n"
-                                "FORCECASE = UPPER\nDEBUG = ERROR\n");
+    WriteFile("scale.conf",
+              "MODEL1 = ENUS\nENUSMMF = " + mdef + "\nENUSHMMLIST = " + mdef +
+                  "\nENUSBKHMMNAME = SIL\nVOCAB1 = ENGLISH\nENGLISHMODEL = ENUS\n"
+                  "ENGLISHDICT = english.dic\nSYSDICT = " KHAPI_BUILD_DIR
+                  "/data/sysdict.dic\n"
+                  "FORCECASE = UPPER\nDEBUG = ERROR\n");
     std::vector<std::string> upper;
     for (const auto &w : words) upper.push_back(Upper(w));
     double t0 = Now();
@@ -154,7 +154,8 @@ bool RunChild(bool library, const std::vector<std::string> &words, Figures *f, d
         close(fds[0]);
         char folder[] = "/tmp/khapi-scale-XXXXXX";
         Figures mine;
-        bool ok = mkdtemp(folder) && chdir(folder) == 0 && (library ? RunLibrary(words, &mine) : RunDirect(words, &mine));
+        bool ok =
+            mkdtemp(folder) && chdir(folder) == 0 && (library ? RunLibrary(words, &mine) : RunDirect(words, &mine));
         if (ok) ok = write(fds[1], &mine, sizeof mine) == static_cast<ssize_t>(sizeof mine);
         if (chdir("/") == 0) ok = system((std::string("rm -rf ") + folder).c_str()) == 0 && ok;
         _exit(ok ? 0 : 1);
@@ -177,9 +178,8 @@ int main(int argc, char **argv) {
     for (int i = 1; i < argc; i++) sizes.push_back(static_cast<size_t>(atol(argv[i])));
     if (sizes.empty()) sizes = {10, 100, 1000, 5000, 10000};
     printf("bench_scale: any of N dictionary words repeated, or \"go forward ten meters\", on goforward.raw\n");
-    printf("%6s | %9s %9s %9s %9s %9s %6s | %9s %9s %9s %6s | %5s %5s %5s\n", "N", "khSysInit", "building",
-           "prepare", "recognise", "sum", "RSS MB", "ps_init", "grammar", "ps whole", "RSS MB", "time", "RSS",
-           "init");
+    printf("%6s | %9s %9s %9s %9s %9s %6s | %9s %9s %9s %6s | %5s %5s %5s\n", "N", "khSysInit", "building", "prepare",
+           "recognise", "sum", "RSS MB", "ps_init", "grammar", "ps whole", "RSS MB", "time", "RSS", "init");
     bool ok = true;
     double sum_at_1000 = 0;
     for (size_t n : sizes) {
@@ -197,10 +197,12 @@ int main(int argc, char **argv) {
                lib.init, lib.build, lib.prepare, lib.recognise, sum, lib_mb, ps.init, ps.build, ps.whole, ps_mb,
                sum / ps.whole, lib_mb / ps_mb, lib.init / ps.init);
         printf("       | library heard \"%s\"; PocketSphinx heard \"%s\"\n", lib.words, ps.words);
-        if (n == 10000 && sum_at_1000 > 0) printf("       | N = 10,000 takes %.1fx the time of N = 1,000\n", sum / sum_at_1000);
+        if (n == 10000 && sum_at_1000 > 0)
+            printf("       | N = 10,000 takes %.1fx the time of N = 1,000\n", sum / sum_at_1000);
     }
-    printf("ratios: time = the library's sum / PocketSphinx's whole process, from fork to exit (target at\n"
-           "        N = 5,000: 1.5); RSS = peak resident memory (target 1.2); init = khSysInit, which reads\n"
-           "        the whole system dictionary, / ps_init with the whole dictionary (target 1.2)\n");
+    printf(
+        "ratios: time = the library's sum / PocketSphinx's whole process, from fork to exit (target at\n"
+        "        N = 5,000: 1.5); RSS = peak resident memory (target 1.2); init = khSysInit, which reads\n"
+        "        the whole system dictionary, / ps_init with the whole dictionary (target 1.2)\n");
     return ok ? 0 : 1;
 }

@@ -52,10 +52,11 @@ bool Utterance(int n, KhSyntax *syntax, KhRecogniser *rec) {
         KhSyntax units = khSyntaxCreate(unit.c_str(), nullptr);
         *syntax = khSyntaxCreate(top.c_str(), nullptr);
         if (!Check(units && *syntax, "creating syntaxes", n)) return false;
-        if (!Check(khSyntaxAddOption(units, "METER | METERS") == 1 &&
-                       khSyntaxAddOption(*syntax, ("GO (FORWARD | BACKWARD) (ONE | TWO | TEN) $" + unit).c_str()) == 1 &&
-                       khSyntaxAddOption(*syntax, "STOP") == 1 && khSyntaxDisableOption(*syntax, "STOP") == 1,
-                   "building syntaxes", n))
+        if (!Check(
+                khSyntaxAddOption(units, "METER | METERS") == 1 &&
+                    khSyntaxAddOption(*syntax, ("GO (FORWARD | BACKWARD) (ONE | TWO | TEN) $" + unit).c_str()) == 1 &&
+                    khSyntaxAddOption(*syntax, "STOP") == 1 && khSyntaxDisableOption(*syntax, "STOP") == 1,
+                "building syntaxes", n))
             return false;
     }
     if (n % 25 == 0 || !*rec) {
@@ -88,10 +89,12 @@ int main(int argc, char **argv) {
     char folder[] = "/tmp/khapi-soak-XXXXXX";
     if (!mkdtemp(folder) || chdir(folder) != 0) return 1;
     std::string mdef = std::string(KHAPI_MODEL_DIR) + "/mdef";
-    WriteFile("soak.conf", "MODEL1 = ENUS\nENUSMMF = " + mdef + "\nENUSHMMLIST = " + mdef +
-                               "\nENUSBKHMMNAME = SIL\nVOCAB1 = ENGLISH\nENGLISHMODEL = ENUS\n"
-                               "ENGLISHDICT = english.dic\nSYSDICT = " KHAPI_BUILD_DIR "/data/sysdict.dic\n"
-                               "FORCECASE = UPPER\nDEBUG = ERROR\n");
+    WriteFile("soak.conf",
+              "MODEL1 = ENUS\nENUSMMF = " + mdef + "\nENUSHMMLIST = " + mdef +
+                  "\nENUSBKHMMNAME = SIL\nVOCAB1 = ENGLISH\nENGLISHMODEL = ENUS\n"
+                  "ENGLISHDICT = english.dic\nSYSDICT = " KHAPI_BUILD_DIR
+                  "/data/sysdict.dic\n"
+                  "FORCECASE = UPPER\nDEBUG = ERROR\n");
     // The packaged recording of "go forward ten meters".
     std::ifstream in(std::string(KHAPI_TESTDATA) + "/goforward.raw", std::ios::binary);
     WriteFile("utterance.raw", std::string(std::istreambuf_iterator<char>(in), {}));
@@ -120,8 +123,8 @@ int main(int argc, char **argv) {
     double growth = 100.0 * static_cast<double>(rss[2] - rss[0]) / static_cast<double>(rss[0]);
     printf("bench_soak: %d utterances, a new syntax every 10, a new recogniser every 25, a new exercise every %d\n",
            utterances, kPerExercise);
-    printf("  resident memory: start %ld KiB, middle %ld KiB, end %ld KiB: growth %.2f%% (limit 5%%)\n", rss[0],
-           rss[1], rss[2], growth);
+    printf("  resident memory: start %ld KiB, middle %ld KiB, end %ld KiB: growth %.2f%% (limit 5%%)\n", rss[0], rss[1],
+           rss[2], growth);
     printf("  open file descriptors: start %d, middle %d, end %d\n", fds[0], fds[1], fds[2]);
     if (chdir("/") == 0) {
         std::string cleanup = std::string("rm -rf ") + folder;

@@ -99,8 +99,9 @@ void Print(const char *condition, const Tally &lib, const Tally &ps) {
     printf("%s\n", condition);
     row("library", lib, lib_words);
     row("PocketSphinx", ps, ps_words);
-    printf("  %-13s %6.2f %7s %7s  %6s %6s %6s  %9s %7.2f %7.2f\n", "ratio", Mean(lib_words, true) / Mean(ps_words, true),
-           "", "", "", "", "", "", lib.time / ps.time, lib.total_time / ps.time);
+    printf("  %-13s %6.2f %7s %7s  %6s %6s %6s  %9s %7.2f %7.2f\n", "ratio",
+           Mean(lib_words, true) / Mean(ps_words, true), "", "", "", "", "", "", lib.time / ps.time,
+           lib.total_time / ps.time);
     if (lib.wrong + ps.wrong)
         printf("  other words than the sentence's: library %d, PocketSphinx %d\n", lib.wrong, ps.wrong);
 }
@@ -125,8 +126,9 @@ int main(int argc, char **argv) {
         fprintf(stderr, "the library did not start\n");
         return 1;
     }
-    printf("%zu recordings (the sentences by two festival voices); errors in ms against the synthesiser's segment times\n",
-           list.size());
+    printf(
+        "%zu recordings (the sentences by two festival voices); errors in ms against the synthesiser's segment times\n",
+        list.size());
     printf("  %-13s %6s %7s %7s  %6s %6s %6s  %9s %7s %7s\n", "", "MAE", "start", "end", "ph20ms", "ph50ms", "ph off",
            "empty", "decode", "all");
     for (const char *condition : {"", "-20dB", "-10dB", "-5dB"}) {
@@ -157,10 +159,11 @@ int main(int argc, char **argv) {
         }
         Print(name, tl, tp);
     }
-    printf("MAE: mean absolute error of word starts and ends; start, end: mean signed error; ph20ms, ph50ms: phone\n"
-           "boundaries within 20 and 50 ms; ph off: their mean signed error; decode: seconds to prepare and recognise\n"
-           "(PocketSphinx: read, set the grammar, decode); all: with every word's score and confidence and every\n"
-           "phone's times, score and confidence (PocketSphinx: with a second, phone-level decode); ratios against\n"
-           "PocketSphinx's decode.\n");
+    printf(
+        "MAE: mean absolute error of word starts and ends; start, end: mean signed error; ph20ms, ph50ms: phone\n"
+        "boundaries within 20 and 50 ms; ph off: their mean signed error; decode: seconds to prepare and recognise\n"
+        "(PocketSphinx: read, set the grammar, decode); all: with every word's score and confidence and every\n"
+        "phone's times, score and confidence (PocketSphinx: with a second, phone-level decode); ratios against\n"
+        "PocketSphinx's decode.\n");
     return 0;
 }

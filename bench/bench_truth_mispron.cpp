@@ -54,7 +54,7 @@ int main() {
             std::string stem = data + "/" + item[0];
             double t0 = Now();
             bool ok = Measure(lib, stem + "-right" + condition + ".wav", item[1], item[2], atoi(item[3].c_str()), &r) &&
-                      Measure(lib, stem + "-wrong" + condition + ".wav", item[1], item[2], atoi(item[3].c_str()), &w);
+                Measure(lib, stem + "-wrong" + condition + ".wav", item[1], item[2], atoi(item[3].c_str()), &w);
             time += Now() - t0;
             if (!ok) continue;
             used++;
@@ -69,14 +69,13 @@ int main() {
         printf("  %-7s %6d", *condition ? condition + 1 : "clean", used);
         for (int k = 0; k < 4; k++) {
             double auc = Auc(right[k], wrong[k]);
-            if (auc < 0)
-                printf(" %*s", k == 1 ? 11 : k == 0 ? 11 : 10, "n/a");
-            else
-                printf(" %*.3f", k == 1 ? 11 : k == 0 ? 11 : 10, auc);
+            if (auc < 0) printf(" %*s", k == 1 ? 11 : k == 0 ? 11 : 10, "n/a");
+            else printf(" %*.3f", k == 1 ? 11 : k == 0 ? 11 : 10, auc);
         }
         printf("   (%.2f s)\n", time);
     }
-    printf("pairs: those whose target word was aligned with the dictionary's phones in both twins; n/a: not\n"
-           "provided.\n");
+    printf(
+        "pairs: those whose target word was aligned with the dictionary's phones in both twins; n/a: not\n"
+        "provided.\n");
     return 0;
 }

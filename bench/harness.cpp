@@ -13,9 +13,7 @@
 
 namespace bench {
 
-double Now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 bool MakeData(const std::string &command) {
     printf("preparing data (cached after the first run): %s\n", command.c_str());
@@ -54,9 +52,7 @@ std::vector<short> ReadWav(const std::string &path) {
     return {};
 }
 
-bool IsSilence(const std::string &name) {
-    return name.empty() || name[0] == '<' || name[0] == '[' || name == "SIL";
-}
+bool IsSilence(const std::string &name) { return name.empty() || name[0] == '<' || name[0] == '[' || name == "SIL"; }
 
 static std::string Upper(std::string s) {
     for (char &c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
@@ -114,8 +110,7 @@ bool Library::Align(const std::string &wav, const std::string &sentence, bool de
             ok = np >= 0;
             for (int p = 1; p <= np && ok; p++) {
                 Phone ph;
-                ok = khRecGetPhone(rec_, i, p, name) > 0 &&
-                     khRecGetPhoneTimes(rec_, i, p, &ph.start, &ph.end) == 1;
+                ok = khRecGetPhone(rec_, i, p, name) > 0 && khRecGetPhoneTimes(rec_, i, p, &ph.start, &ph.end) == 1;
                 ph.name = name;
                 ph.score = khRecGetPhoneScore(rec_, i, p, p);
                 ph.conf = khRecGetPhoneConf(rec_, i, p, p);
@@ -132,8 +127,8 @@ bool Library::Align(const std::string &wav, const std::string &sentence, bool de
 // ---- PocketSphinx directly -----------------------------------------------------
 
 static ps_decoder_t *NewDecoder(const char *dict) {
-    cmd_ln_t *c = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", KILN_MODEL_DIR, "-dict", dict, "-remove_silence",
-                              "no", "-beam", "1e-48", "-pbeam", "1e-48", "-wbeam", "7e-29", nullptr);
+    cmd_ln_t *c = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", KILN_MODEL_DIR, "-dict", dict, "-remove_silence", "no",
+                              "-beam", "1e-48", "-pbeam", "1e-48", "-wbeam", "7e-29", nullptr);
     ps_decoder_t *ps = ps_init(c);
     cmd_ln_free_r(c);
     return ps;

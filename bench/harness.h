@@ -67,8 +67,7 @@ public:
     ~Direct();
     // Words with times (fillers left out), each named with the
     // pronunciation it was recognised with in `pron`.
-    std::vector<Word> Align(const std::string &wav, const std::string &sentence,
-                            std::vector<std::string> *prons);
+    std::vector<Word> Align(const std::string &wav, const std::string &sentence, std::vector<std::string> *prons);
     // Phone times from a second decode whose grammar spells the
     // pronunciations as a chain of one-phone words.
     std::vector<Phone> AlignPhones(const std::string &wav, const std::vector<std::string> &prons);

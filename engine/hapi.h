@@ -162,8 +162,7 @@ HAPI_API int hapiDeleteDictObject(hapiDictObject dict);
    word, creating the word when new; outsym may be null or empty.  Every
    phone must be in the phone set; a new phone joins a phone set that was
    not declared.  Answers the word's id, or -1. */
-HAPI_API int hapiDictAddItem(hapiDictObject dict, const char *word, const char *pron,
-                             const char *outsym);
+HAPI_API int hapiDictAddItem(hapiDictObject dict, const char *word, const char *pron, const char *outsym);
 /* The word's id, 0 when absent, -1 on failure.  Case-sensitive. */
 HAPI_API int hapiDictWordId(hapiDictObject dict, const char *word);
 /* Copies the name of word id into buf; null buf: the bytes needed. */
@@ -178,8 +177,7 @@ HAPI_API int hapiDictWordPron(hapiDictObject dict, int word_id, int pron, char *
 /* Reads (outsym null) or sets the output symbol of a pronunciation.
    Reading answers the symbol (engine-owned) or null when it has none;
    setting answers the new symbol, or null on failure. */
-HAPI_API const char *hapiDictPronOutSym(hapiDictObject dict, int word_id, int pron,
-                                        const char *outsym);
+HAPI_API const char *hapiDictPronOutSym(hapiDictObject dict, int word_id, int pron, const char *outsym);
 /* Guesses a pronunciation of a word that no dictionary holds, from flite's
    US English lexicon and, for the words it lacks, its letter-to-sound
    rules, and writes it in dict's phone set: phone names separated by
@@ -211,8 +209,7 @@ HAPI_API hapiLatObject hapiCreateLatObject(hapiDictObject dict, const char *name
 /* Loads a lattice file with every sub-lattice it holds (finalised).  Every
    word must be in dict.  A non-null name replaces the top lattice's name.
    Sub-lattices loaded with it are deleted with it. */
-HAPI_API hapiLatObject hapiLoadLatObject(hapiDictObject dict, const char *filename,
-                                         const char *name);
+HAPI_API hapiLatObject hapiLoadLatObject(hapiDictObject dict, const char *filename, const char *name);
 /* Writes the lattice and every sub-lattice it includes; flags must be 0. */
 HAPI_API int hapiLatSave(hapiLatObject lat, const char *filename, int flags);
 HAPI_API int hapiDeleteLatObject(hapiLatObject lat);
@@ -257,8 +254,7 @@ HAPI_API hapiDictObject hapiLatDictObject(hapiLatObject lat);
 /* Builds a decoding network (kind 13) from the lattice and every nested
    sub-lattice over the dictionary's words and pronunciations.  Arcs scored
    at -1000000.0 or lower are left out. */
-HAPI_API hapiNetObject hapiBuildNetObject(int kind, hapiHMMSetObject hmms, hapiDictObject dict,
-                                          hapiLatObject lat);
+HAPI_API hapiNetObject hapiBuildNetObject(int kind, hapiHMMSetObject hmms, hapiDictObject dict, hapiLatObject lat);
 HAPI_API int hapiDeleteNetObject(hapiNetObject net);
 
 /* ---- Audio sources --------------------------------------------------------- */
@@ -347,8 +343,7 @@ HAPI_API int hapiResOutSym(hapiResObject res, int word, char *buf);
 /* Phones of a word (engine phone index from 0); null ids: the count. */
 HAPI_API int hapiResAllPhoneIds(hapiResObject res, int word, int *ids);
 HAPI_API int hapiResPhoneId(hapiResObject res, int word, int phone);
-HAPI_API int hapiResPhoneTimes(hapiResObject res, int word, int phone, double *start,
-                               double *end);
+HAPI_API int hapiResPhoneTimes(hapiResObject res, int word, int phone, double *start, double *end);
 HAPI_API double hapiResPhoneScore(hapiResObject res, int word, int phone, int selector);
 /* A word lattice of the result's alternatives (flags 0), owned by the
    caller. */
@@ -356,8 +351,7 @@ HAPI_API hapiLatObject hapiResLatGenerate(hapiResObject res, int flags);
 /* Up to nbest routes through the stretch of result words start..end (from
    1, without the leading "<s>"), best first, written to routes; answers the
    number found. */
-HAPI_API int hapiLatWordAlternatives(hapiLatObject lat, int start, int end, int flags, int nbest,
-                                     int *routes);
+HAPI_API int hapiLatWordAlternatives(hapiLatObject lat, int start, int end, int flags, int nbest, int *routes);
 /* The words of a route; with an array fills entries 0 onwards. */
 HAPI_API int hapiLatRouteWordNames(hapiLatObject lat, const char **names, int route);
 

@@ -81,8 +81,7 @@ inline void WordQueries(KhRecogniser rec, int n) {
 inline void NBestQueries(KhRecogniser rec, int n) {
     char text[KH_MAX_TEXT];
     for (auto [from, to] : {std::pair<int, int>{1, n}, {-1, -n}, {n, 1}, {0, n}, {1, n + 1}, {INT_MIN, INT_MAX}})
-        for (int k = 0; k < 8 && khRecGetNextBest(rec, from, to, text) == 1; k++) {
-        }
+        for (int k = 0; k < 8 && khRecGetNextBest(rec, from, to, text) == 1; k++) {}
 }
 
 inline void AudioQueries(KhRecogniser rec) {

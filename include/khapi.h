@@ -264,7 +264,7 @@ KHAPI_API int KHAPI_CALL khRecDelete(KhRecogniser rec);
    decoded; engine (grammar, network, coder, recogniser; also after a
    tuning call could not make the engine recogniser); memory. */
 KHAPI_API int KHAPI_CALL khRecPrepare(KhRecogniser rec, KhSyntax syntax, const char *wav_filename,
-                           const char *map_filename);
+                                      const char *map_filename);
 
 /* Recognises the whole utterance of a prepared recogniser and returns when
    it is complete: at the end of the file, or for the live input after the
@@ -379,8 +379,7 @@ KHAPI_API int KHAPI_CALL khRecGetResSyntaxName(KhRecogniser rec, int word_index,
    Returns 1; 0 when both pointers are null (the handle is then not
    checked).  Fails (-1): not started; bad handle; no result; no words;
    index out of range; engine; memory. */
-KHAPI_API int KHAPI_CALL khRecGetWordTimes(KhRecogniser rec, int word_index, double *start_time,
-                                double *end_time);
+KHAPI_API int KHAPI_CALL khRecGetWordTimes(KhRecogniser rec, int word_index, double *start_time, double *end_time);
 
 /* The output symbol of a word's recognised pronunciation.
      rec                 a recogniser handle.
@@ -410,8 +409,7 @@ KHAPI_API int KHAPI_CALL khRecGetWordInfo(KhRecogniser rec, int word_index, char
    started; null next_best_string; bad handle; N-best not activated; no
    result; no words; an index out of range, or start after end; engine;
    memory. */
-KHAPI_API int KHAPI_CALL khRecGetNextBest(KhRecogniser rec, int start_index, int end_index,
-                               char *next_best_string);
+KHAPI_API int KHAPI_CALL khRecGetNextBest(KhRecogniser rec, int start_index, int end_index, char *next_best_string);
 
 /* Acoustic score per frame of words start..end, as natural-log likelihood
    against the best state of each frame (0 best, about -0.5 to -3 for
@@ -480,8 +478,8 @@ KHAPI_API int KHAPI_CALL khRecGetPhones(KhRecogniser rec, int word_index, char *
    Returns 1; 0 when both pointers are null (the handle is then not
    checked).  Fails (-1): not started; bad handle; not complete; no words;
    word or phone index out of range; engine; memory. */
-KHAPI_API int KHAPI_CALL khRecGetPhoneTimes(KhRecogniser rec, int word_index, int phone_index,
-                                 double *start_time, double *end_time);
+KHAPI_API int KHAPI_CALL khRecGetPhoneTimes(KhRecogniser rec, int word_index, int phone_index, double *start_time,
+                                            double *end_time);
 
 /* Acoustic score per frame of phones start..end of a word, reckoned as
    khRecGetWordScore reckons it for words.
@@ -493,8 +491,7 @@ KHAPI_API int KHAPI_CALL khRecGetPhoneTimes(KhRecogniser rec, int word_index, in
    Returns the score.  Fails (KH_FLOAT_FAIL): not started; bad handle; not
    complete; no words; a word or phone index out of range, or start after
    end; a stretch shorter than a frame; engine; memory. */
-KHAPI_API float KHAPI_CALL khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index,
-                                   int end_index);
+KHAPI_API float KHAPI_CALL khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index, int end_index);
 
 /* Mean confidence of phones start..end of a word, 0 to 1, where the
    configuration sets PHONECONF.
@@ -507,8 +504,7 @@ KHAPI_API float KHAPI_CALL khRecGetPhoneScore(KhRecogniser rec, int word_index, 
    not set (before the handle is looked at); bad handle; not complete; no
    words; a word or phone index out of range, or start after end; engine;
    memory. */
-KHAPI_API float KHAPI_CALL khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_index,
-                                  int end_index);
+KHAPI_API float KHAPI_CALL khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_index, int end_index);
 
 /* ---- Speech audio --------------------------------------------------------------- */
 

@@ -22,7 +22,7 @@ def unguarded(text):
             if depth == 0:
                 break
             i += 1
-        if not text[i + 1:].lstrip(' ').startswith('KH_CATCH('):
+        if not text[i + 1:].lstrip().startswith('KH_CATCH('):
             bad.append(m.group(1))
     return bad
 

@@ -19,8 +19,8 @@ int main(int argc, char **argv) {
     }
     KhSyntax syntax = khSyntaxCreate("SENTENCE", NULL);
     KhRecogniser rec = khRecCreate();
-    if (!syntax || !rec || khSyntaxAddOption(syntax, argv[3]) != 1 ||
-        khRecPrepare(rec, syntax, argv[2], NULL) != 1 || khRecDoWholeSent(rec) != 1) {
+    if (!syntax || !rec || khSyntaxAddOption(syntax, argv[3]) != 1 || khRecPrepare(rec, syntax, argv[2], NULL) != 1 ||
+        khRecDoWholeSent(rec) != 1) {
         fputs("recognition failed (see khapi.log)\n", stderr);
         return 1;
     }

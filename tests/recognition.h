@@ -47,9 +47,15 @@ protected:
     // Takes the idle recogniser to the stage on the recording, or on the
     // live input.
     void BringTo(Stage stage, bool live = false) {
-        if (stage >= kPrepared) { ASSERT_EQ(khRecPrepare(rec_, go_, live ? nullptr : GoForward().c_str(), nullptr), 1); }
-        if (stage == kUnderWay) { ASSERT_EQ(khRecDoPartSent(rec_, 20), 1); }
-        if (stage == kComplete) { ASSERT_EQ(khRecDoWholeSent(rec_), 1); }
+        if (stage >= kPrepared) {
+            ASSERT_EQ(khRecPrepare(rec_, go_, live ? nullptr : GoForward().c_str(), nullptr), 1);
+        }
+        if (stage == kUnderWay) {
+            ASSERT_EQ(khRecDoPartSent(rec_, 20), 1);
+        }
+        if (stage == kComplete) {
+            ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+        }
     }
     virtual std::string ExtraConfig() { return ""; }
     Workspace ws_;

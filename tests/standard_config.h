@@ -16,14 +16,21 @@ inline std::string ModelDef() { return std::string(KHAPI_MODEL_DIR) + "/mdef"; }
 // and the given extra lines.
 inline std::string StandardConfig(const std::string &extra = "") {
     return "MODEL1 = ENUS\n"
-           "ENUSMMF = " + ModelDef() + "\n"
-           "ENUSHMMLIST = " + ModelDef() + "\n"
-           "ENUSBKHMMNAME = SIL\n"
-           "VOCAB1 = ENGLISH\n"
-           "ENGLISHMODEL = ENUS\n"
-           "ENGLISHDICT = english.dic\n"
-           "SYSDICT = " + SystemDictPath() + "\n"
-           "FORCECASE = UPPER\n" + extra;
+           "ENUSMMF = " +
+        ModelDef() +
+        "\n"
+        "ENUSHMMLIST = " +
+        ModelDef() +
+        "\n"
+        "ENUSBKHMMNAME = SIL\n"
+        "VOCAB1 = ENGLISH\n"
+        "ENGLISHMODEL = ENUS\n"
+        "ENGLISHDICT = english.dic\n"
+        "SYSDICT = " +
+        SystemDictPath() +
+        "\n"
+        "FORCECASE = UPPER\n" +
+        extra;
 }
 
 }  // namespace khtest

@@ -32,7 +32,9 @@ private:
     std::string previous_;
 };
 
-inline void WriteFile(const std::string &name, const std::string &text) { std::ofstream(name, std::ios::binary) << text; }
+inline void WriteFile(const std::string &name, const std::string &text) {
+    std::ofstream(name, std::ios::binary) << text;
+}
 inline std::string ReadFile(const std::string &name) { return read_file(name); }
 inline bool Exists(const std::string &name) { return std::filesystem::exists(name); }
 
@@ -62,7 +64,9 @@ inline std::string PhoneSetLine() {
 // Names a parameterised test after the name of its row.
 struct RowName {
     template <class Row>
-    std::string operator()(const ::testing::TestParamInfo<Row> &info) const { return info.param.name; }
+    std::string operator()(const ::testing::TestParamInfo<Row> &info) const {
+        return info.param.name;
+    }
 };
 
 // The log ("khapi.log" unless given), its lines ending in "\r\n".

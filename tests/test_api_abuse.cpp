@@ -46,9 +46,10 @@ TEST(Initialised, ARefusedHandleEndsTheTraceOfItsCall) {
     int local = 345;  // looks like a recogniser tag, but was never issued
     EXPECT_EQ(khRecFinalise(&local), -1);
     std::string log = Log();
-    EXPECT_EQ(log.substr(log.rfind("khRecFinalise: Entering")), "khRecFinalise: Entering\r\n"
-                     "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
-                     "ERROR - SysError: Invalid recogniser\r\n\r\n");
+    EXPECT_EQ(log.substr(log.rfind("khRecFinalise: Entering")),
+              "khRecFinalise: Entering\r\n"
+              "  Parameter 1 (recogniser ptr) is a non-NULL pointer\r\n"
+              "ERROR - SysError: Invalid recogniser\r\n\r\n");
     EXPECT_EQ(khRecGetWordTimes(&local, 1, nullptr, nullptr), 0);
     EXPECT_EQ(khRecGetPhoneTimes(nullptr, 1, 1, nullptr, nullptr), 0);
     EXPECT_TRUE(Contains(Log(), "  Return value = 0\r\nkhRecGetWordTimes: Leaving\r\n\r\n")) << Log();
@@ -57,7 +58,8 @@ TEST(Initialised, ARefusedHandleEndsTheTraceOfItsCall) {
 namespace {
 
 std::string Refusal(const std::string &name) {
-    if (name == "khRecGetPhoneConf") return "ERROR - khRecGetPhoneConf: Phone level confidence results not yet implemented";
+    if (name == "khRecGetPhoneConf")
+        return "ERROR - khRecGetPhoneConf: Phone level confidence results not yet implemented";
     if (name.rfind("khSyntax", 0) == 0) return "ERROR - SysError: Invalid syntax";
     return "ERROR - SysError: Invalid recogniser";
 }
@@ -98,11 +100,14 @@ std::vector<BadCall> BadCalls() {
     return {
         {"WordNameMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetWordName(r, INT_MIN, text); }, -1},
         {"WordNameMostPositive", [](KhRecogniser r, KhSyntax) { return khRecGetWordName(r, INT_MAX, text); }, -1},
-        {"SyntaxNameMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetResSyntaxName(r, INT_MIN, text); }, -1},
+        {"SyntaxNameMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetResSyntaxName(r, INT_MIN, text); },
+         -1},
         {"WordInfoMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetWordInfo(r, INT_MIN, text); }, -1},
-        {"NextBestUpsideDown", [](KhRecogniser r, KhSyntax) { return khRecGetNextBest(r, INT_MAX, INT_MIN, text); }, -1},
+        {"NextBestUpsideDown", [](KhRecogniser r, KhSyntax) { return khRecGetNextBest(r, INT_MAX, INT_MIN, text); },
+         -1},
         {"PhoneMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetPhone(r, INT_MIN, INT_MIN, text); }, -1},
-        {"WordScoreMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetWordScore(r, INT_MIN, INT_MIN); }, fail},
+        {"WordScoreMostNegative", [](KhRecogniser r, KhSyntax) { return khRecGetWordScore(r, INT_MIN, INT_MIN); },
+         fail},
         {"WordConfBeyond", [](KhRecogniser r, KhSyntax) { return khRecGetWordConf(r, INT_MAX, 1); }, fail},
         {"WordNameIntoNull", [](KhRecogniser r, KhSyntax) { return khRecGetWordName(r, 1, nullptr); }, -1},
         {"WordInfoIntoNull", [](KhRecogniser r, KhSyntax) { return khRecGetWordInfo(r, 1, nullptr); }, -1},
@@ -202,9 +207,13 @@ TEST_P(BadArguments, AreRefusedInEveryStatus) {
         EXPECT_TRUE(Contains(NewLog(), "ERROR - ")) << c.name;
         EXPECT_EQ(StatusOf(rec_), status) << c.name;
     }
-    if (GetParam() == kPrepared) { EXPECT_EQ(khRecDoWholeSent(rec_), 1); }
+    if (GetParam() == kPrepared) {
+        EXPECT_EQ(khRecDoWholeSent(rec_), 1);
+    }
     while (GetParam() == kUnderWay && khRecDoPartSent(rec_, 100) == 1) continue;
-    if (GetParam() != kIdle) { EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS"); }
+    if (GetParam() != kIdle) {
+        EXPECT_EQ(Words(rec_), "GO FORWARD TEN METERS");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Abuse, BadArguments, ::testing::Values(kIdle, kPrepared, kUnderWay, kComplete),

@@ -14,9 +14,14 @@ namespace {
 std::string SmallConfig(const std::string &dict_lines) {
     return "DEBUG = FULL\n"
            "MODEL1 = ENUS\n"
-           "ENUSMMF = " + ModelDef() + "\n"
-           "ENUSHMMLIST = " + ModelDef() + "\n"
-           "VOCAB1 = V\nVMODEL = ENUS\nVDICT = vocab.dic\n" + dict_lines;
+           "ENUSMMF = " +
+        ModelDef() +
+        "\n"
+        "ENUSHMMLIST = " +
+        ModelDef() +
+        "\n"
+        "VOCAB1 = V\nVMODEL = ENUS\nVDICT = vocab.dic\n" +
+        dict_lines;
 }
 
 // Starts the library with an existing vocabulary dictionary, so that
@@ -42,9 +47,12 @@ const char kNote[] = "NOTE - GetWordId: Guessed the pronunciation of ZORBLAX: Z 
 
 // The log of an option refused for a word that no dictionary holds.
 std::string Refused(const std::string &word) {
-    return "ERROR - GetWordId: Unable to find word " + word + " in system dictionary\r\n\r\n"
-           "ERROR - Could not find word " + word + " in dictionaries\r\n\r\n"
-           "ERROR - khSyntaxAddOption: Error in adding sentence\r\n\r\n";
+    return "ERROR - GetWordId: Unable to find word " + word +
+        " in system dictionary\r\n\r\n"
+        "ERROR - Could not find word " +
+        word +
+        " in dictionaries\r\n\r\n"
+        "ERROR - khSyntaxAddOption: Error in adding sentence\r\n\r\n";
 }
 
 // A started system at level ERROR, GUESSPRONS set as given.
@@ -64,8 +72,8 @@ TEST(SystemDictionary, IsLoadedOnceAndMergedWithTheUserDictionary) {
     WriteFile("sys.dic", PhoneSetLine() + "HELLO HH AH L OW\nWORLD W ER L D\n");
     std::string long_pron = "AH";  // as long as the engine takes
     while (long_pron.size() + 3 < HAPI_MAX_NAME) long_pron += " AH";
-    WriteFile("user.dic", PhoneSetLine() + "HELLO [greeting] HH AH L OW\nHELLO HH EH L OW\nNEWWORD N UW\nLONG " +
-                              long_pron + "\n");
+    WriteFile("user.dic",
+              PhoneSetLine() + "HELLO [greeting] HH AH L OW\nHELLO HH EH L OW\nNEWWORD N UW\nLONG " + long_pron + "\n");
     hapiDictObject d = LoadedOnce("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
     ASSERT_NE(d, nullptr);
     // A shared pronunciation is kept once and takes the user's symbol; a
@@ -77,9 +85,10 @@ TEST(SystemDictionary, IsLoadedOnceAndMergedWithTheUserDictionary) {
     EXPECT_GT(kh::GetWordId(kh::g_state->current_vocab, "LONG"), 0);
     EXPECT_EQ(Pron(kh::g_state->current_vocab->exercise_dict, "LONG", 1), long_pron);
     std::string log = Log();
-    EXPECT_TRUE(Contains(log, "  Attempting to load the system dictionary\r\n"
-                              "  Attempting to load the user dictionary\r\n"
-                              "  Valid system dictionary returned\r\n"))
+    EXPECT_TRUE(Contains(log,
+                         "  Attempting to load the system dictionary\r\n"
+                         "  Attempting to load the user dictionary\r\n"
+                         "  Valid system dictionary returned\r\n"))
         << log;
 }
 
@@ -119,7 +128,8 @@ TEST(SystemDictionary, AnUnreadableUserDictionaryLeavesTheSystemOne) {
     hapiDictObject d = LoadedOnce("SYSDICT = sys.dic\nUSERDICT = user.dic\n");
     ASSERT_NE(d, nullptr);
     std::string log = Log();
-    const std::string only = "  LoadSysDict: Unable to load user dictionary user.dic (returning system dictionary only)\r\n";
+    const std::string only =
+        "  LoadSysDict: Unable to load user dictionary user.dic (returning system dictionary only)\r\n";
     EXPECT_TRUE(Contains(log, only)) << log;
     EXPECT_EQ(log.find(only), log.rfind(only)) << log;
     EXPECT_FALSE(Contains(log, "Valid system dictionary returned")) << log;
@@ -169,8 +179,9 @@ TEST_P(VocabularyPhoneSet, IsTheSystemsUnlessTheFileDeclaresAnother) {
         EXPECT_TRUE(Contains(file, "\nFORWARD F AO R W ER D\n")) << file;
     } else {
         EXPECT_EQ(file, c.declared + words);
-        EXPECT_TRUE(Contains(Log(), "ERROR - GetWordId: Unable to add word FORWARD to vocabulary dictionary vocab.dic: "
-                                    "it has another phone set\r\n\r\n"))
+        EXPECT_TRUE(Contains(Log(),
+                             "ERROR - GetWordId: Unable to add word FORWARD to vocabulary dictionary vocab.dic: "
+                             "it has another phone set\r\n\r\n"))
             << Log();
     }
 }
@@ -214,15 +225,15 @@ TEST_P(DamagedVocabulary, IsRenewedOnlyAsACache) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DamagedVocabulary,
-    ::testing::Values(DamagedCase{"NotACache", "FALSE", false, -1, "LoadDict: Unable to load existing file vocab.dic"},
-                      DamagedCase{"ACache", "TRUE", false, 1,
-                                  "LoadDict: Unable to load existing file vocab.dic: set aside as "
-                                  "vocab.dic.damaged and made afresh"},
-                      DamagedCase{"ACacheThatCannotBeSetAside", "TRUE", true, -1,
-                                  "LoadDict: Unable to load existing file vocab.dic"}),
-    RowName());
+INSTANTIATE_TEST_SUITE_P(Table, DamagedVocabulary,
+                         ::testing::Values(DamagedCase{"NotACache", "FALSE", false, -1,
+                                                       "LoadDict: Unable to load existing file vocab.dic"},
+                                           DamagedCase{"ACache", "TRUE", false, 1,
+                                                       "LoadDict: Unable to load existing file vocab.dic: set aside as "
+                                                       "vocab.dic.damaged and made afresh"},
+                                           DamagedCase{"ACacheThatCannotBeSetAside", "TRUE", true, -1,
+                                                       "LoadDict: Unable to load existing file vocab.dic"}),
+                         RowName());
 
 // A word the engine cannot guess fails as it would without guessing.
 TEST_P(Guessed, AWordNoDictionaryHoldsIsGuessedOnlyWhenAsked) {

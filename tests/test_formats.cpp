@@ -51,9 +51,9 @@ struct Format {
 };
 
 const Format kFormats[] = {
-    {"u8", kWordsOnly}, {"ulaw", 1},      {"s24", 1},           {"s32", 1},
-    {"f32", 1},       {"f64", 1},       {"8k", kWordsOnly},   {"22k", 1},
-    {"f32-44k", 1},   {"s24-48k-stereo", 1}, {"right", 1},
+    {"u8", kWordsOnly}, {"ulaw", 1},        {"s24", 1}, {"s32", 1},     {"f32", 1},
+    {"f64", 1},         {"8k", kWordsOnly}, {"22k", 1}, {"f32-44k", 1}, {"s24-48k-stereo", 1},
+    {"right", 1},
 };
 
 struct Recording {
@@ -61,8 +61,9 @@ struct Recording {
     const char *grammar;
 };
 const Recording kRecordings[] = {
-    {"cards", "(ACE | TWO | THREE | FOUR | FIVE | SIX | SEVEN | EIGHT | NINE | TEN | JACK | QUEEN | KING) [OF] "
-              "(CLUBS | DIAMONDS | HEARTS | SPADES)"},
+    {"cards",
+     "(ACE | TWO | THREE | FOUR | FIVE | SIX | SEVEN | EIGHT | NINE | TEN | JACK | QUEEN | KING) [OF] "
+     "(CLUBS | DIAMONDS | HEARTS | SPADES)"},
     {"goforward", kGoGrammar}};
 
 class SampleFormats : public ::testing::TestWithParam<std::tuple<Recording, Format>> {};

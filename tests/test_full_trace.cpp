@@ -23,20 +23,23 @@ const std::string kGo = "SysCheck: Valid syntax with name GO";
 const std::string kOut = "Parameter 2 (results string) is a non-NULL pointer";
 const std::string kOk = "Return value = 1";
 
-std::string Lookup(const std::string &word) { return "Attempting to retrieve word " + word + " from system/user dictionary"; }
+std::string Lookup(const std::string &word) {
+    return "Attempting to retrieve word " + word + " from system/user dictionary";
+}
 
-const std::string kPrepareLines = kRec + "\r\n  Parameter 2 (syntax ptr) is a non-NULL pointer\r\n"
-                                  "  Parameter 3 (wav filename) is a NULL string\r\n"
-                                  "  Parameter 4 (map filename) is a NULL string\r\n  " + kValid + "\r\n  " + kGo +
-                                  "\r\n  " + Lookup("<s>");
+const std::string kPrepareLines = kRec +
+    "\r\n  Parameter 2 (syntax ptr) is a non-NULL pointer\r\n"
+    "  Parameter 3 (wav filename) is a NULL string\r\n"
+    "  Parameter 4 (map filename) is a NULL string\r\n  " +
+    kValid + "\r\n  " + kGo + "\r\n  " + Lookup("<s>");
 
 // The trace of a start on the standard configuration.
 std::string InitTrace() {
-    return TraceOf("khSysInit", {"Parameter 1 (config filename) = test.conf", "Reading model information",
-                                 "Reading model number 1 with name ENUS", "Loaded model ENUS",
-                                 "Reading the vocab dictionaries", "Reading vocab number 1 with name ENGLISH",
-                                 "Attempting to load the system dictionary", "Valid system dictionary returned",
-                                 "Read vocab ENGLISH", kOk});
+    return TraceOf("khSysInit",
+                   {"Parameter 1 (config filename) = test.conf", "Reading model information",
+                    "Reading model number 1 with name ENUS", "Loaded model ENUS", "Reading the vocab dictionaries",
+                    "Reading vocab number 1 with name ENGLISH", "Attempting to load the system dictionary",
+                    "Valid system dictionary returned", "Read vocab ENGLISH", kOk});
 }
 
 // An error line inside a call at level FULL.
@@ -50,7 +53,7 @@ std::string Failed(const std::string &name, std::initializer_list<std::string> l
 
 struct Row {
     const char *name;
-    Stage stage;        // how far the recogniser has gone on the live input
+    Stage stage;                                       // how far the recogniser has gone on the live input
     std::vector<std::pair<const char *, int>> faults;  // engine calls made to fail: name, nth call
     std::function<void(KhRecogniser, KhSyntax)> calls;
     std::string log;
@@ -58,7 +61,9 @@ struct Row {
 };
 
 const Row kRows[] = {
-    {"LiveStopEarly", kPrepared, {},
+    {"LiveStopEarly",
+     kPrepared,
+     {},
      [](KhRecogniser r, KhSyntax) {
          khRecDoPartSent(r, 20);
          khRecDoPartSent(r, -1);
@@ -66,11 +71,17 @@ const Row kRows[] = {
      TraceOf("khRecDoPartSent", {kRec, "Parameter 2 (number of frames) = 20", kValid, "Return value = 1"}) +
          TraceOf("khRecDoPartSent", {kRec, "Parameter 2 (number of frames) = -1", kValid, "Return value = 0"}),
      "hapiRecComplete: no path reached the end of the grammar"},
-    {"CoderFault", kIdle, {{"hapiCoderPrepare", 1}}, [](KhRecogniser r, KhSyntax s) { khRecPrepare(r, s, nullptr, nullptr); },
+    {"CoderFault",
+     kIdle,
+     {{"hapiCoderPrepare", 1}},
+     [](KhRecogniser r, KhSyntax s) { khRecPrepare(r, s, nullptr, nullptr); },
      Failed("khRecPrepare", {kPrepareLines}, Error("khRecPrepare: Error preparing the coder")),
      "hapiCoderPrepare: injected fault"},
     // A failed count goes on: the string is still read, and stays empty.
-    {"WordCountFault", kComplete, {{"hapiResWordName", 1}}, [](KhRecogniser r, KhSyntax) {
+    {"WordCountFault",
+     kComplete,
+     {{"hapiResWordName", 1}},
+     [](KhRecogniser r, KhSyntax) {
          char words[KH_MAX_TEXT];
          khRecGetWords(r, words);
      },
@@ -79,7 +90,9 @@ const Row kRows[] = {
                 Error("khRecGetWords: Error retrieving the number of words")) +
          "  Outstring is empty\r\n  Return value = -1\r\nkhRecGetWords: Leaving\r\n\r\n",
      "hapiResWordName: injected fault"},
-    {"WordNamesAfterAFailedCount", kComplete, {{"hapiResWordName", 1}, {"hapiResAllWordNames", 2}},
+    {"WordNamesAfterAFailedCount",
+     kComplete,
+     {{"hapiResWordName", 1}, {"hapiResAllWordNames", 2}},
      [](KhRecogniser r, KhSyntax) {
          char words[KH_MAX_TEXT];
          khRecGetWords(r, words);
@@ -93,7 +106,9 @@ const Row kRows[] = {
 
 class FullTrace : public RoadTest, public ::testing::WithParamInterface<Row> {
 protected:
-    std::string ExtraConfig() override { return "DEBUG = FULL\nNOTELOG = notes.log\nAUDIOIN = file:" + GoForward() + "\n"; }
+    std::string ExtraConfig() override {
+        return "DEBUG = FULL\nNOTELOG = notes.log\nAUDIOIN = file:" + GoForward() + "\n";
+    }
 };
 
 class TraceTest : public ::testing::Test {
@@ -123,7 +138,9 @@ TEST_P(FullTrace, HoldsTheLibrarysLinesOnly) {
     ASSERT_NO_FATAL_FAILURE(BringTo(row.stage, true));
     size_t start = Log().size();
     size_t noted = ReadFile("notes.log").size();
-    for (auto [call, nth] : row.faults) { ASSERT_EQ(hapiFaultInject(call, nth), 0); }
+    for (auto [call, nth] : row.faults) {
+        ASSERT_EQ(hapiFaultInject(call, nth), 0);
+    }
     row.calls(rec_, go_);
     hapiFaultClear();
     EXPECT_EQ(Log().substr(start), row.log);
@@ -158,16 +175,17 @@ TEST(RoadLog, EveryLineOfOneUtteranceAtLevelFull) {
     ASSERT_EQ(khRecFinalise(rec), 1);
     ASSERT_EQ(khRecDelete(rec), 1);
     ASSERT_EQ(khSyntaxDeleteShallow(syntax), 1);
-    std::string expected =
-        InitTrace() +
-        TraceOf("khSyntaxCreate", {"Parameter 1 (syntax name) = go", "Parameter 2 (lattice filename) is a NULL string",
-                                   "Return value is a valid pointer"}) +
-        TraceOf("khSyntaxAddOption", {kSyn, "Parameter 2 (bnf string) = go forward [ten] meters", kGo, Lookup("GO"),
-                                      Lookup("FORWARD"), Lookup("TEN"), Lookup("METERS"), kOk}) +
+    std::string expected = InitTrace() +
+        TraceOf("khSyntaxCreate",
+                {"Parameter 1 (syntax name) = go", "Parameter 2 (lattice filename) is a NULL string",
+                 "Return value is a valid pointer"}) +
+        TraceOf("khSyntaxAddOption",
+                {kSyn, "Parameter 2 (bnf string) = go forward [ten] meters", kGo, Lookup("GO"), Lookup("FORWARD"),
+                 Lookup("TEN"), Lookup("METERS"), kOk}) +
         TraceOf("khRecCreate", {"No parameters passed", "Return value is a valid pointer"}) +
-        TraceOf("khRecPrepare", {kRec, "Parameter 2 (syntax ptr) is a non-NULL pointer",
-                                 "Parameter 3 (wav filename) = " + GoForward(),
-                                 "Parameter 4 (map filename) is a NULL string", kValid, kGo, Lookup("<s>"), kOk}) +
+        TraceOf("khRecPrepare",
+                {kRec, "Parameter 2 (syntax ptr) is a non-NULL pointer", "Parameter 3 (wav filename) = " + GoForward(),
+                 "Parameter 4 (map filename) is a NULL string", kValid, kGo, Lookup("<s>"), kOk}) +
         TraceOf("khRecDoWholeSent", {kRec, kValid, kOk}) +
         TraceOf("khRecGetWords", {kRec, kOut, kValid, "Outstring = GO FORWARD TEN METERS", "Return value = 4"}) +
         TraceOf("khRecFinalise", {kRec, kValid, kOk}) + TraceOf("khRecDelete", {kRec, kValid, kOk}) +
@@ -276,8 +294,9 @@ TEST_F(TraceTest, OverLongLinesAreCutAndKeepTheirLineEnd) {
     kh::NestedCall nested;
     kh::TraceEnter(huge.c_str());
     // Each line is cut to 1023 bytes, its line end kept: the buffer's 1024th byte is the NUL.
-    EXPECT_EQ(Written(), "  Parameter 1 (syntax name) = " + std::string(991, 'w') + "\r\nERROR - " +
-                             std::string(1011, 'w') + "\r\n\r\n  " + std::string(1019, 'w') + "\r\n");
+    EXPECT_EQ(Written(),
+              "  Parameter 1 (syntax name) = " + std::string(991, 'w') + "\r\nERROR - " + std::string(1011, 'w') +
+                  "\r\n\r\n  " + std::string(1019, 'w') + "\r\n");
 }
 
 TEST_F(TraceTest, LogFileIsOpenedLazilyAndEmptiedOnceAndMayBeUnopenable) {

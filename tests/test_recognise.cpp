@@ -25,7 +25,7 @@ TEST_F(RoadTest, AFileIsRecognisedWholeAndPreparedAgain) {
                   "SysError: Invalid syntax"});
     EXPECT_EQ(RecogniseWhole(rec_, go_), "GO FORWARD TEN METERS");
     EXPECT_EQ(khRecDoPartSent(rec_, 30), -1);  // complete: incorrect status
-    EXPECT_FALSE(Exists("test.lat"));  // grammars are saved only when asked
+    EXPECT_FALSE(Exists("test.lat"));          // grammars are saved only when asked
     ASSERT_EQ(khRecFinalise(rec_), 1);
     // The file source is reused: a file it cannot read fails the coder,
     // and the next readable one works again.
@@ -61,8 +61,7 @@ TEST_F(RoadTest, StatusRefusals) {
     ASSERT_EQ(khRecFinalise(rec_), 1);
     EXPECT_EQ(khRecActivateNBest(rec_), 1);
     EXPECT_EQ(khRecActivateNBest(rec_), 1);
-    ExpectErrors({"SysError: No results available",
-                  "khRecDoPartSent: Recogniser at incorrect status",
+    ExpectErrors({"SysError: No results available", "khRecDoPartSent: Recogniser at incorrect status",
                   "khRecFinalise: Recogniser has not finished processing",
                   "khRecDoWholeSent: Recogniser has not been prepared",
                   "khRecPrepare: Pronunciation mapping not yet implemented",
@@ -85,8 +84,8 @@ TEST_F(RoadTest, PauseAndSpeedSettingsReachTheEngine) {
     EXPECT_EQ(*hapiOverrideConfInt("SILSEQCOUNT", nullptr), 60);
     // The rebuilt recogniser still recognises.
     EXPECT_EQ(RecogniseWhole(rec_, go_), "GO FORWARD TEN METERS");
-    ExpectErrors({"khRecSetPauseLength: Invalid name of sil length",
-                  "khRecSetSpeed: Incorrect parameter for Set Speed"});
+    ExpectErrors(
+        {"khRecSetPauseLength: Invalid name of sil length", "khRecSetSpeed: Incorrect parameter for Set Speed"});
 }
 
 TEST_F(RoadTest, RecognisersAreDeletedInAnyStatus) {
@@ -145,8 +144,12 @@ protected:
     const std::string file_ = GoForward();
     // The step a caller takes next in that status, up to the result.
     void GoOn(Stage stage) {
-        if (stage == kIdle) { ASSERT_EQ(khRecPrepare(rec_, go_, Input(), nullptr), 1); }
-        if (stage <= kPrepared) { ASSERT_EQ(khRecDoWholeSent(rec_), 1); }
+        if (stage == kIdle) {
+            ASSERT_EQ(khRecPrepare(rec_, go_, Input(), nullptr), 1);
+        }
+        if (stage <= kPrepared) {
+            ASSERT_EQ(khRecDoWholeSent(rec_), 1);
+        }
         if (stage == kUnderWay) {
             int r;
             for (int steps = 0; (r = khRecDoPartSent(rec_, 20)) == 1 && steps < 1000; steps++) {}
@@ -175,10 +178,11 @@ TEST_P(Tuned, KeepsTheStatusAndTheUtteranceGoesOn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Tuned,
-                         ::testing::Combine(::testing::ValuesIn(kTunings), ::testing::ValuesIn(kStages), ::testing::Bool()),
+                         ::testing::Combine(::testing::ValuesIn(kTunings), ::testing::ValuesIn(kStages),
+                                            ::testing::Bool()),
                          [](const ::testing::TestParamInfo<Tuned::ParamType> &info) {
                              return std::string(std::get<0>(info.param).name) + kStageNames[std::get<1>(info.param)] +
-                                    (std::get<2>(info.param) ? "Live" : "File");
+                                 (std::get<2>(info.param) ? "Live" : "File");
                          });
 
 // When the engine cannot take the utterance over, the call fails and the
@@ -190,8 +194,9 @@ TEST_F(RoadTest, ATuningThatCannotResumeTheUtteranceEndsIt) {
         ASSERT_EQ(hapiFaultInject("hapiRecPrepare", 1), 0);
         EXPECT_EQ(khRecSetOptimisation(rec_, "NORMAL"), -1);
         hapiFaultClear();
-        EXPECT_EQ(Log().substr(before.size()), "ERROR - Recogniser must be finalised before altering the speed\r\n\r\n"
-                                               "ERROR - ReinitRecogniser: Error initialising recogniser\r\n\r\n");
+        EXPECT_EQ(Log().substr(before.size()),
+                  "ERROR - Recogniser must be finalised before altering the speed\r\n\r\n"
+                  "ERROR - ReinitRecogniser: Error initialising recogniser\r\n\r\n");
         EXPECT_EQ(RecogniseWhole(rec_, go_), "GO FORWARD TEN METERS");
         ASSERT_EQ(khRecFinalise(rec_), 1);
     }

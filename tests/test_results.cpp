@@ -47,7 +47,8 @@ const Refusal kOnFourWords[] = {
     {[](KhRecogniser r) { return khRecGetWordName(r, 5, text); }, -1, "khRecGetWordName: Invalid word index"},
     {[](KhRecogniser r) { return khRecGetWordName(r, -5, text); }, -1, "khRecGetWordName: Invalid word index"},
     {[](KhRecogniser r) { return khRecGetResSyntaxName(r, 0, text); }, -1, "khRecGetResSyntaxName: Invalid word index"},
-    {[](KhRecogniser r) { return khRecGetResSyntaxName(r, -5, text); }, -1, "khRecGetResSyntaxName: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetResSyntaxName(r, -5, text); }, -1,
+     "khRecGetResSyntaxName: Invalid word index"},
     {[](KhRecogniser r) { return khRecGetWordTimes(r, 5, &t1, nullptr); }, -1, "khRecGetWordTimes: Invalid word index"},
     {[](KhRecogniser r) { return khRecGetWordTimes(r, 0, nullptr, &t1); }, -1, "khRecGetWordTimes: Invalid word index"},
     // Negative indices of the pronunciation query count from the next-to-last word.
@@ -68,8 +69,10 @@ const Refusal kOnFourWords[] = {
     {[](KhRecogniser r) { return khRecGetPhone(r, 1, 0, text); }, -1, "khRecGetPhone: Invalid phone index"},
     {[](KhRecogniser r) { return khRecGetPhone(r, 1, 3, text); }, -1, "khRecGetPhone: Invalid phone index"},
     {[](KhRecogniser r) { return khRecGetPhones(r, 5, text); }, -1, "khRecGetPhones: Invalid word index"},
-    {[](KhRecogniser r) { return khRecGetPhoneTimes(r, 0, 1, &t1, nullptr); }, -1, "khRecGetPhoneTimes: Invalid word index"},
-    {[](KhRecogniser r) { return khRecGetPhoneTimes(r, 1, 3, &t1, nullptr); }, -1, "khRecGetPhoneTimes: Invalid phone index"},
+    {[](KhRecogniser r) { return khRecGetPhoneTimes(r, 0, 1, &t1, nullptr); }, -1,
+     "khRecGetPhoneTimes: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetPhoneTimes(r, 1, 3, &t1, nullptr); }, -1,
+     "khRecGetPhoneTimes: Invalid phone index"},
     {[](KhRecogniser r) { return khRecGetPhoneScore(r, 5, 1, 1); }, kF, "khRecGetPhoneScore: Incorrect word index"},
     {[](KhRecogniser r) { return khRecGetPhoneScore(r, 1, 1, 3); }, kF, "khRecGetPhoneScore: Incorrect phone index"},
     {[](KhRecogniser r) { return khRecGetPhoneScore(r, 1, -3, 1); }, kF, "khRecGetPhoneScore: Incorrect phone index"},
@@ -84,12 +87,15 @@ const Refusal kOnFourWords[] = {
 // Refusals while the first frames are processed: no words, no phones yet.
 const Refusal kBeforeAnyWord[] = {
     {[](KhRecogniser r) { return khRecGetWordName(r, 1, text); }, -1, "khRecGetWordName: No words available"},
-    {[](KhRecogniser r) { return khRecGetResSyntaxName(r, 1, text); }, -1, "khRecGetResSyntaxName: No results available"},
-    {[](KhRecogniser r) { return khRecGetWordTimes(r, 1, &t1, nullptr); }, -1, "khRecGetWordTimes: No results available"},
+    {[](KhRecogniser r) { return khRecGetResSyntaxName(r, 1, text); }, -1,
+     "khRecGetResSyntaxName: No results available"},
+    {[](KhRecogniser r) { return khRecGetWordTimes(r, 1, &t1, nullptr); }, -1,
+     "khRecGetWordTimes: No results available"},
     {[](KhRecogniser r) { return khRecGetWordScore(r, 1, 1); }, kF, "khRecGetWordScore: No results available"},
     {[](KhRecogniser r) { return khRecGetWordConf(r, 1, 1); }, kF, "khRecGetWordConf: No results available"},
     {[](KhRecogniser r) { return khRecGetNextBest(r, 1, 1, text); }, -1, "khRecGetNextBest: No results available"},
-    {[](KhRecogniser r) { return khRecGetPhone(r, 1, 1, text); }, -1, "khRecGetPhone: No phone level results available"},
+    {[](KhRecogniser r) { return khRecGetPhone(r, 1, 1, text); }, -1,
+     "khRecGetPhone: No phone level results available"},
     {[](KhRecogniser r) { return khRecGetPhones(r, 1, text); }, -1, "khRecGetPhones: No phone level results available"},
     {[](KhRecogniser r) { return khRecGetPhoneTimes(r, 1, 1, &t1, nullptr); }, -1,
      "khRecGetPhoneTimes: No phone level results available"},
@@ -197,8 +203,9 @@ TEST_F(RecognisedTest, NBestMustBeActivatedAndAfterFinaliseNoResultIsAvailable) 
     ASSERT_EQ(khRecFinalise(rec_), 1);
     EXPECT_EQ(khRecGetWordScore(rec_, 1, 1), KH_FLOAT_FAIL);
     EXPECT_EQ(khRecGetWords(rec_, text), -1);
-    EXPECT_EQ(Log(), "ERROR - khRecGetNextBest: Recogniser has not been activated for NBest results\r\n\r\n"
-                     "ERROR - SysError: No results available\r\n\r\nERROR - SysError: No results available\r\n\r\n");
+    EXPECT_EQ(Log(),
+              "ERROR - khRecGetNextBest: Recogniser has not been activated for NBest results\r\n\r\n"
+              "ERROR - SysError: No results available\r\n\r\nERROR - SysError: No results available\r\n\r\n");
 }
 
 TEST_F(RoadTest, WordScoresAnswerDuringAPartSentenceRecognition) {
@@ -224,14 +231,15 @@ TEST_F(ScoreLog, TheNestedTimeQueriesAreIndented) {
     const std::string ptr = "Parameter 1 (recogniser ptr) is a non-NULL pointer", valid = "SysCheck: Valid recogniser";
     // The start time of the first word, then the end time of the last.
     auto times = [&](const char *word, const char *start, const char *end) {
-        return TraceOf("khRecGetWordTimes", {ptr, std::string("Parameter 2 (word index) = ") + word,
-                                             std::string("Parameter 3 (start time) is a ") + start + " pointer",
-                                             std::string("Parameter 4 (end time) is a ") + end + " pointer", valid,
-                                             "Return value = 1"}, 1);
+        return TraceOf("khRecGetWordTimes",
+                       {ptr, std::string("Parameter 2 (word index) = ") + word,
+                        std::string("Parameter 3 (start time) is a ") + start + " pointer",
+                        std::string("Parameter 4 (end time) is a ") + end + " pointer", valid, "Return value = 1"},
+                       1);
     };
-    EXPECT_TRUE(Contains(log, TraceOf("khRecGetWordScore", {ptr, "Parameter 2 (start index) = 2",
-                                                            "Parameter 3 (end index) = -1", valid,
-                                                            times("2", "non-NULL", "NULL"),
-                                                            times("4", "NULL", "non-NULL"), value})))
+    EXPECT_TRUE(Contains(log,
+                         TraceOf("khRecGetWordScore",
+                                 {ptr, "Parameter 2 (start index) = 2", "Parameter 3 (end index) = -1", valid,
+                                  times("2", "non-NULL", "NULL"), times("4", "NULL", "non-NULL"), value})))
         << log;
 }

@@ -42,8 +42,8 @@ TEST_F(Recorded, AFileIsReadInAnyStatusButProcessing) {
     EXPECT_EQ(khSysGetSpeech(rec_, "missing.wav", nullptr), -1);
     ExpectErrors({"khSysGetSpeech: Can only get speech immediately after recognition",
                   "khSysGetF0Track: Can only get F0 results immediately after recognition",
-                          "khSysGetSpeech: Cannot get speech whilst processing speech",
-                          "khSysGetF0Track: Cannot get F0 results during recognition"});
+                  "khSysGetSpeech: Cannot get speech whilst processing speech",
+                  "khSysGetF0Track: Cannot get F0 results during recognition"});
 }
 
 TEST_F(Recorded, BadFilesFailBeforeAnyEngineObjectIsMade) {
@@ -52,9 +52,9 @@ TEST_F(Recorded, BadFilesFailBeforeAnyEngineObjectIsMade) {
     for (const char *file : {"missing.wav", "junk.wav"}) EXPECT_EQ(khSysGetSpeech(rec_, file, nullptr), -1) << file;
     for (const char *file : {"missing.wav", "junk.wav"}) EXPECT_EQ(khSysGetF0Track(rec_, file, nullptr), -1) << file;
     ExpectErrors({"khSysGetSpeech: Error reading the waveform file",
-                          "khSysGetSpeech: Error reading the waveform from the file junk.wav",
-                          "khSysGetF0Track: Error reading the source file missing.wav",
-                          "khSysGetF0Track: Error reading the waveform from file junk.wav"});
+                  "khSysGetSpeech: Error reading the waveform from the file junk.wav",
+                  "khSysGetF0Track: Error reading the source file missing.wav",
+                  "khSysGetF0Track: Error reading the waveform from file junk.wav"});
 }
 
 // A file may change between the call that asks its size and the call that
@@ -169,10 +169,9 @@ TEST_F(Recorded, PlaybackRefusals) {
     ASSERT_EQ(khRecFinalise(rec_), 1);
     EXPECT_EQ(khRecPlayUtterance(rec_, 0.0, -1.0), -1);
     ExpectErrors({"khRecPlayUtterance: Incorrect start value",
-                          "khRecPlayUtterance: Only negative value allowed is -1.0", "khRecPlayUtterance: Incorrect end value",
-                          "SysCheck: NULL pointer passed to the dll",
-                          "khSysPlayPrompt: Unable to read file",
-                          "khRecPlayUtterance: Can only playback last utterance immediately after recognition"});
+                  "khRecPlayUtterance: Only negative value allowed is -1.0", "khRecPlayUtterance: Incorrect end value",
+                  "SysCheck: NULL pointer passed to the dll", "khSysPlayPrompt: Unable to read file",
+                  "khRecPlayUtterance: Can only playback last utterance immediately after recognition"});
 }
 
 class Played : public Recorded {

@@ -52,12 +52,18 @@ TEST_F(Bnf, RefusedOptionsLeaveTheLatticeAsItWas) {
         const char *messages;
     } cases[] = {
         {"", "khSyntaxAddOption: BNF string is invalid"},
-        {" ,. !", ""}, {"yes | | no", ""}, {"()", ""}, {"| yes", ""},
-        {"[yes", "ReadBNF: Missing ']'"}, {"<yes", "ReadBNF: Missing '>'"},
-        {"(yes", "ReadBNF: Missing ')'"}, {"{yes", "ReadBNF: Missing '}'"},
+        {" ,. !", ""},
+        {"yes | | no", ""},
+        {"()", ""},
+        {"| yes", ""},
+        {"[yes", "ReadBNF: Missing ']'"},
+        {"<yes", "ReadBNF: Missing '>'"},
+        {"(yes", "ReadBNF: Missing ')'"},
+        {"{yes", "ReadBNF: Missing '}'"},
         {"yes ] no", "khSyntaxAddOption: Error in BNF"},
-        {"xyzzyq", "GetWordId: Unable to find word XYZZYQ in system dictionary|"
-                   "Could not find word XYZZYQ in dictionaries"},
+        {"xyzzyq",
+         "GetWordId: Unable to find word XYZZYQ in system dictionary|"
+         "Could not find word XYZZYQ in dictionaries"},
         {"$ empty", "khSyntaxAddOption: Invalid syntax name"},
         {"$nope", "khSyntaxAddOption: Cannot find the syntax with name NOPE"},
         {"$empty", "khSyntaxAddOption: Syntax EMPTY is empty and has not been added"},
@@ -132,8 +138,9 @@ TEST_F(Bnf, AnOptionSavesTheVocabularyOnceHoweverManyWordsItFetches) {
     std::string before = Picture(s);
     ASSERT_EQ(khSyntaxAddOption(s, "nine"), -1);
     EXPECT_EQ(Occurrences(ReadFile("notes.log"), "hapi: hapiDictSave: injected fault\n"), 1);
-    EXPECT_TRUE(Contains(Log(), "ERROR - khSyntaxAddOption: Unable to save vocabulary dictionary english.dic: " +
-                                    std::string(strerror(EIO)) + "\r\n\r\n"));
+    EXPECT_TRUE(Contains(Log(),
+                         "ERROR - khSyntaxAddOption: Unable to save vocabulary dictionary english.dic: " +
+                             std::string(strerror(EIO)) + "\r\n\r\n"));
     EXPECT_EQ(Picture(s), before);
     EXPECT_EQ(saved(), "ONE TWO SEVEN EIGHT");
     ASSERT_EQ(khSyntaxAddOption(s, "nine | ten"), 1);
@@ -180,10 +187,14 @@ TEST(CaseCopy, SeventeenLatin1PairsAndNothingElse) {
     // Each copy, a pair to a line: the conversion, the text, the limit
     // (which bounds the copy) and what is copied.
     const std::tuple<Copy, std::string, int, std::string> copies[] = {
-        {up, lower, 1024, upper},                         {down, upper, 1024, lower},
-        {up, unpaired, 1024, unpaired},                   {down, unpaired, 1024, unpaired},
-        {up, "Hello, World_1!", 1024, "HELLO, WORLD_1!"}, {down, "Hello, World_1!", 1024, "hello, world_1!"},
-        {up, "abcdefghijk", 5, "ABCD"},                   {down, "ABC", 0, "abc"},
+        {up, lower, 1024, upper},
+        {down, upper, 1024, lower},
+        {up, unpaired, 1024, unpaired},
+        {down, unpaired, 1024, unpaired},
+        {up, "Hello, World_1!", 1024, "HELLO, WORLD_1!"},
+        {down, "Hello, World_1!", 1024, "hello, world_1!"},
+        {up, "abcdefghijk", 5, "ABCD"},
+        {down, "ABC", 0, "abc"},
         {up, "", 1024, ""},
     };
     for (const auto &[copy, text, limit, copied] : copies) {

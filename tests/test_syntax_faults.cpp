@@ -61,8 +61,10 @@ TEST_P(HostileLattice, IsRefusedAndLeavesNothing) {
     EXPECT_EQ(khSyntaxCreate("top", "hostile.lat"), nullptr);
     hapiFaultClear();
     EXPECT_EQ(Registered(), 0);
-    EXPECT_TRUE(Contains(Log(), std::string("ERROR - ") + GetParam().message + "\r\n\r\n"
-                           "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"))
+    EXPECT_TRUE(Contains(Log(),
+                         std::string("ERROR - ") + GetParam().message +
+                             "\r\n\r\n"
+                             "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"))
         << Log();
     EXPECT_EQ(khSyntaxReturn(""), nullptr);
     EXPECT_EQ(khSysNewExercise("ENGLISH"), 1) << Log();
@@ -71,32 +73,31 @@ TEST_P(HostileLattice, IsRefusedAndLeavesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     SyntaxFaults, HostileLattice,
-    ::testing::Values(
-        HostileFile{"SelfInclusionByCase",
-                    LatticeFile({{"top", Around("SUBLAT \"greet\"")},
-                                 {"greet", Around("SUBLAT \"GREET\"")},
-                                 {"GREET", Around("WORD \"HELLO\" 0")}}),
-                    "CreateSemanticSyn: Sub-lattice names greet and GREET differ only in case", nullptr},
-        HostileFile{"CircleOfThree",
-                    LatticeFile({{"top", Around("SUBLAT \"A\"")},
-                                 {"A", Around("SUBLAT \"b\"")},
-                                 {"b", Around("SUBLAT \"a\"")},
-                                 {"a", Around("WORD \"HELLO\" 0")}}),
-                    "CreateSemanticSyn: Sub-lattice names A and a differ only in case", nullptr},
-        HostileFile{"SiblingsByCase",
-                    LatticeFile({{"top",
-                                  {"NODE 1 WORD \"!NULL\" 0", "NODE 2 SUBLAT \"x\"", "NODE 3 SUBLAT \"X\"",
-                                   "NODE 4 WORD \"!NULL\" 0", "ARC 1 1 2 0", "ARC 2 1 3 0", "ARC 3 2 4 0",
-                                   "ARC 4 3 4 0"}},
-                                 {"x", Around("WORD \"HELLO\" 0")},
-                                 {"X", Around("WORD \"GOODBYE\" 0")}}),
-                    "CreateSemanticSyn: Sub-lattice names x and X differ only in case", nullptr},
-        HostileFile{"EmptyName",
-                    LatticeFile({{"top", Around("SUBLAT \"\"")}, {"", Around("WORD \"HELLO\" 0")}}),
-                    "CreateSemanticSyn: Sub-lattice without a name", nullptr},
-        // An arc score that cannot be read is the engine's failure value, never a score.
-        HostileFile{"UnreadableArcScore", LatticeFile({{"top", Around("WORD \"HELLO\" 0")}}),
-                    "CopySemanticLattice: Arc 1 has no usable score", "hapiLatArcScore"}),
+    ::testing::Values(HostileFile{"SelfInclusionByCase",
+                                  LatticeFile({{"top", Around("SUBLAT \"greet\"")},
+                                               {"greet", Around("SUBLAT \"GREET\"")},
+                                               {"GREET", Around("WORD \"HELLO\" 0")}}),
+                                  "CreateSemanticSyn: Sub-lattice names greet and GREET differ only in case", nullptr},
+                      HostileFile{"CircleOfThree",
+                                  LatticeFile({{"top", Around("SUBLAT \"A\"")},
+                                               {"A", Around("SUBLAT \"b\"")},
+                                               {"b", Around("SUBLAT \"a\"")},
+                                               {"a", Around("WORD \"HELLO\" 0")}}),
+                                  "CreateSemanticSyn: Sub-lattice names A and a differ only in case", nullptr},
+                      HostileFile{"SiblingsByCase",
+                                  LatticeFile({{"top",
+                                                {"NODE 1 WORD \"!NULL\" 0", "NODE 2 SUBLAT \"x\"",
+                                                 "NODE 3 SUBLAT \"X\"", "NODE 4 WORD \"!NULL\" 0", "ARC 1 1 2 0",
+                                                 "ARC 2 1 3 0", "ARC 3 2 4 0", "ARC 4 3 4 0"}},
+                                               {"x", Around("WORD \"HELLO\" 0")},
+                                               {"X", Around("WORD \"GOODBYE\" 0")}}),
+                                  "CreateSemanticSyn: Sub-lattice names x and X differ only in case", nullptr},
+                      HostileFile{"EmptyName",
+                                  LatticeFile({{"top", Around("SUBLAT \"\"")}, {"", Around("WORD \"HELLO\" 0")}}),
+                                  "CreateSemanticSyn: Sub-lattice without a name", nullptr},
+                      // An arc score that cannot be read is the engine's failure value, never a score.
+                      HostileFile{"UnreadableArcScore", LatticeFile({{"top", Around("WORD \"HELLO\" 0")}}),
+                                  "CopySemanticLattice: Arc 1 has no usable score", "hapiLatArcScore"}),
     RowName());
 
 // A build pass that fails half way leaves the lattice as it was: the next
@@ -145,11 +146,19 @@ TEST_F(SyntaxFaults, DeeplyNestedOptionsAreSearchedWhole) {
 // never a whole option, whichever start arc the engine lists first.
 TEST_F(SyntaxFaults, SilenceDoesNotDependOnArcOrder) {
     Start();
-    const std::vector<std::string> body = {
-        "NODE 1 WORD \"!NULL\" 0", "NODE 2 WORD \"GO\" 0",   "NODE 3 WORD \"GO\" 0",    "NODE 4 WORD \"!NULL\" 0",
-        "NODE 5 WORD \"!NULL\" 0", "NODE 6 WORD \"BACK\" 0", "NODE 7 WORD \"!NULL\" 0", "ARC 3 2 4 0",
-        "ARC 4 3 5 0",             "ARC 5 4 5 0",            "ARC 6 5 4 0",             "ARC 7 4 6 0",
-        "ARC 8 6 7 0"};
+    const std::vector<std::string> body = {"NODE 1 WORD \"!NULL\" 0",
+                                           "NODE 2 WORD \"GO\" 0",
+                                           "NODE 3 WORD \"GO\" 0",
+                                           "NODE 4 WORD \"!NULL\" 0",
+                                           "NODE 5 WORD \"!NULL\" 0",
+                                           "NODE 6 WORD \"BACK\" 0",
+                                           "NODE 7 WORD \"!NULL\" 0",
+                                           "ARC 3 2 4 0",
+                                           "ARC 4 3 5 0",
+                                           "ARC 5 4 5 0",
+                                           "ARC 6 5 4 0",
+                                           "ARC 7 4 6 0",
+                                           "ARC 8 6 7 0"};
     for (bool swapped : {false, true}) {
         std::vector<std::string> lines(body.begin(), body.begin() + 7);
         lines.push_back(swapped ? "ARC 1 1 3 0" : "ARC 1 1 2 0");
@@ -183,8 +192,9 @@ TEST_F(Disable, SentencesThatFindNothing) {
     Start("FULL");
     KhSyntax s = Make("s", {"yes please", "no", "stop [now]"});
     // "yes" is one word short of an option; after "stop" a word may follow.
-    for (const std::string &sentence : {std::string("maybe"), std::string("yes"), std::string("stop"),
-                                        std::string("no no"), std::string(), std::string(" ,. !"), std::string(1500, 'A')})
+    for (const std::string &sentence :
+         {std::string("maybe"), std::string("yes"), std::string("stop"), std::string("no no"), std::string(),
+          std::string(" ,. !"), std::string(1500, 'A')})
         EXPECT_EQ(khSyntaxDisableOption(s, sentence.c_str()), -1) << sentence;
     EXPECT_EQ(khSyntaxDisableOption(s, nullptr), -1);
     EXPECT_EQ(Occurrences(Log(), "ERROR - khSyntaxDisableOption: No path found\r\n"), 4);

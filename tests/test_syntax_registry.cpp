@@ -66,8 +66,9 @@ TEST_F(Registry, DeepDeletionKeepsWhatOthersStillInclude) {
     Make("b", {"no"});
     KhSyntax d = Make("d", {"$C"}), a = Make("a", {"$B | $C"});
     EXPECT_EQ(khSyntaxDeleteDeep(c), -1);
-    EXPECT_TRUE(Contains(Log(), "ERROR - khSyntaxDeleteDeep: Cannot delete top level syntax because it is included in "
-                           "another syntax\r\n"));
+    EXPECT_TRUE(Contains(Log(),
+                         "ERROR - khSyntaxDeleteDeep: Cannot delete top level syntax because it is included in "
+                         "another syntax\r\n"));
     EXPECT_EQ(khSyntaxDeleteDeep(a), 1);
     EXPECT_EQ(khSyntaxReturn("a"), nullptr);
     EXPECT_EQ(khSyntaxReturn("b"), nullptr);
@@ -134,7 +135,8 @@ TEST_F(Saved, ASubLatticeNamedLikeTheFileLeavesNothing) {
     EXPECT_EQ(khSyntaxCreate("Order", Data("syntax_same_name.lat").c_str()), nullptr);
     EXPECT_EQ(Registered(), 0);
     std::string log = Log();
-    EXPECT_TRUE(Contains(log, "ERROR - CreateSemanticSyn: Name of sublat same as name of top level lattice\r\n\r\n"
+    EXPECT_TRUE(Contains(log,
+                         "ERROR - CreateSemanticSyn: Name of sublat same as name of top level lattice\r\n\r\n"
                          "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"
                          "  khSyntaxReturn: Entering\r\n"
                          "    Parameter 1 (syntax name) = ORDER\r\n"))
@@ -150,15 +152,17 @@ TEST_F(Saved, UnreadableFilesUnknownWordsAndTakenNamesLeaveTheRegistryAsItWas) {
                                     std::string("no_such_file.lat"), std::string(), std::string(2000, 'x')})
         EXPECT_EQ(khSyntaxCreate("order", file.c_str()), nullptr) << file.substr(0, 80);
     EXPECT_EQ(Registered(), 0);
-    EXPECT_EQ(Occurrences(Log(), "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"
-                                 "ERROR - khSyntaxReturn: No such syntax name ORDER\r\n\r\n"),
+    EXPECT_EQ(Occurrences(Log(),
+                          "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"
+                          "ERROR - khSyntaxReturn: No such syntax name ORDER\r\n\r\n"),
               5);
     // Names already taken are kept.
     KhSyntax size = Make("size", {"big"});
     EXPECT_EQ(khSyntaxCreate("order", Data("syntax_nested.lat").c_str()), nullptr);
-    EXPECT_TRUE(Contains(Log(), "ERROR - NewSyntax: Duplicate syntax name SIZE\r\n\r\n"
-                           "ERROR - CreateSemanticSyn: Syntax name SIZE already exists\r\n\r\n"
-                           "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"))
+    EXPECT_TRUE(Contains(Log(),
+                         "ERROR - NewSyntax: Duplicate syntax name SIZE\r\n\r\n"
+                         "ERROR - CreateSemanticSyn: Syntax name SIZE already exists\r\n\r\n"
+                         "ERROR - khSyntaxCreate: Error loading saved lattice\r\n\r\n"))
         << Log();
     EXPECT_EQ(Registered(), 1);
     EXPECT_EQ(khSyntaxReturn("size"), size);

@@ -82,9 +82,11 @@ const InitFailure kInitFailures[] = {
     {"NoVocabs", "", "", kErr + ModelBlock("A"), "ERROR - khSysInit: No vocabs loaded\r\n\r\n"},
     {"BrokenVocabularyDictionary", "english.dic", "HELLO [unterminated HH AH L OW\n", StandardConfig("DEBUG = ERROR\n"),
      "*khSysInit: Unable to load dictionary with filename english.dic"},
-    {"NoSystemDictionaryToMakeAVocabularyOne", "", "", kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = A\nVDICT = v.dic\n",
+    {"NoSystemDictionaryToMakeAVocabularyOne", "", "",
+     kErr + ModelBlock("A") + "VOCAB1 = V\nVMODEL = A\nVDICT = v.dic\n",
      "*khSysInit: Unable to load dictionary with filename v.dic"},
-    {"SecondModelFails", "", "", kErr + ModelBlock("A") + "MODEL2 = B\n", "ERROR - khSysInit: No MMF file specified\r\n\r\n"},
+    {"SecondModelFails", "", "", kErr + ModelBlock("A") + "MODEL2 = B\n",
+     "ERROR - khSysInit: No MMF file specified\r\n\r\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, SysInitFails, ::testing::ValuesIn(kInitFailures), RowName());
@@ -100,12 +102,15 @@ TEST(SysInitRefuses, NullNameLeavesTheSystemUnusableForGood) {
 // The settings khSysInit read, as one line.
 std::string Settings() {
     const kh::SystemState *s = kh::g_state;
-    auto flag = [](const char *key) { const int *v = hapiOverrideConfBool(key, nullptr); return v ? *v : -1; };
+    auto flag = [](const char *key) {
+        const int *v = hapiOverrideConfBool(key, nullptr);
+        return v ? *v : -1;
+    };
     std::ostringstream text;
     text << "case " << s->forced_case << " punc '" << s->bnf_punc << "'/" << s->bnf_punc_len << " beams "
          << s->general_beam << "/" << s->opt_beam << " silseq " << s->sil_seq_count << " latsave " << s->save_lattices
-         << " log " << s->log_file << " user " << s->user_dict_given << " tree "
-         << flag("PHNTREESTRUCT") << " gauss " << flag("GAUSSOPT") << " forceout " << flag("FORCEOUT");
+         << " log " << s->log_file << " user " << s->user_dict_given << " tree " << flag("PHNTREESTRUCT") << " gauss "
+         << flag("GAUSSOPT") << " forceout " << flag("FORCEOUT");
     return text.str();
 }
 
@@ -115,8 +120,9 @@ TEST(SysInit, StandardConfigurationStartsAndLogsToItsFile) {
     ASSERT_EQ(InitWith(StandardConfig("DEBUG = FULL\nERRORLOG = full.log\nFORCECASE = upper\nBNFPUNC = \n"
                                       "PHNTREESTRUCT = false\n")),
               1);
-    EXPECT_EQ(Settings(), "case 1 punc '.,?!'/4 beams 150/25 silseq 100 latsave 0 log full.log user 0 "
-                          "tree 1 gauss 1 forceout 0");
+    EXPECT_EQ(Settings(),
+              "case 1 punc '.,?!'/4 beams 150/25 silseq 100 latsave 0 log full.log user 0 "
+              "tree 1 gauss 1 forceout 0");
     EXPECT_EQ(kh::g_state->current_vocab, kh::FindVocab("ENGLISH"));
 }
 
@@ -159,14 +165,15 @@ TEST(SysInit, OtherForcedCasesAndValues) {
     ASSERT_EQ(InitWith(StandardConfig("FORCECASE = Lower\nGENBEAM = 200\nSILSEQCOUNT = 60\nBNFPUNC = -\n"
                                       "LATSAVE = yes\nGAUSSOPT = F\n")),
               1);
-    EXPECT_EQ(Settings(), "case -1 punc '-'/1 beams 200/25 silseq 60 latsave 1 log khapi.log user 0 "
-                          "tree 1 gauss 0 forceout 0");
+    EXPECT_EQ(Settings(),
+              "case -1 punc '-'/1 beams 200/25 silseq 60 latsave 1 log khapi.log user 0 "
+              "tree 1 gauss 0 forceout 0");
 }
 
 TEST(SysInit, IndexedKeysAllowGapsBelowOneHundredOnly) {
     Workspace ws;
-    std::string config = StandardConfig("DEBUG = FULL\n") + "MODEL3 = M3\n" + ModelBlock("M3") +
-                         "MODEL100 = M100\n" + ModelBlock("M100") + "MODEL102 = M102\n" + ModelBlock("M102");
+    std::string config = StandardConfig("DEBUG = FULL\n") + "MODEL3 = M3\n" + ModelBlock("M3") + "MODEL100 = M100\n" +
+        ModelBlock("M100") + "MODEL102 = M102\n" + ModelBlock("M102");
     ASSERT_EQ(InitWith(config), 1);
     for (const char *model : {"ENUS", "M3", "M100"}) EXPECT_NE(kh::FindModel(model), nullptr) << model;
     EXPECT_EQ(kh::FindModel("M102"), nullptr);
@@ -244,8 +251,9 @@ TEST_F(Exercise, NamesAreComparedInUpperCaseAgainstTheConfiguredNames) {
     EXPECT_EQ(khSysNewExercise("CHILD"), -1);
     EXPECT_EQ(khSysNewExercise(nullptr), -1);
     EXPECT_STREQ(kh::g_state->current_vocab->name, "ENGLISH");
-    EXPECT_TRUE(Contains(Log(), "  Parameter 1 (exercise name) is a NULL string\r\n"
-                                "ERROR - khSysNewExercise: Invalid vocab name\r\n\r\n"));
+    EXPECT_TRUE(Contains(Log(),
+                         "  Parameter 1 (exercise name) is a NULL string\r\n"
+                         "ERROR - khSysNewExercise: Invalid vocab name\r\n\r\n"));
 }
 
 // Included syntaxes go in a later pass, their traces indented; the words
@@ -268,11 +276,15 @@ TEST_F(Exercise, SelectingTheCurrentVocabularyAgainClearsItIncludedSyntaxesLast)
     EXPECT_TRUE(Contains(ReadFile("adult.dic"), "\nTEN "));
     std::string log = ReadFile("khapi.log");
     auto deleted = [](const std::string &name) {
-        return TraceOf("khSyntaxDeleteShallow", {"Parameter 1 (syntax ptr) is a non-NULL pointer",
-                                                 "SysCheck: Valid syntax with name " + name, "Return value = 1"}, 1);
+        return TraceOf("khSyntaxDeleteShallow",
+                       {"Parameter 1 (syntax ptr) is a non-NULL pointer", "SysCheck: Valid syntax with name " + name,
+                        "Return value = 1"},
+                       1);
     };
-    EXPECT_TRUE(Contains(log, TraceOf("khSysNewExercise", {"Parameter 1 (exercise name) = adult", deleted("A"),
-                                                           deleted("B"), "Return value = 1"})))
+    EXPECT_TRUE(
+        Contains(log,
+                 TraceOf("khSysNewExercise",
+                         {"Parameter 1 (exercise name) = adult", deleted("A"), deleted("B"), "Return value = 1"})))
         << log;
 }
 

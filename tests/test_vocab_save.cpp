@@ -92,8 +92,9 @@ TEST_P(VocabularySave, FailsTheCallUntilTheWordsAreSaved) {
     if (c.error || c.reason) {
         std::string before = Picture(syntax_);
         EXPECT_FALSE(c.call->run(syntax_, rec_));
-        EXPECT_EQ(Log(), std::string("ERROR - ") + c.call->caller + ": Unable to save vocabulary dictionary " + kDict +
-                             ": " + (c.error ? strerror(c.error) : c.reason) + "\r\n\r\n" + c.call->after);
+        EXPECT_EQ(Log(),
+                  std::string("ERROR - ") + c.call->caller + ": Unable to save vocabulary dictionary " + kDict + ": " +
+                      (c.error ? strerror(c.error) : c.reason) + "\r\n\r\n" + c.call->after);
         EXPECT_EQ(Picture(syntax_), before);  // the option is not added
         EXPECT_EQ(Registered(), 1);           // nor the saved lattice's syntax
         c.unblock();
@@ -123,9 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
 // (Windows leaves the file unlocked.)
 TEST(SharedVocabulary, TwoRunsAtOnceKeepEachOthersWords) {
     Workspace ws;
-    const std::vector<std::string> words[2] = {
-        {"ONE", "TWO", "THREE", "FOUR", "FIVE", "SIX", "SEVEN", "EIGHT"},
-        {"RED", "GREEN", "BLUE", "BLACK", "WHITE", "BROWN", "PINK", "GREY"}};
+    const std::vector<std::string> words[2] = {{"ONE", "TWO", "THREE", "FOUR", "FIVE", "SIX", "SEVEN", "EIGHT"},
+                                               {"RED", "GREEN", "BLUE", "BLACK", "WHITE", "BROWN", "PINK", "GREY"}};
     for (int run = 0; run < 2; run++)
         WriteFile("run" + std::to_string(run) + ".conf",
                   StandardConfig("DEBUG = ERROR\nERRORLOG = run" + std::to_string(run) + ".log\n"));

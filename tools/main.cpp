@@ -30,7 +30,9 @@ void AddCommon(CLI::App *app, CommonOptions *o, int extras) {
                     "configuration file (default: the packaged US English one, whose vocabulary "
                     "dictionary is kept in $XDG_DATA_HOME/khapi or ~/.local/share/khapi)")
         ->type_name("FILE");
-    app->add_option("--log", o->log, "log file for the library's failures (default: khapi.log in the user's state folder, or a given configuration's ERRORLOG)")
+    app->add_option("--log", o->log,
+                    "log file for the library's failures (default: khapi.log in the user's state folder, or a given "
+                    "configuration's ERRORLOG)")
         ->type_name("FILE");
     if (extras & kJson)
         app->add_flag("--json", o->json, "one JSON document a file, one a line, failures too (" + SchemaPath() + ")");
@@ -44,11 +46,11 @@ void AddCommon(CLI::App *app, CommonOptions *o, int extras) {
             ->check(CLI::ExistingFile)
             ->type_name("FILE");
     if (!(extras & kOutputs)) return;
-    app->add_option("--textgrid", o->textgrid, "write a Praat TextGrid (words and phones tiers); with "
-                                               "several files, %s in the name stands for each file's name")
+    app->add_option("--textgrid", o->textgrid,
+                    "write a Praat TextGrid (words and phones tiers); with "
+                    "several files, %s in the name stands for each file's name")
         ->type_name("FILE");
-    app->add_option("--plot", o->plot, "write a plot, FILE.svg or FILE.png; %s as for --textgrid")
-        ->type_name("FILE");
+    app->add_option("--plot", o->plot, "write a plot, FILE.svg or FILE.png; %s as for --textgrid")->type_name("FILE");
 }
 
 // --text or --text-from-file; with neither, each recording's own text.
@@ -58,8 +60,9 @@ void AddText(CLI::App *app, RecogniseOptions *o, const char *what) {
                      ->check(CLI::ExistingFile)
                      ->type_name("FILE");
     text->excludes(file);
-    app->footer("Without --text or --text-from-file, the text of NAME.wav is read from NAME.txt or NAME.lab "
-                "beside it.  Texts are read as they are written: numbers, typographic quotes, accents.");
+    app->footer(
+        "Without --text or --text-from-file, the text of NAME.wav is read from NAME.txt or NAME.lab "
+        "beside it.  Texts are read as they are written: numbers, typographic quotes, accents.");
 }
 
 void AddAudio(CLI::App *app, RecogniseOptions *o, bool required) {
@@ -82,12 +85,16 @@ int main(int argc, char **argv) {
 
     auto *recognise = app.add_subcommand("recognise", "recognise each file against a grammar");
     AddAudio(recognise, &options, false);
-    auto *grammar = recognise->add_option("-g,--grammar", options.grammar, "the grammar as one line of BNF")->type_name("BNF");
-    auto *grammar_file = recognise->add_option("--grammar-file", options.grammar_file,
-                                               "named syntaxes, one \"NAME = BNF\" a line; the last is recognised")
+    auto *grammar =
+        recognise->add_option("-g,--grammar", options.grammar, "the grammar as one line of BNF")->type_name("BNF");
+    auto *grammar_file = recognise
+                             ->add_option("--grammar-file", options.grammar_file,
+                                          "named syntaxes, one \"NAME = BNF\" a line; the last is recognised")
                              ->type_name("FILE");
     grammar->excludes(grammar_file);
-    recognise->add_option("--nbest", options.nbest, "report up to N alternatives")->check(CLI::Range(0, 100))->type_name("N");
+    recognise->add_option("--nbest", options.nbest, "report up to N alternatives")
+        ->check(CLI::Range(0, 100))
+        ->type_name("N");
     recognise->add_flag("--live", options.live, "listen to the sound card instead of reading files");
     AddCommon(recognise, &common, kJobs | kJson | kOutputs | kDict);
 

@@ -7,9 +7,9 @@
 namespace tool {
 
 struct CommonOptions {
-    std::string config;    // empty: the packaged configuration
-    std::string log;       // empty: the configuration's ERRORLOG
-    std::string dict;      // a user's pronouncing dictionary, or empty
+    std::string config;  // empty: the packaged configuration
+    std::string log;     // empty: the configuration's ERRORLOG
+    std::string dict;    // a user's pronouncing dictionary, or empty
     bool json = false;
     bool quiet = false;
     int jobs = 1;
@@ -23,8 +23,8 @@ struct RecogniseOptions {
     std::string grammar_file;  // NAME = BNF lines
     std::string text;          // align and assess: the text, when text_given
     bool text_given = false;
-    std::string text_file;     // or the file that holds it; neither: each
-                               // recording's NAME.txt or NAME.lab
+    std::string text_file;  // or the file that holds it; neither: each
+                            // recording's NAME.txt or NAME.lab
     int nbest = 0;
     bool live = false;
 };

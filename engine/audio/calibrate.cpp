@@ -36,7 +36,8 @@ bool capture(const std::string &audioin, int rate, double seconds, std::vector<s
     std::unique_ptr<LiveInput> in = make_live_input(audioin, rate);
     if (!in->start(why)) return false;
     size_t want = static_cast<size_t>(seconds * rate);
-    auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000) + 2000);
+    auto give_up =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000) + 2000);
     samples->clear();
     std::vector<short> buf(rate / 10);
     while (samples->size() < want && std::chrono::steady_clock::now() < give_up) {
@@ -83,7 +84,7 @@ Levels measure_levels(const std::vector<short> &samples, int rate) {
 
 bool needs_calibration(const Levels &l) {
     return l.speech_db < kSpeechLowestDb || l.speech_db > kSpeechHighestDb || l.snr_db < kLeastSnrDb ||
-           l.peak_to_peak >= kClipPeakToPeak;
+        l.peak_to_peak >= kClipPeakToPeak;
 }
 
 }  // namespace engine

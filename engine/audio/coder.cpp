@@ -23,9 +23,10 @@ bool prepare_file(hapi_coder *c, engine::Utterance *u) {
     if (!c->src->initialised) return engine::complain("hapiCoderPrepare: the file source is not initialised"), false;
     if (!engine::resample(c->src->wave, c->src->rate, c->model.samprate, &u->samples))
         return engine::complain("hapiCoderPrepare: cannot convert %s to %d Hz", c->src->filename.c_str(),
-                              c->model.samprate),
+                                c->model.samprate),
                false;
-    if (!c->fe->whole(u)) return engine::complain("hapiCoderPrepare: cannot analyse %s", c->src->filename.c_str()), false;
+    if (!c->fe->whole(u))
+        return engine::complain("hapiCoderPrepare: cannot analyse %s", c->src->filename.c_str()), false;
     return true;
 }
 
@@ -63,7 +64,8 @@ int hapiCoderPrepare(hapiCoderObject coder) {
     if (!coder || !coder->fe) return engine::complain("hapiCoderPrepare: coder not initialised"), -1;
     auto u = std::make_shared<engine::Utterance>();
     u->samples_per_frame = coder->model.samprate / coder->model.frate;
-    bool ok = coder->src->kind == HAPI_FILE_SOURCE ? prepare_file(coder, u.get()) : coder->src->kind == HAPI_LIVE_SOURCE && coder->fe->start(u.get());
+    bool ok = coder->src->kind == HAPI_FILE_SOURCE ? prepare_file(coder, u.get())
+                                                   : coder->src->kind == HAPI_LIVE_SOURCE && coder->fe->start(u.get());
     if (!ok) {
         if (coder->src->kind != HAPI_FILE_SOURCE) engine::complain("hapiCoderPrepare: the source cannot be coded");
         return -1;
@@ -83,7 +85,8 @@ int hapiCoderComplete(hapiCoderObject coder) {
 
 double hapiCoderObservationWindowAdvance(hapiCoderObject coder) {
     if (engine::fault("hapiCoderObservationWindowAdvance")) return HAPI_FLOAT_FAIL;
-    if (!coder || !coder->fe) return engine::complain("hapiCoderObservationWindowAdvance: coder not initialised"), HAPI_FLOAT_FAIL;
+    if (!coder || !coder->fe)
+        return engine::complain("hapiCoderObservationWindowAdvance: coder not initialised"), HAPI_FLOAT_FAIL;
     return 1.0 / coder->model.frate;
 }
 
@@ -102,7 +105,8 @@ int hapiCoderAccessWave(hapiCoderObject coder, int first, int last, short *buf) 
 
 int hapiCoderSaveSource(hapiCoderObject coder, const char *filename) {
     if (engine::fault("hapiCoderSaveSource")) return -1;
-    if (!coder || !coder->utt || !filename) return engine::complain("hapiCoderSaveSource: no utterance or file name"), -1;
+    if (!coder || !coder->utt || !filename)
+        return engine::complain("hapiCoderSaveSource: no utterance or file name"), -1;
     const std::vector<short> &s = coder->utt->samples;
     std::string why;
     if (!engine::write_wav(filename, s.data(), s.size(), coder->model.samprate, &why))
@@ -110,6 +114,8 @@ int hapiCoderSaveSource(hapiCoderObject coder, const char *filename) {
     return 0;
 }
 
-int hapiDeleteCoderObject(hapiCoderObject coder) { return engine::delete_object(coder, "hapiDeleteCoderObject", "coder"); }
+int hapiDeleteCoderObject(hapiCoderObject coder) {
+    return engine::delete_object(coder, "hapiDeleteCoderObject", "coder");
+}
 
 }  // extern "C"

@@ -16,7 +16,7 @@ struct hapi_coder {
     std::string model_name;
     engine::Model model;
     std::unique_ptr<engine::FrontEnd> fe;
-    std::shared_ptr<engine::Utterance> utt;   // the last utterance, until completed
+    std::shared_ptr<engine::Utterance> utt;  // the last utterance, until completed
     bool prepared = false;
 };
 

@@ -79,8 +79,8 @@ std::vector<Candidate> frame_candidates(const std::vector<double> &x, int centre
     double local_peak = 0;
     for (int i = from; i < to; i++) local_peak = std::max(local_peak, std::fabs(x[i]));
     double level = global_peak > 0 ? local_peak / global_peak : 0;
-    double unvoiced = set.voicing_threshold +
-                      std::max(0.0, 2.0 - level / (set.silence_threshold / (1.0 + set.voicing_threshold)));
+    double unvoiced =
+        set.voicing_threshold + std::max(0.0, 2.0 - level / (set.silence_threshold / (1.0 + set.voicing_threshold)));
     std::vector<Candidate> out{{0.0, unvoiced}};
     if (local_peak == 0) return out;
     for (Candidate c : periods(x.data(), n, centre, rate, lag_range(rate, set), width, set))
@@ -139,8 +139,7 @@ std::vector<float> track_f0(const short *samples, int n, int rate, int step, con
     for (double &v : x) v -= mean, global_peak = std::max(global_peak, std::fabs(v));
 
     std::vector<std::vector<Candidate>> cands(frames);
-    for (int k = 0; k < frames; k++)
-        cands[k] = frame_candidates(x, k * step + step / 2, rate, global_peak, set);
+    for (int k = 0; k < frames; k++) cands[k] = frame_candidates(x, k * step + step / 2, rate, global_peak, set);
     std::vector<int> path = best_path(cands, set);
     std::vector<float> f0(frames);
     for (int k = 0; k < frames; k++) f0[k] = static_cast<float>(cands[k][path[k]].f0);
@@ -154,7 +153,8 @@ double periodicity(const short *samples, int n, int centre, int rate, const F0Se
     if (to <= from) return 0.0;
     std::vector<double> x(samples + from, samples + to);
     double best = 0;
-    for (Candidate c : periods(x.data(), to - from, centre - from, rate, lags, width, set)) best = std::max(best, c.strength);
+    for (Candidate c : periods(x.data(), to - from, centre - from, rate, lags, width, set))
+        best = std::max(best, c.strength);
     return best;
 }
 

@@ -37,13 +37,13 @@ private:
 
     fe_t *fe_ = nullptr;
     cmd_ln_t *config_ = nullptr;
-    std::vector<double> prior_;     // the model's initial cepstral mean
-    std::vector<double> sum_;       // live: sum of the frames so far
+    std::vector<double> prior_;  // the model's initial cepstral mean
+    std::vector<double> sum_;    // live: sum of the frames so far
     int live_frames_ = 0;
-    double floor_db_ = 0.0;         // live: estimated background level
-    bool was_periodic_ = false;     // live: the frame before was periodic
-    double spread_db_ = 0.0;        // live: how far the background strays above its floor
-    int rate_ = 16000;              // samples per second
+    double floor_db_ = 0.0;      // live: estimated background level
+    bool was_periodic_ = false;  // live: the frame before was periodic
+    double spread_db_ = 0.0;     // live: how far the background strays above its floor
+    int rate_ = 16000;           // samples per second
 };
 
 }  // namespace engine

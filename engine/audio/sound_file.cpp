@@ -116,7 +116,9 @@ struct MemoryFile {
         v.get_filelen = [](void *d) { return static_cast<sf_count_t>(of(d)->bytes.size()); };
         v.seek = [](sf_count_t offset, int whence, void *d) {
             MemoryFile *f = of(d);
-            sf_count_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? f->at : static_cast<sf_count_t>(f->bytes.size());
+            sf_count_t base = whence == SEEK_SET ? 0
+                : whence == SEEK_CUR             ? f->at
+                                                 : static_cast<sf_count_t>(f->bytes.size());
             f->at = std::max<sf_count_t>(0, base + offset);
             return f->at;
         };
@@ -145,8 +147,7 @@ struct MemoryFile {
 
 namespace engine {
 
-bool read_audio_file(const std::string &path, int raw_rate, std::vector<short> *samples, int *rate,
-                     std::string *why) {
+bool read_audio_file(const std::string &path, int raw_rate, std::vector<short> *samples, int *rate, std::string *why) {
     // Opening a FIFO would wait for a writer, and a device such as
     // /dev/zero never ends: only regular files are read.
     struct stat st;

@@ -14,8 +14,7 @@ namespace engine {
 // at the level it sounds, with several channels mixed down to one.  A
 // file named *.raw is headerless 16-bit little-endian mono at raw_rate.  False, with the reason, when the file
 // cannot be read or is malformed.
-bool read_audio_file(const std::string &path, int raw_rate, std::vector<short> *samples, int *rate,
-                     std::string *why);
+bool read_audio_file(const std::string &path, int raw_rate, std::vector<short> *samples, int *rate, std::string *why);
 
 // Converts samples from one rate to another (a copy when they agree).
 bool resample(const std::vector<short> &in, int from, int to, std::vector<short> *out);

@@ -36,7 +36,8 @@ bool init_file_source(hapi_source *src) {
 bool init_live_source(hapi_source *src) {
     std::string audioin = engine::conf_string("AUDIOIN", engine::kDefaultAudioIn);
     if (audioin != "default" && audioin != "" && audioin.rfind("file:", 0) != 0)
-        return engine::complain("hapiSourceInitialise: AUDIOIN must be default or file:NAME, not '%s'", audioin.c_str()),
+        return engine::complain("hapiSourceInitialise: AUDIOIN must be default or file:NAME, not '%s'",
+                                audioin.c_str()),
                false;
     src->filename = audioin;
     src->rate = engine::current_model_rate();
@@ -98,7 +99,9 @@ int hapiSourceInitialise(hapiSourceObject src) {
     if (engine::fault("hapiSourceInitialise")) return -1;
     if (!src) return engine::complain("hapiSourceInitialise: no source"), -1;
     if (src->started) return engine::complain("hapiSourceInitialise: source is running"), -1;
-    bool ok = src->kind == HAPI_FILE_SOURCE ? init_file_source(src) : src->kind == HAPI_LIVE_SOURCE ? init_live_source(src) : true;
+    bool ok = src->kind == HAPI_FILE_SOURCE ? init_file_source(src)
+        : src->kind == HAPI_LIVE_SOURCE     ? init_live_source(src)
+                                            : true;
     src->initialised = ok;
     src->in_use = src->in_use || ok;
     return ok ? 0 : -1;
@@ -113,8 +116,8 @@ int hapiSourceStart(hapiSourceObject src) {
         std::string why;
         if (!src->live->start(&why)) {
             src->live.reset();
-            engine::complain("hapiSourceStart: cannot start the live input (%s): %s",
-                           src->filename.c_str(), why.c_str());
+            engine::complain("hapiSourceStart: cannot start the live input (%s): %s", src->filename.c_str(),
+                             why.c_str());
             return -1;
         }
     }
@@ -135,7 +138,8 @@ double hapiSourceSamplePeriod(hapiSourceObject src, const double *period) {
     if (engine::fault("hapiSourceSamplePeriod")) return HAPI_FLOAT_FAIL;
     if (!src) return engine::complain("hapiSourceSamplePeriod: no source"), HAPI_FLOAT_FAIL;
     if (period) {
-        if (src->kind != HAPI_PLAY_SOURCE) return engine::complain("hapiSourceSamplePeriod: only a play source's period can be set"), -1.0;
+        if (src->kind != HAPI_PLAY_SOURCE)
+            return engine::complain("hapiSourceSamplePeriod: only a play source's period can be set"), -1.0;
         if (!(*period >= 1.0 / 384000 && *period <= 1.0 / 1000))
             return engine::complain("hapiSourceSamplePeriod: implausible period %g", *period), -1.0;
         src->rate = static_cast<int>(1.0 / *period + 0.5);
@@ -158,7 +162,8 @@ int hapiSourcePlayWave(hapiSourceObject src, int n, const short *samples) {
             return engine::complain("hapiSourcePlayWave: cannot write %s: %s", audioout.c_str() + 5, why.c_str()), -1;
         return 0;
     }
-    if (!play(samples, n, src->rate, &why)) return engine::complain("hapiSourcePlayWave: cannot play: %s", why.c_str()), -1;
+    if (!play(samples, n, src->rate, &why))
+        return engine::complain("hapiSourcePlayWave: cannot play: %s", why.c_str()), -1;
     return 0;
 }
 
@@ -170,7 +175,8 @@ int hapiSourceCalibrateSpeech(hapiSourceObject src, float *levels) {
     std::vector<short> samples;
     std::string why;
     if (!engine::capture(src->filename, src->rate, kCalibrationSeconds, &samples, &why))
-        return engine::complain("hapiSourceCalibrateSpeech: cannot listen to %s: %s", src->filename.c_str(), why.c_str()),
+        return engine::complain("hapiSourceCalibrateSpeech: cannot listen to %s: %s", src->filename.c_str(),
+                                why.c_str()),
                -1;
     engine::Levels l = engine::measure_levels(samples, src->rate);
     if (!levels) return engine::needs_calibration(l) ? 1 : 0;
@@ -181,6 +187,8 @@ int hapiSourceCalibrateSpeech(hapiSourceObject src, float *levels) {
     return 1;
 }
 
-int hapiDeleteSourceObject(hapiSourceObject src) { return engine::delete_object(src, "hapiDeleteSourceObject", "source"); }
+int hapiDeleteSourceObject(hapiSourceObject src) {
+    return engine::delete_object(src, "hapiDeleteSourceObject", "source");
+}
 
 }  // extern "C"

@@ -14,10 +14,10 @@ struct hapi_source {
     hapiSourceKind kind = HAPI_FILE_SOURCE;
     std::string filename;
     bool initialised = false;
-    bool in_use = false;              // initialised once: follows new file names from then on
+    bool in_use = false;  // initialised once: follows new file names from then on
     bool started = false;
-    int rate = 0;                     // samples per second of what it delivers
-    std::vector<short> wave;          // a file source: the whole file, at its own rate
+    int rate = 0;                             // samples per second of what it delivers
+    std::vector<short> wave;                  // a file source: the whole file, at its own rate
     std::unique_ptr<engine::LiveInput> live;  // the live input, once started
     ~hapi_source();
 };

@@ -243,8 +243,7 @@ int hapiInitHAPI(const char *config_filename, int flags) {
         }
         std::string expanded;
         if (!Expansion(value).run(&expanded)) {
-            engine::complain("%s:%d: malformed line (expected ${NAME} or ${NAME:-fallback})", config_filename,
-                             number);
+            engine::complain("%s:%d: malformed line (expected ${NAME} or ${NAME:-fallback})", config_filename, number);
             return -1;
         }
         fresh[key].text = expanded;

@@ -22,7 +22,7 @@ void *g_sink_context = nullptr;
 void copy_to_note_log(const char *line) {
     const std::string *path = engine::conf_text("NOTELOG");
     if (!path || path->empty()) return;
-    // Binary, so that each line ends in "\n" on Windows too.
+        // Binary, so that each line ends in "\n" on Windows too.
 #ifdef _WIN32
     FILE *f = fopen(path->c_str(), "ab");
 #else

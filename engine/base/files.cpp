@@ -33,15 +33,18 @@ const int kReadFlags = O_RDONLY | O_BINARY;
 // The errno of a failed CreateFileA.
 int error_of_create(const std::string &name, DWORD error) {
     switch (error) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND: return ENOENT;
-        case ERROR_DISK_FULL: return ENOSPC;
-        case ERROR_ACCESS_DENIED: {
-            DWORD attributes = GetFileAttributesA(name.c_str());
-            bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-            return folder ? EISDIR : EACCES;
-        }
-        default: return EIO;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_DISK_FULL:
+        return ENOSPC;
+    case ERROR_ACCESS_DENIED: {
+        DWORD attributes = GetFileAttributesA(name.c_str());
+        bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return folder ? EISDIR : EACCES;
+    }
+    default:
+        return EIO;
     }
 }
 
@@ -145,9 +148,7 @@ mode_t mode_for(const std::string &path) {
     return 0666 & ~mask;
 }
 
-bool keep_mode_and_flush(int fd, const std::string &path) {
-    return fchmod(fd, mode_for(path)) == 0 && fsync(fd) == 0;
-}
+bool keep_mode_and_flush(int fd, const std::string &path) { return fchmod(fd, mode_for(path)) == 0 && fsync(fd) == 0; }
 
 // Renamed while it is open, the file keeps its lock until it is in place;
 // after a failure it is removed while it is still this save's.
@@ -234,7 +235,7 @@ bool write_file_atomically(const std::string &path, const std::string &text, std
     if (fd < 0) {
         int e = errno;
         *why = std::string(e == EBUSY ? "another save of it has not ended: " : "cannot create a file beside it: ") +
-               strerror(e);
+            strerror(e);
         return errno = e, false;
     }
     bool written = write_all(fd, text) && keep_mode_and_flush(fd, path);

@@ -15,9 +15,7 @@ namespace {
 
 int g_model_rate = 16000;
 
-uint32_t swap32(uint32_t v) {
-    return (v >> 24) | ((v >> 8) & 0xff00) | ((v << 8) & 0xff0000) | (v << 24);
-}
+uint32_t swap32(uint32_t v) { return (v >> 24) | ((v >> 8) & 0xff00) | ((v << 8) & 0xff0000) | (v << 24); }
 
 // The binary form: "BMDF", version, description length, description,
 // then ten int32 counts (the first the number of phones, the last the
@@ -107,9 +105,7 @@ std::vector<std::string> read_fillers(const std::string &noisedict) {
 
 namespace engine {
 
-bool Model::has_phone(const std::string &p) const {
-    return std::find(phones.begin(), phones.end(), p) != phones.end();
-}
+bool Model::has_phone(const std::string &p) const { return std::find(phones.begin(), phones.end(), p) != phones.end(); }
 
 bool describe_model(const std::string &mdef, Model *m, std::string *why) {
     if (mdef.empty()) return *why = "no model file (MMF) set", false;
@@ -134,8 +130,7 @@ bool read_mdef_phones(const std::string &path, std::vector<std::string> *phones,
     char magic[4] = {0};
     in.read(magic, 4);
     in.seekg(0);
-    if (memcmp(magic, "BMDF", 4) == 0 || memcmp(magic, "FDMB", 4) == 0)
-        return read_binary_mdef(in, phones, why);
+    if (memcmp(magic, "BMDF", 4) == 0 || memcmp(magic, "FDMB", 4) == 0) return read_binary_mdef(in, phones, why);
     return read_text_mdef(in, phones, why);
 }
 

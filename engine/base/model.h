@@ -10,14 +10,14 @@
 namespace engine {
 
 struct Model {
-    std::string dir;          // the folder holding mdef, feat.params, means, ...
-    std::string mdef;         // MMF as given
-    std::string hmmlist;      // HMMLIST as given
+    std::string dir;                  // the folder holding mdef, feat.params, means, ...
+    std::string mdef;                 // MMF as given
+    std::string hmmlist;              // HMMLIST as given
     std::vector<std::string> phones;  // the context-independent phones, in mdef order
-    std::string silence;      // the unit used around speech
-    int samprate = 16000;     // samples per second the model was trained on
-    int frate = 100;          // frames per second
-    std::string feat_params;  // path of feat.params, "" when the folder has none
+    std::string silence;              // the unit used around speech
+    int samprate = 16000;             // samples per second the model was trained on
+    int frate = 100;                  // frames per second
+    std::string feat_params;          // path of feat.params, "" when the folder has none
     // The decoder's silence and noise words: "<sil>" first, then those of
     // the folder's noisedict, without the sentence marks <s> and </s>.
     std::vector<std::string> fillers;

@@ -14,7 +14,10 @@ public:
         const unsigned char *p = static_cast<const unsigned char *>(data);
         for (size_t i = 0; i < n; i++) h_ = (h_ ^ p[i]) * 1099511628211ull;
     }
-    template <class T> void add(const T &value) { add(&value, sizeof value); }
+    template <class T>
+    void add(const T &value) {
+        add(&value, sizeof value);
+    }
     // Each string with its length, so that no two lists of strings run together.
     void add(const std::string &s) {
         add(s.size());

@@ -15,10 +15,10 @@ namespace engine {
 struct Utterance {
     static constexpr int kCepLen = 13;
     int samples_per_frame = 160;
-    std::vector<short> samples;             // at the model's rate
-    std::vector<float> cep;                 // kCepLen normalised values per frame
-    std::vector<unsigned char> speech;      // per frame: 1 when it sounds like speech
-    bool complete = false;                  // no more frames will come
+    std::vector<short> samples;         // at the model's rate
+    std::vector<float> cep;             // kCepLen normalised values per frame
+    std::vector<unsigned char> speech;  // per frame: 1 when it sounds like speech
+    bool complete = false;              // no more frames will come
 
     int frames() const { return static_cast<int>(cep.size() / kCepLen); }
     // Keeps the first `n` frames and their samples only; no more will come.

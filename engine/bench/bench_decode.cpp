@@ -23,9 +23,7 @@ namespace {
 const std::string kData = ENGINE_TESTDATA;
 const std::string kMdef = std::string(ENGINE_MODEL_DIR) + "/mdef";
 
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 long rss_kb() {
     std::ifstream in("/proc/self/status");
@@ -117,21 +115,25 @@ hapiLatObject alternatives(Vocabulary &v, const std::vector<hapiLatObject> &part
 hapiLatObject goforward_grammar(Vocabulary &v) {
     auto w = [&](const char *x) { return choice(v, {x}); };
     hapiLatObject move = chain(v, {w("go"), w("forward"), w("ten"), w("meters")});
-    hapiLatObject move2 = chain(v, {w("go"), choice(v, {"forward", "backward"}),
-                                    choice(v, {"one", "two", "three", "four", "five", "six", "seven", "eight",
-                                               "nine", "ten"}),
-                                    choice(v, {"meter", "meters"}, true)});
+    hapiLatObject move2 =
+        chain(v,
+              {w("go"), choice(v, {"forward", "backward"}),
+               choice(v, {"one", "two", "three", "four", "five", "six", "seven", "eight", "nine", "ten"}),
+               choice(v, {"meter", "meters"}, true)});
     return alternatives(v, {move, move2});
 }
 
 // The packaged cards.gram as lattices.
 hapiLatObject cards_grammar(Vocabulary &v) {
-    std::vector<std::string> ranks = {"ace", "two", "three", "four", "five", "six", "seven",
-                                      "eight", "nine", "ten", "jack", "queen", "king", "lady"};
+    std::vector<std::string> ranks = {"ace",   "two",  "three", "four", "five",  "six",  "seven",
+                                      "eight", "nine", "ten",   "jack", "queen", "king", "lady"};
     auto rank = [&] { return choice(v, ranks); };
-    auto card = [&] { return chain(v, {rank(), choice(v, {"of"}, true), choice(v, {"clubs", "hearts", "diamonds", "spades"})}); };
-    return alternatives(v, {chain(v, {card(), card(), card()}), chain(v, {card(), card()}), card(),
-                            chain(v, {rank(), card()}), chain(v, {rank(), rank()})});
+    auto card = [&] {
+        return chain(v, {rank(), choice(v, {"of"}, true), choice(v, {"clubs", "hearts", "diamonds", "spades"})});
+    };
+    return alternatives(v,
+                        {chain(v, {card(), card(), card()}), chain(v, {card(), card()}), card(),
+                         chain(v, {rank(), card()}), chain(v, {rank(), rank()})});
 }
 
 hapiNetObject network(Vocabulary &v, hapiHMMSetObject hmms, hapiLatObject syntax) {
@@ -249,9 +251,9 @@ struct Direct {
         char b[32], wb[32];
         snprintf(b, sizeof b, "%g", exp(-beam));
         snprintf(wb, sizeof wb, "%g", exp(-wbeam));
-        cmd_ln_t *c = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", ENGINE_MODEL_DIR, "-dict", ENGINE_CMUDICT,
-                                  "-jsgf", gram.c_str(), "-remove_silence", "no", "-beam", b, "-pbeam", b,
-                                  "-wbeam", wb, nullptr);
+        cmd_ln_t *c =
+            cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", ENGINE_MODEL_DIR, "-dict", ENGINE_CMUDICT, "-jsgf",
+                        gram.c_str(), "-remove_silence", "no", "-beam", b, "-pbeam", b, "-wbeam", wb, nullptr);
         ps = ps_init(c);
         cmd_ln_free_r(c);
     }
@@ -340,9 +342,10 @@ int main() {
         for (const auto &s : card_samples) cards_direct.decode(s);
         t_direct += now() - t0;
     }
-    printf("end of a live utterance (goforward + cards 001-005 through AUDIOIN = file:): hapiRecComplete %.1f ms "
-           "on average, PocketSphinx's whole decode of the same audio %.1f ms, ratio %.2f\n",
-           1000 * t_end / (6 * kRounds), 1000 * t_direct / (6 * kRounds), t_end / t_direct);
+    printf(
+        "end of a live utterance (goforward + cards 001-005 through AUDIOIN = file:): hapiRecComplete %.1f ms "
+        "on average, PocketSphinx's whole decode of the same audio %.1f ms, ratio %.2f\n",
+        1000 * t_end / (6 * kRounds), 1000 * t_direct / (6 * kRounds), t_end / t_direct);
 
     // --- speed settings -------------------------------------------------------
     struct Setting {
@@ -355,7 +358,8 @@ int main() {
         int right = 0;
         t0 = now();
         for (int r = 0; r < kRounds; r++)
-            for (size_t i = 0; i < cards.size(); i++) right += spoken(e.decode(cards[i], cards_net, false)) == cards_truth[i];
+            for (size_t i = 0; i < cards.size(); i++)
+                right += spoken(e.decode(cards[i], cards_net, false)) == cards_truth[i];
         double t = now() - t0;
         if (!strcmp(s.name, "NORMAL")) normal_time = t;
         printf("%-9s (%.0f, %.0f): %.3f s for %d utterances, %d right%s\n", s.name, s.genbeam, s.goptbeam, t,
@@ -372,10 +376,12 @@ int main() {
     };
     add(e.decode(goforward, go_net, true), &right_sum, &right_n);
     for (size_t i = 0; i < cards.size(); i++) add(e.decode(cards[i], cards_net, true), &right_sum, &right_n);
-    for (const char *other : {"/numbers.raw", "/something.raw"}) add(e.decode(kData + other, go_net, true), &forced_sum, &forced_n);
+    for (const char *other : {"/numbers.raw", "/something.raw"})
+        add(e.decode(kData + other, go_net, true), &forced_sum, &forced_n);
     add(e.decode(goforward, cards_net, true), &forced_sum, &forced_n);
     for (const auto &c : cards) add(e.decode(c, go_net, true), &forced_sum, &forced_n);
     printf("confidence: spoken words %.3f (%d words), words forced onto other audio %.3f (%d words), ratio %.2f\n",
-           right_sum / right_n, right_n, forced_sum / forced_n, forced_n, (right_sum / right_n) / (forced_sum / forced_n));
+           right_sum / right_n, right_n, forced_sum / forced_n, forced_n,
+           (right_sum / right_n) / (forced_sum / forced_n));
     return 0;
 }

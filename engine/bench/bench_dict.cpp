@@ -19,9 +19,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double ms_since(Clock::time_point t0) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
+double ms_since(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -61,8 +59,8 @@ double lookup_ns(hapiDictObject d) {
 // PocketSphinx's own load of the same file into a decoder on the packaged
 // model; answers the median time in ms, or -1.
 double pocketsphinx_load(const char *path, int rounds) {
-    cmd_ln_t *config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", ENGINE_MODEL_DIR, "-dict", path,
-                                   "-logfn", "/dev/null", nullptr);
+    cmd_ln_t *config =
+        cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", ENGINE_MODEL_DIR, "-dict", path, "-logfn", "/dev/null", nullptr);
     if (!config) return -1;
     ps_decoder_t *ps = ps_init(config);
     if (!ps) return cmd_ln_free_r(config), -1;

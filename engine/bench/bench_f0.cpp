@@ -59,7 +59,8 @@ float baseline_frame(const short *s, int n, int centre, int rate) {
 std::vector<float> baseline(const std::vector<short> &s) {
     int n = static_cast<int>(s.size());
     std::vector<float> t((n + kStep - 1) / kStep);
-    for (size_t k = 0; k < t.size(); k++) t[k] = baseline_frame(s.data(), n, static_cast<int>(k) * kStep + kStep / 2, kRate);
+    for (size_t k = 0; k < t.size(); k++)
+        t[k] = baseline_frame(s.data(), n, static_cast<int>(k) * kStep + kStep / 2, kRate);
     return t;
 }
 
@@ -182,7 +183,10 @@ std::vector<short> synthetic_voice(std::vector<float> *truth) {
     silence(0.3), voiced(0.8, 0), hiss(0.15), voiced(0.6, 1), silence(0.3);
     // The true track per 10 ms frame, from the same pieces.
     truth->assign((s.size() + kStep - 1) / kStep, 0.0f);
-    struct Piece { double from, secs; int part; };
+    struct Piece {
+        double from, secs;
+        int part;
+    };
     for (Piece p : {Piece{0.3, 0.8, 0}, Piece{1.25, 0.6, 1}})
         for (size_t k = 0; k < truth->size(); k++) {
             double t = (k * kStep + kStep / 2.0) / kRate, u = (t - p.from) / p.secs;
@@ -191,9 +195,7 @@ std::vector<short> synthetic_voice(std::vector<float> *truth) {
     return s;
 }
 
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 // Seconds PocketSphinx's own front end (the cepstra every recognition
 // computes) takes over the samples: the yardstick for the tracker's cost.
@@ -295,7 +297,8 @@ int main() {
         total.before.add(r.before), total.after.add(r.after);
         print(Row{"  the same against its true track", compare(before, truth), compare(after, truth)});
         Agreement praat_truth = compare(praat, truth);
-        printf("  Praat against the true track: voicing %.1f%%, gross %.1f%%\n", praat_truth.voicing(), praat_truth.gpe());
+        printf("  Praat against the true track: voicing %.1f%%, gross %.1f%%\n", praat_truth.voicing(),
+               praat_truth.gpe());
     }
     hapiDeleteCoderObject(coder);
     hapiDeleteSourceObject(src);

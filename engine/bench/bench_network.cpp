@@ -18,9 +18,7 @@ namespace {
 
 const std::string kMdef = std::string(ENGINE_MODEL_DIR) + "/mdef";
 
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 long peak_kb() {
     std::ifstream in("/proc/self/status");
@@ -105,8 +103,7 @@ void levels(hapiHMMSetObject hmms, hapiDictObject dict, Nested *syntax, bool opt
         size_t words = 0;
         for (const auto &tr : net->grammar->trans) words += tr.pron >= 0;
         printf("  %5d  %7.3f  %5.2f  %6d  %10zu  %5.2f  %7ld\n", d, t, last_time > 0.0 ? t / last_time : 0.0,
-               net->grammar->nstates, words, last_words ? double(words) / double(last_words) : 0.0,
-               peak_kb() / 1024);
+               net->grammar->nstates, words, last_words ? double(words) / double(last_words) : 0.0, peak_kb() / 1024);
         last_time = t, last_words = words;
         hapiDeleteNetObject(net);
     }

@@ -18,9 +18,9 @@ ps_decoder_t *make_decoder(const Model &m, double beam, double word_beam) {
     char b[32], wb[32];
     snprintf(b, sizeof b, "%g", exp(-beam));
     snprintf(wb, sizeof wb, "%g", exp(-word_beam));
-    cmd_ln_t *config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", m.dir.c_str(), "-mdef", m.mdef.c_str(),
-                                   "-remove_silence", "no", "-beam", b, "-pbeam", b, "-wbeam", wb,
-                                   "-samprate", std::to_string(m.samprate).c_str(), nullptr);
+    cmd_ln_t *config =
+        cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", m.dir.c_str(), "-mdef", m.mdef.c_str(), "-remove_silence", "no",
+                    "-beam", b, "-pbeam", b, "-wbeam", wb, "-samprate", std::to_string(m.samprate).c_str(), nullptr);
     if (!config) return nullptr;
     ps_decoder_t *ps = ps_init(config);
     cmd_ln_free_r(config);

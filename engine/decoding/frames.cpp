@@ -27,8 +27,7 @@ bool FrameFeeder::finish(const Utterance &u, int end) {
     if (end <= 0) return true;
     int window = feat_window_size(ps_get_feat(ps_));
     std::vector<float *> rows;
-    for (int k = 0; k < window; k++)
-        rows.push_back(const_cast<float *>(u.frame(std::min(end + k, u.frames() - 1))));
+    for (int k = 0; k < window; k++) rows.push_back(const_cast<float *>(u.frame(std::min(end + k, u.frames() - 1))));
     // The context frames are not decoded themselves: they only complete the
     // features of the frames before them.
     int before = fed_;

@@ -26,7 +26,7 @@ bool load_model(hapi_hmmset *h) {
         static bool noted = false;
         if (!noted)
             engine::complain("background unit '%s' is not in the model; using its silence unit %s",
-                           h->background.c_str(), m.silence.c_str());
+                             h->background.c_str(), m.silence.c_str());
         noted = true;
     }
     // A decoder made here proves that the whole model loads; it then
@@ -62,6 +62,8 @@ int hapiHMMSetInitialise(hapiHMMSetObject hmms) {
     return 0;
 }
 
-int hapiDeleteHMMSetObject(hapiHMMSetObject hmms) { return engine::delete_object(hmms, "hapiDeleteHMMSetObject", "HMM set"); }
+int hapiDeleteHMMSetObject(hapiHMMSetObject hmms) {
+    return engine::delete_object(hmms, "hapiDeleteHMMSetObject", "HMM set");
+}
 
 }  // extern "C"

@@ -16,9 +16,9 @@ class Redecoder;
 
 struct hapi_hmmset {
     engine::Model model;
-    std::string background;            // BKHMMNAME as given at creation
+    std::string background;  // BKHMMNAME as given at creation
     bool loaded = false;
-    std::shared_ptr<engine::Scorer> scorer;  // confidence scoring, made at loading
+    std::shared_ptr<engine::Scorer> scorer;        // confidence scoring, made at loading
     std::shared_ptr<engine::Redecoder> redecoder;  // phone alignment and alternatives
 };
 

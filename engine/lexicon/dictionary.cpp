@@ -26,8 +26,7 @@ bool has_blank_or_control(std::string_view s) {
 // phones.  When the phone set is declared every phone must be in it;
 // otherwise new phones are listed in *fresh, for the caller to add once the
 // whole item has been accepted.
-const char *normalise_pron(const hapi_dict &d, const char *text, std::string *out,
-                           std::vector<std::string> *fresh) {
+const char *normalise_pron(const hapi_dict &d, const char *text, std::string *out, std::vector<std::string> *fresh) {
     out->clear();
     const char *p = text;
     while (*p) {
@@ -52,7 +51,7 @@ const char *normalise_pron(const hapi_dict &d, const char *text, std::string *ou
 // would go.
 size_t slot_of(const hapi_dict &d, std::string_view name) {
     size_t mask = d.word_slots.size() - 1;
-    for (size_t i = std::hash<std::string_view>{}(name) & mask;; i = (i + 1) & mask) {
+    for (size_t i = std::hash<std::string_view>{}(name)&mask;; i = (i + 1) & mask) {
         int id = d.word_slots[i];
         if (id == 0 || d.words[static_cast<size_t>(id)].name == name) return i;
     }
@@ -65,9 +64,7 @@ void rehash(hapi_dict *d, size_t size) {
         d->word_slots[slot_of(*d, d->words[id].name)] = static_cast<int>(id);
 }
 
-bool valid_word(const hapi_dict *d, int id) {
-    return d && id >= 1 && static_cast<size_t>(id) < d->words.size();
-}
+bool valid_word(const hapi_dict *d, int id) { return d && id >= 1 && static_cast<size_t>(id) < d->words.size(); }
 
 hapi_dict::Pron *find_pron(hapi_dict *d, int word_id, int pron) {
     if (!valid_word(d, word_id)) return nullptr;
@@ -133,9 +130,7 @@ void dict_clear(hapi_dict *d) {
     dict_word(d, kNullWord);
 }
 
-int dict_find(const hapi_dict &d, std::string_view name) {
-    return d.word_slots[slot_of(d, name)];
-}
+int dict_find(const hapi_dict &d, std::string_view name) { return d.word_slots[slot_of(d, name)]; }
 
 void dict_reserve(hapi_dict *d, size_t words) {
     d->words.reserve(words);
@@ -239,7 +234,9 @@ int hapiDictSave(hapiDictObject dict, const char *filename) {
     return engine::dict_save(*dict, path) ? 0 : -1;
 }
 
-int hapiDeleteDictObject(hapiDictObject dict) { return engine::delete_object(dict, "hapiDeleteDictObject", "dictionary"); }
+int hapiDeleteDictObject(hapiDictObject dict) {
+    return engine::delete_object(dict, "hapiDeleteDictObject", "dictionary");
+}
 
 int hapiDictAddItem(hapiDictObject dict, const char *word, const char *pron, const char *outsym) {
     if (engine::fault("hapiDictAddItem")) return -1;

@@ -13,7 +13,7 @@
 
 struct hapi_dict {
     struct Pron {
-        std::string phones;   // phone names separated by single blanks
+        std::string phones;  // phone names separated by single blanks
         // Null when the pronunciation has none.  Few have one, and a
         // pointer keeps each of a big dictionary's pronunciations small.
         std::unique_ptr<std::string> outsym;
@@ -24,10 +24,10 @@ struct hapi_dict {
     };
 
     std::string filename;
-    std::vector<std::string> phones;                // phone set in order; ids from 1 = index + 1
-    std::unordered_map<std::string, int> phone_ids; // name -> id (from 1)
-    bool phones_declared = false;                   // set by "!!PHONESET"/"!!PHONES" or inherited
-    std::vector<Word> words;                        // words[0] unused; words[1] is "!NULL"
+    std::vector<std::string> phones;                 // phone set in order; ids from 1 = index + 1
+    std::unordered_map<std::string, int> phone_ids;  // name -> id (from 1)
+    bool phones_declared = false;                    // set by "!!PHONESET"/"!!PHONES" or inherited
+    std::vector<Word> words;                         // words[0] unused; words[1] is "!NULL"
     // The words' ids by name, open-addressed (0: an empty slot).  Holding
     // ids rather than copies of the names keeps a 134,000-word dictionary
     // some 8 MB smaller.

@@ -123,7 +123,8 @@ private:
             if (base.size() != word.size()) return fail("a phone-set entry has no further pronunciations");
             return declare_phones(p, e);
         }
-        if (const char *why = bad_word_name(base)) return fail(std::string(why) + ": " + std::string(word.substr(0, 64)));
+        if (const char *why = bad_word_name(base))
+            return fail(std::string(why) + ": " + std::string(word.substr(0, 64)));
 
         hapi_dict::Pron pron;
         while (p < e && is_blank(*p)) p++;
@@ -174,9 +175,7 @@ private:
 
     // Phones are looked up by views into the file text while reading,
     // which spares building a string for each of the million phones.
-    int find_phone(std::string_view ph) const {
-        return phones_.find(ph);
-    }
+    int find_phone(std::string_view ph) const { return phones_.find(ph); }
 
     void add_phone(std::string_view ph) { phones_.add(ph, dict_add_phone(d_, ph)); }
 

@@ -19,9 +19,7 @@ bool valid_node(const hapi_lat *lat, int node) {
     return lat && node >= 1 && static_cast<size_t>(node) < lat->nodes.size();
 }
 
-bool valid_arc(const hapi_lat *lat, int arc) {
-    return lat && arc >= 1 && static_cast<size_t>(arc) < lat->arcs.size();
-}
+bool valid_arc(const hapi_lat *lat, int arc) { return lat && arc >= 1 && static_cast<size_t>(arc) < lat->arcs.size(); }
 
 bool editable(const hapi_lat *lat, const char *function) {
     if (!lat) return complain("%s: no lattice", function), false;
@@ -56,8 +54,7 @@ bool consistent(const hapi_lat &lat) {
         }
     }
     for (size_t a = 1; a < lat.arcs.size(); a++)
-        if (!valid_node(&lat, lat.arcs[a].from) || !valid_node(&lat, lat.arcs[a].to) || !in[a] || !out[a])
-            return false;
+        if (!valid_node(&lat, lat.arcs[a].from) || !valid_node(&lat, lat.arcs[a].to) || !in[a] || !out[a]) return false;
     return true;
 }
 
@@ -267,10 +264,10 @@ int hapiLatArcEnd(hapiLatObject lat, int arc) {
 double hapiLatArcScore(hapiLatObject lat, int arc, int kind, const float *new_score) {
     if (engine::fault("hapiLatArcScore")) return HAPI_FLOAT_FAIL;
     const char *why = !engine::valid_arc(lat, arc) ? "no such arc"
-                      : kind != 1                  ? "the score kind must be 1"
-                      : new_score && std::isnan(*new_score) ? "the score is not a number"
-                      : new_score && *new_score == -FLT_MAX ? "the score is the failure value"
-                                                            : nullptr;
+        : kind != 1                                ? "the score kind must be 1"
+        : new_score && std::isnan(*new_score)      ? "the score is not a number"
+        : new_score && *new_score == -FLT_MAX      ? "the score is the failure value"
+                                                   : nullptr;
     if (why) return complain("hapiLatArcScore: arc %d: %s", arc, why), HAPI_FLOAT_FAIL;
     float old = lat->arcs[arc].score;
     if (new_score) lat->arcs[arc].score = *new_score;

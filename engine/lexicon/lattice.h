@@ -15,11 +15,11 @@ struct Alternatives;
 
 struct hapi_lat {
     struct Node {
-        int word = 1;               // word id in dict; 1 is the null word
-        hapi_lat *sub = nullptr;    // the lattice a sub-lattice node stands for
+        int word = 1;             // word id in dict; 1 is the null word
+        hapi_lat *sub = nullptr;  // the lattice a sub-lattice node stands for
         int flag = 0;
-        std::vector<int> pred;      // arcs entering, in the order added
-        std::vector<int> foll;      // arcs leaving, in the order added
+        std::vector<int> pred;  // arcs entering, in the order added
+        std::vector<int> foll;  // arcs leaving, in the order added
     };
     struct Arc {
         int from = 0;

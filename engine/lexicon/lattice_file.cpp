@@ -242,7 +242,8 @@ private:
         long a, b, c;
         if (!*open) {
             if (key != "LATTICE" || t.size() != 4) return fail("expected LATTICE \"NAME\" NODES ARCS");
-            if (!number("node count", t[2], 0, INT_MAX - 1, &a) || !number("arc count", t[3], 0, INT_MAX - 1, &b)) return false;
+            if (!number("node count", t[2], 0, INT_MAX - 1, &a) || !number("arc count", t[3], 0, INT_MAX - 1, &b))
+                return false;
             blocks_.emplace_back();
             *open = &blocks_.back();
             (*open)->name = t[1];
@@ -261,7 +262,8 @@ private:
         if (key == "NODE") {
             if (!bl.arcs.empty()) return fail("NODE after ARC");
             if (bl.nodes.size() == bl.want_nodes) return fail("more nodes than the lattice declares");
-            if (t.size() < 4 || !number("node number", t[1], 1, INT_MAX, &a)) return t.size() < 4 ? fail("short NODE line") : false;
+            if (t.size() < 4 || !number("node number", t[1], 1, INT_MAX, &a))
+                return t.size() < 4 ? fail("short NODE line") : false;
             if (static_cast<size_t>(a) != bl.nodes.size() + 1) return fail("nodes must be numbered 1, 2, ... in order");
             NodeLine n;
             n.line = line_;
@@ -285,7 +287,8 @@ private:
             hapi_lat::Arc arc;
             if (!number("arc number", t[1], 1, INT_MAX, &a)) return false;
             if (static_cast<size_t>(a) != bl.arcs.size() + 1) return fail("arcs must be numbered 1, 2, ... in order");
-            if (!number("start node", t[2], 1, top, &b) || !number("end node", t[3], 1, top, &c) || !score(t[4], &arc.score))
+            if (!number("start node", t[2], 1, top, &b) || !number("end node", t[3], 1, top, &c) ||
+                !score(t[4], &arc.score))
                 return false;
             arc.from = static_cast<int>(b);
             arc.to = static_cast<int>(c);
@@ -318,7 +321,8 @@ private:
         std::vector<int> state(blocks_.size(), 0);  // 0 unseen, 1 being visited, 2 done
         if (!acyclic(&state)) return false;
         for (size_t i = 1; i < blocks_.size(); i++)
-            if (state[i] == 0) return fail_at(blocks_[i].line, "sub-lattice \"" + blocks_[i].name + "\" is not included");
+            if (state[i] == 0)
+                return fail_at(blocks_[i].line, "sub-lattice \"" + blocks_[i].name + "\" is not included");
         return true;
     }
 

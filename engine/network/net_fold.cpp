@@ -18,8 +18,8 @@
 
 namespace {
 
-using engine::graph::ByState;
 using engine::graph::by_state;
+using engine::graph::ByState;
 using engine::graph::reached;
 
 // A state whose only way on is one null transition of score 0 has the
@@ -108,10 +108,14 @@ const size_t kWorkPerTransition = 16;
 // a copy of the word for every part that may be skipped.
 class Folder {
 public:
-    Folder(const engine::Grammar &g, const std::vector<int> &rep, const std::vector<int> &order,
-           size_t max_transitions)
-        : g_(g), rep_(rep), order_(order), max_transitions_(max_transitions),
-          max_work_(max_transitions * kWorkPerTransition), reach_(g.nstates, -INFINITY), slot_(g.nstates, -1) {
+    Folder(const engine::Grammar &g, const std::vector<int> &rep, const std::vector<int> &order, size_t max_transitions)
+        : g_(g),
+          rep_(rep),
+          order_(order),
+          max_transitions_(max_transitions),
+          max_work_(max_transitions * kWorkPerTransition),
+          reach_(g.nstates, -INFINITY),
+          slot_(g.nstates, -1) {
         nulls_ = by_state<Link>(g, [](const engine::Grammar::Trans &t, size_t, int *s, Link *l) {
             *s = t.from, *l = {t.to, t.score};
             return t.pron < 0;
@@ -453,8 +457,8 @@ void Folder::keep_unbeaten(std::vector<Step> *rivals) {
 // none is found, or when the searches have had their share of the work:
 // steps are then only kept that might have been dropped.
 float Folder::null_score(int from, int to) {
-    const std::uint64_t key = static_cast<std::uint64_t>(static_cast<std::uint32_t>(from)) << 32 |
-                              static_cast<std::uint32_t>(to);
+    const std::uint64_t key =
+        static_cast<std::uint64_t>(static_cast<std::uint32_t>(from)) << 32 | static_cast<std::uint32_t>(to);
     auto known = null_scores_.find(key);
     if (known != null_scores_.end()) return known->second;
     if (search_work_ > max_work_) return -INFINITY;
@@ -471,7 +475,9 @@ float Folder::null_score(int from, int to) {
             found = score;
             break;
         }
-        if (score < std::find_if(best.begin(), best.end(), [&](const auto &b) { return b.first == s; })->second)
+        if (score < std::find_if(
+                        best.begin(), best.end(), [&](const auto &b) { return b.first == s; })
+                        ->second)
             continue;
         for (const Link &l : links_[order_[s]]) {
             if (++followed > kLinkSearch) break;

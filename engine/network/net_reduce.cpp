@@ -84,8 +84,8 @@ void trim(engine::Grammar *g) {
 
 namespace {
 
-using engine::graph::ByState;
 using engine::graph::by_state;
+using engine::graph::ByState;
 using engine::graph::quotient;
 using engine::graph::trim;
 
@@ -127,8 +127,7 @@ private:
     std::vector<int> moved_;
 };
 
-Futures::Futures(const engine::Grammar &g)
-    : g_(g), cls_(g.nstates), pos_(g.nstates), members_(2), future_(g.nstates) {
+Futures::Futures(const engine::Grammar &g) : g_(g), cls_(g.nstates), pos_(g.nstates), members_(2), future_(g.nstates) {
     out_ = by_state<int>(g, [](const engine::Grammar::Trans &t, size_t i, int *s, int *out) {
         *s = t.from, *out = static_cast<int>(i);
         return true;
@@ -194,9 +193,8 @@ void Futures::look_again(const std::vector<int> &states) {
         f.resize(n);
     }
     std::vector<int> order = states;
-    std::sort(order.begin(), order.end(), [this](int a, int b) {
-        return cls_[a] != cls_[b] ? cls_[a] < cls_[b] : future_[a] < future_[b];
-    });
+    std::sort(order.begin(), order.end(),
+              [this](int a, int b) { return cls_[a] != cls_[b] ? cls_[a] < cls_[b] : future_[a] < future_[b]; });
     for (auto i = order.begin(); i != order.end();) {
         auto j = i;
         while (j != order.end() && cls_[*j] == cls_[*i]) ++j;

@@ -139,7 +139,8 @@ bool Builder::add_node(const hapi_lat *lat, int node, int depth, int in, int out
 }
 
 bool Builder::add_lattice(const hapi_lat *lat, int depth, int *entry, int *exit) {
-    if (depth > kMaxDepth) return engine::complain("hapiBuildNetObject: sub-lattices nest too deeply (one includes itself?)"), false;
+    if (depth > kMaxDepth)
+        return engine::complain("hapiBuildNetObject: sub-lattices nest too deeply (one includes itself?)"), false;
     *entry = new_state();
     *exit = new_state();
     int nnodes = static_cast<int>(lat->nodes.size()) - 1;
@@ -165,7 +166,7 @@ bool Builder::add_lattice(const hapi_lat *lat, int depth, int *entry, int *exit)
     }
     if (!has_start || !has_end)
         return engine::complain("hapiBuildNetObject: lattice '%s' has no %s node", lat->name.c_str(),
-                              has_start ? "end" : "start"),
+                                has_start ? "end" : "start"),
                false;
     for (size_t a = 1; a < lat->arcs.size(); a++) {
         const hapi_lat::Arc &arc = lat->arcs[a];

@@ -94,7 +94,8 @@ void add_fillers(fsg_model_t *fsg, const hapi_rec *rec, const engine::Grammar &g
     cmd_ln_t *config = ps_get_config(rec->ps);
     float silprob = cmd_ln_float32_r(config, "-silprob"), fillprob = cmd_ln_float32_r(config, "-fillprob");
     const std::vector<std::string> &fillers = rec->hmms->model.fillers;
-    for (size_t i = 0; i < fillers.size(); i++) fsg_model_add_silence(fsg, fillers[i].c_str(), -1, i == 0 ? silprob : fillprob);
+    for (size_t i = 0; i < fillers.size(); i++)
+        fsg_model_add_silence(fsg, fillers[i].c_str(), -1, i == 0 ? silprob : fillprob);
     bool start_entered = false, final_left = false;
     for (const engine::Grammar::Trans &t : trans) {
         start_entered |= t.to == g.start;
@@ -122,7 +123,7 @@ bool set_grammar(hapi_rec *rec, const engine::Grammar &g) {
         if (!w) {
             fsg_model_free(fsg);
             return engine::complain("hapiRecPrepare: the decoder refuses %s (%s)", g.prons[i].word.c_str(),
-                                  g.prons[i].phones.c_str()),
+                                    g.prons[i].phones.c_str()),
                    false;
         }
         pron_of[w] = static_cast<int>(i);
@@ -241,9 +242,10 @@ void search_again(hapi_rec *rec) {
         rec->widened = true;
         if (!ok || !engine::decode_stretch(rec->ps, *rec->utt, 0, rec->decoded) || !lost_the_grammar(rec)) return;
     }
-    engine::complain("hapiRecComplete: no path reached the end of the grammar, even with beams %g times as wide; "
-                   "the result has no words",
-                   kRetryWidening[sizeof kRetryWidening / sizeof kRetryWidening[0] - 1]);
+    engine::complain(
+        "hapiRecComplete: no path reached the end of the grammar, even with beams %g times as wide; "
+        "the result has no words",
+        kRetryWidening[sizeof kRetryWidening / sizeof kRetryWidening[0] - 1]);
 }
 
 // A live utterance's final result is that of its samples read as a file:
@@ -256,10 +258,12 @@ bool decode_as_file(hapi_rec *rec) {
     auto u = std::make_shared<engine::Utterance>();
     u->samples_per_frame = rec->utt->samples_per_frame;
     u->samples = rec->utt->samples;
-    if (!rec->coder->fe->whole(u.get())) return engine::complain("hapiRecComplete: cannot analyse the live input"), false;
+    if (!rec->coder->fe->whole(u.get()))
+        return engine::complain("hapiRecComplete: cannot analyse the live input"), false;
     rec->utt = rec->coder->utt = u;
     rec->consumed = rec->decoded = u->frames();
-    if (!engine::decode_stretch(rec->ps, *u, 0, rec->decoded)) return engine::complain("hapiRecComplete: the decoder failed"), false;
+    if (!engine::decode_stretch(rec->ps, *u, 0, rec->decoded))
+        return engine::complain("hapiRecComplete: the decoder failed"), false;
     return true;
 }
 
@@ -297,7 +301,8 @@ hapiRecObject hapiCreateRecObject(int kind, int mode, hapiHMMSetObject hmms, int
     rec->max_seconds = engine::conf_float("MAXUTTTIME", engine::kDefaultMaxUttTime);
     if (!(rec->genbeam > 0 && rec->goptbeam > 0) || rec->silseq < 1 || rec->nbest < 1 || rec->ntoks < 1 ||
         !(rec->max_seconds > 0))
-        return engine::complain("hapiCreateRecObject: GENBEAM, GOPTBEAM, SILSEQCOUNT, NBEST, NTOKS and MAXUTTTIME must be positive"),
+        return engine::complain(
+                   "hapiCreateRecObject: GENBEAM, GOPTBEAM, SILSEQCOUNT, NBEST, NTOKS and MAXUTTTIME must be positive"),
                nullptr;
     return rec.release();
 }
@@ -307,7 +312,7 @@ int hapiRecInitialise(hapiRecObject rec) {
     if (!rec || !rec->hmms->loaded) return engine::complain("hapiRecInitialise: the HMM set is not loaded"), -1;
     if (rec->ps) return 0;
     rec->ps = engine::make_decoder(rec->hmms->model, engine::decoder_beam(rec->genbeam),
-                                  engine::decoder_word_beam(rec->goptbeam));
+                                   engine::decoder_word_beam(rec->goptbeam));
     if (!rec->ps) return engine::complain("hapiRecInitialise: cannot load the model"), -1;
     return 0;
 }

@@ -30,24 +30,24 @@ struct hapi_rec {
     // pron index.
     std::unordered_map<std::string, std::string> decoder_words;
     std::unordered_map<std::string, int> pron_of;
-    int searches = 0;                  // grammar searches made, for unique names
-    std::uint64_t searched = 0;        // the fingerprint of the grammar the decoder holds
-    bool widened = false;              // ... searched last with wider beams
+    int searches = 0;            // grammar searches made, for unique names
+    std::uint64_t searched = 0;  // the fingerprint of the grammar the decoder holds
+    bool widened = false;        // ... searched last with wider beams
     // The network's grammar, kept so that the network may go before the
     // result is read.
     std::shared_ptr<const engine::Grammar> grammar;
-    hapi_coder *coder = nullptr;       // must outlive the utterance
+    hapi_coder *coder = nullptr;  // must outlive the utterance
     std::shared_ptr<engine::Utterance> utt;
-    bool in_utterance = false;         // decoder started, not yet ended
-    bool finished = false;             // no further frames will be decoded
-    int consumed = 0;                  // frames taken by hapiRecProcess
-    int decoded = 0;                   // frames given to the decoder
+    bool in_utterance = false;                    // decoder started, not yet ended
+    bool finished = false;                        // no further frames will be decoded
+    int consumed = 0;                             // frames taken by hapiRecProcess
+    int decoded = 0;                              // frames given to the decoder
     std::unique_ptr<engine::FrameFeeder> feeder;  // gives them, for the utterance under way
-    bool padded = false;               // the last frame's right context given
-    bool speech_seen = false;          // live: enough speech frames heard
+    bool padded = false;                          // the last frame's right context given
+    bool speech_seen = false;                     // live: enough speech frames heard
     int speech_frames = 0;
-    int silence_run = 0;               // live: silent frames since the last speech
-    int checked = 0;                   // live: frames looked at for the end
+    int silence_run = 0;  // live: silent frames since the last speech
+    int checked = 0;      // live: frames looked at for the end
     ~hapi_rec();
 };
 

@@ -17,14 +17,12 @@ namespace {
 const int kTrailingSilenceFrames = 3;
 
 struct Segment {
-    int pron = -1;       // index in the recogniser's pronunciations; -1 for a filler
+    int pron = -1;  // index in the recogniser's pronunciations; -1 for a filler
     int first = 0, end = 0;
     double ascore = 0.0;
 };
 
-bool is_speech(const hapi_rec *rec, const Segment &s) {
-    return s.pron >= 0 && !rec->grammar->prons[s.pron].silence;
-}
+bool is_speech(const hapi_rec *rec, const Segment &s) { return s.pron >= 0 && !rec->grammar->prons[s.pron].silence; }
 
 hapi_res::Word silence_word(const std::string &name, int first, int end) {
     hapi_res::Word w;

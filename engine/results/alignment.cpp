@@ -64,8 +64,9 @@ void fit_to_word(const hapi_res::Word &w, std::vector<hapi_res::Phone> *phones) 
     bounds[0] = w.first;
     bounds[n] = w.end;
     for (int i = 1; i < n; i++)
-        bounds[i] = std::max(bounds[i - 1],
-                             std::min(std::max((*phones)[i].first, std::max(bounds[i - 1] + 1, w.first + i)), w.end - (n - i)));
+        bounds[i] =
+            std::max(bounds[i - 1],
+                     std::min(std::max((*phones)[i].first, std::max(bounds[i - 1] + 1, w.first + i)), w.end - (n - i)));
     for (int i = 0; i < n; i++) {
         hapi_res::Phone &p = (*phones)[i];
         double per_frame = p.end > p.first ? p.ascore / (p.end - p.first) : 0.0;
@@ -165,7 +166,8 @@ bool align_result(hapi_res *res, double beam) {
         } else {
             aligned.push_back({-1, w.first, w.end, w.ascore, -1.0});
         }
-        for (size_t j = 0; j < phones.size() && j < aligned.size(); j++) aligned[j].id = phone_id(*res->grammar, phones[j]);
+        for (size_t j = 0; j < phones.size() && j < aligned.size(); j++)
+            aligned[j].id = phone_id(*res->grammar, phones[j]);
         w.aligned.swap(aligned);
     }
     return true;

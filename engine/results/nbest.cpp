@@ -26,12 +26,12 @@
 namespace engine {
 
 struct Alternatives {
-    std::vector<hapi_res::Word> words;     // the result's, word 1 the leading silence
+    std::vector<hapi_res::Word> words;  // the result's, word 1 the leading silence
     std::shared_ptr<Utterance> utt;
     std::shared_ptr<const Grammar> grammar;
     std::shared_ptr<Redecoder> redecoder;
-    int keep = 1;                          // routes to keep per stretch
-    std::vector<std::vector<std::string>> routes;      // route r is routes[r - 1]
+    int keep = 1;                                           // routes to keep per stretch
+    std::vector<std::vector<std::string>> routes;           // route r is routes[r - 1]
     std::map<std::pair<int, int>, std::vector<int>> found;  // stretch -> its routes
 };
 
@@ -148,7 +148,10 @@ fsg_model_t *unfound_grammar(const Alternatives &a, const States &from, const St
         todo.push_back({s, k});
         return id[{s, k}] = static_cast<int>(id.size());
     };
-    struct Arc { int from, to, pron; float score; };
+    struct Arc {
+        int from, to, pron;
+        float score;
+    };
     std::vector<Arc> arcs;
     for (int s : from) state(s, 0);
     for (size_t i = 0; i < todo.size(); i++) {
@@ -281,13 +284,12 @@ hapiLatObject hapiResLatGenerate(hapiResObject res, int flags) {
 
 int hapiLatWordAlternatives(hapiLatObject lat, int start, int end, int flags, int nbest, int *routes) {
     if (engine::fault("hapiLatWordAlternatives")) return -1;
-    if (!lat || !lat->alternatives)
-        return engine::complain("hapiLatWordAlternatives: not the lattice of a result"), -1;
+    if (!lat || !lat->alternatives) return engine::complain("hapiLatWordAlternatives: not the lattice of a result"), -1;
     Alternatives &a = *lat->alternatives;
     int n = static_cast<int>(a.words.size()) - 1;
     if (flags != 0 || nbest < 1 || start < 1 || end < start || end > n)
         return engine::complain("hapiLatWordAlternatives: stretch %d..%d of %d words, %d routes, flags %d", start, end,
-                              n, nbest, flags),
+                                n, nbest, flags),
                -1;
     const std::vector<int> &ids = find_routes(a, start, end);
     int m = std::min(nbest, static_cast<int>(ids.size()));
@@ -298,8 +300,7 @@ int hapiLatWordAlternatives(hapiLatObject lat, int start, int end, int flags, in
 
 int hapiLatRouteWordNames(hapiLatObject lat, const char **names, int route) {
     if (engine::fault("hapiLatRouteWordNames")) return -1;
-    if (!lat || !lat->alternatives)
-        return engine::complain("hapiLatRouteWordNames: not the lattice of a result"), -1;
+    if (!lat || !lat->alternatives) return engine::complain("hapiLatRouteWordNames: not the lattice of a result"), -1;
     const Alternatives &a = *lat->alternatives;
     if (route < 1 || route > static_cast<int>(a.routes.size()))
         return engine::complain("hapiLatRouteWordNames: no route %d", route), -1;

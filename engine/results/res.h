@@ -19,34 +19,34 @@ class Redecoder;
 struct hapi_res {
     // One phone of a recognised word, as aligned within the word's frames.
     struct Phone {
-        int id = -1;            // in the dictionary's phone set; -1 when it is not there
-        int first = 0, end = 0; // frames, as for words
-        double ascore = 0.0;    // of the phone's own states on its frames
-        double conf = -1.0;     // -1 until computed
+        int id = -1;             // in the dictionary's phone set; -1 when it is not there
+        int first = 0, end = 0;  // frames, as for words
+        double ascore = 0.0;     // of the phone's own states on its frames
+        double conf = -1.0;      // -1 until computed
     };
     // One word of a result.
     struct Word {
         std::string name;
         std::string outsym;
-        std::string phones;     // the pronunciation recognised ("" for silence)
-        int pron = -1;          // its index in the grammar; -1 for the edge silences
-        int first = 0;          // first frame
-        int end = 0;            // one past the last frame
-        double ascore = 0.0;    // natural-log acoustic likelihood
-        double conf = -1.0;     // -1 until computed
+        std::string phones;          // the pronunciation recognised ("" for silence)
+        int pron = -1;               // its index in the grammar; -1 for the edge silences
+        int first = 0;               // first frame
+        int end = 0;                 // one past the last frame
+        double ascore = 0.0;         // natural-log acoustic likelihood
+        double conf = -1.0;          // -1 until computed
         std::vector<Phone> aligned;  // the phone alignment, once asked for
     };
     void *attachment = nullptr;
     std::vector<Word> words;
-    std::shared_ptr<engine::Utterance> utt;   // the audio the words were found in
+    std::shared_ptr<engine::Utterance> utt;  // the audio the words were found in
     std::shared_ptr<engine::Scorer> scorer;
     std::shared_ptr<engine::Redecoder> redecoder;
     std::shared_ptr<const engine::Grammar> grammar;
-    int nbest = 1;                  // alternatives the recogniser keeps
+    int nbest = 1;  // alternatives the recogniser keeps
     double advance = 0.01;
     bool confidences_done = false;
-    bool aligned = false;           // every word's phones aligned
-    bool final = false;             // the result of a completed recognition
+    bool aligned = false;  // every word's phones aligned
+    bool final = false;    // the result of a completed recognition
 };
 
 namespace engine {

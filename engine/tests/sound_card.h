@@ -40,8 +40,7 @@ public:
         if (working)
             rc << "pcm.!default { type file; slave.pcm \"null\"; file \"" << played_path() << "\"; infile \""
                << file("IN.raw") << "\"; format \"raw\" }\n";
-        else
-            rc << "pcm.!default { type hw; card 31 }\n";
+        else rc << "pcm.!default { type hw; card 31 }\n";
         rc.close();
         speak({});
         set_env("HOME", dir_.path().c_str());

@@ -14,9 +14,7 @@
 
 class TempDir {
 public:
-    TempDir() {
-        path_ = make_temp_dir("hapi-test-");
-    }
+    TempDir() { path_ = make_temp_dir("hapi-test-"); }
     // Folders a test locked are opened up first, so that all of it goes.
     ~TempDir() {
         namespace fs = std::filesystem;

@@ -178,10 +178,9 @@ TEST_F(AlignmentTest, TheSameAnswerWhateverCameBeforeHoweverTheFramesWereTakenAn
         bool live;  // fed through the live path (AUDIOIN = file:)
         int step;
     } runs[] = {
-        {kGo, false, kWhole},   {kGo, false, kWhole}, {kCards, false, 50},  {kGo, false, kWhole},
-        {kGo, false, 1},        {kGo, false, 7},      {kGo, false, 15},     {kGo, false, 16},
-        {kGo, false, 50},       {kGo, true, kWhole},  {kGo, true, 7},       {kCards, true, kWhole},
-        {kCards, true, 7},      {kCards, false, kWhole},
+        {kGo, false, kWhole}, {kGo, false, kWhole},   {kCards, false, 50}, {kGo, false, kWhole},    {kGo, false, 1},
+        {kGo, false, 7},      {kGo, false, 15},       {kGo, false, 16},    {kGo, false, 50},        {kGo, true, kWhole},
+        {kGo, true, 7},       {kCards, true, kWhole}, {kCards, true, 7},   {kCards, false, kWhole},
     };
     std::string first[2];
     for (const Run &run : runs) {

@@ -37,10 +37,14 @@ protected:
     static std::string typed(char kind, const char *key) {
         auto show = [](const auto *v) { return v ? ::testing::PrintToString(*v) : std::string("<unset>"); };
         switch (kind) {
-        case 'i': return show(hapiOverrideConfInt(key, nullptr));
-        case 'f': return show(hapiOverrideConfFlt(key, nullptr));
-        case 'b': return show(hapiOverrideConfBool(key, nullptr));
-        default: return str(key);
+        case 'i':
+            return show(hapiOverrideConfInt(key, nullptr));
+        case 'f':
+            return show(hapiOverrideConfFlt(key, nullptr));
+        case 'b':
+            return show(hapiOverrideConfBool(key, nullptr));
+        default:
+            return str(key);
         }
     }
 
@@ -60,27 +64,52 @@ TEST_F(ConfigTest, ReadsKeysAndValues) {
         {"# engine settings\n\n   # an indented comment\nMMF = /models/en-us/mdef\nGENBEAM=250.5\n"
          "  NTOKS   =   7  \nAUDIOIN = \"file:some name.wav\"\nEMPTY =\nQUOTED_EMPTY = \"\"\nEQUALS = a=b\n"
          "HASH = red # not a comment\n",
-         {{'s', "MMF", "/models/en-us/mdef"}, {'s', "AUDIOIN", "file:some name.wav"}, {'s', "EMPTY", ""},
-          {'s', "QUOTED_EMPTY", ""}, {'s', "EQUALS", "a=b"}, {'s', "HASH", "red # not a comment"},
-          {'f', "GENBEAM", "250.5"}, {'i', "NTOKS", "7"}}},
+         {{'s', "MMF", "/models/en-us/mdef"},
+          {'s', "AUDIOIN", "file:some name.wav"},
+          {'s', "EMPTY", ""},
+          {'s', "QUOTED_EMPTY", ""},
+          {'s', "EQUALS", "a=b"},
+          {'s', "HASH", "red # not a comment"},
+          {'f', "GENBEAM", "250.5"},
+          {'i', "NTOKS", "7"}}},
         // Written on Windows: CRLF line ends, a Windows file name as a value,
         // and a last line without a line end.
         {"# written on Windows\r\n\r\nMMF = C:\\models\\en-us\\mdef\r\nNTOKS = 7\r\nFLAG = TRUE",
-         {{'s', "MMF", "C:\\models\\en-us\\mdef"}, {'i', "NTOKS", "7"}, {'b', "FLAG", "1"},
+         {{'s', "MMF", "C:\\models\\en-us\\mdef"},
+          {'i', "NTOKS", "7"},
+          {'b', "FLAG", "1"},
           {'s', "AUDIOIN", "<unset>"}}},
         // Keys are case-sensitive and later lines win.
         {"GENBEAM = 1\nGENBEAM = 2\ngenbeam = 3\n",
          {{'s', "GENBEAM", "2"}, {'s', "genbeam", "3"}, {'s', "GenBeam", "<unset>"}}},
         {"B1 = TRUE\nB2 = true\nB3 = T\nB4 = t\nB5 = YES\nB6 = Yes\nB7 = 1\nB8 = FALSE\nB9 = False\nB10 = F\n"
          "B11 = f\nB12 = NO\nB13 = no\nB14 = 0\nB15 = maybe\n",
-         {{'b', "B1", "1"}, {'b', "B2", "1"}, {'b', "B3", "1"}, {'b', "B4", "1"}, {'b', "B5", "1"},
-          {'b', "B6", "1"}, {'b', "B7", "1"}, {'b', "B8", "0"}, {'b', "B9", "0"}, {'b', "B10", "0"},
-          {'b', "B11", "0"}, {'b', "B12", "0"}, {'b', "B13", "0"}, {'b', "B14", "0"}, {'b', "B15", "<unset>"}}},
+         {{'b', "B1", "1"},
+          {'b', "B2", "1"},
+          {'b', "B3", "1"},
+          {'b', "B4", "1"},
+          {'b', "B5", "1"},
+          {'b', "B6", "1"},
+          {'b', "B7", "1"},
+          {'b', "B8", "0"},
+          {'b', "B9", "0"},
+          {'b', "B10", "0"},
+          {'b', "B11", "0"},
+          {'b', "B12", "0"},
+          {'b', "B13", "0"},
+          {'b', "B14", "0"},
+          {'b', "B15", "<unset>"}}},
         // Typed reads refuse text of another type; the ends of the range are ints.
         {"WORD = hello\nBIG = 99999999999\nHALF = 0.5\nLEAST = -2147483648\n",
-         {{'i', "LEAST", "-2147483648"}, {'i', "WORD", "<unset>"}, {'i', "BIG", "<unset>"}, {'i', "HALF", "<unset>"},
-          {'f', "WORD", "<unset>"}, {'i', "MISSING", "<unset>"}, {'f', "MISSING", "<unset>"},
-          {'b', "MISSING", "<unset>"}, {'s', "MISSING", "<unset>"}}},
+         {{'i', "LEAST", "-2147483648"},
+          {'i', "WORD", "<unset>"},
+          {'i', "BIG", "<unset>"},
+          {'i', "HALF", "<unset>"},
+          {'f', "WORD", "<unset>"},
+          {'i', "MISSING", "<unset>"},
+          {'f', "MISSING", "<unset>"},
+          {'b', "MISSING", "<unset>"},
+          {'s', "MISSING", "<unset>"}}},
     };
     for (const auto &f : files) {
         ASSERT_EQ(init(f.text), 0) << f.text;
@@ -157,7 +186,7 @@ TEST_F(ConfigTest, OverridesAreKeptExactlyAsText) {
     float beam = 0.1f;
     hapiOverrideConfFlt("GOPTBEAM", &beam);
     EXPECT_EQ(*hapiOverrideConfFlt("GOPTBEAM", nullptr), 0.1f);  // exactly, not nearly
-    int yes = 7;  // any non-zero value is true
+    int yes = 7;                                                 // any non-zero value is true
     hapiOverrideConfBool("LATSAVE", &yes);
     EXPECT_EQ(*hapiOverrideConfBool("LATSAVE", nullptr), 1);
     EXPECT_STREQ(hapiOverrideConfStr("BKHMMNAME", ""), "");
@@ -175,7 +204,7 @@ TEST_F(ConfigTest, MalformedLinesAreRefusedWithFileAndLine) {
         "CLOSE = half quoted\"\n",
         "OPEN = ${UNCLOSED/x\n",  // an unterminated ${
         "OPEN = ${A:-${B}/x\n",
-        "EMPTY = ${}\n",          // no name, or not a name
+        "EMPTY = ${}\n",  // no name, or not a name
         "NAME = ${TWO WORDS}\n",
         "COLON = ${A:fallback}\n",
     };
@@ -212,8 +241,8 @@ TEST_F(ConfigTest, NotesAreCopiedToTheNoteLog) {
     EXPECT_EQ(str("NOTELOG"), log);  // the failed read kept the configuration
     hapiOverrideConfStr("NOTELOG", dir_.file("no folder/notes.log").c_str());
     EXPECT_LT(hapiInitHAPI(nullptr, 0), 0);  // an unopenable note log is passed over
-    EXPECT_EQ(notes.text(), "cannot read configuration file " + dir_.file("absent.conf") +
-                                "\nhapiInitHAPI: no configuration file\n");
+    EXPECT_EQ(notes.text(),
+              "cannot read configuration file " + dir_.file("absent.conf") + "\nhapiInitHAPI: no configuration file\n");
     EXPECT_EQ(read_file(log), "hapi: cannot read configuration file " + dir_.file("absent.conf") + "\n");
 }
 

@@ -113,10 +113,10 @@ TEST_F(DictTest, WordsPronunciationsAndOutputSymbols) {
     EXPECT_EQ(hapiDictPhoneName(d_, 4, name), 3);
     EXPECT_STREQ(name, "EH");
     EXPECT_EQ(hapiDictPhoneName(d_, 4, nullptr), 3);
-    std::vector<int> refused = {hapiDictPhoneName(d_, 0, name),     hapiDictPhoneName(d_, 5, name),
-                                hapiDictWordPron(d_, 2, 3, nullptr), hapiDictWordPron(d_, 4, 1, nullptr),
-                                hapiDictNumProns(d_, 0),             hapiDictWordName(d_, 4, nullptr),
-                                hapiDictWordId(d_, nullptr),         hapiDictWordId(nullptr, "read")};
+    std::vector<int> refused = {
+        hapiDictPhoneName(d_, 0, name),      hapiDictPhoneName(d_, 5, name), hapiDictWordPron(d_, 2, 3, nullptr),
+        hapiDictWordPron(d_, 4, 1, nullptr), hapiDictNumProns(d_, 0),        hapiDictWordName(d_, 4, nullptr),
+        hapiDictWordId(d_, nullptr),         hapiDictWordId(nullptr, "read")};
     for (size_t i = 0; i < refused.size(); i++) EXPECT_LT(refused[i], 0) << "call " << i;
     EXPECT_EQ(hapiDictPronOutSym(d_, 2, 0, nullptr), nullptr);
 }
@@ -129,13 +129,12 @@ TEST_F(DictTest, RefusesWhatCouldNotBeSavedOrHandedOut) {
     while (long_pron.size() < HAPI_MAX_NAME) long_pron += "AH ";
     EXPECT_GT(hapiDictAddItem(d_, longest.c_str(), "W", nullptr), 0);
     // Each refused item: its word, pronunciation and output symbol.
-    const char *refused[][3] = {{nullptr, "W", nullptr},          {too_long.c_str(), "W", nullptr},
-                                {"long", long_pron.c_str(), nullptr},
-                                {"long", "W", too_long.c_str()},  {"empty", "  ", nullptr},
-                                {"", "W", nullptr},               {"two words", "W", nullptr},
-                                {"word(2)", "W", nullptr},        {"!!PHONESET", "W", nullptr},
-                                {"!!PHONES", "W", nullptr},       {"bracket", "W [X]", nullptr},
-                                {"sym", "W", "a]b"},              {"sym", "W", "line\nbreak"}};
+    const char *refused[][3] = {
+        {nullptr, "W", nullptr},         {too_long.c_str(), "W", nullptr}, {"long", long_pron.c_str(), nullptr},
+        {"long", "W", too_long.c_str()}, {"empty", "  ", nullptr},         {"", "W", nullptr},
+        {"two words", "W", nullptr},     {"word(2)", "W", nullptr},        {"!!PHONESET", "W", nullptr},
+        {"!!PHONES", "W", nullptr},      {"bracket", "W [X]", nullptr},    {"sym", "W", "a]b"},
+        {"sym", "W", "line\nbreak"}};
     for (const auto &r : refused) EXPECT_LT(hapiDictAddItem(d_, r[0], r[1], r[2]), 0) << r[0] << " / " << r[1];
     EXPECT_EQ(hapiDictPronOutSym(d_, 2, 1, too_long.c_str()), nullptr);
     EXPECT_EQ(hapiDictNumWords(d_), 2);
@@ -194,8 +193,10 @@ TEST_F(DictTest, ReadsTheFileFormat) {
 
 TEST_F(DictTest, SavesWhatItLoads) {
     ASSERT_EQ(hapiDictModify(d_), 0);
-    const char *items[][3] = {{"zebra", "Z IY B R AH", "ZEBRA"}, {"zebra", "Z EH B R AH", nullptr},
-                              {"<s>", "SIL", nullptr}, {"New_York", "N UW Y AO R K", "New York"},
+    const char *items[][3] = {{"zebra", "Z IY B R AH", "ZEBRA"},
+                              {"zebra", "Z EH B R AH", nullptr},
+                              {"<s>", "SIL", nullptr},
+                              {"New_York", "N UW Y AO R K", "New York"},
                               {"caf\xc3\xa9", "K AE F EY", nullptr}};
     for (const auto &i : items) ASSERT_GT(hapiDictAddItem(d_, i[0], i[1], i[2]), 0) << i[0];
     ASSERT_NE(hapiDictPronOutSym(d_, 3, 1, ""), nullptr);

@@ -27,7 +27,9 @@ std::vector<short> voice(double seconds, double f_start, double f_end, double se
 std::vector<short> noise(double seconds, double rms) {
     std::vector<short> s(static_cast<size_t>(seconds * kRate));
     unsigned seed = 5;
-    for (short &v : s) v = static_cast<short>(rms * std::sqrt(12.0) * (((seed = seed * 1103515245u + 12345u) >> 8) / 16777216.0 - 0.5));
+    for (short &v : s)
+        v = static_cast<short>(rms * std::sqrt(12.0) *
+                               (((seed = seed * 1103515245u + 12345u) >> 8) / 16777216.0 - 0.5));
     return s;
 }
 
@@ -79,8 +81,8 @@ class F0Pitch : public F0Test, public ::testing::WithParamInterface<PitchCase> {
 // noise lies over everything.
 TEST_P(F0Pitch, FollowsTheVoiceAndNothingElse) {
     const PitchCase &c = GetParam();
-    std::vector<short> s = then(then(std::vector<short>(kRate / 2, 0), voice(1.0, c.f_start, c.f_end, c.second)),
-                                noise(0.5, 2000));
+    std::vector<short> s =
+        then(then(std::vector<short>(kRate / 2, 0), voice(1.0, c.f_start, c.f_end, c.second)), noise(0.5, 2000));
     std::vector<short> hiss = noise(2.0, c.noise_rms);
     for (size_t i = 0; i < s.size(); i++) s[i] = static_cast<short>(s[i] + hiss[(i * 7919) % hiss.size()]);
     std::vector<float> t = track(s);
@@ -95,7 +97,8 @@ TEST_P(F0Pitch, FollowsTheVoiceAndNothingElse) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Voices, F0Pitch,
-                         ::testing::Values(PitchCase{"LowSteady", 90, 90, 0.5, 0}, PitchCase{"Rising", 100, 220, 0.5, 0},
+                         ::testing::Values(PitchCase{"LowSteady", 90, 90, 0.5, 0},
+                                           PitchCase{"Rising", 100, 220, 0.5, 0},
                                            PitchCase{"FallingHigh", 400, 250, 0.5, 0},
                                            PitchCase{"StrongSecondHarmonic", 120, 140, 3.0, 0},
                                            PitchCase{"RisingInNoise", 100, 220, 0.5, 500}),
@@ -110,14 +113,16 @@ TEST_F(F0Test, TheRecordingsSilenceAndTClosureCarryNoValue) {
     ASSERT_EQ(t.size(), (s.size() + 159) / 160);
     EXPECT_EQ(voiced(t, 0, 50), 0);
     EXPECT_EQ(voiced(t, 116, 131), 0);
-    EXPECT_GE(voiced(t, 55, 64), 9);    // GO
+    EXPECT_GE(voiced(t, 55, 64), 9);     // GO
     EXPECT_GE(voiced(t, 135, 170), 34);  // the vowel and N of TEN
     // No octave jumps: each voiced frame within 15% of a voiced neighbour.
     for (size_t k = 0; k < t.size(); k++) {
         if (t[k] == 0) continue;
         EXPECT_GE(t[k], 75.0f) << k;
         EXPECT_LE(t[k], 160.0f) << k;
-        if (k > 0 && t[k - 1] > 0) { EXPECT_NEAR(t[k] / t[k - 1], 1.0, 0.15) << k; }
+        if (k > 0 && t[k - 1] > 0) {
+            EXPECT_NEAR(t[k] / t[k - 1], 1.0, 0.15) << k;
+        }
     }
 }
 

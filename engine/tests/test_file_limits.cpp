@@ -30,8 +30,8 @@ std::string wav_header(uint32_t rate, uint32_t samples, uint16_t format = 1, uin
     auto u32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
     auto u16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
     uint32_t bytes = samples * (bits / 8);
-    return "RIFF" + u32(36 + bytes) + "WAVEfmt " + u32(16) + u16(format) + u16(1) + u32(rate) +
-           u32(rate * (bits / 8)) + u16(bits / 8) + u16(bits) + "data" + u32(bytes);
+    return "RIFF" + u32(36 + bytes) + "WAVEfmt " + u32(16) + u16(format) + u16(1) + u32(rate) + u32(rate * (bits / 8)) +
+        u16(bits / 8) + u16(bits) + "data" + u32(bytes);
 }
 
 bool dictionary_loads(const std::string &path) {

@@ -39,9 +39,12 @@ hapiDictObject GuessTest::sysdict_ = nullptr;
 TEST_F(GuessTest, RealAndMadeUpWordsInTheSystemPhoneSet) {
     // Each word and its guess: the lexicon's words in the dictionary's
     // phones, made-up ones by the letter-to-sound rules.
-    const char *table[][2] = {{"HELLO", "HH AH L OW"},       {"hello", "HH AH L OW"},
-                              {"About", "AH B AW T"},        {"O'NEILL", "AA N IY L"},
-                              {"ZORBLAX", "Z AO R B L AE K S"}, {"QWRTP", "K R T P"},
+    const char *table[][2] = {{"HELLO", "HH AH L OW"},
+                              {"hello", "HH AH L OW"},
+                              {"About", "AH B AW T"},
+                              {"O'NEILL", "AA N IY L"},
+                              {"ZORBLAX", "Z AO R B L AE K S"},
+                              {"QWRTP", "K R T P"},
                               {"JACK-IN-THE-BOX", "JH AE K IH N DH AH B AA K S"}};
     int n = hapiDictAllPhoneNames(sysdict_, nullptr);
     std::vector<const char *> names(static_cast<size_t>(n) + 1);
@@ -69,8 +72,8 @@ TEST_F(GuessTest, AGuessCanBeAddedToADictionaryOfThatPhoneSet) {
 
 TEST_F(GuessTest, RefusesWhatItCannotGuess) {
     std::string too_long(HAPI_GUESS_MAX_WORD + 1, 'A');
-    const char *refused[] = {"", "R2D2", "HELLO!", "TWO WORDS", "-", "A--B", "-AB", "AB-", "'",
-                             "CAF\xc3\x89", too_long.c_str()};
+    const char *refused[] = {"",    "R2D2", "HELLO!",      "TWO WORDS",     "-", "A--B", "-AB",
+                             "AB-", "'",    "CAF\xc3\x89", too_long.c_str()};
     for (const char *word : refused) {
         Notes notes;
         EXPECT_EQ(hapiDictGuessPron(sysdict_, word, nullptr), -1) << word;

@@ -121,7 +121,9 @@ TEST_P(SaveMeets, WhatIsAtTheTemporarysName) {
 void partial_temporary(const TempDir &, const std::string &temp) { std::ofstream(temp) << "partial W\nne"; }
 void folder_there(const TempDir &, const std::string &temp) { make_dir(temp); }
 #ifndef _WIN32
-void link_there(const TempDir &dir, const std::string &temp) { (void)symlink(dir.file("elsewhere").c_str(), temp.c_str()); }
+void link_there(const TempDir &dir, const std::string &temp) {
+    (void)symlink(dir.file("elsewhere").c_str(), temp.c_str());
+}
 void pipe_there(const TempDir &, const std::string &temp) { mkfifo(temp.c_str(), 0600); }
 #endif
 

@@ -50,7 +50,7 @@ std::string describe(hapiLatObject lat, int depth = 0) {
         char score[64];
         snprintf(score, sizeof score, "%a", hapiLatArcScore(lat, a, 1, nullptr));
         out += pad + " arc " + std::to_string(a) + " " + std::to_string(hapiLatArcStart(lat, a)) + "->" +
-               std::to_string(hapiLatArcEnd(lat, a)) + " " + score + "\n";
+            std::to_string(hapiLatArcEnd(lat, a)) + " " + score + "\n";
     }
     return out;
 }
@@ -110,8 +110,9 @@ TEST_F(LatticeTest, NodesAndArcsNumberedFromOne) {
     std::vector<int> numbers = {hapiLatAddNode(l, 1, 0), hapiLatAddNode(l, yes_, 1), hapiLatAddNode(l, 1, 0),
                                 hapiLatAddArc(l, 1, 2),  hapiLatAddArc(l, 2, 3),     hapiLatAddArc(l, 1, 3)};
     EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 1, 2, 3}));
-    EXPECT_EQ(describe(l), "lattice \"GREET\"\n node 1 !NULL\n node 2 yes\n node 3 !NULL\n arc 1 1->2 0x0p+0\n"
-                           " arc 2 2->3 0x0p+0\n arc 3 1->3 0x0p+0\n");
+    EXPECT_EQ(describe(l),
+              "lattice \"GREET\"\n node 1 !NULL\n node 2 yes\n node 3 !NULL\n arc 1 1->2 0x0p+0\n"
+              " arc 2 2->3 0x0p+0\n arc 3 1->3 0x0p+0\n");
     EXPECT_EQ(hapiLatSize(l, nullptr), 3);
     EXPECT_EQ((std::vector<std::vector<int>>{foll(l, 1), pred(l, 3), pred(l, 1)}),
               (std::vector<std::vector<int>>{{1, 3}, {2, 3}, {}}));
@@ -123,13 +124,20 @@ TEST_F(LatticeTest, RefusesBadNumbers) {
     hapiLatObject l = options("L", {yes_});
     hapiLatModify(l);
     // Each refused in turn (a braced list is evaluated in order).
-    std::vector<int> refused = {hapiLatAddNode(l, 0, 0),       hapiLatAddNode(l, hapiDictNumWords(dict_) + 1, 0),
-                                hapiLatAddNode(l, yes_, 2),    hapiLatAddArc(l, 0, 1),
-                                hapiLatAddArc(l, 1, 4),        hapiLatNodeWordId(l, 4, 0),
-                                hapiLatNodeWordId(l, 1, -1),   hapiLatNodeWordId(l, 1, 99),
-                                hapiLatNodePredArc(l, 0, nullptr), hapiLatNodeFollArc(l, 4, nullptr),
-                                hapiLatArcStart(l, 3),         hapiLatArcEnd(l, 0),
-                                hapiLatFinalise(l, 1, 0),      hapiLatSize(nullptr, nullptr)};
+    std::vector<int> refused = {hapiLatAddNode(l, 0, 0),
+                                hapiLatAddNode(l, hapiDictNumWords(dict_) + 1, 0),
+                                hapiLatAddNode(l, yes_, 2),
+                                hapiLatAddArc(l, 0, 1),
+                                hapiLatAddArc(l, 1, 4),
+                                hapiLatNodeWordId(l, 4, 0),
+                                hapiLatNodeWordId(l, 1, -1),
+                                hapiLatNodeWordId(l, 1, 99),
+                                hapiLatNodePredArc(l, 0, nullptr),
+                                hapiLatNodeFollArc(l, 4, nullptr),
+                                hapiLatArcStart(l, 3),
+                                hapiLatArcEnd(l, 0),
+                                hapiLatFinalise(l, 1, 0),
+                                hapiLatSize(nullptr, nullptr)};
     for (size_t i = 0; i < refused.size(); i++) EXPECT_LT(refused[i], 0) << "call " << i;
     EXPECT_EQ(hapiLatNodeSublatObject(l, 4), nullptr);
     float nan = std::numeric_limits<float>::quiet_NaN();
@@ -170,8 +178,9 @@ TEST_F(LatticeTest, DeletingANodeRenumbersTheRest) {
     for (auto [from, to] : {std::pair{1, 2}, {2, 3}, {3, 4}, {1, 3}, {2, 4}}) hapiLatAddArc(l, from, to);
     ASSERT_EQ(hapiLatDeleteNode(l, 2), 0);
     // Old node 3 (no) is node 2; old arcs 3 (3->4) and 4 (1->3) are 1 and 2.
-    EXPECT_EQ(describe(l), "lattice \"L\"\n node 1 !NULL\n node 2 no\n node 3 !NULL\n arc 1 2->3 0x0p+0\n"
-                           " arc 2 1->2 0x0p+0\n");
+    EXPECT_EQ(describe(l),
+              "lattice \"L\"\n node 1 !NULL\n node 2 no\n node 3 !NULL\n arc 1 2->3 0x0p+0\n"
+              " arc 2 1->2 0x0p+0\n");
     using Lists = std::vector<std::vector<int>>;
     EXPECT_EQ((Lists{foll(l, 1), pred(l, 2), foll(l, 2), pred(l, 3)}), (Lists{{2}, {2}, {1}, {1}}));
     EXPECT_EQ(hapiLatFinalise(l, 0, 0), 0);

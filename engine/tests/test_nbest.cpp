@@ -93,11 +93,13 @@ TEST_F(NBestTest, OneWordStretchOffersTheOtherWordsOfItsPlace) {
 TEST_F(NBestTest, BadStretchesAndRoutesFailCleanly) {
     recognise_go_forward();
     int routes[5];
-    std::vector<int> refused = {
-        hapiLatWordAlternatives(lat_, 0, 2, 0, 3, routes),    hapiLatWordAlternatives(lat_, 3, 2, 0, 3, routes),
-        hapiLatWordAlternatives(lat_, 1, 6, 0, 3, routes),    hapiLatWordAlternatives(lat_, 1, 2, 0, 0, routes),
-        hapiLatWordAlternatives(nullptr, 1, 2, 0, 3, routes), hapiLatRouteWordNames(lat_, nullptr, 0),
-        hapiLatRouteWordNames(lat_, nullptr, 99)};
+    std::vector<int> refused = {hapiLatWordAlternatives(lat_, 0, 2, 0, 3, routes),
+                                hapiLatWordAlternatives(lat_, 3, 2, 0, 3, routes),
+                                hapiLatWordAlternatives(lat_, 1, 6, 0, 3, routes),
+                                hapiLatWordAlternatives(lat_, 1, 2, 0, 0, routes),
+                                hapiLatWordAlternatives(nullptr, 1, 2, 0, 3, routes),
+                                hapiLatRouteWordNames(lat_, nullptr, 0),
+                                hapiLatRouteWordNames(lat_, nullptr, 99)};
     EXPECT_EQ(refused, std::vector<int>(refused.size(), -1));
     EXPECT_EQ(hapiResLatGenerate(nullptr, 0), nullptr);
     EXPECT_EQ(hapiResLatGenerate(res_, 1), nullptr);

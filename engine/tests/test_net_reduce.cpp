@@ -35,7 +35,8 @@ void collect(const engine::Grammar &net, std::map<int, float> reach, std::vector
             auto from = reach.find(t.from);
             if (t.pron >= 0 || from == reach.end()) continue;
             auto to = reach.find(t.to);
-            if (to == reach.end() || from->second + t.score > to->second) reach[t.to] = from->second + t.score, more = true;
+            if (to == reach.end() || from->second + t.score > to->second)
+                reach[t.to] = from->second + t.score, more = true;
         }
     }
     if (reach.count(net.final)) (*out)[*said] = reach[net.final];
@@ -70,9 +71,19 @@ int word_transitions(const engine::Grammar &net) {
 // Words 0-2 as a choice (each word with its own end state, as lattices
 // give them), then an optional word 3, then word 4.
 engine::Grammar choice_then_words() {
-    return graph(12, {{0, 1, 0.0f, -1},  {1, 2, 0.0f, 0},   {1, 3, 0.0f, 1},  {1, 4, -0.5f, 2},
-                      {2, 5, 0.0f, -1},  {3, 5, 0.0f, -1},  {4, 5, 0.0f, -1}, {5, 6, 0.0f, 3},
-                      {5, 7, -1.0f, -1}, {6, 7, 0.0f, -1},  {7, 8, 0.0f, 4},  {8, 11, 0.0f, -1}});
+    return graph(12,
+                 {{0, 1, 0.0f, -1},
+                  {1, 2, 0.0f, 0},
+                  {1, 3, 0.0f, 1},
+                  {1, 4, -0.5f, 2},
+                  {2, 5, 0.0f, -1},
+                  {3, 5, 0.0f, -1},
+                  {4, 5, 0.0f, -1},
+                  {5, 6, 0.0f, 3},
+                  {5, 7, -1.0f, -1},
+                  {6, 7, 0.0f, -1},
+                  {7, 8, 0.0f, 4},
+                  {8, 11, 0.0f, -1}});
 }
 
 TEST(NetReduceTest, StatesWithTheSameFutureBecomeOne) {
@@ -98,9 +109,9 @@ TEST(NetReduceTest, StatesWithTheSameFutureBecomeOne) {
 
 TEST(NetReduceTest, ACostlyOrSharedWayIntoTheFinalStateStays) {
     const engine::Grammar kept[] = {
-        graph(3, {{0, 1, 0.0f, 0}, {1, 2, -1.0f, -1}}),                                       // costs
-        graph(4, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {1, 3, 0.0f, -1}, {2, 3, 0.0f, -1}}),    // two ways in
-        graph(3, {{0, 1, 0.0f, 0}, {1, 2, 0.0f, -1}, {2, 1, 0.0f, 1}}),                       // a way out
+        graph(3, {{0, 1, 0.0f, 0}, {1, 2, -1.0f, -1}}),                                    // costs
+        graph(4, {{0, 1, 0.0f, 0}, {0, 2, 0.0f, 1}, {1, 3, 0.0f, -1}, {2, 3, 0.0f, -1}}),  // two ways in
+        graph(3, {{0, 1, 0.0f, 0}, {1, 2, 0.0f, -1}, {2, 1, 0.0f, 1}}),                    // a way out
     };
     for (const engine::Grammar &g : kept) {
         engine::Grammar net = g;
@@ -129,8 +140,16 @@ TEST(NetReduceTest, MergingKeepsTheStringsAndTheirBestScores) {
         // Word 0 repeated any number of times through a loop of null states,
         // next to a second, equal loop on word 0 from another state.
         {"LoopsKeepTheirStrings",
-         graph(7, {{0, 1, 0.0f, -1}, {1, 2, 0.0f, 0}, {2, 3, 0.0f, -1}, {3, 1, -0.5f, -1}, {0, 4, -0.5f, 1},
-                   {4, 5, 0.0f, 0}, {5, 4, -0.5f, -1}, {5, 6, 0.0f, -1}, {3, 6, 0.0f, -1}}),
+         graph(7,
+               {{0, 1, 0.0f, -1},
+                {1, 2, 0.0f, 0},
+                {2, 3, 0.0f, -1},
+                {3, 1, -0.5f, -1},
+                {0, 4, -0.5f, 1},
+                {4, 5, 0.0f, 0},
+                {5, 4, -0.5f, -1},
+                {5, 6, 0.0f, -1},
+                {3, 6, 0.0f, -1}}),
          true, -1, -1},
         // Word 1 leads nowhere; word 2 starts from a state nothing reaches.
         {"StatesOffEveryPathAreDropped",
@@ -144,8 +163,12 @@ TEST(NetReduceTest, MergingKeepsTheStringsAndTheirBestScores) {
         if (c.fold) engine::fold_null_transitions(&net);
         engine::merge_equal_futures(&net);
         EXPECT_EQ(strings(net), before);
-        if (c.nstates >= 0) { EXPECT_EQ(net.nstates, c.nstates); }
-        if (c.words >= 0) { EXPECT_EQ(word_transitions(net), c.words); }
+        if (c.nstates >= 0) {
+            EXPECT_EQ(net.nstates, c.nstates);
+        }
+        if (c.words >= 0) {
+            EXPECT_EQ(word_transitions(net), c.words);
+        }
         EXPECT_NE(net.start, net.final);
         EXPECT_LT(std::max(net.start, net.final), net.nstates);
     }
@@ -232,7 +255,9 @@ TEST(NetReduceTest, NestedOptionalPartsFoldToOneStatePerWordCount) {
         int copies = 1 << depth;
         EXPECT_EQ(net.nstates, copies + 2);
         EXPECT_EQ(word_transitions(net), 4 * copies);
-        if (depth <= 2) { EXPECT_EQ(strings(net, 5), before); }
+        if (depth <= 2) {
+            EXPECT_EQ(strings(net, 5), before);
+        }
     }
 }
 

@@ -78,7 +78,9 @@ TEST_F(PhoneTest, PhonesTileTheirWordInOrderEachWithItsOwnScore) {
             EXPECT_DOUBLE_EQ(ps.front().start, ws) << w;
             EXPECT_DOUBLE_EQ(ps.back().end, we) << w;
             for (size_t i = 0; i < ps.size(); i++) {
-                if (i > 0) { EXPECT_DOUBLE_EQ(ps[i].start, ps[i - 1].end) << w << " " << i; }
+                if (i > 0) {
+                    EXPECT_DOUBLE_EQ(ps[i].start, ps[i - 1].end) << w << " " << i;
+                }
                 EXPECT_GT(ps[i].end, ps[i].start) << w << " " << ps[i].name;
                 EXPECT_LE(ps[i].score, 0.0);
                 double conf = hapiResPhoneScore(res, w, static_cast<int>(i), HAPI_CONFIDENCE_SCORE);
@@ -98,9 +100,12 @@ TEST_F(PhoneTest, PhonesTileTheirWordInOrderEachWithItsOwnScore) {
 TEST_F(PhoneTest, WordsAndPhonesOutOfRangeFailCleanly) {
     double s = 0.0, e = 0.0;
     // GO has phones 0 and 1.
-    std::vector<int> refused = {hapiResAllPhoneIds(res_, 0, nullptr),   hapiResAllPhoneIds(res_, 7, nullptr),
-                                hapiResAllPhoneIds(nullptr, 1, nullptr), hapiResPhoneId(res_, 2, -1),
-                                hapiResPhoneId(res_, 2, 2),              hapiResPhoneTimes(res_, 2, 2, &s, &e),
+    std::vector<int> refused = {hapiResAllPhoneIds(res_, 0, nullptr),
+                                hapiResAllPhoneIds(res_, 7, nullptr),
+                                hapiResAllPhoneIds(nullptr, 1, nullptr),
+                                hapiResPhoneId(res_, 2, -1),
+                                hapiResPhoneId(res_, 2, 2),
+                                hapiResPhoneTimes(res_, 2, 2, &s, &e),
                                 hapiResPhoneTimes(res_, 0, 0, &s, nullptr)};
     EXPECT_EQ(refused, std::vector<int>(refused.size(), -1));
     const int acoustic = HAPI_ACOUSTIC_SCORE;

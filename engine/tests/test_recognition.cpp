@@ -74,8 +74,8 @@ TEST_F(RecognitionTest, LoopOfNullNodesBuildsAndDecodes) {
         hapiLatAddArc(l, in, n);
         hapiLatAddArc(l, n, out);
     }
-    hapiLatAddArc(l, in, out);   // the option may be skipped
-    hapiLatAddArc(l, out, in);   // and repeated
+    hapiLatAddArc(l, in, out);  // the option may be skipped
+    hapiLatAddArc(l, out, in);  // and repeated
     hapiLatAddArc(l, out, e);
     hapiLatFinalise(l, 0, 0);
     hapiNetObject net = network(l);

@@ -38,7 +38,7 @@ class SourceTest : public RecognitionTest {};
 std::string binary_mdef(int32_t silence) {
     int32_t counts[10] = {1, 0, 0, 0, 0, 0, 0, 0, 0, silence};
     return std::string("BMDF\1\0\0\0\0\0\0\0", 12) + std::string(reinterpret_cast<char *>(counts), sizeof counts) +
-           std::string("SIL\0", 4);
+        std::string("SIL\0", 4);
 }
 
 TEST_F(SourceTest, ModelThatCannotBeLoadedFailsInitialisation) {
@@ -68,7 +68,9 @@ TEST_F(SourceTest, ModelThatCannotBeLoadedFailsInitialisation) {
 TEST_F(SourceTest, UnreadableAndMalformedFilesFailInitialisation) {
     TempDir dir;
     write_wav(dir.file("slow.wav"), std::vector<short>(100, 0), 500);  // no plausible rate
-    std::vector<std::string> bad = {dir.file("absent.wav"), dir.path(), dir.file("slow.wav"),
+    std::vector<std::string> bad = {dir.file("absent.wav"),
+                                    dir.path(),
+                                    dir.file("slow.wav"),
                                     dir.write("noise.wav", std::string(4000, '\x7f')),
                                     dir.write("odd.raw", std::string(101, '\0')),
                                     dir.write("cut.wav", "RIFF\x24\x08\0\0WAVEfmt ")};
@@ -133,8 +135,9 @@ TEST_F(SourceTest, FloatSamplesBeyondFullScaleAreScaledDown) {
     EXPECT_EQ(peak(heard), 32767);
     double ratio = 32767.0 / peak(raw);
     for (size_t i = 0; i < raw.size(); i += 997) EXPECT_NEAR(heard[i], raw[i] * ratio, 1.0) << i;
-    EXPECT_EQ(names(recognise(file_source(dir.file("loud.wav")), network(sequence({"go", "forward", "ten", "meters"})))),
-              "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
+    EXPECT_EQ(
+        names(recognise(file_source(dir.file("loud.wav")), network(sequence({"go", "forward", "ten", "meters"})))),
+        "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
 }
 
 // Every frame digital silence (a gated card): the cepstra are normalised

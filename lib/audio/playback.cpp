@@ -60,8 +60,7 @@ int SysPlayPrompt(const char *filename) {
     SourceAndCoder file;
     PlaySource play;
     file.source = hapiCreateSourceObject(HAPI_FILE_SOURCE);
-    if (!file.source || hapiSourceOverrideFilename(file.source, filename) < 0 ||
-        hapiSourceInitialise(file.source) != 0)
+    if (!file.source || hapiSourceOverrideFilename(file.source, filename) < 0 || hapiSourceInitialise(file.source) != 0)
         return Failure("khSysPlayPrompt: Unable to initialise source");
     play.source = hapiCreateSourceObject(HAPI_PLAY_SOURCE);
     if (!play.source || hapiSourceInitialise(play.source) < 0)
@@ -95,8 +94,7 @@ int RecPlayUtterance(RecogniserRecord *rec, double start, double end) {
     PlaySource play;
     play.source = hapiCreateSourceObject(HAPI_PLAY_SOURCE);
     if (!play.source) return Failure("khRecPlayUtterance: Unable to create play object");
-    if (hapiSourceInitialise(play.source) < 0)
-        return Failure("khRecPlayUtterance: Unable to initialise play object");
+    if (hapiSourceInitialise(play.source) < 0) return Failure("khRecPlayUtterance: Unable to initialise play object");
     int n = PlayFrames(rec->current_coder, first, last, play.source, "khRecPlayUtterance: Error accessing the waveform",
                        "khRecPlayUtterance: Error playing the waveform");
     if (n < 0) return -1;

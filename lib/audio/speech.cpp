@@ -55,7 +55,8 @@ bool OpenFile(RecogniserRecord *rec, const char *wav, const FileMessages &m, Sou
     if (hapiSourceInitialise(fc->source) < 0) return fc->Release(), Failure(Message(m.bad_waveform, wav), false);
     fc->coder = hapiCreateCoderObject(fc->source);
     if (!fc->coder) return fc->Release(), Failure(m.no_coder, false);
-    if (hapiCoderInitialise(fc->coder, rec->owner->model->name) < 0) return fc->Release(), Failure(m.coder_setup, false);
+    if (hapiCoderInitialise(fc->coder, rec->owner->model->name) < 0)
+        return fc->Release(), Failure(m.coder_setup, false);
     if (hapiCoderPrepare(fc->coder) < 0) return fc->Release(), Failure(m.coder_prepare, false);
     return true;
 }
@@ -138,7 +139,8 @@ int SysGetF0Track(RecogniserRecord *rec, const char *wav, float *track) {
 }
 
 int RecSaveSpeech(RecogniserRecord *rec, const char *filename) {
-    if (!FileAppendable(filename)) return Failure(Message("khRecSaveSpeech: Unable to write speech file %s", filename ? filename : ""));
+    if (!FileAppendable(filename))
+        return Failure(Message("khRecSaveSpeech: Unable to write speech file %s", filename ? filename : ""));
     if (rec->status != REC_COMPLETE)
         return Failure("khRecSaveSpeech: Can only save speech immediately after recognition");
     int saved = hapiCoderSaveSource(rec->current_coder, filename);

@@ -15,7 +15,7 @@ int StartDebugWindow(void *module_handle) {
     (void)module_handle;
     if (window) return 1;
     const char *name = getenv("KHAPI_DEBUGWIN");
-    window = name && name[0] ? fopen(name, "ab") : stderr;  /* lines carry their own "\r\n" */
+    window = name && name[0] ? fopen(name, "ab") : stderr; /* lines carry their own "\r\n" */
     return window != NULL;
 }
 

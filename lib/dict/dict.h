@@ -71,8 +71,7 @@ hapiDictObject LoadSysDict();
 
 // Reads pronunciation pron of a word, and its output symbol (empty when
 // none; has_outsym tells which).  False when it does not fit.
-bool ReadPron(hapiDictObject dict, int word, int pron, std::string *phones, std::string *outsym,
-              bool *has_outsym);
+bool ReadPron(hapiDictObject dict, int word, int pron, std::string *phones, std::string *outsym, bool *has_outsym);
 // The name of a word of a dictionary ("" when it has none).
 std::string DictWordName(hapiDictObject dict, int word);
 
@@ -86,8 +85,7 @@ std::string QualifiedWordName(const char *word, const char *tag);
 char *WordBaseName(const char *name, char *out);
 // Adds a pronunciation unless an identical one is there; answers the
 // word's number in the dictionary (0 when the name does not fit).
-int AddWordPron(hapiDictObject dict, const char *word, const char *tag, const char *pron,
-                const char *outsym);
+int AddWordPron(hapiDictObject dict, const char *word, const char *tag, const char *pron, const char *outsym);
 // The word's number in the vocabulary's exercise dictionary, fetching it
 // from the vocabulary and system dictionaries when missing; 0 on failure.
 // The vocabulary dictionary file is saved after each fetch, or once when

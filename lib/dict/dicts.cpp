@@ -15,8 +15,7 @@ namespace kh {
 
 bool PronEqual(const char *a, const char *b) { return strcmp(a, b) == 0; }
 
-bool ReadPron(hapiDictObject dict, int word, int pron, std::string *phones, std::string *outsym,
-              bool *has_outsym) {
+bool ReadPron(hapiDictObject dict, int word, int pron, std::string *phones, std::string *outsym, bool *has_outsym) {
     int len = hapiDictWordPron(dict, word, pron, nullptr);
     if (len < 0 || len >= kPronLen) return false;
     std::string buf(static_cast<size_t>(len) + 1, '\0');
@@ -253,8 +252,8 @@ hapiDictObject RenewDamaged(const char *filename) {
     }
     hapiDictObject dict = CreateDictFile(filename);
     LogError(Message(dict ? "LoadDict: Unable to load existing file %s: set aside as %s and made afresh"
-                   : "LoadDict: Unable to load existing file %s: set aside as %s",
-              filename, aside.c_str()));
+                          : "LoadDict: Unable to load existing file %s: set aside as %s",
+                     filename, aside.c_str()));
     return dict;
 }
 

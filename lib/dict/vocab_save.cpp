@@ -34,7 +34,9 @@ Unsaved *FindUnsaved(const VocabRecord *vocab) {
 bool SaveNow(VocabRecord *vocab, const char *caller) {
     std::string why;
     if (!SaveDictMerged(vocab->vocab_dict, vocab->vocab_dict_file, &why)) {
-        return Failure(Message("%s: Unable to save vocabulary dictionary %s: %s", caller, vocab->vocab_dict_file, why.c_str()), false);
+        return Failure(
+            Message("%s: Unable to save vocabulary dictionary %s: %s", caller, vocab->vocab_dict_file, why.c_str()),
+            false);
     }
     for (auto it = g_unsaved.begin(); it != g_unsaved.end(); ++it)
         if (it->vocab == vocab) {

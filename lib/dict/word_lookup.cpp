@@ -52,7 +52,7 @@ int FetchFromSystem(VocabRecord *vocab, const char *base) {
     // system dictionary's refuses words with other phones.
     if (!PhoneSetsEqual(vocab->vocab_dict, system))
         LogError(Message("GetWordId: Unable to add word %s to vocabulary dictionary %s: it has another phone set", base,
-                  vocab->vocab_dict_file));
+                         vocab->vocab_dict_file));
     return 0;
 }
 
@@ -90,8 +90,7 @@ std::string LatticeTag(hapiLatObject lattice) {
     return tag;
 }
 
-void CopyNodeWord(hapiLatObject lattice, int node, hapiDictObject source, hapiDictObject target,
-                  const char *tag) {
+void CopyNodeWord(hapiLatObject lattice, int node, hapiDictObject source, hapiDictObject target, const char *tag) {
     int id = hapiLatNodeWordId(lattice, node, 0);
     if (id <= 0) return;
     std::string name = DictWordName(source, id);
@@ -152,8 +151,7 @@ char *WordBaseName(const char *name, char *out) {
     return out;
 }
 
-int AddWordPron(hapiDictObject dict, const char *word, const char *tag, const char *pron,
-                const char *outsym) {
+int AddWordPron(hapiDictObject dict, const char *word, const char *tag, const char *pron, const char *outsym) {
     std::string name = QualifiedWordName(word, tag);
     if (name.empty() || !pron) return 0;
     hapiDictModify(dict);

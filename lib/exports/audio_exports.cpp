@@ -25,7 +25,8 @@ int KHAPI_CALL khSysGetSpeech(KhRecogniser rec, const char *wav_filename, short 
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::SysGetSpeech(record, wav_filename, samples);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khSysGetF0Track(KhRecogniser rec, const char *wav_filename, float *track) try {
     KH_FRAME_GUARD(-1, 0);
@@ -34,7 +35,8 @@ int KHAPI_CALL khSysGetF0Track(KhRecogniser rec, const char *wav_filename, float
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::SysGetF0Track(record, wav_filename, track);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecSaveSpeech(KhRecogniser rec, const char *save_filename) try {
     KH_FRAME_GUARD(-1, 0);
@@ -42,7 +44,8 @@ int KHAPI_CALL khRecSaveSpeech(KhRecogniser rec, const char *save_filename) try 
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecSaveSpeech(record, save_filename);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khSysPlayPrompt(const char *filename) try {
     KH_FRAME_GUARD(-1, 0);
@@ -50,7 +53,8 @@ int KHAPI_CALL khSysPlayPrompt(const char *filename) try {
     kh::TraceParamString(1, "filename", filename);
     if (!kh::CheckPointer(filename)) return -1;
     return kh::SysPlayPrompt(filename);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecPlayUtterance(KhRecogniser rec, double start_time, double end_time) try {
     KH_FRAME_GUARD(-1, 0);
@@ -61,13 +65,15 @@ int KHAPI_CALL khRecPlayUtterance(KhRecogniser rec, double start_time, double en
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecPlayUtterance(record, start_time, end_time);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khSysCalibrateSpeech(float *levels) try {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khSysCalibrateSpeech");
     kh::TraceParamPointer(1, "float ptr", levels);
     return kh::SysCalibrateSpeech(levels);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 }  // extern "C"

@@ -26,14 +26,16 @@ KhRecogniser KHAPI_CALL khRecCreate(void) try {
     kh::TraceEnter("khRecCreate");
     kh::TraceLine("No parameters passed");
     return kh::RecCreate();
-} KH_CATCH(nullptr)
+}
+KH_CATCH(nullptr)
 
 int KHAPI_CALL khRecDelete(KhRecogniser rec) try {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecDelete", rec);
     if (!record) return -1;
     return kh::RecDelete(record);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecPrepare(KhRecogniser rec, KhSyntax syntax, const char *wav_filename, const char *map_filename) try {
     KH_FRAME_GUARD(-1, 0);
@@ -45,14 +47,16 @@ int KHAPI_CALL khRecPrepare(KhRecogniser rec, KhSyntax syntax, const char *wav_f
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecPrepare(record, syntax, wav_filename, map_filename);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecDoWholeSent(KhRecogniser rec) try {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecDoWholeSent", rec);
     if (!record) return -1;
     return kh::RecDoWholeSent(record);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecDoPartSent(KhRecogniser rec, int number_of_frames) try {
     KH_FRAME_GUARD(-1, 0);
@@ -62,14 +66,16 @@ int KHAPI_CALL khRecDoPartSent(KhRecogniser rec, int number_of_frames) try {
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecDoPartSent(record, number_of_frames);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecFinalise(KhRecogniser rec) try {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecFinalise", rec);
     if (!record) return -1;
     return kh::RecFinalise(record);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecSetPauseLength(KhRecogniser rec, const char *pause_value) try {
     KH_FRAME_GUARD(-1, 0);
@@ -79,7 +85,8 @@ int KHAPI_CALL khRecSetPauseLength(KhRecogniser rec, const char *pause_value) tr
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecSetPauseLength(record, pause_value);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecSetOptimisation(KhRecogniser rec, const char *speed_value) try {
     KH_FRAME_GUARD(-1, 0);
@@ -89,13 +96,15 @@ int KHAPI_CALL khRecSetOptimisation(KhRecogniser rec, const char *speed_value) t
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecSetSpeed(record, speed_value);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecActivateNBest(KhRecogniser rec) try {
     KH_FRAME_GUARD(-1, 0);
     kh::RecogniserRecord *record = EnterWithRecogniser("khRecActivateNBest", rec);
     if (!record) return -1;
     return kh::RecActivateNBest(record);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 }  // extern "C"

@@ -48,7 +48,8 @@ int KHAPI_CALL khRecGetWords(KhRecogniser rec, char *results_string) try {
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetWords(record, results_string);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecGetWordName(KhRecogniser rec, int word_index, char *word_name) try {
     KH_FRAME_GUARD(-1, 0);
@@ -59,7 +60,8 @@ int KHAPI_CALL khRecGetWordName(KhRecogniser rec, int word_index, char *word_nam
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetWordName(record, word_index, word_name);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecGetResSyntaxName(KhRecogniser rec, int word_index, char *sublat_name) try {
     KH_FRAME_GUARD(-1, 0);
@@ -70,12 +72,14 @@ int KHAPI_CALL khRecGetResSyntaxName(KhRecogniser rec, int word_index, char *sub
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetResSyntaxName(record, word_index, sublat_name);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecGetWordTimes(KhRecogniser rec, int word_index, double *start_time, double *end_time) try {
     KH_FRAME_GUARD(-1, 0);
     return kh::RecGetWordTimesCall(rec, word_index, start_time, end_time);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecGetWordInfo(KhRecogniser rec, int word_index, char *pronunciation_info) try {
     KH_FRAME_GUARD(-1, 0);
@@ -87,7 +91,8 @@ int KHAPI_CALL khRecGetWordInfo(KhRecogniser rec, int word_index, char *pronunci
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetWordInfo(record, word_index, pronunciation_info);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecGetNextBest(KhRecogniser rec, int start_index, int end_index, char *next_best_string) try {
     KH_FRAME_GUARD(-1, 0);
@@ -99,21 +104,24 @@ int KHAPI_CALL khRecGetNextBest(KhRecogniser rec, int start_index, int end_index
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetNextBest(record, start_index, end_index, next_best_string);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 float KHAPI_CALL khRecGetWordScore(KhRecogniser rec, int start_index, int end_index) try {
     KH_FRAME_GUARD(KH_FLOAT_FAIL, kScoreNoOp);
     kh::RecogniserRecord *record = EnterRange("khRecGetWordScore", rec, start_index, end_index);
     if (!record) return KH_FLOAT_FAIL;
     return kh::RecGetWordScore(record, start_index, end_index);
-} KH_CATCH(KH_FLOAT_FAIL)
+}
+KH_CATCH(KH_FLOAT_FAIL)
 
 float KHAPI_CALL khRecGetWordConf(KhRecogniser rec, int start_index, int end_index) try {
     KH_FRAME_GUARD(KH_FLOAT_FAIL, kConfNoOp);
     kh::RecogniserRecord *record = EnterRange("khRecGetWordConf", rec, start_index, end_index);
     if (!record) return KH_FLOAT_FAIL;
     return kh::RecGetWordConf(record, start_index, end_index);
-} KH_CATCH(KH_FLOAT_FAIL)
+}
+KH_CATCH(KH_FLOAT_FAIL)
 
 int KHAPI_CALL khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, char *phone_name) try {
     KH_FRAME_GUARD(-1, 0);
@@ -124,7 +132,8 @@ int KHAPI_CALL khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, 
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetPhone(record, word_index, phone_index, phone_name);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecGetPhones(KhRecogniser rec, int word_index, char *phone_string) try {
     KH_FRAME_GUARD(-1, 0);
@@ -135,13 +144,15 @@ int KHAPI_CALL khRecGetPhones(KhRecogniser rec, int word_index, char *phone_stri
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetPhones(record, word_index, phone_string);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khRecGetPhoneTimes(KhRecogniser rec, int word_index, int phone_index, double *start_time,
-                       double *end_time) try {
+                                  double *end_time) try {
     KH_FRAME_GUARD(-1, 0);
     return kh::RecGetPhoneTimesCall(rec, word_index, phone_index, start_time, end_time);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 float KHAPI_CALL khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_index, int end_index) try {
     KH_FRAME_GUARD(KH_FLOAT_FAIL, kScoreNoOp);
@@ -149,7 +160,8 @@ float KHAPI_CALL khRecGetPhoneScore(KhRecogniser rec, int word_index, int start_
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return KH_FLOAT_FAIL;
     return kh::RecGetPhoneScore(record, word_index, start_index, end_index);
-} KH_CATCH(KH_FLOAT_FAIL)
+}
+KH_CATCH(KH_FLOAT_FAIL)
 
 float KHAPI_CALL khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_index, int end_index) try {
     KH_FRAME_GUARD(KH_FLOAT_FAIL, kConfNoOp);
@@ -160,6 +172,7 @@ float KHAPI_CALL khRecGetPhoneConf(KhRecogniser rec, int word_index, int start_i
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return KH_FLOAT_FAIL;
     return kh::RecGetPhoneConf(record, word_index, start_index, end_index);
-} KH_CATCH(KH_FLOAT_FAIL)
+}
+KH_CATCH(KH_FLOAT_FAIL)
 
 }  // extern "C"

@@ -20,22 +20,26 @@ KhSyntax KHAPI_CALL khSyntaxCreate(const char *syntax_name, const char *lattice_
     kh::TraceParamString(1, "syntax name", syntax_name);
     kh::TraceParamString(2, "lattice filename", lattice_filename);
     return kh::SyntaxCreate(syntax_name, lattice_filename);
-} KH_CATCH(nullptr)
+}
+KH_CATCH(nullptr)
 
 KhSyntax KHAPI_CALL khSyntaxReturn(const char *syntax_name) try {
     KH_FRAME_GUARD(nullptr, kNoOpHandle);
     return kh::SyntaxReturnCall(syntax_name);
-} KH_CATCH(nullptr)
+}
+KH_CATCH(nullptr)
 
 int KHAPI_CALL khSyntaxDeleteShallow(KhSyntax syntax) try {
     KH_FRAME_GUARD(-1, 0);
     return kh::SyntaxDeleteShallowCall(syntax);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khSyntaxDeleteDeep(KhSyntax syntax) try {
     KH_FRAME_GUARD(-1, 0);
     return kh::SyntaxDeleteDeepCall(syntax);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khSyntaxAddOption(KhSyntax syntax, const char *bnf_string) try {
     KH_FRAME_GUARD(-1, 0);
@@ -45,7 +49,8 @@ int KHAPI_CALL khSyntaxAddOption(KhSyntax syntax, const char *bnf_string) try {
     kh::SyntaxRecord *record = kh::CheckSyntax(syntax);
     if (!record) return -1;
     return kh::SyntaxAddOption(record, bnf_string);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khSyntaxDisableOption(KhSyntax syntax, const char *sentence) try {
     KH_FRAME_GUARD(-1, 0);
@@ -55,11 +60,13 @@ int KHAPI_CALL khSyntaxDisableOption(KhSyntax syntax, const char *sentence) try 
     kh::SyntaxRecord *record = kh::CheckSyntax(syntax);
     if (!record) return -1;
     return kh::SyntaxDisableOption(record, sentence);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khSyntaxReEnableOptions(KhSyntax syntax, int number_of_enables) try {
     KH_FRAME_GUARD(-1, 0);
     return kh::SyntaxReEnableOptionsCall(syntax, number_of_enables);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 }  // extern "C"

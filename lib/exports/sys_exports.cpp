@@ -11,13 +11,15 @@ extern "C" {
 int KHAPI_CALL khSysInit(const char *config_filename) try {
     kh::CallLock lock;
     return kh::g_state ? kh::Reinitialise(config_filename) : kh::SysInit(config_filename);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 int KHAPI_CALL khSysNewExercise(const char *exercise_name) try {
     KH_FRAME_GUARD(-1, 0);
     kh::TraceEnter("khSysNewExercise");
     kh::TraceParamString(1, "exercise name", exercise_name);
     return kh::SysNewExercise(exercise_name);
-} KH_CATCH(-1)
+}
+KH_CATCH(-1)
 
 }  // extern "C"

@@ -39,9 +39,9 @@ void UnregisterHandle(RecordHead *record);
 // The first steps of every export but khSysInit: the call lock is taken
 // for the rest of the export, then a failed CheckSystem answers the
 // family's failure value, NOFUNCOPER its no-operation value.
-#define KH_FRAME_GUARD(failure_value, noop_value) \
-    kh::CallLock kh_call_lock;                    \
-    do {                                          \
+#define KH_FRAME_GUARD(failure_value, noop_value)       \
+    kh::CallLock kh_call_lock;                          \
+    do {                                                \
         if (!kh::CheckSystem()) return (failure_value); \
         if (kh::NoFuncOper()) return (noop_value);      \
     } while (0)
@@ -58,10 +58,10 @@ void LogCaught(const char *export_name);
 // The end of every export, after its body written as a function-try-block
 // ("int KHAPI_CALL khX(...) try { ... } KH_CATCH(-1)"): nothing thrown
 // leaves the library, whose callers are C programs.
-#define KH_CATCH(failure_value)      \
-    catch (...) {                    \
-        kh::LogCaught(__func__);     \
-        return (failure_value);      \
+#define KH_CATCH(failure_value)  \
+    catch (...) {                \
+        kh::LogCaught(__func__); \
+        return (failure_value);  \
     }
 
 #endif  // KH_FRAME_CHECKS_H

@@ -12,7 +12,7 @@
 
 namespace kh {
 
-constexpr int kNameLen = 1024;       // every name and file name field
+constexpr int kNameLen = 1024;  // every name and file name field
 
 enum TraceLevel : int32_t {
     LEVEL_ERROR = 1,
@@ -55,9 +55,9 @@ struct SystemState {
     char bnf_punc[kNameLen] = {};
     int32_t bnf_punc_len = 0;
     int32_t save_lattices = 0;
-    int32_t guess_prons = 0;         // GUESSPRONS: GetWordId guesses words no dictionary holds
-    int32_t phone_confidences = 0;   // PHONECONF: khRecGetPhoneConf answers
-    int32_t vocab_cache = 0;         // VOCABCACHE: a damaged vocabulary dictionary is made afresh
+    int32_t guess_prons = 0;        // GUESSPRONS: GetWordId guesses words no dictionary holds
+    int32_t phone_confidences = 0;  // PHONECONF: khRecGetPhoneConf answers
+    int32_t vocab_cache = 0;        // VOCABCACHE: a damaged vocabulary dictionary is made afresh
     int32_t forced_case = 0;
 };
 

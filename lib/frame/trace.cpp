@@ -27,7 +27,8 @@ bool Logging() { return At(LEVEL_FULL) || At(LEVEL_ERROR); }
 void OpenLog() {
     errno = 0;
     int reason = MakeParentFolders(g_state->log_file) ? 0 : errno;
-    if (FileAppendable(g_state->log_file)) g_state->log = fopen(g_state->log_file, "wb");  // the lines carry their own "\r\n"
+    if (FileAppendable(g_state->log_file))
+        g_state->log = fopen(g_state->log_file, "wb");  // the lines carry their own "\r\n"
     if (g_state->log || g_state->log_failure_said) return;
     if (!reason) reason = errno ? errno : EINVAL;
     g_state->log_failure_said = 1;
@@ -130,17 +131,14 @@ void TraceParamString(int n, const char *label, const char *text) {
     else TraceLinef("Parameter %d (%s) is a NULL string", n, label);
 }
 
-void TraceParamInt(int n, const char *label, int value) {
-    TraceLinef("Parameter %d (%s) = %d", n, label, value);
-}
+void TraceParamInt(int n, const char *label, int value) { TraceLinef("Parameter %d (%s) = %d", n, label, value); }
 
 void TraceParamDouble(int n, const char *label, double value) {
     TraceLinef("Parameter %d (%s) = %lf", n, label, value);
 }
 
 void TraceParamPointer(int n, const char *label, const void *pointer) {
-    TraceLinef(pointer ? "Parameter %d (%s) is a non-NULL pointer" : "Parameter %d (%s) is a NULL pointer",
-                 n, label);
+    TraceLinef(pointer ? "Parameter %d (%s) is a non-NULL pointer" : "Parameter %d (%s) is a NULL pointer", n, label);
 }
 
 void TraceCalibration(const float *levels) {

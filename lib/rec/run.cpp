@@ -30,8 +30,8 @@ int Stop(RecogniserRecord *rec) {
     DropResultsLattice(rec);
     if (hapiResClear(rec->interim_result) < 0) return Failure("khRecDoPartSent: Error clearing the results");
     if (hapiSourceStop(rec->current_source) < 0) return Failure("khRecDoPartSent: Error stopping the source");
-    if (Drain(rec, "khRecDoPartSent: Problem during recognition", "khRecDoPartSent: Error processing the observations") <
-        0)
+    if (Drain(rec, "khRecDoPartSent: Problem during recognition",
+              "khRecDoPartSent: Error processing the observations") < 0)
         return -1;
     if (hapiRecComplete(rec->engine_rec, rec->final_result) < 0)
         return Failure("khRecDoPartSent: Error completing the recognition");

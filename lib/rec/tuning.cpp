@@ -15,14 +15,18 @@ struct PauseLength {
     const char *name;
     int32_t sil_seq_count;
 };
-constexpr PauseLength kPauseLengths[] = {{"SHORT", 60}, {"MEDIUM", static_cast<int32_t>(NumberDefault("SILSEQCOUNT"))}, {"LONG", 150}};
+constexpr PauseLength kPauseLengths[] = {
+    {"SHORT", 60}, {"MEDIUM", static_cast<int32_t>(NumberDefault("SILSEQCOUNT"))}, {"LONG", 150}};
 
 struct Speed {
     const char *name;
     float general_beam;
     float opt_beam;
 };
-constexpr Speed kSpeeds[] = {{"SPEEDBIAS", 125.0f, 15.0f}, {"NORMAL", static_cast<float>(NumberDefault("GENBEAM")), static_cast<float>(NumberDefault("GOPTBEAM"))}, {"ACCBIAS", 250.0f, 40.0f}};
+constexpr Speed kSpeeds[] = {
+    {"SPEEDBIAS", 125.0f, 15.0f},
+    {"NORMAL", static_cast<float>(NumberDefault("GENBEAM")), static_cast<float>(NumberDefault("GOPTBEAM"))},
+    {"ACCBIAS", 250.0f, 40.0f}};
 
 // A pause or speed change outside REC_IDLE only warns.
 void WarnUnlessIdle(const RecogniserRecord *rec, const char *warning) {

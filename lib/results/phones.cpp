@@ -14,29 +14,41 @@ namespace {
 // The messages of the steps every phone query shares, by query.
 struct PhoneMessages {
     const char *name;
-    const char *no_phone_results;   // not REC_COMPLETE
-    const char *no_words;           // no result words
-    const char *bad_word;           // word index out of range
-    const char *bad_phone_count;    // the engine gives no phone count
-    const char *bad_phone;          // phone index out of range
+    const char *no_phone_results;  // not REC_COMPLETE
+    const char *no_words;          // no result words
+    const char *bad_word;          // word index out of range
+    const char *bad_phone_count;   // the engine gives no phone count
+    const char *bad_phone;         // phone index out of range
 };
 
-const PhoneMessages kPhone = {"khRecGetPhone", "khRecGetPhone: No phone level results available",
-                              "khRecGetPhone: Error getting number of words", "khRecGetPhone: Invalid word index",
-                              "khRecGetPhone: Error getting phone ids", "khRecGetPhone: Invalid phone index"};
-const PhoneMessages kPhones = {"khRecGetPhones", "khRecGetPhones: No phone level results available",
-                               "khRecGetPhones: No results available", "khRecGetPhones: Invalid word index",
-                               "khRecGetPhones: Error getting phone ids", nullptr};
-const PhoneMessages kTimes = {"khRecGetPhoneTimes", "khRecGetPhoneTimes: No phone level results available",
-                              "khRecGetPhoneTimes: No results available", "khRecGetPhoneTimes: Invalid word index",
+const PhoneMessages kPhone = {"khRecGetPhone",
+                              "khRecGetPhone: No phone level results available",
+                              "khRecGetPhone: Error getting number of words",
+                              "khRecGetPhone: Invalid word index",
+                              "khRecGetPhone: Error getting phone ids",
+                              "khRecGetPhone: Invalid phone index"};
+const PhoneMessages kPhones = {"khRecGetPhones",
+                               "khRecGetPhones: No phone level results available",
+                               "khRecGetPhones: No results available",
+                               "khRecGetPhones: Invalid word index",
+                               "khRecGetPhones: Error getting phone ids",
+                               nullptr};
+const PhoneMessages kTimes = {"khRecGetPhoneTimes",
+                              "khRecGetPhoneTimes: No phone level results available",
+                              "khRecGetPhoneTimes: No results available",
+                              "khRecGetPhoneTimes: Invalid word index",
                               "khRecGetPhonesTimes: Invalid number of phones in the results",
                               "khRecGetPhoneTimes: Invalid phone index"};
-const PhoneMessages kScore = {"khRecGetPhoneScore", "khRecGetPhoneScore: No phone level results available",
-                              "khRecGetPhoneScore: No results available", "khRecGetPhoneScore: Incorrect word index",
+const PhoneMessages kScore = {"khRecGetPhoneScore",
+                              "khRecGetPhoneScore: No phone level results available",
+                              "khRecGetPhoneScore: No results available",
+                              "khRecGetPhoneScore: Incorrect word index",
                               "khRecGetPhoneScore: number of phones in word invalid",
                               "khRecGetPhoneScore: Incorrect phone index"};
-const PhoneMessages kConf = {"khRecGetPhoneConf", "khRecGetPhoneConf: No phone level results available",
-                             "khRecGetPhoneConf: No results available", "khRecGetPhoneConf: Incorrect word index",
+const PhoneMessages kConf = {"khRecGetPhoneConf",
+                             "khRecGetPhoneConf: No phone level results available",
+                             "khRecGetPhoneConf: No results available",
+                             "khRecGetPhoneConf: Incorrect word index",
                              "khRecGetPhoneConf: number of phones in word invalid",
                              "khRecGetPhoneConf: Incorrect phone index"};
 
@@ -182,8 +194,7 @@ float RecGetPhoneConf(RecogniserRecord *rec, int word_index, int start, int end)
     double sum = 0.0;
     for (int p = first; p <= last; p++) {
         double conf = hapiResPhoneScore(pw.res, pw.word + 1, p - 1, 5);
-        if (conf == HAPI_FLOAT_FAIL)
-            return FloatFailure("khRecGetPhoneConf: Unable to retrieve the phone confidences");
+        if (conf == HAPI_FLOAT_FAIL) return FloatFailure("khRecGetPhoneConf: Unable to retrieve the phone confidences");
         sum += conf;
     }
     auto value = static_cast<float>(sum / (last - first + 1));

@@ -50,7 +50,8 @@ float RecGetWordScore(RecogniserRecord *rec, int start, int end) {
     float sum = 0.0f;
     for (int w = first + 1; w <= last + 1; w++) {
         double s, e;
-        if (hapiResWordTimes(res, w, &s, &e) < 0) return FloatFailure("khRecGetWordScore: Error retrieving start and end times");
+        if (hapiResWordTimes(res, w, &s, &e) < 0)
+            return FloatFailure("khRecGetWordScore: Error retrieving start and end times");
         if (e - s < half) continue;
         double score = hapiResWordScore(res, w, HAPI_ACOUSTIC_SCORE);
         if (score == HAPI_FLOAT_FAIL) return FloatFailure("khRecGetWordScore: Error returning finding acoustic score");
@@ -69,12 +70,14 @@ float RecGetWordConf(RecogniserRecord *rec, int start, int end) {
     if (!last) return FloatFailure("khRecGetWordConf: Invalid end word index");
     if (first > last) return FloatFailure("khRecGetWordConf: Invalid word indices");
     double advance = hapiCoderObservationWindowAdvance(rec->current_coder);
-    if (advance == HAPI_FLOAT_FAIL) return FloatFailure("khRecGetWordConf: Error finding length of observation advance");
+    if (advance == HAPI_FLOAT_FAIL)
+        return FloatFailure("khRecGetWordConf: Error finding length of observation advance");
     float sum = 0.0f;
     int count = last - first + 1;
     for (int w = first + 1; w <= last + 1; w++) {
         double s, e;
-        if (hapiResWordTimes(res, w, &s, &e) < 0) return FloatFailure("khRecGetWordConf: Error retrieving start and end times");
+        if (hapiResWordTimes(res, w, &s, &e) < 0)
+            return FloatFailure("khRecGetWordConf: Error retrieving start and end times");
         if (e - s < advance * 0.5) {
             count--;
             continue;

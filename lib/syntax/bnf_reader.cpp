@@ -56,18 +56,30 @@ bool IsWordEnd(char c) { return c == '\0' || c == '\n' || c == '\r' || IsBnfSepa
 
 BnfToken Classify(char c) {
     switch (c) {
-        case '\0': return TOKEN_END;
-        case '$': return TOKEN_INCLUDE;
-        case '[': return TOKEN_OPEN_OPTIONAL;
-        case ']': return TOKEN_CLOSE_OPTIONAL;
-        case '<': return TOKEN_OPEN_REPEAT;
-        case '>': return TOKEN_CLOSE_REPEAT;
-        case '(': return TOKEN_OPEN_GROUP;
-        case ')': return TOKEN_CLOSE_GROUP;
-        case '{': return TOKEN_OPEN_ANY;
-        case '}': return TOKEN_CLOSE_ANY;
-        case '|': return TOKEN_ALTERNATIVE;
-        default: return TOKEN_WORD;
+    case '\0':
+        return TOKEN_END;
+    case '$':
+        return TOKEN_INCLUDE;
+    case '[':
+        return TOKEN_OPEN_OPTIONAL;
+    case ']':
+        return TOKEN_CLOSE_OPTIONAL;
+    case '<':
+        return TOKEN_OPEN_REPEAT;
+    case '>':
+        return TOKEN_CLOSE_REPEAT;
+    case '(':
+        return TOKEN_OPEN_GROUP;
+    case ')':
+        return TOKEN_CLOSE_GROUP;
+    case '{':
+        return TOKEN_OPEN_ANY;
+    case '}':
+        return TOKEN_CLOSE_ANY;
+    case '|':
+        return TOKEN_ALTERNATIVE;
+    default:
+        return TOKEN_WORD;
     }
 }
 
@@ -204,13 +216,26 @@ bool ZeroOrMore(BnfReader *r) {
 bool Item(BnfReader *r) {
     bool ok = false;
     switch (r->token) {
-        case TOKEN_WORD: ok = Word(r); break;
-        case TOKEN_INCLUDE: ok = Include(r); break;
-        case TOKEN_OPEN_OPTIONAL: ok = Optional(r); break;
-        case TOKEN_OPEN_REPEAT: ok = Repeat(r); break;
-        case TOKEN_OPEN_GROUP: ok = Group(r); break;
-        case TOKEN_OPEN_ANY: ok = ZeroOrMore(r); break;
-        default: return false;  // no item starts here
+    case TOKEN_WORD:
+        ok = Word(r);
+        break;
+    case TOKEN_INCLUDE:
+        ok = Include(r);
+        break;
+    case TOKEN_OPEN_OPTIONAL:
+        ok = Optional(r);
+        break;
+    case TOKEN_OPEN_REPEAT:
+        ok = Repeat(r);
+        break;
+    case TOKEN_OPEN_GROUP:
+        ok = Group(r);
+        break;
+    case TOKEN_OPEN_ANY:
+        ok = ZeroOrMore(r);
+        break;
+    default:
+        return false;  // no item starts here
     }
     if (ok) NextToken(r);
     return ok;
@@ -218,7 +243,7 @@ bool Item(BnfReader *r) {
 
 bool StartsItem(BnfToken token) {
     return token == TOKEN_WORD || token == TOKEN_INCLUDE || token == TOKEN_OPEN_OPTIONAL ||
-           token == TOKEN_OPEN_REPEAT || token == TOKEN_OPEN_GROUP || token == TOKEN_OPEN_ANY;
+        token == TOKEN_OPEN_REPEAT || token == TOKEN_OPEN_GROUP || token == TOKEN_OPEN_ANY;
 }
 
 bool Sequence(BnfReader *r) {

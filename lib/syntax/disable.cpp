@@ -11,9 +11,7 @@ namespace kh {
 
 namespace {
 
-int Succeed(const char *name) {
-    return Success(name, 1);
-}
+int Succeed(const char *name) { return Success(name, 1); }
 
 // The score that marks an arc as switched off.
 constexpr float kDisabledArcScore = -1000000.0f;
@@ -49,7 +47,8 @@ bool AllStartArcsDisabled(hapiLatObject lattice) {
 int RestoreDisable(const DisableRecord *record) {
     float saved = record->saved_score;
     double held = hapiLatArcScore(record->lattice, record->arc, 1, &saved);
-    if (static_cast<float>(held) != Disabled()) return Failure("khSyntaxReEnableOptions: Arc was not originally disabled");
+    if (static_cast<float>(held) != Disabled())
+        return Failure("khSyntaxReEnableOptions: Arc was not originally disabled");
     return 1;
 }
 

@@ -23,7 +23,7 @@ constexpr int kMaxNesting = 200;
 struct Load {
     VocabRecord *vocab = nullptr;
     std::map<std::string, std::string> file_names;  // upper-case name -> name in the file
-    std::set<SyntaxRecord *> building;                // being copied: met again, it would include itself
+    std::set<SyntaxRecord *> building;              // being copied: met again, it would include itself
     std::vector<std::string> *made = nullptr;
 };
 
@@ -84,15 +84,14 @@ SyntaxRecord *CopySemanticLattice(Load *load, SyntaxRecord *top, SyntaxRecord *s
 // A sub-lattice met again in the same file is the syntax made for it the
 // first time, unless it differs from that one by the case of its name or
 // is still being copied (which would make a syntax include itself).
-bool MetBefore(Load *load, SyntaxRecord *top, SyntaxRecord *parent, const std::string &file_name,
-               SyntaxRecord **met) {
+bool MetBefore(Load *load, SyntaxRecord *top, SyntaxRecord *parent, const std::string &file_name, SyntaxRecord **met) {
     std::string name = UpperName(file_name);
     *met = FindIncludedSyntax(top, name.c_str());
     if (!*met) return true;
     const std::string &first = load->file_names[name];
     if (first != file_name) {
         LogError(Message("CreateSemanticSyn: Sub-lattice names %s and %s differ only in case", first.c_str(),
-                  file_name.c_str()));
+                         file_name.c_str()));
         return false;
     }
     if (load->building.count(*met)) {

@@ -128,7 +128,9 @@ SyntaxRecord *SyntaxReturnCall(const char *name) {
     return SyntaxReturn(name);
 }
 
-int SyntaxDeleteShallowCall(const void *handle) { return DeleteCall("khSyntaxDeleteShallow", handle, SyntaxDeleteShallow); }
+int SyntaxDeleteShallowCall(const void *handle) {
+    return DeleteCall("khSyntaxDeleteShallow", handle, SyntaxDeleteShallow);
+}
 int SyntaxDeleteDeepCall(const void *handle) { return DeleteCall("khSyntaxDeleteDeep", handle, SyntaxDeleteDeep); }
 
 SyntaxRecord *SyntaxReturn(const char *name) {

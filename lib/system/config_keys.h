@@ -9,10 +9,10 @@
 namespace kh {
 
 struct ConfigKey {
-    const char *name;   // "GENBEAM"; "<model>MMF" for a key named after a model
-    const char *type;   // bool, int, float, file, name, text, or the values taken
-    const char *dflt;   // "150", "false", "khapi.log"; "none" or "required" when it has none
-    const char *what;   // what the key does
+    const char *name;  // "GENBEAM"; "<model>MMF" for a key named after a model
+    const char *type;  // bool, int, float, file, name, text, or the values taken
+    const char *dflt;  // "150", "false", "khapi.log"; "none" or "required" when it has none
+    const char *what;  // what the key does
 };
 
 // clang-format off

@@ -13,8 +13,7 @@ namespace kh {
 namespace {
 
 // Reads a model's file key, which must name a readable file.
-bool ReadModelFile(const char *model, const char *suffix, const char *absent_message,
-                   char (&field)[kNameLen]) {
+bool ReadModelFile(const char *model, const char *suffix, const char *absent_message, char (&field)[kNameLen]) {
     const char *file = ReadConfKey(model, suffix);
     if (!file) {
         return Failure(absent_message, false);
@@ -27,9 +26,7 @@ bool ReadModelFile(const char *model, const char *suffix, const char *absent_mes
 }
 
 // The engine's background model key: empty for none.
-const char *BackgroundKeyValue(const char *background) {
-    return strcmp(background, "none") == 0 ? "" : background;
-}
+const char *BackgroundKeyValue(const char *background) { return strcmp(background, "none") == 0 ? "" : background; }
 
 }  // namespace
 

@@ -55,8 +55,8 @@ int SysInit(const char *config_filename) {
         g_state->initialised = 1;
         return 0;
     }
-    if ((g_state->trace_level == LEVEL_FULL || g_state->trace_level == LEVEL_ERROR) &&
-        g_state->debug_window_active && !StartDebugWindowCall())
+    if ((g_state->trace_level == LEVEL_FULL || g_state->trace_level == LEVEL_ERROR) && g_state->debug_window_active &&
+        !StartDebugWindowCall())
         g_state->debug_window_active = 0;
     ReadSettings();
 

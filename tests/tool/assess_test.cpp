@@ -14,8 +14,7 @@ using tool::WordReport;
 
 // A spoken word from start to end with `phones` evenly spread phones of
 // the given confidence (negative: no phone confidence).
-WordReport Spoken(const std::string &word, double start, double end, int phones, double conf,
-                  double word_conf = 0.9) {
+WordReport Spoken(const std::string &word, double start, double end, int phones, double conf, double word_conf = 0.9) {
     WordReport w;
     w.word = word;
     w.start = start;
@@ -48,7 +47,9 @@ TEST(Omissions, FollowTheTextsOrder) {
         {"first_left_out", {"GO", "NOW"}, {"NOW"}, {"GO:omitted", "NOW:none"}},
         {"nothing_said", {"GO", "NOW"}, {}, {"GO:omitted", "NOW:omitted"}},
         // A repeated word: the one said is the earliest the grammar allows.
-        {"repeated_word", {"THE", "CAT", "THE", "DOG"}, {"THE", "DOG"},
+        {"repeated_word",
+         {"THE", "CAT", "THE", "DOG"},
+         {"THE", "DOG"},
          {"THE:none", "CAT:omitted", "THE:omitted", "DOG:none"}},
         {"any_case", {"go", "now"}, {"GO"}, {"GO:none", "now:omitted"}},
     };

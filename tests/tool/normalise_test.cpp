@@ -42,7 +42,7 @@ std::string Write(const char *name, const char *text) {
 }
 
 class Normalise : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() {
         std::string why;
         ASSERT_TRUE(lexicon_.Load(Write("khapi_engine.dic", kEngineDict), &why)) << why;
@@ -54,10 +54,10 @@ tool::Lexicon Normalise::lexicon_, Normalise::unknown_;
 
 TEST_F(Normalise, LexiconHoldsTheWordsOfBothFormats) {
     const std::pair<const char *, bool> kHas[] = {
-        {"WELL-KNOWN", true}, {"well-known", true}, {"'TIS", true}, {"café", true}, {"CAFÉ", true},
-        {"Résumé", true}, {"RESUME", false}, {"READ", true}, {"READ(2)", false}, {"CAFE", true},
-        {"naive", true}, {"NAIVE\r", false}, {"GOIN'", true}, {"!!PHONESET", false}, {"!!PHONES", false},
-        {"ORPHAN", false}, {";;;", false}, {"#", false}, {"", false},
+        {"WELL-KNOWN", true}, {"well-known", true}, {"'TIS", true},  {"café", true},        {"CAFÉ", true},
+        {"Résumé", true},     {"RESUME", false},    {"READ", true},  {"READ(2)", false},    {"CAFE", true},
+        {"naive", true},      {"NAIVE\r", false},   {"GOIN'", true}, {"!!PHONESET", false}, {"!!PHONES", false},
+        {"ORPHAN", false},    {";;;", false},       {"#", false},    {"", false},
     };
     for (const auto &[word, has] : kHas) EXPECT_EQ(lexicon_.Has(word), has) << word;
     EXPECT_EQ(lexicon_.Size(), 8u);
@@ -77,35 +77,40 @@ const std::pair<const char *, Words> kTexts[] = {
     {"naïve Straße Ærø Œuvre Łódź ŞİŞLİ façade", {"NAIVE", "STRASSE", "AERO", "OEUVRE", "LODZ", "SISLI", "FACADE"}},
     {"cafe\xCC\x81 ÿ ﬁnal", {"CAFE", "Y", "FINAL"}},  // a decomposed accent, a ligature
     {"Москва αβγ 東京 ab😀cd", {"МОСКВА", "ΑΒΓ", "東京", "AB", "CD"}},
-    {"21 1,000,000 305 999,999,999,999", {"TWENTY", "ONE", "ONE", "MILLION", "THREE", "HUNDRED", "FIVE", "NINE",
-                                          "HUNDRED", "NINETY", "NINE", "BILLION", "NINE", "HUNDRED", "NINETY",
-                                          "NINE", "MILLION", "NINE", "HUNDRED", "NINETY", "NINE", "THOUSAND",
-                                          "NINE", "HUNDRED", "NINETY", "NINE"}},
-    {"1000000000000 007 10,20", {"ONE", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO",
-                                 "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "SEVEN", "TEN", "TWENTY"}},
-    {"1990 1905 1900 2000 2005", {"NINETEEN", "NINETY", "NINETEEN", "OH", "FIVE", "NINETEEN", "HUNDRED", "TWO",
-                                  "THOUSAND", "TWO", "THOUSAND", "FIVE"}},
-    {"2010 2099 1066 2100 1,990", {"TWENTY", "TEN", "TWENTY", "NINETY", "NINE", "ONE", "THOUSAND", "SIXTY", "SIX",
-                                   "TWO", "THOUSAND", "ONE", "HUNDRED", "ONE", "THOUSAND", "NINE", "HUNDRED",
-                                   "NINETY"}},
+    {"21 1,000,000 305 999,999,999,999",
+     {"TWENTY",  "ONE",    "ONE",     "MILLION",  "THREE",   "HUNDRED", "FIVE",   "NINE",    "HUNDRED",
+      "NINETY",  "NINE",   "BILLION", "NINE",     "HUNDRED", "NINETY",  "NINE",   "MILLION", "NINE",
+      "HUNDRED", "NINETY", "NINE",    "THOUSAND", "NINE",    "HUNDRED", "NINETY", "NINE"}},
+    {"1000000000000 007 10,20",
+     {"ONE", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO", "ZERO",
+      "ZERO", "SEVEN", "TEN", "TWENTY"}},
+    {"1990 1905 1900 2000 2005",
+     {"NINETEEN", "NINETY", "NINETEEN", "OH", "FIVE", "NINETEEN", "HUNDRED", "TWO", "THOUSAND", "TWO", "THOUSAND",
+      "FIVE"}},
+    {"2010 2099 1066 2100 1,990",
+     {"TWENTY", "TEN", "TWENTY", "NINETY", "NINE", "ONE", "THOUSAND", "SIXTY", "SIX", "TWO", "THOUSAND", "ONE",
+      "HUNDRED", "ONE", "THOUSAND", "NINE", "HUNDRED", "NINETY"}},
     {"1990s 1900s 2000s '80s", {"NINETEEN", "NINETIES", "NINETEEN", "HUNDREDS", "TWO", "THOUSANDS", "EIGHTIES"}},
     {"1st 2nd 3RD 21st 100th 12th", {"FIRST", "SECOND", "THIRD", "TWENTY", "FIRST", "ONE", "HUNDREDTH", "TWELFTH"}},
     {"0th 5x", {"ZERO", "TH", "FIVE", "X"}},
-    {"3.5 0.25 .5 -5 −2.5", {"THREE", "POINT", "FIVE", "ZERO", "POINT", "TWO", "FIVE", "POINT", "FIVE", "MINUS",
-                             "FIVE", "MINUS", "TWO", "POINT", "FIVE"}},
+    {"3.5 0.25 .5 -5 −2.5",
+     {"THREE", "POINT", "FIVE", "ZERO", "POINT", "TWO", "FIVE", "POINT", "FIVE", "MINUS", "FIVE", "MINUS", "TWO",
+      "POINT", "FIVE"}},
     {"5-3 COVID-19 mp3", {"FIVE", "THREE", "COVID", "NINETEEN", "MP", "THREE"}},
-    {"50% 1990% rock & roll", {"FIFTY", "PERCENT", "ONE", "THOUSAND", "NINE", "HUNDRED", "NINETY", "PERCENT",
-                               "ROCK", "AND", "ROLL"}},
-    {"$5 $1 $3.50 $1.01", {"FIVE", "DOLLARS", "ONE", "DOLLAR", "THREE", "DOLLARS", "FIFTY", "CENTS", "ONE",
-                           "DOLLAR", "ONE", "CENT"}},
-    {"$0.50 $2.5 million £1 €3.05", {"FIFTY", "CENTS", "TWO", "POINT", "FIVE", "MILLION", "DOLLARS", "ONE",
-                                     "POUND", "THREE", "EUROS", "FIVE", "CENTS"}},
+    {"50% 1990% rock & roll",
+     {"FIFTY", "PERCENT", "ONE", "THOUSAND", "NINE", "HUNDRED", "NINETY", "PERCENT", "ROCK", "AND", "ROLL"}},
+    {"$5 $1 $3.50 $1.01",
+     {"FIVE", "DOLLARS", "ONE", "DOLLAR", "THREE", "DOLLARS", "FIFTY", "CENTS", "ONE", "DOLLAR", "ONE", "CENT"}},
+    {"$0.50 $2.5 million £1 €3.05",
+     {"FIFTY", "CENTS", "TWO", "POINT", "FIVE", "MILLION", "DOLLARS", "ONE", "POUND", "THREE", "EUROS", "FIVE",
+      "CENTS"}},
     {"It cost $5. Then 3, then 4.", {"IT", "COST", "FIVE", "DOLLARS", "THEN", "THREE", "THEN", "FOUR"}},
-    {"10:30 10:05 10:00 13:00 25:99", {"TEN", "THIRTY", "TEN", "OH", "FIVE", "TEN", "O'CLOCK", "THIRTEEN",
-                                       "HUNDRED", "TWENTY", "FIVE", "NINETY", "NINE"}},
-    {"１０ ＡＢ", {"TEN", "AB"}},  // full width
+    {"10:30 10:05 10:00 13:00 25:99",
+     {"TEN", "THIRTY", "TEN", "OH", "FIVE", "TEN", "O'CLOCK", "THIRTEEN", "HUNDRED", "TWENTY", "FIVE", "NINETY",
+      "NINE"}},
+    {"１０ ＡＢ", {"TEN", "AB"}},                                                             // full width
     {"caf\xE9 don\x92t \x93quoted\x94 \x96 na\xEFve", {"CAFE", "DON'T", "QUOTED", "NAIVE"}},  // Windows Latin-1
-    {"x\xC3 \xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80 \xE2\x80", {"XA", "A", "I", "O", "A"}},  // broken UTF-8
+    {"x\xC3 \xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80 \xE2\x80", {"XA", "A", "I", "O", "A"}},    // broken UTF-8
     {"", {}},
     {" ,.;:!?()[]{}<>|$_*/\\@#~^", {}},
 };
@@ -162,8 +167,11 @@ TEST_F(Normalise, HostileBytesGiveSpeakableWords) {
     std::string hyphens, digits(100000, '9');
     for (int i = 0; i < 50000; i++) hyphens += "a-";
     const std::pair<std::string, size_t> kHostile[] = {
-        {hyphens, 50000}, {digits, 100000}, {std::string(100000, 'x'), 1},
-        {std::string(100000, '\''), 0}, {std::string(100000, '\xE9'), 1},
+        {hyphens, 50000},
+        {digits, 100000},
+        {std::string(100000, 'x'), 1},
+        {std::string(100000, '\''), 0},
+        {std::string(100000, '\xE9'), 1},
     };
     for (const auto &[text, count] : kHostile) EXPECT_EQ(tool::SpokenWords(text, lexicon_).size(), count);
     Words words = tool::SpokenWords(junk, lexicon_);
@@ -184,7 +192,7 @@ TEST(PackagedDictionary, HoldsEveryNumberWord) {
     for (int n = 0; n <= 2100; n++) {
         std::string s = std::to_string(n), pair = (n % 100 < 10 ? "0" : "") + std::to_string(n % 100);
         text += " " + s + " " + s + "th " + s + "s $" + s + " $" + s + ".01 £" + s + ".01 €" + s + ".5 " +
-                std::to_string(n % 24) + ":" + pair;
+            std::to_string(n % 24) + ":" + pair;
     }
     for (const std::string &w : tool::SpokenWords(text, tool::Lexicon())) EXPECT_TRUE(sysdict.Has(w)) << w;
     EXPECT_EQ(tool::SpokenWords("well-known mother-in-law café naïve 'tis", sysdict),

@@ -94,7 +94,8 @@ void Worker(int fd, size_t first, size_t stride, const std::vector<std::string> 
     std::string why;
     bool started = start(static_cast<int>(first) + 1, &why);
     for (size_t i = first; i < files.size(); i += stride) {
-        Outcome o = started ? job(files[i]) : Outcome{false, FileFailure(json, files[i], why).out, "khapi: " + why + "\n"};
+        Outcome o =
+            started ? job(files[i]) : Outcome{false, FileFailure(json, files[i], why).out, "khapi: " + why + "\n"};
         if (!SendOutcome(fd, i, o)) EndWorker(1);
     }
     close(fd);
@@ -152,8 +153,8 @@ bool StartFirst(const StartJob &start, std::string *why) {
     return false;
 }
 
-int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *progress, bool json,
-               const StartJob &start, const FileJob &job) {
+int RunWorkers(const std::vector<std::string> &files, size_t jobs, Progress *progress, bool json, const StartJob &start,
+               const FileJob &job) {
     std::string why;
     if (!StartFirst(start, &why)) return FailAll(files, json, why);
     int fds[2];

@@ -53,14 +53,13 @@ std::string OutputName(const std::string &pattern, const std::string &audio) {
     return pattern.substr(0, at) + stem + pattern.substr(at + 2);
 }
 
-bool UsableOutputs(const CommonOptions &common, const RecogniseOptions &options, bool texts_beside,
-                   std::string *why) {
+bool UsableOutputs(const CommonOptions &common, const RecogniseOptions &options, bool texts_beside, std::string *why) {
     if (!common.plot.empty() && !UsablePlotName(common.plot, why)) return *why = "--plot: " + *why, false;
     std::vector<std::string> audio = options.live ? std::vector<std::string>{"live"} : options.audio;
     bool several = audio.size() > 1;
     std::vector<Output> outputs;
-    for (auto [option, pattern] : {std::pair<const char *, const std::string *>{"--textgrid", &common.textgrid},
-                                   {"--plot", &common.plot}}) {
+    for (auto [option, pattern] :
+         {std::pair<const char *, const std::string *>{"--textgrid", &common.textgrid}, {"--plot", &common.plot}}) {
         if (pattern->empty()) continue;
         if (several && pattern->find("%s") == std::string::npos)
             return *why = *pattern + ": several files need %s in the output name", false;
@@ -83,12 +82,12 @@ bool UsableOutputs(const CommonOptions &common, const RecogniseOptions &options,
         auto input = kept.find(id);
         if (input != kept.end())
             return *why = Asked(o, several) + " would write " + o.path + " over " + input->second.what + " " +
-                          input->second.path,
+                       input->second.path,
                    false;
         auto [before, fresh] = written.emplace(id, &o);
         if (!fresh)
             return *why = Asked(*before->second, several) + " and " + Asked(o, several) + " would both write " +
-                          o.path + ": each output needs a name of its own",
+                       o.path + ": each output needs a name of its own",
                    false;
     }
     return true;

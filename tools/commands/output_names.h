@@ -20,7 +20,6 @@ std::string OutputName(const std::string &pattern, const std::string &audio);
 // recording's NAME.txt and NAME.lab) or its --log, and no two outputs are
 // one file.  Names are compared as the files they name (FileIdentity).
 // False with why, before anything is written.
-bool UsableOutputs(const CommonOptions &common, const RecogniseOptions &options, bool texts_beside,
-                   std::string *why);
+bool UsableOutputs(const CommonOptions &common, const RecogniseOptions &options, bool texts_beside, std::string *why);
 
 }  // namespace tool

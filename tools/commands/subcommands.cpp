@@ -193,7 +193,7 @@ private:
     Session session_;
     std::vector<std::string> text_;
     KhSyntax syntax_ = nullptr;
-    bool own_text_ = false;  // each file brings its own text
+    bool own_text_ = false;             // each file brings its own text
     std::vector<std::string> guessed_;  // words of the text in no dictionary
     std::string guesses_;               // and the note that says so
 };
@@ -237,7 +237,8 @@ int RunF0(const CommonOptions &common, const std::vector<std::string> &audio) {
         std::string out = headed ? "# " + file + "\n" : "";
         char line[64];
         for (size_t i = 0; i < track.size(); i++) {
-            snprintf(line, sizeof line, "%.2f %.1f\n", static_cast<double>(i) * KH_FRAME_STEP, static_cast<double>(track[i]));
+            snprintf(line, sizeof line, "%.2f %.1f\n", static_cast<double>(i) * KH_FRAME_STEP,
+                     static_cast<double>(track[i]));
             out += line;
         }
         return Outcome{true, out, ""};
@@ -273,8 +274,8 @@ int RunCalibrate(const CommonOptions &common) {
         return 1;
     }
     if (common.json) {
-        nlohmann::json j = {{"speech_db", levels[0]}, {"background_db", levels[1]}, {"snr_db", levels[2]},
-                            {"peak_to_peak", levels[3]}};
+        nlohmann::json j = {
+            {"speech_db", levels[0]}, {"background_db", levels[1]}, {"snr_db", levels[2]}, {"peak_to_peak", levels[3]}};
         printf("%s\n", j.dump().c_str());
     } else {
         printf("speech %.1f dB  background %.1f dB  signal-to-noise %.1f dB  peak to peak %.0f\n",

@@ -52,7 +52,8 @@ bool SizeAndTime(const std::string &path, long long *size, long long *mtime_ns) 
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return false;
     *size = static_cast<long long>(a.nFileSizeHigh) << 32 | a.nFileSizeLow;
     // In 100 ns steps.
-    *mtime_ns = (static_cast<long long>(a.ftLastWriteTime.dwHighDateTime) << 32 | a.ftLastWriteTime.dwLowDateTime) * 100;
+    *mtime_ns =
+        (static_cast<long long>(a.ftLastWriteTime.dwHighDateTime) << 32 | a.ftLastWriteTime.dwLowDateTime) * 100;
     return true;
 }
 
@@ -60,7 +61,7 @@ bool ProgressTerminal() {
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
     DWORD mode = 0;
     return _isatty(_fileno(stderr)) && GetConsoleMode(err, &mode) &&
-           SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+        SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }
 
 std::vector<std::string> Arguments(int argc, char **argv) {
@@ -95,7 +96,7 @@ std::string FileIdentity(const std::string &path, bool *exists) {
     if (exists) *exists = found;
     if (found)
         return "file " + std::to_string(info.dwVolumeSerialNumber) + ":" +
-               std::to_string(static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow);
+            std::to_string(static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow);
     char full[MAX_PATH];
     DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
     std::string name = n > 0 && n < sizeof full ? std::string(full, n) : path;

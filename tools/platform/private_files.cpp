@@ -102,8 +102,7 @@ void OnSignal(int sig) {
         if (w.owner == self) kill(w.pid, sig);
     for (WorkerSlot &w : g_workers)
         if (w.owner == self) {
-            while (waitpid(w.pid, nullptr, 0) < 0 && errno == EINTR) {
-            }
+            while (waitpid(w.pid, nullptr, 0) < 0 && errno == EINTR) {}
             w.owner = 0;
         }
     RemoveOwn(self);
@@ -114,7 +113,8 @@ void OnSignal(int sig) {
 #endif
 
 // A slot this process may take: free, or a copy of its parent's.
-template <typename Slot> Slot *FreeSlot(Slot (&slots)[kSlots]) {
+template <typename Slot>
+Slot *FreeSlot(Slot (&slots)[kSlots]) {
     for (Slot &slot : slots)
         if (slot.owner != Self()) return &slot;
     return nullptr;

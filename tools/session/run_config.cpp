@@ -30,8 +30,7 @@ std::map<std::string, std::string> ParseKeys(const std::string &text) {
         std::string key = Trim(line.substr(0, eq == std::string::npos ? 0 : eq));
         if (key.empty() || key[0] == '#') continue;
         std::string value = Trim(line.substr(eq + 1));
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-            value = value.substr(1, value.size() - 2);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
         keys[key] = value;
     }
     return keys;
@@ -113,8 +112,7 @@ std::string WorkerLog(const std::string &path, int worker) {
     if (worker <= 0) return path;
     size_t slash = path.find_last_of(kSeparators);
     size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1)
-        dot = path.size();
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) dot = path.size();
     return path.substr(0, dot) + "." + std::to_string(worker) + path.substr(dot);
 }
 

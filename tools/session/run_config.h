@@ -7,8 +7,8 @@
 namespace tool {
 
 struct RunConfig {
-    std::string file;      // what khSysInit reads (a private copy)
-    std::string log_path;  // where the library writes its failures, absolute
+    std::string file;                       // what khSysInit reads (a private copy)
+    std::string log_path;                   // where the library writes its failures, absolute
     std::vector<std::string> dictionaries;  // SYSDICT and USERDICT, as the configuration names them
     std::vector<std::string> scratch;       // private dictionaries for this run, removed at its end
 };

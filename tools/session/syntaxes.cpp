@@ -77,8 +77,9 @@ KhSyntax SyntaxFromFile(const std::string &path, std::string *why) {
     for (int number = 1; std::getline(in, line); number++) {
         line = Trim(line);
         if (number == 1 && line.rfind("#JSGF", 0) == 0)
-            return *why = path + " is a JSGF grammar; the tool takes one syntax a line, NAME = BNF, "
-                                 "where NAME = may include earlier syntaxes as $NAME",
+            return *why = path +
+                       " is a JSGF grammar; the tool takes one syntax a line, NAME = BNF, "
+                       "where NAME = may include earlier syntaxes as $NAME",
                    nullptr;
         if (line.empty() || line[0] == '#') continue;
         std::string where = path + ":" + std::to_string(number) + ": ";
@@ -135,12 +136,11 @@ std::vector<std::string> TextItems(const std::vector<std::string> &words, bool o
 
 }  // namespace
 
-KhSyntax TextSyntax(const std::string &name, const std::vector<std::string> &words, bool optional,
-                    std::string *why) {
+KhSyntax TextSyntax(const std::string &name, const std::vector<std::string> &words, bool optional, std::string *why) {
     for (const std::string &w : words)
         if (w.size() > LongestWord(name))
             return *why = "text too long: the word \"" + w.substr(0, 40) + "...\" has " + std::to_string(w.size()) +
-                          " characters, more than the " + std::to_string(LongestWord(name)) + " the library takes",
+                       " characters, more than the " + std::to_string(LongestWord(name)) + " the library takes",
                    nullptr;
     std::vector<KhSyntax> made;
     KhSyntax syntax = Chain(name, TextItems(words, optional), &made, why);

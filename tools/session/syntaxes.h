@@ -22,8 +22,7 @@ KhSyntax SyntaxFromFile(const std::string &path, std::string *why);
 // the syntax includes in order, so that texts of any length are taken
 // whole.  Null with why when a word is too long for the library or the
 // library refuses the text (khSyntaxDeleteDeep removes the whole chain).
-KhSyntax TextSyntax(const std::string &name, const std::vector<std::string> &words, bool optional,
-                    std::string *why);
+KhSyntax TextSyntax(const std::string &name, const std::vector<std::string> &words, bool optional, std::string *why);
 
 // The longest word the library takes in a text syntax named `name`.
 size_t LongestWord(const std::string &name);

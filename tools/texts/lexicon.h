@@ -10,7 +10,7 @@ namespace tool {
 
 // Move-only: its words point into the texts it holds.
 class Lexicon {
-  public:
+public:
     Lexicon() = default;
     Lexicon(const Lexicon &) = delete;
     Lexicon &operator=(const Lexicon &) = delete;
@@ -32,7 +32,7 @@ class Lexicon {
     bool Empty() const { return words_.empty(); }
     size_t Size() const { return words_.size(); }
 
-  private:
+private:
     void AddLine(char *line, char *end);
 
     std::deque<std::string> texts_;        // the files, capitalised in place, and words re-encoded

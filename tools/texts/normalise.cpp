@@ -16,9 +16,18 @@ namespace {
 // characters they stand for.
 char32_t Canonical(char32_t c) {
     switch (c) {
-    case 0x2019: case 0x2018: case 0x02BC: case 0x2032: case '`': case 0x00B4: return '\'';  // ’ ‘ ʼ ′ ` ´
-    case 0x2010: case 0x2011: return '-';  // hyphen, non-breaking hyphen
-    default: return c >= 0xFF01 && c <= 0xFF5E ? c - 0xFEE0 : c;
+    case 0x2019:
+    case 0x2018:
+    case 0x02BC:
+    case 0x2032:
+    case '`':
+    case 0x00B4:
+        return '\'';  // ’ ‘ ʼ ′ ` ´
+    case 0x2010:
+    case 0x2011:
+        return '-';  // hyphen, non-breaking hyphen
+    default:
+        return c >= 0xFF01 && c <= 0xFF5E ? c - 0xFEE0 : c;
     }
 }
 

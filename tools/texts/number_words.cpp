@@ -32,20 +32,34 @@ struct NumberWord {
 };
 
 const NumberWord kNumberWords[] = {
-    {0, "ZERO", nullptr, nullptr},           {1, "ONE", "FIRST", nullptr},
-    {2, "TWO", "SECOND", nullptr},           {3, "THREE", "THIRD", nullptr},
-    {4, "FOUR", "FOURTH", nullptr},          {5, "FIVE", "FIFTH", nullptr},
-    {6, "SIX", "SIXTH", nullptr},            {7, "SEVEN", "SEVENTH", nullptr},
-    {8, "EIGHT", "EIGHTH", nullptr},         {9, "NINE", "NINTH", nullptr},
-    {10, "TEN", "TENTH", "TENS"},            {11, "ELEVEN", "ELEVENTH", nullptr},
-    {12, "TWELVE", "TWELFTH", nullptr},      {13, "THIRTEEN", "THIRTEENTH", nullptr},
-    {14, "FOURTEEN", "FOURTEENTH", nullptr}, {15, "FIFTEEN", "FIFTEENTH", nullptr},
-    {16, "SIXTEEN", "SIXTEENTH", nullptr},   {17, "SEVENTEEN", "SEVENTEENTH", nullptr},
-    {18, "EIGHTEEN", "EIGHTEENTH", nullptr}, {19, "NINETEEN", "NINETEENTH", nullptr},
-    {20, "TWENTY", "TWENTIETH", "TWENTIES"}, {30, "THIRTY", "THIRTIETH", "THIRTIES"},
-    {40, "FORTY", "FORTIETH", "FORTIES"},    {50, "FIFTY", "FIFTIETH", "FIFTIES"},
-    {60, "SIXTY", "SIXTIETH", "SIXTIES"},    {70, "SEVENTY", "SEVENTIETH", "SEVENTIES"},
-    {80, "EIGHTY", "EIGHTIETH", "EIGHTIES"}, {90, "NINETY", "NINETIETH", "NINETIES"},
+    {0, "ZERO", nullptr, nullptr},
+    {1, "ONE", "FIRST", nullptr},
+    {2, "TWO", "SECOND", nullptr},
+    {3, "THREE", "THIRD", nullptr},
+    {4, "FOUR", "FOURTH", nullptr},
+    {5, "FIVE", "FIFTH", nullptr},
+    {6, "SIX", "SIXTH", nullptr},
+    {7, "SEVEN", "SEVENTH", nullptr},
+    {8, "EIGHT", "EIGHTH", nullptr},
+    {9, "NINE", "NINTH", nullptr},
+    {10, "TEN", "TENTH", "TENS"},
+    {11, "ELEVEN", "ELEVENTH", nullptr},
+    {12, "TWELVE", "TWELFTH", nullptr},
+    {13, "THIRTEEN", "THIRTEENTH", nullptr},
+    {14, "FOURTEEN", "FOURTEENTH", nullptr},
+    {15, "FIFTEEN", "FIFTEENTH", nullptr},
+    {16, "SIXTEEN", "SIXTEENTH", nullptr},
+    {17, "SEVENTEEN", "SEVENTEENTH", nullptr},
+    {18, "EIGHTEEN", "EIGHTEENTH", nullptr},
+    {19, "NINETEEN", "NINETEENTH", nullptr},
+    {20, "TWENTY", "TWENTIETH", "TWENTIES"},
+    {30, "THIRTY", "THIRTIETH", "THIRTIES"},
+    {40, "FORTY", "FORTIETH", "FORTIES"},
+    {50, "FIFTY", "FIFTIETH", "FIFTIES"},
+    {60, "SIXTY", "SIXTIETH", "SIXTIES"},
+    {70, "SEVENTY", "SEVENTIETH", "SEVENTIES"},
+    {80, "EIGHTY", "EIGHTIETH", "EIGHTIES"},
+    {90, "NINETY", "NINETIETH", "NINETIES"},
     {100, "HUNDRED", "HUNDREDTH", "HUNDREDS"},
     {1000, "THOUSAND", "THOUSANDTH", "THOUSANDS"},
     {1000000, "MILLION", "MILLIONTH", nullptr},
@@ -151,7 +165,7 @@ struct Written {
 };
 
 class Reader {
-  public:
+public:
     Reader(const std::u32string &text, size_t at) : text_(text), i_(at) {}
 
     bool Digit(size_t k) const { return k < text_.size() && text_[k] >= '0' && text_[k] <= '9'; }
@@ -184,8 +198,8 @@ class Reader {
     // "st", "nd", "rd" or "th" ending the number.
     bool OrdinalSuffix() const {
         char32_t a = Upper(i_), b = Upper(i_ + 1);
-        bool suffix = (a == 'S' && b == 'T') || (a == 'N' && b == 'D') || (a == 'R' && b == 'D') ||
-                      (a == 'T' && b == 'H');
+        bool suffix =
+            (a == 'S' && b == 'T') || (a == 'N' && b == 'D') || (a == 'R' && b == 'D') || (a == 'T' && b == 'H');
         return suffix && !Letter(i_ + 2);
     }
 
@@ -216,7 +230,7 @@ class Reader {
     size_t At() const { return i_; }
     char32_t Next() const { return i_ < text_.size() ? text_[i_] : 0; }
 
-  private:
+private:
     const std::u32string &text_;
     size_t i_;
 };
@@ -267,8 +281,8 @@ size_t ReadNumber(const std::u32string &text, size_t at, std::vector<std::string
         words->resize(before);
     }
     if (w.whole.empty()) return SayFractions(w, words), reader.At();
-    bool decade = plain && reader.DecadeSuffix() && (w.whole.size() == 2 || w.whole.size() == 4) &&
-                  Cardinal(w.whole) && w.whole.back() == '0';
+    bool decade = plain && reader.DecadeSuffix() && (w.whole.size() == 2 || w.whole.size() == 4) && Cardinal(w.whole) &&
+        w.whole.back() == '0';
     SayWhole(w.whole, plain && reader.Next() != '%', words);
     if (decade && Inflect(&NumberWord::plural, words)) reader.Skip(1);
     SayFractions(w, words);

@@ -85,7 +85,8 @@ void Assess(const std::vector<std::string> &text, Report *report) {
     for (const WordReport &w : spoken)
         if (w.accuracy) sum += *w.accuracy, scored++;
     if (scored > 0) a.accuracy = Round1(sum / scored);
-    a.completeness = text.empty() ? 0 : Round1(100.0 * static_cast<double>(spoken.size()) / static_cast<double>(text.size()));
+    a.completeness =
+        text.empty() ? 0 : Round1(100.0 * static_cast<double>(spoken.size()) / static_cast<double>(text.size()));
     a.fluency = spoken.empty() ? std::optional<double>(0) : Fluency(spoken);
     report->assessment = a;
 }

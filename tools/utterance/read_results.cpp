@@ -39,8 +39,7 @@ bool ReadResult(KhRecogniser rec, Report *report, std::string *why) {
         if (khRecGetWordName(rec, w, text) != 1) return *why = "khRecGetWordName failed", false;
         word.word = text;
         if (khRecGetResSyntaxName(rec, w, text) == 1) word.syntax = text;
-        if (khRecGetWordTimes(rec, w, &word.start, &word.end) != 1)
-            return *why = "khRecGetWordTimes failed", false;
+        if (khRecGetWordTimes(rec, w, &word.start, &word.end) != 1) return *why = "khRecGetWordTimes failed", false;
         word.score = ScoreOrNone(khRecGetWordScore(rec, w, w));
         word.confidence = ScoreOrNone(khRecGetWordConf(rec, w, w));
         ReadPhones(rec, w, &word);
@@ -53,8 +52,7 @@ void ReadNBest(KhRecogniser rec, int n, Report *report) {
     int words = khRecGetWords(rec, nullptr);
     if (words <= 0) return;
     char text[KH_MAX_TEXT];
-    for (int i = 0; i < n && khRecGetNextBest(rec, 1, words, text) == 1; i++)
-        report->nbest.push_back(text);
+    for (int i = 0; i < n && khRecGetNextBest(rec, 1, words, text) == 1; i++) report->nbest.push_back(text);
 }
 
 bool ReadAudio(KhRecogniser rec, bool f0, Report *report, std::string *why) {
@@ -67,8 +65,7 @@ bool ReadAudio(KhRecogniser rec, bool f0, Report *report, std::string *why) {
     int m = khSysGetF0Track(rec, nullptr, nullptr);
     if (m < 0) return *why = "the library gave no F0 track (khSysGetF0Track)", false;
     report->f0.assign(static_cast<size_t>(m), 0.0f);
-    if (m > 0 && khSysGetF0Track(rec, nullptr, report->f0.data()) != m)
-        return *why = "khSysGetF0Track failed", false;
+    if (m > 0 && khSysGetF0Track(rec, nullptr, report->f0.data()) != m) return *why = "khSysGetF0Track failed", false;
     return true;
 }
 

@@ -22,10 +22,10 @@ struct WordReport {
     std::optional<double> score;
     std::optional<double> confidence;
     std::vector<PhoneReport> phones;
-    bool spoken = true;                // false for a text word the speaker left out
-    std::optional<double> accuracy;    // assess only
-    std::string error;                 // assess only: none, mispronounced, omitted
-    bool guessed = false;              // its pronunciation was guessed: it is in no dictionary
+    bool spoken = true;              // false for a text word the speaker left out
+    std::optional<double> accuracy;  // assess only
+    std::string error;               // assess only: none, mispronounced, omitted
+    bool guessed = false;            // its pronunciation was guessed: it is in no dictionary
 };
 
 struct Assessment {
@@ -37,7 +37,7 @@ struct Assessment {
 struct Report {
     std::string file;
     std::vector<WordReport> words;
-    std::vector<std::string> nbest;    // alternatives after the best, when asked for
+    std::vector<std::string> nbest;  // alternatives after the best, when asked for
     std::optional<Assessment> assessment;
     // For plots: the utterance's samples, KH_SAMPLE_RATE a second, and its
     // F0 track, one value every KH_FRAME_STEP seconds.

@@ -26,11 +26,20 @@ std::string Escape(const std::string &s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -44,26 +53,23 @@ public:
              << "\" viewBox=\"0 0 " << width << " " << height << "\" font-family=\"sans-serif\">\n";
     }
     void Rect(double x, double y, double w, double h, Colour fill) override {
-        out_ << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << w << "\" height=\"" << h
-             << "\" fill=\"" << Hex(fill) << "\"/>\n";
+        out_ << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << w << "\" height=\"" << h << "\" fill=\""
+             << Hex(fill) << "\"/>\n";
     }
     void Line(double x0, double y0, double x1, double y1, Colour stroke, double width) override {
-        out_ << "<line x1=\"" << x0 << "\" y1=\"" << y0 << "\" x2=\"" << x1 << "\" y2=\"" << y1
-             << "\" stroke=\"" << Hex(stroke) << "\" stroke-width=\"" << width << "\"/>\n";
+        out_ << "<line x1=\"" << x0 << "\" y1=\"" << y0 << "\" x2=\"" << x1 << "\" y2=\"" << y1 << "\" stroke=\""
+             << Hex(stroke) << "\" stroke-width=\"" << width << "\"/>\n";
     }
     void Polyline(const std::vector<Point> &points, Colour stroke, double width) override {
         if (points.size() < 2) return;
-        out_ << "<polyline fill=\"none\" stroke=\"" << Hex(stroke) << "\" stroke-width=\"" << width
-             << "\" points=\"";
+        out_ << "<polyline fill=\"none\" stroke=\"" << Hex(stroke) << "\" stroke-width=\"" << width << "\" points=\"";
         for (const Point &p : points) out_ << p.x << "," << p.y << " ";
         out_ << "\"/>\n";
     }
-    void Text(double x, double y, const std::string &text, double size, Colour colour,
-              Anchor anchor) override {
+    void Text(double x, double y, const std::string &text, double size, Colour colour, Anchor anchor) override {
         static const char *const names[] = {"", " text-anchor=\"middle\"", " text-anchor=\"end\""};
-        out_ << "<text x=\"" << x << "\" y=\"" << y << "\" font-size=\"" << size << "\" fill=\""
-             << Hex(colour) << "\"" << names[static_cast<int>(anchor)] << ">"
-             << Escape(text) << "</text>\n";
+        out_ << "<text x=\"" << x << "\" y=\"" << y << "\" font-size=\"" << size << "\" fill=\"" << Hex(colour) << "\""
+             << names[static_cast<int>(anchor)] << ">" << Escape(text) << "</text>\n";
     }
     bool Finish(std::string *why) override {
         out_ << "</svg>\n";
@@ -106,8 +112,7 @@ public:
         for (size_t i = 1; i < points.size(); i++) cairo_line_to(cr_, points[i].x, points[i].y);
         cairo_stroke(cr_);
     }
-    void Text(double x, double y, const std::string &text, double size, Colour colour,
-              Anchor anchor) override {
+    void Text(double x, double y, const std::string &text, double size, Colour colour, Anchor anchor) override {
         cairo_set_font_size(cr_, size);
         cairo_text_extents_t ext;
         cairo_text_extents(cr_, text.c_str(), &ext);

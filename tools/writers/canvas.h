@@ -25,8 +25,7 @@ public:
     virtual void Line(double x0, double y0, double x1, double y1, Colour stroke, double width) = 0;
     virtual void Polyline(const std::vector<Point> &points, Colour stroke, double width) = 0;
     // Text starting, centred or ending at x; y is the baseline.
-    virtual void Text(double x, double y, const std::string &text, double size, Colour colour,
-                      Anchor anchor) = 0;
+    virtual void Text(double x, double y, const std::string &text, double size, Colour colour, Anchor anchor) = 0;
     // Writes the drawing to its file; false with why on failure.
     virtual bool Finish(std::string *why) = 0;
 };

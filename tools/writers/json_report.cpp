@@ -17,17 +17,22 @@ double Time(double t) { return Round(t, 1e6); }
 json Value(const std::optional<double> &v) { return v ? json(Round(*v, 1e4)) : json(nullptr); }
 
 json PhoneJson(const PhoneReport &p, bool assessed) {
-    json j = {{"phone", p.phone}, {"start", Time(p.start)}, {"end", Time(p.end)},
-              {"score", Value(p.score)}, {"confidence", Value(p.confidence)}};
+    json j = {{"phone", p.phone},
+              {"start", Time(p.start)},
+              {"end", Time(p.end)},
+              {"score", Value(p.score)},
+              {"confidence", Value(p.confidence)}};
     if (assessed) j["accuracy"] = Value(p.accuracy);
     return j;
 }
 
 json WordJson(const WordReport &w, bool assessed) {
-    json j = {{"word", w.word}, {"syntax", w.spoken ? json(w.syntax) : json(nullptr)},
+    json j = {{"word", w.word},
+              {"syntax", w.spoken ? json(w.syntax) : json(nullptr)},
               {"start", w.spoken ? json(Time(w.start)) : json(nullptr)},
               {"end", w.spoken ? json(Time(w.end)) : json(nullptr)},
-              {"score", Value(w.score)}, {"confidence", Value(w.confidence)},
+              {"score", Value(w.score)},
+              {"confidence", Value(w.confidence)},
               {"phones", json::array()}};
     for (const PhoneReport &p : w.phones) j["phones"].push_back(PhoneJson(p, assessed));
     if (w.guessed) j["guessed"] = true;

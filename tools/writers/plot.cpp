@@ -21,9 +21,8 @@ constexpr double kWordsTop = 400, kTierHeight = 40;
 constexpr double kPhonesTop = 445;
 constexpr double kAxisY = 500, kLegendY = 550;
 
-const Colour kInk{0.1, 0.1, 0.1}, kGrid{0.85, 0.85, 0.85}, kBoundary{0.6, 0.6, 0.6},
-    kWave{0.2, 0.35, 0.6}, kPitch{0.75, 0.2, 0.5}, kWordFill{0.88, 0.91, 0.96},
-    kNoValue{0.8, 0.8, 0.8}, kWhite{1, 1, 1};
+const Colour kInk{0.1, 0.1, 0.1}, kGrid{0.85, 0.85, 0.85}, kBoundary{0.6, 0.6, 0.6}, kWave{0.2, 0.35, 0.6},
+    kPitch{0.75, 0.2, 0.5}, kWordFill{0.88, 0.91, 0.96}, kNoValue{0.8, 0.8, 0.8}, kWhite{1, 1, 1};
 
 std::string Format(const char *fmt, double v) {
     char buf[64];
@@ -63,7 +62,8 @@ void DrawWaveform(Canvas &c, const Report &r, const Scale &s) {
         size_t a = static_cast<size_t>(x * per_column), b = static_cast<size_t>((x + 1) * per_column);
         b = std::min(std::max(b, a + 1), r.samples.size());
         if (a >= b) break;
-        auto [lo, hi] = std::minmax_element(r.samples.begin() + static_cast<long>(a), r.samples.begin() + static_cast<long>(b));
+        auto [lo, hi] =
+            std::minmax_element(r.samples.begin() + static_cast<long>(a), r.samples.begin() + static_cast<long>(b));
         double scale = kWaveHeight / 2 / peak;
         c.Line(kLeft + x + 0.5, mid - *hi * scale, kLeft + x + 0.5, mid - *lo * scale - 0.5, kWave, 1);
     }

@@ -29,8 +29,7 @@ std::string Num(double x) {
 // Labelled intervals in time order, with the gaps between them (and before
 // and after them) filled by empty ones; overlaps are cut at the earlier end.
 std::vector<Interval> Cover(std::vector<Interval> labelled, double duration) {
-    std::sort(labelled.begin(), labelled.end(),
-              [](const Interval &a, const Interval &b) { return a.start < b.start; });
+    std::sort(labelled.begin(), labelled.end(), [](const Interval &a, const Interval &b) { return a.start < b.start; });
     std::vector<Interval> out;
     double t = 0;
     for (Interval i : labelled) {
@@ -45,8 +44,7 @@ std::vector<Interval> Cover(std::vector<Interval> labelled, double duration) {
     return out;
 }
 
-void Tier(std::ostringstream &o, int number, const char *name, const std::vector<Interval> &items,
-          double duration) {
+void Tier(std::ostringstream &o, int number, const char *name, const std::vector<Interval> &items, double duration) {
     o << "    item [" << number << "]:\n"
       << "        class = \"IntervalTier\"\n"
       << "        name = \"" << name << "\"\n"
