@@ -134,7 +134,9 @@ std::vector<BadCall> BadCalls() {
         {"PrepareEndless", [](KhRecogniser r, KhSyntax s) { return khRecPrepare(r, s, "zero.raw", nullptr); }, -1},
         {"SpeechOfFifo", [](KhRecogniser r, KhSyntax) { return khSysGetSpeech(r, "fifo.wav", nullptr); }, -1},
         {"PromptFifo", [](KhRecogniser, KhSyntax) { return khSysPlayPrompt("fifo.wav"); }, -1},
+#ifndef _WIN32  // a missing file is made: only a FIFO refuses the save
         {"SaveToFifo", [](KhRecogniser r, KhSyntax) { return khRecSaveSpeech(r, "fifo.wav"); }, -1},
+#endif
         {"CreateFromFifo", [](KhRecogniser, KhSyntax) { return khSyntaxCreate("F", "fifo.lat") ? 0 : -1; }, -1},
     };
 }
