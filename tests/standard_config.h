@@ -11,26 +11,18 @@ namespace khtest {
 inline std::string SystemDictPath() { return std::string(KHAPI_BUILD_DIR) + "/data/sysdict.dic"; }
 inline std::string ModelDef() { return std::string(KHAPI_MODEL_DIR) + "/mdef"; }
 
+// The one model, ENUS, on the packaged model.
+inline std::string ModelLines() {
+    std::string mdef = ModelDef();
+    return "MODEL1 = ENUS\nENUSMMF = " + mdef + "\nENUSHMMLIST = " + mdef + "\n";
+}
+
 // One model (ENUS) on the packaged model, one vocabulary (ENGLISH) whose
 // dictionary is english.dic in the working folder, the system dictionary
 // and the given extra lines.
 inline std::string StandardConfig(const std::string &extra = "") {
-    return "MODEL1 = ENUS\n"
-           "ENUSMMF = " +
-        ModelDef() +
-        "\n"
-        "ENUSHMMLIST = " +
-        ModelDef() +
-        "\n"
-        "ENUSBKHMMNAME = SIL\n"
-        "VOCAB1 = ENGLISH\n"
-        "ENGLISHMODEL = ENUS\n"
-        "ENGLISHDICT = english.dic\n"
-        "SYSDICT = " +
-        SystemDictPath() +
-        "\n"
-        "FORCECASE = UPPER\n" +
-        extra;
+    return ModelLines() + "ENUSBKHMMNAME = SIL\nVOCAB1 = ENGLISH\nENGLISHMODEL = ENUS\nENGLISHDICT = english.dic\n" +
+        "SYSDICT = " + SystemDictPath() + "\nFORCECASE = UPPER\n" + extra;
 }
 
 }  // namespace khtest

@@ -12,16 +12,7 @@ using namespace khtest;
 namespace {
 
 std::string SmallConfig(const std::string &dict_lines) {
-    return "DEBUG = FULL\n"
-           "MODEL1 = ENUS\n"
-           "ENUSMMF = " +
-        ModelDef() +
-        "\n"
-        "ENUSHMMLIST = " +
-        ModelDef() +
-        "\n"
-        "VOCAB1 = V\nVMODEL = ENUS\nVDICT = vocab.dic\n" +
-        dict_lines;
+    return "DEBUG = FULL\n" + ModelLines() + "VOCAB1 = V\nVMODEL = ENUS\nVDICT = vocab.dic\n" + dict_lines;
 }
 
 // Starts the library with an existing vocabulary dictionary, so that

@@ -23,6 +23,7 @@ struct Fault {
 
 char text[KH_MAX_TEXT];
 double t1, t2;
+short samples[50000];
 
 const auto kCreate = [](KhRecogniser) { return khRecCreate() ? 1.0 : -1.0; };
 const auto kPrepare = [](KhRecogniser r) {
@@ -123,11 +124,8 @@ const Fault kFaults[] = {
     {"SpeechChannel", "hapiCoderInitialise", 1, kComplete, kSpeechOfFile, -1,
      "khSysGetSpeech: Error initialising the coder"},
     {"SpeechSamples", "hapiCoderAccessWave", 2, kComplete,
-     [](KhRecogniser r) {
-         static short s[50000];
-         return double(khSysGetSpeech(r, nullptr, s));
-     },
-     -1, "khSysGetSpeech: Error accessing the wave"},
+     [](KhRecogniser r) { return double(khSysGetSpeech(r, nullptr, samples)); }, -1,
+     "khSysGetSpeech: Error accessing the wave"},
     {"SpeechWave", "hapiCoderAccessWave", 1, kComplete,
      [](KhRecogniser r) { return double(khSysGetSpeech(r, nullptr, nullptr)); }, -1,
      "khSysGetSpeech: No samples available"},
