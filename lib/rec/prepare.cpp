@@ -34,10 +34,9 @@ private:
     hapiLatObject lattice_;
 };
 
-// The syntax's lattice between two silence words, in grammar.  -1 after
-// logging.
-int MakeGrammar(VocabRecord *vocab, SyntaxRecord *syntax, TemporaryGrammar &grammar) {
-    hapiLatObject lattice = grammar.get();
+// The syntax's lattice between two silence words, in the new lattice.
+// -1 after logging.
+int MakeGrammar(VocabRecord *vocab, SyntaxRecord *syntax, hapiLatObject lattice) {
     if (!lattice) return Failure("khRecPrepare: Error creating recognition grammar");
     hapiLatModify(lattice);
     int silence = GetWordId(vocab, "<s>");
@@ -127,7 +126,7 @@ int RecPrepare(RecogniserRecord *rec, const void *syntax_handle, const char *wav
     if (!rec->engine_rec) return Failure("khRecPrepare: Error preparing the recogniser");
 
     TemporaryGrammar grammar(hapiCreateLatObject(vocab->exercise_dict, nullptr));
-    if (MakeGrammar(vocab, syntax, grammar) < 0) return -1;
+    if (MakeGrammar(vocab, syntax, grammar.get()) < 0) return -1;
     if (BuildNetwork(rec, vocab, syntax, wav, grammar.get()) < 0) return -1;
     if (grammar.Delete() < 0) return Failure("khRecPrepare: Error deleting temporary lattice");
     if (hapiCoderPrepare(rec->current_coder) < 0) return Failure("khRecPrepare: Error preparing the coder");
