@@ -32,18 +32,11 @@ bool Measure(Library &lib, const std::string &wav, const std::string &sentence, 
     return false;
 }
 
-}  // namespace
-
-int main() {
-    std::string data = std::string(BENCH_DATA) + "/mispron";
-    if (!MakeData("sh " BENCH_SOURCE "/make_mispron.sh " BENCH_SOURCE " " KILN_CMUDICT " " + data)) return 1;
+// The table of one kind of twins, made by `script` into `data`.
+bool Table(Library &lib, const char *kind, const std::string &script, const std::string &data) {
+    if (!MakeData("sh " BENCH_SOURCE "/" + script + " " BENCH_SOURCE " " KILN_CMUDICT " " + data)) return false;
     auto list = ReadList(data + "/list");
-    Library lib(BENCH_DATA);
-    if (!lib.ok()) {
-        fprintf(stderr, "the library did not start\n");
-        return 1;
-    }
-    printf("%zu pairs (espeak-ng, two voices): AUC of the right twin over the substituted one\n", list.size());
+    printf("%zu pairs (%s, two voices): AUC of the right twin over the substituted one\n", list.size(), kind);
     printf("  %-7s %6s %11s %11s %10s %10s\n", "", "pairs", "phone conf", "phone score", "word conf", "word score");
     for (const char *condition : {"", "-10dB"}) {
         std::vector<double> right[4], wrong[4];
@@ -74,8 +67,23 @@ int main() {
         }
         printf("   (%.2f s)\n", time);
     }
+    return true;
+}
+
+}  // namespace
+
+int main() {
+    Library lib(BENCH_DATA);
+    if (!lib.ok()) {
+        fprintf(stderr, "the library did not start\n");
+        return 1;
+    }
+    std::string data = BENCH_DATA;
+    if (!Table(lib, "festival, recorded phones", "make_festival_mispron.sh", data + "/mispron-festival") ||
+        !Table(lib, "espeak-ng, formant phones", "make_mispron.sh", data + "/mispron"))
+        return 1;
     printf(
         "pairs: those whose target word was aligned with the dictionary's phones in both twins; n/a: not\n"
-        "provided.\n");
+        "provided; 10dB: white noise (festival), pink noise (espeak-ng).\n");
     return 0;
 }

@@ -345,6 +345,11 @@ HAPI_API int hapiResAllPhoneIds(hapiResObject res, int word, int *ids);
 HAPI_API int hapiResPhoneId(hapiResObject res, int word, int phone);
 HAPI_API int hapiResPhoneTimes(hapiResObject res, int word, int phone, double *start, double *end);
 HAPI_API double hapiResPhoneScore(hapiResObject res, int word, int phone, int selector);
+/* Copies the phone the model hears on the phone's frames: the phone
+   itself unless another phone of the model beats it clearly.  Computed
+   with the confidences; buf holds at least HAPI_PHONE_NAME_MAX bytes. */
+#define HAPI_PHONE_NAME_MAX 64
+HAPI_API int hapiResPhoneHeard(hapiResObject res, int word, int phone, char *buf);
 /* A word lattice of the result's alternatives (flags 0), owned by the
    caller. */
 HAPI_API hapiLatObject hapiResLatGenerate(hapiResObject res, int flags);

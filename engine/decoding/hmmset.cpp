@@ -7,7 +7,7 @@
 #include "base/model.h"
 #include "decoding/decoder.h"
 #include "decoding/hmmset.h"
-#include "decoding/phone_loop.h"
+#include "decoding/phone_scorer.h"
 #include "decoding/redecoder.h"
 
 namespace {
@@ -30,12 +30,14 @@ bool load_model(hapi_hmmset *h) {
         noted = true;
     }
     // A decoder made here proves that the whole model loads; it then
-    // serves the confidence scoring of every recogniser on this model.
+    // serves the phone alignments of every recogniser on this model.
     ps_decoder_t *ps = engine::make_decoder(m, engine::decoder_beam(engine::kDefaultGenbeam),
                                             engine::decoder_word_beam(engine::kDefaultGoptbeam));
     if (!ps) return engine::complain("hapiHMMSetInitialise: cannot load the model in %s", m.dir.c_str()), false;
-    h->scorer = std::make_shared<engine::Scorer>(ps, m);
-    h->redecoder = std::make_shared<engine::Redecoder>(m);
+    auto scorer = std::make_shared<engine::PhoneScorer>(m);
+    if (!scorer->ok()) engine::complain("confidences cannot be computed: %s", scorer->why().c_str());
+    h->phone_scorer = scorer;
+    h->redecoder = std::make_shared<engine::Redecoder>(m, ps);
     engine::set_current_model_rate(m.samprate);
     return true;
 }

@@ -10,7 +10,7 @@
 #include <string>
 
 namespace engine {
-class Scorer;
+class PhoneScorer;
 class Redecoder;
 }  // namespace engine
 
@@ -18,7 +18,7 @@ struct hapi_hmmset {
     engine::Model model;
     std::string background;  // BKHMMNAME as given at creation
     bool loaded = false;
-    std::shared_ptr<engine::Scorer> scorer;        // confidence scoring, made at loading
+    std::shared_ptr<const engine::PhoneScorer> phone_scorer;  // confidences, made at loading
     std::shared_ptr<engine::Redecoder> redecoder;  // phone alignment and alternatives
 };
 

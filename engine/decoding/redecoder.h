@@ -19,7 +19,9 @@ namespace engine {
 
 class Redecoder {
 public:
-    explicit Redecoder(const Model &m) : model_(m) {}
+    // Takes ownership of `ps`, a decoder on the model, when one is given;
+    // else one is loaded on first use.
+    explicit Redecoder(const Model &m, ps_decoder_t *ps = nullptr) : model_(m), ps_(ps) {}
     ~Redecoder();
     Redecoder(const Redecoder &) = delete;
     Redecoder &operator=(const Redecoder &) = delete;

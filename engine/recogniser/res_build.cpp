@@ -85,7 +85,7 @@ void result_from_decoder(hapi_res *res, hapi_rec *rec) {
         res->words.push_back(trail);
     }
     res->utt = rec->utt;
-    res->scorer = rec->hmms->scorer;
+    res->phone_scorer = rec->hmms->phone_scorer;
     res->redecoder = rec->hmms->redecoder;
     res->grammar = rec->grammar;
     res->nbest = rec->nbest;

@@ -20,6 +20,7 @@
 #include <sphinxbase/fsg_model.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 #include <unordered_set>
 
@@ -164,7 +165,7 @@ bool align_result(hapi_res *res, double beam) {
             k += phones.size();
             fit_to_word(w, &aligned);
         } else {
-            aligned.push_back({-1, w.first, w.end, w.ascore, -1.0});
+            aligned.push_back({-1, w.first, w.end, w.ascore, -1.0, ""});
         }
         for (size_t j = 0; j < phones.size() && j < aligned.size(); j++)
             aligned[j].id = phone_id(*res->grammar, phones[j]);
@@ -250,6 +251,16 @@ double hapiResPhoneScore(hapiResObject res, int word, int phone, int selector) {
     if (!engine::compute_confidences(res))
         return engine::complain("hapiResPhoneScore: cannot compute confidences"), HAPI_FLOAT_FAIL;
     return p->conf;
+}
+
+int hapiResPhoneHeard(hapiResObject res, int word, int phone, char *buf) {
+    if (engine::fault("hapiResPhoneHeard")) return -1;
+    if (!buf) return engine::complain("hapiResPhoneHeard: no buffer"), -1;
+    const hapi_res::Phone *p = phone_at(res, word, phone, "hapiResPhoneHeard");
+    if (!p) return -1;
+    if (!engine::compute_confidences(res)) return engine::complain("hapiResPhoneHeard: cannot compute confidences"), -1;
+    snprintf(buf, HAPI_PHONE_NAME_MAX, "%s", p->heard.c_str());
+    return 0;
 }
 
 }  // extern "C"

@@ -1,5 +1,6 @@
-// confidence.h - word confidences: how a word's acoustic score
-// compares with that of a free phone loop over the same frames.
+// confidence.h - phone and word confidences, and the phone heard: how
+// each phone of a result fares against every phone of the model on its
+// own frames.
 #ifndef ENGINE_RESULTS_CONFIDENCE_H
 #define ENGINE_RESULTS_CONFIDENCE_H
 
@@ -7,13 +8,9 @@
 
 namespace engine {
 
-// The confidence of a word of `frames` frames whose acoustic score is
-// word_ln where the phone loop scores loop_ln over the same frames: the
-// posterior of the word against the loop as its one competitor, with the
-// scores scaled per frame.  0 for a word without frames.
-double word_confidence(double word_ln, double loop_ln, int frames);
-
-// Fills the confidence of every word of the result (once per result).
+// Fills the confidence of every word of the result and, in a final
+// result, the confidence and the phone heard of every aligned phone (once
+// per result).  False when the model's phones cannot be scored.
 bool compute_confidences(hapi_res *res);
 
 }  // namespace engine

@@ -12,7 +12,7 @@
 #include <vector>
 
 namespace engine {
-class Scorer;
+class PhoneScorer;
 class Redecoder;
 }  // namespace engine
 
@@ -23,6 +23,7 @@ struct hapi_res {
         int first = 0, end = 0;  // frames, as for words
         double ascore = 0.0;     // of the phone's own states on its frames
         double conf = -1.0;      // -1 until computed
+        std::string heard;       // the phone the model hears on the frames, with conf
     };
     // One word of a result.
     struct Word {
@@ -39,7 +40,7 @@ struct hapi_res {
     void *attachment = nullptr;
     std::vector<Word> words;
     std::shared_ptr<engine::Utterance> utt;  // the audio the words were found in
-    std::shared_ptr<engine::Scorer> scorer;
+    std::shared_ptr<const engine::PhoneScorer> phone_scorer;
     std::shared_ptr<engine::Redecoder> redecoder;
     std::shared_ptr<const engine::Grammar> grammar;
     int nbest = 1;  // alternatives the recogniser keeps
