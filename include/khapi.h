@@ -581,6 +581,27 @@ KHAPI_API int KHAPI_CALL khRecPlayUtterance(KhRecogniser rec, double start_time,
    its coder, or the measurement); memory. */
 KHAPI_API int KHAPI_CALL khSysCalibrateSpeech(float *levels);
 
+/* ---- Extensions ------------------------------------------------------------------ */
+
+/* The phone the model hears on a phone's frames, where the configuration
+   sets PHONECONF: the phone itself when it fits best or no other phone
+   beats it clearly (by more than a nat a frame), else the phone that fits
+   best.  It comes from the computation that gives khRecGetPhoneConf, so a
+   phone heard as another has a confidence below about one half.
+     rec          a recogniser handle.
+     word_index   the word, as for khRecGetPhone.
+     phone_index  the phone within the word, as for khRecGetPhone.
+     heard        null, or a caller's buffer of KH_MAX_TEXT bytes that
+                  receives the name of the phone heard.
+   Status: complete, and kept.
+   Returns the identifier of the phone heard in the model (> 0); 0 for a
+   word without phones, which is logged as a failure.  Fails (-1): not
+   started; PHONECONF not set (before the handle is looked at); bad
+   handle; not complete; no words; word or phone index out of range;
+   engine (the confidences, or a phone heard that the dictionary's phone
+   set lacks); memory. */
+KHAPI_API int KHAPI_CALL khRecGetPhoneHeard(KhRecogniser rec, int word_index, int phone_index, char *heard);
+
 #ifdef __cplusplus
 }
 #endif

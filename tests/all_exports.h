@@ -19,7 +19,7 @@ struct Call {
     bool confidence = false;
 };
 
-// The 29 exports that answer an int, khSysInit excepted.
+// The 30 exports that answer an int, khSysInit excepted.
 inline std::vector<Call<int>> IntExports(KhRecogniser r, KhSyntax s) {
     static char text[KH_MAX_TEXT];
     static short samples[16];
@@ -48,6 +48,7 @@ inline std::vector<Call<int>> IntExports(KhRecogniser r, KhSyntax s) {
         {"khRecGetNextBest", [r] { return khRecGetNextBest(r, 1, 1, text); }},
         {"khRecGetPhone", [r] { return khRecGetPhone(r, 1, 1, text); }},
         {"khRecGetPhones", [r] { return khRecGetPhones(r, 1, text); }},
+        {"khRecGetPhoneHeard", [r] { return khRecGetPhoneHeard(r, 1, 1, text); }},
         {"khRecGetPhoneTimes", [r] { return khRecGetPhoneTimes(r, 1, 1, &t1, &t2); }},
         {"khSysGetSpeech", [r] { return khSysGetSpeech(r, nullptr, samples); }},
         {"khSysGetF0Track", [r] { return khSysGetF0Track(r, nullptr, floats); }},

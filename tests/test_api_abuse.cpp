@@ -60,6 +60,8 @@ namespace {
 std::string Refusal(const std::string &name) {
     if (name == "khRecGetPhoneConf")
         return "ERROR - khRecGetPhoneConf: Phone level confidence results not yet implemented";
+    if (name == "khRecGetPhoneHeard")
+        return "ERROR - khRecGetPhoneHeard: Phone level confidences are off (PHONECONF is not set)";
     if (name.rfind("khSyntax", 0) == 0) return "ERROR - SysError: Invalid syntax";
     return "ERROR - SysError: Invalid recogniser";
 }

@@ -69,6 +69,8 @@ const Refusal kOnFourWords[] = {
     {[](KhRecogniser r) { return khRecGetPhone(r, 1, 0, text); }, -1, "khRecGetPhone: Invalid phone index"},
     {[](KhRecogniser r) { return khRecGetPhone(r, 1, 3, text); }, -1, "khRecGetPhone: Invalid phone index"},
     {[](KhRecogniser r) { return khRecGetPhones(r, 5, text); }, -1, "khRecGetPhones: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetPhoneHeard(r, -5, 1, text); }, -1, "khRecGetPhoneHeard: Invalid word index"},
+    {[](KhRecogniser r) { return khRecGetPhoneHeard(r, 1, -3, text); }, -1, "khRecGetPhoneHeard: Invalid phone index"},
     {[](KhRecogniser r) { return khRecGetPhoneTimes(r, 0, 1, &t1, nullptr); }, -1,
      "khRecGetPhoneTimes: Invalid word index"},
     {[](KhRecogniser r) { return khRecGetPhoneTimes(r, 1, 3, &t1, nullptr); }, -1,
@@ -97,6 +99,8 @@ const Refusal kBeforeAnyWord[] = {
     {[](KhRecogniser r) { return khRecGetPhone(r, 1, 1, text); }, -1,
      "khRecGetPhone: No phone level results available"},
     {[](KhRecogniser r) { return khRecGetPhones(r, 1, text); }, -1, "khRecGetPhones: No phone level results available"},
+    {[](KhRecogniser r) { return khRecGetPhoneHeard(r, 1, 1, text); }, -1,
+     "khRecGetPhoneHeard: No phone level results available"},
     {[](KhRecogniser r) { return khRecGetPhoneTimes(r, 1, 1, &t1, nullptr); }, -1,
      "khRecGetPhoneTimes: No phone level results available"},
     {[](KhRecogniser r) { return khRecGetPhoneScore(r, 1, 1, 1); }, kF,
@@ -157,6 +161,9 @@ TEST_F(Results, NamesTimesAndPhonesCountFromEitherEnd) {
     EXPECT_GT(id, 0);
     EXPECT_STREQ(text, "Z");
     EXPECT_EQ(khRecGetPhone(rec_, -1, -1, nullptr), id);
+    // The speaker says Z as written: it is heard as itself.
+    EXPECT_EQ(khRecGetPhoneHeard(rec_, -1, -1, text), id);
+    EXPECT_STREQ(text, "Z");
     // A run of phones scores the frame-weighted mean of its own phones.
     double weighted = 0, frames = 0;
     for (int p = 1; p <= 5; p++) {

@@ -19,7 +19,7 @@ struct hapi_hmmset {
     std::string background;  // BKHMMNAME as given at creation
     bool loaded = false;
     std::shared_ptr<const engine::PhoneScorer> phone_scorer;  // confidences, made at loading
-    std::shared_ptr<engine::Redecoder> redecoder;  // phone alignment and alternatives
+    std::shared_ptr<engine::Redecoder> redecoder;             // phone alignment and alternatives
 };
 
 #endif  // ENGINE_DECODING_HMMSET_H

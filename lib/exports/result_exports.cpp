@@ -135,6 +135,20 @@ int KHAPI_CALL khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, 
 }
 KH_CATCH(-1)
 
+int KHAPI_CALL khRecGetPhoneHeard(KhRecogniser rec, int word_index, int phone_index, char *heard) try {
+    KH_FRAME_GUARD(-1, 0);
+    Clear(heard);
+    EnterIndexed("khRecGetPhoneHeard", rec, word_index, "word index");
+    kh::TraceParamInt(3, "phone index", phone_index);
+    kh::TraceParamPointer(4, "phone heard", heard);
+    if (!kh::g_state->phone_confidences)
+        return kh::Failure("khRecGetPhoneHeard: Phone level confidences are off (PHONECONF is not set)");
+    kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
+    if (!record) return -1;
+    return kh::RecGetPhoneHeard(record, word_index, phone_index, heard);
+}
+KH_CATCH(-1)
+
 int KHAPI_CALL khRecGetPhones(KhRecogniser rec, int word_index, char *phone_string) try {
     KH_FRAME_GUARD(-1, 0);
     Clear(phone_string);

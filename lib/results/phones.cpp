@@ -1,6 +1,8 @@
 // phones.cpp - the phones of one word of a completed recognition: their
 // identifiers and names, times and acoustic scores.
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "khapi.h"
 #include "frame/trace.h"
@@ -51,6 +53,12 @@ const PhoneMessages kConf = {"khRecGetPhoneConf",
                              "khRecGetPhoneConf: Incorrect word index",
                              "khRecGetPhoneConf: number of phones in word invalid",
                              "khRecGetPhoneConf: Incorrect phone index"};
+const PhoneMessages kHeard = {"khRecGetPhoneHeard",
+                              "khRecGetPhoneHeard: No phone level results available",
+                              "khRecGetPhoneHeard: Error getting number of words",
+                              "khRecGetPhoneHeard: Invalid word index",
+                              "khRecGetPhoneHeard: Error getting phone ids",
+                              "khRecGetPhoneHeard: Invalid phone index"};
 
 // What the shared steps found: the final result, the word (1..n) and the
 // number of phones of the word.
@@ -90,6 +98,18 @@ bool OpenRange(RecogniserRecord *rec, int word_index, int start, int end, const 
 }
 
 // The name of a phone of the recogniser's exercise dictionary.
+// The identifier of a phone named in the exercise dictionary's phone set;
+// 0 when the set lacks it.
+int PhoneId(RecogniserRecord *rec, const char *name) {
+    int n = hapiDictAllPhoneNames(rec->owner->exercise_dict, nullptr);
+    if (n <= 0) return 0;
+    std::vector<const char *> names(static_cast<size_t>(n) + 1, nullptr);
+    if (hapiDictAllPhoneNames(rec->owner->exercise_dict, names.data()) != n) return 0;
+    for (int id = 1; id <= n; id++)
+        if (names[id] && strcmp(names[id], name) == 0) return id;
+    return 0;
+}
+
 bool PhoneName(RecogniserRecord *rec, int id, char *name) {
     int need = hapiDictPhoneName(rec->owner->exercise_dict, id, nullptr);
     return need > 0 && need <= kNameLen && hapiDictPhoneName(rec->owner->exercise_dict, id, name) > 0;
@@ -113,6 +133,23 @@ int RecGetPhone(RecogniserRecord *rec, int word_index, int phone_index, char *ou
         TraceOutString(out);
     }
     return Success("khRecGetPhone", id);
+}
+
+int RecGetPhoneHeard(RecogniserRecord *rec, int word_index, int phone_index, char *out) {
+    PhoneWord pw;
+    if (!OpenWord(rec, word_index, kHeard, true, &pw)) return pw.word ? pw.phones : -1;
+    int phone = PhoneIndex(phone_index, pw);
+    if (!phone) return Failure(kHeard.bad_phone);
+    char heard[HAPI_PHONE_NAME_MAX];
+    if (hapiResPhoneHeard(pw.res, pw.word + 1, phone - 1, heard) < 0)
+        return Failure("khRecGetPhoneHeard: Error retrieving the phone heard");
+    int id = PhoneId(rec, heard);
+    if (id <= 0) return Failure("khRecGetPhoneHeard: The phone heard is not in the dictionary's phone set");
+    if (out) {
+        CopyText(out, kNameLen, heard);
+        TraceOutString(out);
+    }
+    return Success("khRecGetPhoneHeard", id);
 }
 
 int RecGetPhones(RecogniserRecord *rec, int word_index, char *out) {

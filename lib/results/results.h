@@ -16,6 +16,8 @@ float RecGetWordScore(RecogniserRecord *rec, int start, int end);
 float RecGetWordConf(RecogniserRecord *rec, int start, int end);
 int RecGetPhone(RecogniserRecord *rec, int word, int phone, char *out);
 int RecGetPhones(RecogniserRecord *rec, int word, char *out);
+// The phone the model hears on a phone's frames (PHONECONF set).
+int RecGetPhoneHeard(RecogniserRecord *rec, int word, int phone, char *out);
 int RecGetPhoneTimes(RecogniserRecord *rec, int word, int phone, double *start, double *end);
 float RecGetPhoneScore(RecogniserRecord *rec, int word, int start, int end);
 // Mean confidence of phones start..end of a word (PHONECONF set).
