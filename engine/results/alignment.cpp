@@ -30,14 +30,6 @@ namespace {
 // and wider ones when no path survives them.
 const double kAlignBeams[] = {110.0, 300.0, engine::Redecoder::kWideBeam};
 
-std::vector<std::string> split(const std::string &phones) {
-    std::istringstream in(phones);
-    std::vector<std::string> out;
-    std::string p;
-    while (in >> p) out.push_back(p);
-    return out;
-}
-
 int phone_id(const engine::Grammar &g, const std::string &name) {
     for (size_t i = 0; i < g.phone_set.size(); i++)
         if (g.phone_set[i] == name) return static_cast<int>(i) + 1;
@@ -49,12 +41,6 @@ int phone_id(const engine::Grammar &g, const std::string &name) {
 bool aligned_in_chain(const hapi_res &res, size_t i) {
     const hapi_res::Word &w = res.words[i];
     return w.pron >= 0 && w.end > w.first;
-}
-
-std::vector<std::string> phones_of(const hapi_res &res, const hapi_res::Word &w) {
-    std::vector<std::string> phones = split(w.phones);
-    if (phones.empty()) phones.push_back(res.grammar->silence_phone);
-    return phones;
 }
 
 // Puts the aligned phones of a word inside the word's frames, each at
@@ -90,7 +76,7 @@ Chain build_chain(hapi_res *res, engine::Redecoder &rd) {
     int total = 0;
     for (size_t i = 0; i < res->words.size(); i++)
         if (aligned_in_chain(*res, i)) {
-            words.push_back(phones_of(*res, res->words[i]));
+            words.push_back(engine::phones_of(*res, res->words[i]));
             total += static_cast<int>(words.back().size());
         }
     Chain c;
@@ -158,7 +144,7 @@ bool align_result(hapi_res *res, double beam) {
     size_t k = 0;
     for (size_t i = 0; i < res->words.size(); i++) {
         hapi_res::Word &w = res->words[i];
-        std::vector<std::string> phones = phones_of(*res, w);
+        std::vector<std::string> phones = engine::phones_of(*res, w);
         std::vector<hapi_res::Phone> aligned;
         if (aligned_in_chain(*res, i)) {
             aligned.assign(chain.begin() + k, chain.begin() + k + phones.size());
@@ -177,6 +163,15 @@ bool align_result(hapi_res *res, double beam) {
 }  // namespace
 
 namespace engine {
+
+std::vector<std::string> phones_of(const hapi_res &res, const hapi_res::Word &w) {
+    std::istringstream in(w.phones);
+    std::vector<std::string> phones;
+    std::string p;
+    while (in >> p) phones.push_back(p);
+    if (phones.empty()) phones.push_back(res.grammar->silence_phone);
+    return phones;
+}
 
 bool compute_alignment(hapi_res *res) {
     if (res->aligned) return true;

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
 namespace {
 
@@ -30,14 +29,6 @@ const double kScalePerFrame = 2.0;
 const double kHeardMargin = 1.0;
 
 using engine::PhoneScorer;
-
-std::vector<std::string> split(const std::string &phones) {
-    std::istringstream in(phones);
-    std::vector<std::string> out;
-    std::string p;
-    while (in >> p) out.push_back(p);
-    return out;
-}
 
 int index_of(const std::vector<std::string> &phones, const std::string &p) {
     auto it = std::find(phones.begin(), phones.end(), p);
@@ -105,14 +96,13 @@ namespace engine {
 
 bool compute_confidences(hapi_res *res) {
     if (res->confidences_done) return true;
-    if (!res->phone_scorer || !res->phone_scorer->ok() || !res->utt) return false;
+    if (!res->phone_scorer || !res->phone_scorer->ok() || !res->utt || !res->grammar) return false;
     const PhoneScorer &sc = *res->phone_scorer;
     bool phones = res->final && compute_alignment(res);
     const int per_frame = static_cast<int>(sc.phones().size()) * PhoneScorer::kStates;
     std::vector<float> ll;
     for (auto &w : res->words) {
-        std::vector<std::string> names = split(w.phones);
-        if (names.empty()) names.push_back(res->grammar ? res->grammar->silence_phone : "SIL");
+        std::vector<std::string> names = phones_of(*res, w);
         int first = std::max(w.first, 0), end = std::min(w.end, res->utt->frames());
         sc.score(*res->utt, first, end, &ll);
         std::vector<int> meant;

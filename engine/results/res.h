@@ -56,6 +56,10 @@ namespace engine {
 // caller, when there is no such word.
 hapi_res::Word *word_at(hapi_res *res, int word, const char *caller);
 
+// The phones of a word as recognised; a silence word's is the grammar's
+// silence phone.
+std::vector<std::string> phones_of(const hapi_res &res, const hapi_res::Word &w);
+
 // Aligns the phones of every word of a final result (once per result);
 // false for a partial result or when the decoder finds no path.
 bool compute_alignment(hapi_res *res);

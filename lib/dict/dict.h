@@ -4,6 +4,7 @@
 #define KH_DICT_DICT_H
 
 #include <string>
+#include <vector>
 
 #include "frame/state.h"
 
@@ -46,6 +47,9 @@ constexpr int kWordLen = 256;
 bool PronEqual(const char *a, const char *b);
 // The number of the word's first pronunciation equal to pron; 0 when none.
 int FindPron(hapiDictObject dict, const char *word, const char *pron);
+// The dictionary's phone set in order: phone id i is entry i - 1.  Empty
+// when the engine gives none.
+std::vector<std::string> PhoneSet(hapiDictObject dict);
 bool PhoneSetsEqual(hapiDictObject a, hapiDictObject b);
 // Gives target every pronunciation of source that it lacks, and the output
 // symbols of source for those both have; answers how many pronunciations

@@ -47,8 +47,6 @@ int FindPron(hapiDictObject dict, const char *word, const char *pron) {
     return 0;
 }
 
-namespace {
-
 std::vector<std::string> PhoneSet(hapiDictObject dict) {
     std::vector<std::string> set;
     int n = hapiDictAllPhoneNames(dict, nullptr);
@@ -58,6 +56,8 @@ std::vector<std::string> PhoneSet(hapiDictObject dict) {
     for (int i = 1; i <= n; i++) set.emplace_back(names[i] ? names[i] : "");
     return set;
 }
+
+namespace {
 
 bool IsPhoneSetEntry(const std::string &name) { return name == "!!PHONES" || name == "!!PHONESET"; }
 

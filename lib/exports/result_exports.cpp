@@ -28,6 +28,15 @@ kh::RecogniserRecord *EnterRange(const char *name, KhRecogniser rec, int start, 
     return kh::CheckRecogniser(rec);
 }
 
+// Entry and parameters of the queries on one phone of a word, which write
+// a name into `text`.
+void EnterPhone(const char *name, KhRecogniser rec, int word, int phone, const char *text_label, char *text) {
+    Clear(text);
+    EnterIndexed(name, rec, word, "word index");
+    kh::TraceParamInt(3, "phone index", phone);
+    kh::TraceParamPointer(4, text_label, text);
+}
+
 // Entry and parameters of the queries on a range of phones of a word.
 void EnterPhoneRange(const char *name, KhRecogniser rec, int word, int start, int end) {
     EnterIndexed(name, rec, word, "word index");
@@ -125,10 +134,7 @@ KH_CATCH(KH_FLOAT_FAIL)
 
 int KHAPI_CALL khRecGetPhone(KhRecogniser rec, int word_index, int phone_index, char *phone_name) try {
     KH_FRAME_GUARD(-1, 0);
-    Clear(phone_name);
-    EnterIndexed("khRecGetPhone", rec, word_index, "word index");
-    kh::TraceParamInt(3, "phone index", phone_index);
-    kh::TraceParamPointer(4, "phone string array", phone_name);
+    EnterPhone("khRecGetPhone", rec, word_index, phone_index, "phone string array", phone_name);
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);
     if (!record) return -1;
     return kh::RecGetPhone(record, word_index, phone_index, phone_name);
@@ -137,10 +143,7 @@ KH_CATCH(-1)
 
 int KHAPI_CALL khRecGetPhoneHeard(KhRecogniser rec, int word_index, int phone_index, char *heard) try {
     KH_FRAME_GUARD(-1, 0);
-    Clear(heard);
-    EnterIndexed("khRecGetPhoneHeard", rec, word_index, "word index");
-    kh::TraceParamInt(3, "phone index", phone_index);
-    kh::TraceParamPointer(4, "phone heard", heard);
+    EnterPhone("khRecGetPhoneHeard", rec, word_index, phone_index, "phone heard", heard);
     if (!kh::g_state->phone_confidences)
         return kh::Failure("khRecGetPhoneHeard: Phone level confidences are off (PHONECONF is not set)");
     kh::RecogniserRecord *record = kh::CheckRecogniser(rec);

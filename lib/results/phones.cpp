@@ -1,10 +1,11 @@
 // phones.cpp - the phones of one word of a completed recognition: their
 // identifiers and names, times and acoustic scores.
-#include <cstring>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "khapi.h"
+#include "dict/dict.h"
 #include "frame/trace.h"
 #include "results/results_internal.h"
 #include "results/results.h"
@@ -101,13 +102,9 @@ bool OpenRange(RecogniserRecord *rec, int word_index, int start, int end, const 
 // The identifier of a phone named in the exercise dictionary's phone set;
 // 0 when the set lacks it.
 int PhoneId(RecogniserRecord *rec, const char *name) {
-    int n = hapiDictAllPhoneNames(rec->owner->exercise_dict, nullptr);
-    if (n <= 0) return 0;
-    std::vector<const char *> names(static_cast<size_t>(n) + 1, nullptr);
-    if (hapiDictAllPhoneNames(rec->owner->exercise_dict, names.data()) != n) return 0;
-    for (int id = 1; id <= n; id++)
-        if (names[id] && strcmp(names[id], name) == 0) return id;
-    return 0;
+    std::vector<std::string> set = PhoneSet(rec->owner->exercise_dict);
+    auto it = std::find(set.begin(), set.end(), name);
+    return it == set.end() ? 0 : static_cast<int>(it - set.begin()) + 1;
 }
 
 bool PhoneName(RecogniserRecord *rec, int id, char *name) {
