@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """assess_real.py KHAPI - `khapi assess` on the packaged recordings, every
-word spoken correctly: how their word accuracies spread, and how many fall
-below the tool's threshold for "mispronounced" (tools/utterance/assess.h).  The
-threshold is set so that only a few do."""
+word spoken correctly: how their word accuracies spread, and how many the tool calls "mispronounced": below its
+threshold (tools/utterance/assess.h), which is set so that only a few fall below
+it, or with a phone heard as another."""
 import json
 import os
 import re
@@ -27,7 +27,7 @@ def main():
     khapi = sys.argv[1]
     threshold = float(re.search(r"kMispronouncedBelow = ([0-9.]+)",
                                 open(os.path.join(os.path.dirname(__file__), "../tools/utterance/assess.h")).read()).group(1))
-    accuracies, flagged = [], []
+    accuracies, flagged, heard = [], [], []
     for audio, text in transcripts():
         out = subprocess.run([khapi, "assess", audio, "--text", text, "--json", "-q"], capture_output=True, text=True)
         for word in json.loads(out.stdout.splitlines()[0])["words"] if out.stdout else []:
@@ -35,12 +35,17 @@ def main():
                 accuracies.append(word["accuracy"])
                 if word["accuracy"] < threshold:
                     flagged.append(word["word"])
+                heard += [f'{len(accuracies)}:{word["word"]}:{p["phone"]}>{p["heard"]}' for p in word["phones"]
+                          if p["heard"] not in (None, p["phone"])]
     accuracies.sort()
     pick = lambda q: accuracies[int(q * (len(accuracies) - 1))]
     print(f"{len(accuracies)} correctly spoken words: accuracy 5th/25th/50th percentile "
           f"{pick(0.05):.0f} / {pick(0.25):.0f} / {pick(0.5):.0f}")
     print(f"below {threshold:.0f} (mispronounced): {len(flagged)} ({100 * len(flagged) / max(1, len(accuracies)):.1f}%) "
           f"{' '.join(flagged)}")
+    words = {h.rsplit(":", 1)[0] for h in heard}
+    print(f"phones heard as another: {len(heard)}, in {len(words)} words ({100 * len(words) / max(1, len(accuracies)):.1f}%) "
+          f"{' '.join(h.split(':', 1)[1] for h in heard)}")
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@
 // replaced by one learners confuse it with, each aligned against the
 // sentence as written.  Prints the area under the ROC curve (1: the right
 // twin always scores higher; 0.5: chance); asserts nothing.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -15,6 +16,7 @@ namespace {
 
 struct Measures {
     double phone_conf, phone_score, word_conf, word_score;
+    std::string meant, heard;
 };
 
 // The measures of the target word and phone, false when the alignment
@@ -26,7 +28,7 @@ bool Measure(Library &lib, const std::string &wav, const std::string &sentence, 
     for (const Word &w : words) {
         if (w.name != word || pos > static_cast<int>(w.phones.size())) continue;
         const Phone &p = w.phones[pos - 1];
-        *m = {p.conf, p.score, w.conf, w.score};
+        *m = {p.conf, p.score, w.conf, w.score, p.name, p.heard};
         return true;
     }
     return false;
@@ -37,10 +39,11 @@ bool Table(Library &lib, const char *kind, const std::string &script, const std:
     if (!MakeData("sh " BENCH_SOURCE "/" + script + " " BENCH_SOURCE " " KILN_CMUDICT " " + data)) return false;
     auto list = ReadList(data + "/list");
     printf("%zu pairs (%s, two voices): AUC of the right twin over the substituted one\n", list.size(), kind);
-    printf("  %-7s %6s %11s %11s %10s %10s\n", "", "pairs", "phone conf", "phone score", "word conf", "word score");
+    printf("  %-7s %6s %11s %11s %10s %10s %13s %12s\n", "", "pairs", "phone conf", "phone score", "word conf",
+           "word score", "heard: right", "substituted");
     for (const char *condition : {"", "-10dB"}) {
         std::vector<double> right[4], wrong[4];
-        int used = 0;
+        int used = 0, right_heard = 0, said_heard = 0;
         double time = 0;
         for (const auto &item : list) {
             Measures r, w;
@@ -51,6 +54,8 @@ bool Table(Library &lib, const char *kind, const std::string &script, const std:
             time += Now() - t0;
             if (!ok) continue;
             used++;
+            right_heard += r.heard == r.meant;
+            said_heard += w.heard == item[4];
             double rv[4] = {r.phone_conf, r.phone_score, r.word_conf, r.word_score};
             double wv[4] = {w.phone_conf, w.phone_score, w.word_conf, w.word_score};
             for (int k = 0; k < 4; k++)
@@ -65,7 +70,8 @@ bool Table(Library &lib, const char *kind, const std::string &script, const std:
             if (auc < 0) printf(" %*s", k == 1 ? 11 : k == 0 ? 11 : 10, "n/a");
             else printf(" %*.3f", k == 1 ? 11 : k == 0 ? 11 : 10, auc);
         }
-        printf("   (%.2f s)\n", time);
+        printf(" %12.0f%% %11.0f%%   (%.2f s)\n", 100.0 * right_heard / std::max(used, 1),
+               100.0 * said_heard / std::max(used, 1), time);
     }
     return true;
 }
@@ -84,6 +90,7 @@ int main() {
         return 1;
     printf(
         "pairs: those whose target word was aligned with the dictionary's phones in both twins; n/a: not\n"
-        "provided; 10dB: white noise (festival), pink noise (espeak-ng).\n");
+        "provided; 10dB: white noise (festival), pink noise (espeak-ng); heard: the right twin's phone heard\n"
+        "as itself, the substituted twin's heard as the phone said instead.\n");
     return 0;
 }

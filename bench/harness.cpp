@@ -114,6 +114,7 @@ bool Library::Align(const std::string &wav, const std::string &sentence, bool de
                 ph.name = name;
                 ph.score = khRecGetPhoneScore(rec_, i, p, p);
                 ph.conf = khRecGetPhoneConf(rec_, i, p, p);
+                if (khRecGetPhoneHeard(rec_, i, p, name) > 0) ph.heard = name;
                 w.phones.push_back(ph);
             }
         }

@@ -29,6 +29,7 @@ struct Phone {
     std::string name;
     double start = 0, end = 0;
     float score = 0, conf = 0;
+    std::string heard;  // "" when the library gives none
 };
 
 struct Word {

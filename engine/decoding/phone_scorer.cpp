@@ -1,13 +1,12 @@
-// phone_scorer.cpp - scoring the context-independent phones' states on
-// stored frames, the way the decoder scores them.
+// phone_scorer.cpp - scoring the model's states on stored frames, the way
+// the decoder scores them.
 //
 // The features are the decoder's: the 13 cepstra, their deltas over two
 // frames each side and the deltas of those, with the edge frames repeated
 // as context.  Each state's likelihood is the mixture of its codebook's
 // best Gaussians in each feature stream (the decoder keeps the best four
 // too), weighted by the state's mixture weights, summed over the streams.
-// The context-independent states are the model's first senones, three to
-// a phone in the phone order of mdef.
+// A state's codebook is the model's only one, its phone's, or its own.
 #include "decoding/phone_scorer.h"
 
 #include <algorithm>
@@ -82,7 +81,7 @@ bool sendump_header(std::ifstream &in, int *streams) {
 }
 
 // The indices of the kTop highest densities, best first; how many there are.
-int best_gaussians(const std::vector<float> &dens, int *top) {
+int best_gaussians(const std::vector<float> &dens, uint16_t *top) {
     int n = 0;
     for (int g = 0; g < static_cast<int>(dens.size()); g++) {
         if (n == kTop && dens[g] <= dens[top[n - 1]]) continue;
@@ -98,10 +97,14 @@ int best_gaussians(const std::vector<float> &dens, int *top) {
 namespace engine {
 
 PhoneScorer::PhoneScorer(const Model &m) : phones_(m.phones) {
-    if (!read(m.dir)) why_ = why_.empty() ? "cannot read the Gaussians of the model in " + m.dir : why_;
+    if (!read(m)) why_ = why_.empty() ? "cannot read the Gaussians of the model in " + m.dir : why_;
 }
 
-bool PhoneScorer::read(const std::string &dir) {
+bool PhoneScorer::read(const Model &m) {
+    const std::string &dir = m.dir;
+    if (!triphones_.read(m.mdef, phones_, &why_)) return false;
+    auto sil = std::find(phones_.begin(), phones_.end(), m.silence.empty() ? "SIL" : m.silence);
+    silence_ = sil == phones_.end() ? 0 : static_cast<int>(sil - phones_.begin());
     Gaussians means, vars;
     if (!read_gaussians(dir + "/means", &means) || !read_gaussians(dir + "/variances", &vars) ||
         means.books != vars.books || means.streams != vars.streams || means.each != vars.each ||
@@ -135,27 +138,23 @@ bool PhoneScorer::read(const std::string &dir) {
     if (!in || !sendump_header(in, &streams) || streams != streams_ || !read_u32(in, &rows) ||
         !read_u32(in, &senones) || static_cast<int>(rows) != gaussians_ || senones > 1000000)
         return why_ = "cannot read the mixture weights of the model in " + dir, false;
-    int n_ci = static_cast<int>(phones_.size());
-    senones_ = n_ci * kStates;
-    if (senones_ == 0 || static_cast<int>(senones) < senones_)
+    senones_ = static_cast<int>(senones);
+    if (senones_ != triphones_.senones())
         return why_ = "the mixture weights of the model in " + dir + " do not fit its phones", false;
-    // Which codebook a state draws on: one for all, one per phone, or one per state.
+    const int n_ci = static_cast<int>(phones_.size());
     for (int s = 0; s < senones_; s++) {
-        int book = codebooks_ == 1                    ? 0
-            : codebooks_ == n_ci                      ? s / kStates
-            : codebooks_ == static_cast<int>(senones) ? s
-                                                      : -1;
+        int book = codebooks_ == 1 ? 0 : codebooks_ == n_ci ? triphones_.phone_of(s) : codebooks_ == senones_ ? s : -1;
         if (book < 0) return why_ = "the codebooks of the model in " + dir + " do not fit its phones", false;
         book_of_.push_back(book);
     }
-    weights_.resize(static_cast<size_t>(streams_) * gaussians_ * senones_);
+    weights_.resize(static_cast<size_t>(senones_) * streams_ * gaussians_);
     std::vector<unsigned char> row(senones);
     for (int f = 0; f < streams_; f++)
         for (int k = 0; k < gaussians_; k++) {
             if (!in.read(reinterpret_cast<char *>(row.data()), senones))
                 return why_ = "the mixture weights of the model in " + dir + " are cut short", false;
-            float *w = &weights_[(static_cast<size_t>(f) * gaussians_ + k) * senones_];
-            for (int s = 0; s < senones_; s++) w[s] = static_cast<float>(kWeightStep * row[s]);
+            for (int s = 0; s < senones_; s++)
+                weights_[(static_cast<size_t>(s) * streams_ + f) * gaussians_ + k] = row[static_cast<size_t>(s)];
         }
     return true;
 }
@@ -171,18 +170,20 @@ void PhoneScorer::feature(const Utterance &utt, int k, float *x) const {
     }
 }
 
-void PhoneScorer::score(const Utterance &utt, int first, int end, std::vector<float> *ll) const {
-    const int per_frame = senones_;
-    ll->assign(static_cast<size_t>(std::max(end - first, 0)) * per_frame, 0.0f);
+void PhoneScorer::score(const Utterance &utt, int first, int end, Frames *out) const {
+    out->count = std::max(end - first, 0);
+    const size_t per_frame = static_cast<size_t>(codebooks_) * streams_ * kTop;
+    out->dens.assign(out->count * per_frame, -INFINITY);
+    out->which.assign(out->dens.size(), 0);
     std::vector<float> dens(gaussians_);
-    int top[kTop];
+    uint16_t top[kTop];
     float x[kFeatureLength];
     for (int k = first; k < end; k++) {
         feature(utt, k, x);
-        float *out = ll->data() + static_cast<size_t>(k - first) * per_frame;
+        size_t at = static_cast<size_t>(k - first) * per_frame;
         for (int c = 0; c < codebooks_; c++) {
             const float *xs = x;
-            for (int f = 0; f < streams_; f++) {
+            for (int f = 0; f < streams_; f++, at += kTop) {
                 const Codebook &b = books_[static_cast<size_t>(c) * streams_ + f];
                 std::copy(b.norm.begin(), b.norm.end(), dens.begin());
                 for (int i = 0; i < dims_[f]; i++) {
@@ -195,38 +196,47 @@ void PhoneScorer::score(const Utterance &utt, int first, int end, std::vector<fl
                 }
                 xs += dims_[f];
                 int n = best_gaussians(dens, top);
-                for (int s = 0; s < senones_; s++) {
-                    if (book_of_[s] != c) continue;
-                    float best = -INFINITY, sum = 0.0f;
-                    float terms[kTop];
-                    for (int t = 0; t < n; t++) {
-                        terms[t] =
-                            dens[top[t]] + weights_[(static_cast<size_t>(f) * gaussians_ + top[t]) * senones_ + s];
-                        best = std::max(best, terms[t]);
-                    }
-                    for (int t = 0; t < n; t++) sum += std::exp(terms[t] - best);
-                    out[s] += best + std::log(sum);
-                }
+                for (int t = 0; t < n; t++) out->dens[at + t] = dens[top[t]], out->which[at + t] = top[t];
             }
         }
     }
 }
 
-std::vector<double> PhoneScorer::fits(const float *ll, int frames) const {
-    const int n_ci = static_cast<int>(phones_.size());
-    std::vector<double> out(n_ci, 0.0);
-    if (frames <= 0) return out;
-    for (int p = 0; p < n_ci; p++) {
-        // v[j]: the best path over the frames so far that is now in state j.
-        double v[kStates];
-        std::fill(v, v + kStates, -INFINITY);
-        v[0] = ll[p * kStates];
-        for (int t = 1; t < frames; t++) {
-            const float *row = ll + static_cast<size_t>(t) * senones_ + p * kStates;
-            for (int j = kStates - 1; j >= 0; j--) v[j] = std::max(v[j], j > 0 ? v[j - 1] : -INFINITY) + row[j];
+float PhoneScorer::state(const Frames &f, int t, int senone) const {
+    size_t at = (static_cast<size_t>(t) * codebooks_ + book_of_[static_cast<size_t>(senone)]) * streams_ * kTop;
+    const unsigned char *w = &weights_[static_cast<size_t>(senone) * streams_ * gaussians_];
+    float total = 0.0f;
+    for (int s = 0; s < streams_; s++, at += kTop, w += gaussians_) {
+        float terms[kTop], best = -INFINITY, sum = 0.0f;
+        for (int k = 0; k < kTop; k++) {
+            terms[k] = f.dens[at + k] + static_cast<float>(kWeightStep) * w[f.which[at + k]];
+            best = std::max(best, terms[k]);
         }
-        out[p] = v[std::min(frames, kStates) - 1];
+        for (int k = 0; k < kTop; k++) sum += std::exp(terms[k] - best);
+        total += best + std::log(sum);
     }
+    return total;
+}
+
+PhoneScorer::States PhoneScorer::states(int phone, const Context &c) const {
+    int left = c.left < 0 ? silence_ : c.left, right = c.right < 0 ? silence_ : c.right;
+    return triphones_.states(phone, left, right, c.pos);
+}
+
+double PhoneScorer::path(const Frames &f, int a, int b, const States &s) const {
+    // v[j]: the best path over the frames so far that is now in state j.
+    double v[kStates];
+    std::fill(v, v + kStates, -INFINITY);
+    v[0] = state(f, a, s[0]);
+    for (int t = a + 1; t < b; t++)
+        for (int j = kStates - 1; j >= 0; j--) v[j] = std::max(v[j], j > 0 ? v[j - 1] : -INFINITY) + state(f, t, s[j]);
+    return v[std::min(b - a, kStates) - 1];
+}
+
+std::vector<double> PhoneScorer::fits(const Frames &f, int a, int b, const Context &c) const {
+    std::vector<double> out(phones_.size(), 0.0);
+    if (b <= a) return out;
+    for (size_t p = 0; p < phones_.size(); p++) out[p] = path(f, a, b, states(static_cast<int>(p), c));
     return out;
 }
 

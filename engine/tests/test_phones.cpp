@@ -97,6 +97,38 @@ TEST_F(PhoneTest, PhonesTileTheirWordInOrderEachWithItsOwnScore) {
     EXPECT_GE(confident * 4, phones_seen * 3) << confident << " of " << phones_seen;
 }
 
+// The phone heard is the phone meant where the speaker said it, the flap
+// of "meters" as a T, and the phone really said where the text has
+// another.
+TEST_F(PhoneTest, EachPhoneIsHeardAsWhatWasSaid) {
+    struct Case {
+        std::vector<std::string> text;
+        int word, phone;
+        const char *heard;
+    };
+    const Case cases[] = {
+        {{"go", "forward", "ten", "meters"}, 5, 2, "T"},
+        {{"go", "forward", "pen", "meters"}, 4, 0, "T"},
+        {{"so", "forward", "ten", "meters"}, 2, 0, "G"},
+    };
+    for (const Case &c : cases) {
+        hapiResObject res = final_result(src_, network(sequence(c.text)));
+        char heard[HAPI_PHONE_NAME_MAX] = "";
+        EXPECT_EQ(hapiResPhoneHeard(res, c.word, c.phone, heard), 0) << c.text[0];
+        EXPECT_STREQ(heard, c.heard) << c.text[c.word - 2];
+        int same = 0, phones = 0;
+        for (int w = 1; w <= hapiResAllWordNames(res, nullptr); w++)
+            for (int p = 0; p < hapiResAllPhoneIds(res, w, nullptr); p++, phones++) {
+                char name[HAPI_MAX_NAME] = "";
+                hapiDictPhoneName(dict_, hapiResPhoneId(res, w, p), name);
+                same += hapiResPhoneHeard(res, w, p, heard) == 0 && std::string(heard) == name;
+            }
+        // Every other phone is heard as itself.
+        EXPECT_EQ(same, phones - (c.text[0] == "go" && c.text[2] == "ten" ? 0 : 1)) << c.text[0];
+        hapiDeleteResObject(res);
+    }
+}
+
 TEST_F(PhoneTest, WordsAndPhonesOutOfRangeFailCleanly) {
     double s = 0.0, e = 0.0;
     // GO has phones 0 and 1.

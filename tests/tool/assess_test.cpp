@@ -67,18 +67,23 @@ TEST(Omissions, FollowTheTextsOrder) {
 TEST(Accuracy, ComesFromPhoneConfidencesElseTheWordsConfidence) {
     Report r;
     r.words = {Spoken("GOOD", 0, 0.5, 4, 0.4), Spoken("POOR", 0.5, 1.0, 4, 0.15),
-               Spoken("UNTOLD", 1.0, 1.5, 4, -1, 0.75)};
-    Assess({"GOOD", "POOR", "UNTOLD", "GONE"}, &r);
-    EXPECT_EQ(Errors(r), (std::vector<std::string>{"GOOD:none", "POOR:mispronounced", "UNTOLD:none", "GONE:omitted"}));
+               Spoken("UNTOLD", 1.0, 1.5, 4, -1, 0.75), Spoken("SAID", 1.5, 2.0, 4, 0.45)};
+    r.words[0].phones[0].heard = "P0";  // heard as itself
+    r.words[3].phones[2].heard = "S";   // heard as another: the word is said wrong, however accurate
+    Assess({"GOOD", "POOR", "UNTOLD", "SAID", "GONE"}, &r);
+    EXPECT_EQ(Errors(r),
+              (std::vector<std::string>{"GOOD:none", "POOR:mispronounced", "UNTOLD:none", "SAID:mispronounced",
+                                        "GONE:omitted"}));
     EXPECT_DOUBLE_EQ(*r.words[0].phones[0].accuracy, 80);
     EXPECT_DOUBLE_EQ(*r.words[0].accuracy, 80);
     EXPECT_DOUBLE_EQ(*r.words[1].accuracy, 30);
     EXPECT_FALSE(r.words[2].phones[0].accuracy.has_value());
     EXPECT_DOUBLE_EQ(*r.words[2].accuracy, 75);
-    EXPECT_DOUBLE_EQ(*r.words[3].accuracy, 0);
+    EXPECT_DOUBLE_EQ(*r.words[3].accuracy, 90);
+    EXPECT_DOUBLE_EQ(*r.words[4].accuracy, 0);
     // The utterance's accuracy is over the spoken words only.
-    EXPECT_DOUBLE_EQ(*r.assessment->accuracy, 61.7);
-    EXPECT_DOUBLE_EQ(r.assessment->completeness, 75);
+    EXPECT_DOUBLE_EQ(*r.assessment->accuracy, 68.8);
+    EXPECT_DOUBLE_EQ(r.assessment->completeness, 80);
 }
 
 TEST(Accuracy, IsFullFromEvenOddsOfThePhoneAgainstTheLoop) {

@@ -31,7 +31,10 @@ void ScoreSpokenWord(WordReport *word) {
     for (PhoneReport &p : word->phones)
         if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence);
     word->accuracy = WordAccuracy(*word);
-    word->error = word->accuracy && *word->accuracy < kMispronouncedBelow ? "mispronounced" : "none";
+    bool heard_wrong =
+        std::any_of(word->phones.begin(), word->phones.end(), [](const PhoneReport &p) { return p.HeardAsOther(); });
+    bool poor = word->accuracy && *word->accuracy < kMispronouncedBelow;
+    word->error = heard_wrong || poor ? "mispronounced" : "none";
 }
 
 WordReport OmittedWord(const std::string &text_word) {

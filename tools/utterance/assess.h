@@ -9,11 +9,12 @@
 
 namespace tool {
 
-// A phone whose confidence reaches this (its own states fit its frames at
-// least as well as the free phone loop does) is fully accurate; below it
-// the accuracy falls in proportion to the confidence.
+// A phone whose confidence reaches this (it is at least as likely on its
+// frames as all the model's other phones together) is fully accurate;
+// below it the accuracy falls in proportion to the confidence.
 constexpr double kFullyAccurateFrom = 0.5;
-// Below this word accuracy a spoken word counts as mispronounced.  Set on
+// Below this word accuracy a spoken word counts as mispronounced, as it
+// does when one of its phones is heard as another.  Set on
 // the packaged recordings, all spoken correctly: 3 of their 96 words
 // (reduced function words) fall below it.
 constexpr double kMispronouncedBelow = 45.0;

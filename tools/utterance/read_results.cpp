@@ -24,6 +24,8 @@ void ReadPhones(KhRecogniser rec, int w, WordReport *word) {
         if (khRecGetPhoneTimes(rec, w, p, &phone.start, &phone.end) != 1) continue;
         phone.score = ScoreOrNone(khRecGetPhoneScore(rec, w, p, p));
         phone.confidence = ScoreOrNone(khRecGetPhoneConf(rec, w, p, p));
+        char heard[KH_MAX_TEXT];
+        if (khRecGetPhoneHeard(rec, w, p, heard) > 0) phone.heard = heard;
         word->phones.push_back(phone);
     }
 }

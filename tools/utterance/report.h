@@ -13,6 +13,10 @@ struct PhoneReport {
     std::optional<double> score;       // acoustic score per frame
     std::optional<double> confidence;  // 0..1, absent when the library gives none
     std::optional<double> accuracy;    // 0..100 (assess only)
+    std::optional<std::string> heard;  // the phone the model hears there, absent when the library gives none
+
+    // Heard as another phone than the one meant: said wrong.
+    bool HeardAsOther() const { return heard && *heard != phone; }
 };
 
 struct WordReport {

@@ -21,7 +21,8 @@ json PhoneJson(const PhoneReport &p, bool assessed) {
               {"start", Time(p.start)},
               {"end", Time(p.end)},
               {"score", Value(p.score)},
-              {"confidence", Value(p.confidence)}};
+              {"confidence", Value(p.confidence)},
+              {"heard", p.heard ? json(*p.heard) : json(nullptr)}};
     if (assessed) j["accuracy"] = Value(p.accuracy);
     return j;
 }

@@ -104,7 +104,15 @@ void DrawTiers(Canvas &c, const Report &r, const Scale &s) {
             std::optional<double> v = PhoneValue(p);
             c.Rect(p0, kPhonesTop, p1 - p0, kTierHeight, v ? Heat(*v) : kNoValue);
             c.Line(p0, kPhonesTop, p0, kPhonesTop + kTierHeight, kWhite, 1);
-            c.Text((p0 + p1) / 2, kPhonesTop + 25, p.phone, p1 - p0 > 24 ? 12 : 9, kInk, Anchor::Middle);
+            double size = p1 - p0 > 24 ? 12 : 9;
+            if (!p.HeardAsOther()) {
+                c.Text((p0 + p1) / 2, kPhonesTop + 25, p.phone, size, kInk, Anchor::Middle);
+                continue;
+            }
+            // The phone said instead goes under the phone meant.
+            c.Text((p0 + p1) / 2, kPhonesTop + 17, p.phone, size, kInk, Anchor::Middle);
+            c.Text((p0 + p1) / 2, kPhonesTop + 34, (p1 - p0 > 50 ? "heard as " : "as ") + *p.heard, 9, kInk,
+                   Anchor::Middle);
         }
     }
 }
@@ -142,6 +150,11 @@ std::string Title(const Report &r) {
         title += a.fluency ? Format("   fluency %.0f", *a.fluency) : "   fluency -";
     }
     if (!omitted.empty()) title += "   omitted:" + omitted;
+    std::string heard;
+    for (const WordReport &w : r.words)
+        for (const PhoneReport &p : w.phones)
+            if (p.HeardAsOther()) heard += "   " + p.phone + " heard as " + *p.heard + " (" + w.word + ")";
+    title += heard;
     return title;
 }
 

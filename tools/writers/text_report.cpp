@@ -45,6 +45,7 @@ std::string ReportText(const Report &r) {
             out += Line("      %-12s %6.2f %6.2f  score %s  conf %s", p.phone.c_str(), p.start, p.end,
                         Num("%.3f", p.score).c_str(), Num("%.3f", p.confidence).c_str());
             if (assessed) out += Line("  accuracy %s", Num("%.0f", p.accuracy).c_str());
+            if (p.HeardAsOther()) out += Line("  %s heard as %s", p.phone.c_str(), p.heard->c_str());
             out += "\n";
         }
     }
