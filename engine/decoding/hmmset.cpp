@@ -30,12 +30,12 @@ bool load_model(hapi_hmmset *h) {
         noted = true;
     }
     // A decoder made here proves that the whole model loads; it then
-    // serves the phone alignments of every recogniser on this model.
+    // serves the alternatives (N-best) of every recogniser on this model.
     ps_decoder_t *ps = engine::make_decoder(m, engine::decoder_beam(engine::kDefaultGenbeam),
                                             engine::decoder_word_beam(engine::kDefaultGoptbeam));
     if (!ps) return engine::complain("hapiHMMSetInitialise: cannot load the model in %s", m.dir.c_str()), false;
     auto scorer = std::make_shared<engine::PhoneScorer>(m);
-    if (!scorer->ok()) engine::complain("confidences cannot be computed: %s", scorer->why().c_str());
+    if (!scorer->ok()) engine::complain("phones and confidences cannot be computed: %s", scorer->why().c_str());
     h->phone_scorer = scorer;
     h->redecoder = std::make_shared<engine::Redecoder>(m, ps);
     engine::set_current_model_rate(m.samprate);

@@ -18,8 +18,8 @@ struct hapi_hmmset {
     engine::Model model;
     std::string background;  // BKHMMNAME as given at creation
     bool loaded = false;
-    std::shared_ptr<const engine::PhoneScorer> phone_scorer;  // confidences, made at loading
-    std::shared_ptr<engine::Redecoder> redecoder;             // phone alignment and alternatives
+    std::shared_ptr<const engine::PhoneScorer> phone_scorer;  // phones and confidences, made at loading
+    std::shared_ptr<engine::Redecoder> redecoder;             // alternatives (N-best)
 };
 
 #endif  // ENGINE_DECODING_HMMSET_H

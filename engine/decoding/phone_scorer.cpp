@@ -14,7 +14,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <cstdio>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -80,6 +82,33 @@ bool sendump_header(std::ifstream &in, int *streams) {
     return false;
 }
 
+// Whether the model's features are the ones computed here: cepstra with
+// deltas and double deltas, untransformed, in streams of consecutive
+// dimensions.  False, with the reason, for others.
+bool features_fit(const std::string &feat_params, const std::vector<int> &dims, std::string *why) {
+    std::ifstream in(feat_params);
+    std::string key, value;
+    while (in >> key >> value) {
+        if (key == "-feat" && value != "1s_c_d_dd")
+            return *why = "features of type " + value + " are not scored", false;
+        if (key == "-lda") return *why = "transformed features (-lda) are not scored", false;
+        if (key != "-svspec") continue;
+        // "0-12/13-25/26-38": each stream the next run of dimensions.
+        std::istringstream runs(value);
+        std::string run;
+        int next = 0;
+        size_t k = 0;
+        for (; std::getline(runs, run, '/'); k++) {
+            int a = -1, b = -1;
+            if (sscanf(run.c_str(), "%d-%d", &a, &b) != 2 || a != next || k >= dims.size() || b - a + 1 != dims[k])
+                return *why = "feature streams " + value + " are not scored", false;
+            next = b + 1;
+        }
+        if (k != dims.size()) return *why = "feature streams " + value + " are not scored", false;
+    }
+    return true;
+}
+
 // The indices of the kTop highest densities, best first; how many there are.
 int best_gaussians(const std::vector<float> &dens, uint16_t *top) {
     int n = 0;
@@ -90,6 +119,24 @@ int best_gaussians(const std::vector<float> &dens, uint16_t *top) {
         top[i] = g;
     }
     return n;
+}
+
+// The log density of each of `n` Gaussians of `dims` dimensions at x:
+// the decoder's most frequent sum, so compiled for the vector units the
+// machine has where the platform can choose at run time.
+#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void densities(const float *mean, const float *prec, const float *norm, const float *x, int dims, int n, float *dens) {
+    for (int g = 0; g < n; g++) dens[g] = norm[g];
+    for (int i = 0; i < dims; i++) {
+        const float *m = mean + static_cast<size_t>(i) * n, *p = prec + static_cast<size_t>(i) * n;
+        const float xi = x[i];
+        for (int g = 0; g < n; g++) {
+            float d = xi - m[g];
+            dens[g] -= d * d * p[g];
+        }
+    }
 }
 
 }  // namespace
@@ -114,6 +161,7 @@ bool PhoneScorer::read(const Model &m) {
     streams_ = static_cast<int>(means.streams);
     gaussians_ = static_cast<int>(means.each);
     dims_.assign(means.dims.begin(), means.dims.end());
+    if (!m.feat_params.empty() && !features_fit(m.feat_params, dims_, &why_)) return false;
     size_t at = 0;
     for (int c = 0; c < codebooks_; c++)
         for (int f = 0; f < streams_; f++) {
@@ -126,7 +174,7 @@ bool PhoneScorer::read(const Model &m) {
                 for (int i = 0; i < d; i++, at++) {
                     float v = std::max(vars.values[at], kVarianceFloor);
                     b.mean[static_cast<size_t>(i) * gaussians_ + k] = means.values[at];
-                    b.prec[static_cast<size_t>(i) * gaussians_ + k] = 1.0f / v;
+                    b.prec[static_cast<size_t>(i) * gaussians_ + k] = 0.5f / v;  // half the precision
                     b.norm[k] -= 0.5f * std::log(v);
                 }
             books_.push_back(std::move(b));
@@ -185,15 +233,7 @@ void PhoneScorer::score(const Utterance &utt, int first, int end, Frames *out) c
             const float *xs = x;
             for (int f = 0; f < streams_; f++, at += kTop) {
                 const Codebook &b = books_[static_cast<size_t>(c) * streams_ + f];
-                std::copy(b.norm.begin(), b.norm.end(), dens.begin());
-                for (int i = 0; i < dims_[f]; i++) {
-                    const float *m = &b.mean[static_cast<size_t>(i) * gaussians_];
-                    const float *p = &b.prec[static_cast<size_t>(i) * gaussians_];
-                    for (int g = 0; g < gaussians_; g++) {
-                        float d = xs[i] - m[g];
-                        dens[g] -= 0.5f * d * d * p[g];
-                    }
-                }
+                densities(b.mean.data(), b.prec.data(), b.norm.data(), xs, dims_[f], gaussians_, dens.data());
                 xs += dims_[f];
                 int n = best_gaussians(dens, top);
                 for (int t = 0; t < n; t++) out->dens[at + t] = dens[top[t]], out->which[at + t] = top[t];
@@ -223,21 +263,66 @@ PhoneScorer::States PhoneScorer::states(int phone, const Context &c) const {
     return triphones_.states(phone, left, right, c.pos);
 }
 
-double PhoneScorer::path(const Frames &f, int a, int b, const States &s) const {
+double PhoneScorer::path(const Frames &f, int a, int b, const States &s, double *best) const {
     // v[j]: the best path over the frames so far that is now in state j.
     double v[kStates];
     std::fill(v, v + kStates, -INFINITY);
-    v[0] = state(f, a, s[0]);
-    for (int t = a + 1; t < b; t++)
-        for (int j = kStates - 1; j >= 0; j--) v[j] = std::max(v[j], j > 0 ? v[j - 1] : -INFINITY) + state(f, t, s[j]);
+    for (int t = a; t < b; t++) {
+        double ll[kStates];
+        for (int j = 0; j < kStates; j++) {
+            ll[j] = state(f, t, s[j]);
+            if (best) best[t - a] = std::max(best[t - a], ll[j]);
+        }
+        if (t == a) {
+            v[0] = ll[0];
+            continue;
+        }
+        for (int j = kStates - 1; j >= 0; j--) v[j] = std::max(v[j], j > 0 ? v[j - 1] : -INFINITY) + ll[j];
+    }
     return v[std::min(b - a, kStates) - 1];
 }
 
-std::vector<double> PhoneScorer::fits(const Frames &f, int a, int b, const Context &c) const {
+std::vector<double> PhoneScorer::fits(const Frames &f, int a, int b, const Context &c,
+                                      std::vector<double> *best) const {
     std::vector<double> out(phones_.size(), 0.0);
+    if (best) best->assign(static_cast<size_t>(std::max(b - a, 0)), -INFINITY);
     if (b <= a) return out;
-    for (size_t p = 0; p < phones_.size(); p++) out[p] = path(f, a, b, states(static_cast<int>(p), c));
+    for (size_t p = 0; p < phones_.size(); p++)
+        out[p] = path(f, a, b, states(static_cast<int>(p), c), best ? best->data() : nullptr);
     return out;
+}
+
+std::vector<int> PhoneScorer::align(const Frames &f, const std::vector<States> &phones) const {
+    const int S = kStates, frames = f.count, np = static_cast<int>(phones.size());
+    const int n = np * S;
+    std::vector<int> starts(phones.size(), 0);
+    if (np == 0) return starts;
+    // v[j]: the best path so far now in state j; how each state was entered
+    // at each frame: 0 staying, else from 1 or 2 states before.
+    std::vector<double> v(n, -INFINITY);
+    std::vector<unsigned char> from(static_cast<size_t>(frames) * n, 0);
+    if (frames > 0) v[0] = state(f, 0, phones[0][0]);
+    for (int t = 1; t < frames; t++)
+        for (int j = n - 1; j >= 0; j--) {
+            int k = 0;
+            double in = v[j];
+            if (j >= 1 && v[j - 1] > in) in = v[j - 1], k = 1;
+            // A phone's first state may skip its second; its second, its last.
+            if (j >= 2 && (j - 2) % S < 2 && v[j - 2] > in) in = v[j - 2], k = 2;
+            v[j] = in + state(f, t, phones[static_cast<size_t>(j / S)][j % S]);
+            from[static_cast<size_t>(t) * n + j] = static_cast<unsigned char>(k);
+        }
+    int j = n >= 2 && v[n - 2] > v[n - 1] ? n - 2 : n - 1;
+    if (frames == 0 || v[j] == -INFINITY) {
+        for (int i = 0; i < np; i++) starts[i] = frames >= np ? i * frames / np : std::min(i, frames);
+        return starts;
+    }
+    for (int t = frames - 1; t > 0; t--) {
+        int k = from[static_cast<size_t>(t) * n + j];
+        if (k > 0 && j % S == 0) starts[static_cast<size_t>(j / S)] = t;  // the phone began here
+        j -= k;
+    }
+    return starts;
 }
 
 }  // namespace engine

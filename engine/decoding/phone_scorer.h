@@ -51,8 +51,16 @@ public:
     States states(int phone, const Context &c) const;
     // The best left-to-right path of every phone, in the context given,
     // through frames a..b-1 of f (each state at least one frame when there
-    // are frames enough): one total per phone.
-    std::vector<double> fits(const Frames &f, int a, int b, const Context &c) const;
+    // are frames enough): one total per phone.  With `best`, also the best
+    // state score among them on each of those frames.
+    std::vector<double> fits(const Frames &f, int a, int b, const Context &c,
+                             std::vector<double> *best = nullptr) const;
+    // The first frame of each of a word's phones, given their states, on
+    // all of f: the best path through the states in order, where a phone
+    // may skip a state as the model's phones do (so at least two frames a
+    // phone).  With too few frames for that, the frames are shared out
+    // evenly, each phone at least one where there are enough.
+    std::vector<int> align(const Frames &f, const std::vector<States> &phones) const;
 
 private:
     struct Codebook {  // one feature stream of one codebook, by dimension then Gaussian
@@ -61,7 +69,7 @@ private:
     };
     bool read(const Model &m);
     void feature(const Utterance &utt, int k, float *x) const;
-    double path(const Frames &f, int a, int b, const States &s) const;
+    double path(const Frames &f, int a, int b, const States &s, double *best) const;
 
     std::vector<std::string> phones_;
     std::string why_;

@@ -1,7 +1,7 @@
 // redecoder.h - a second decoder per acoustic model that decodes stored
 // frames of a finished utterance again against a small grammar made for
-// the question: the phones of one word (phone alignment) or what the
-// recognition grammar allows over a stretch (alternatives).
+// the question: what the recognition grammar allows over a stretch (the
+// alternatives).
 #ifndef ENGINE_DECODING_REDECODER_H
 #define ENGINE_DECODING_REDECODER_H
 

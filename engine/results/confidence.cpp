@@ -1,15 +1,18 @@
-// confidence.cpp - phone and word confidences, and the phone heard.
+// confidence.cpp - the phones of a result: where each lies, how well it
+// scores, how confident it is, and the phone heard.
 //
-// Each phone is judged on its own frames against every phone of the
-// model: the best path of each context-independent phone through those
-// frames, scaled per frame, gives the posterior of the phone meant among
-// all of them.  A phone said as written takes most of that posterior; a
-// phone said as another one loses it to the other, which is the phone
-// heard instead.  A word's confidence comes from its phones' posteriors,
-// so that it does not depend on the grammar it was found with, only on
-// its phones and their frames.  A partial result, which has no phone
-// alignment, aligns each word's phones on the word's frames here, with
-// the same scores.
+// Each word's phones are aligned on the word's frames, the frames the
+// recogniser found it in: the best path through the model's states for
+// each phone between its neighbours (across word edges too).  Each phone
+// is then judged on its own frames against every phone of the model in
+// the same context: the best path of each through those frames, scaled
+// per frame, gives the posterior of the phone meant among all of them.
+// A phone said as written takes most of that posterior; a phone said as
+// another one loses it to the other, which is the phone heard instead.
+// A word's confidence comes from its phones' posteriors, so that it does
+// not depend on the grammar it was found with, only on its phones and
+// their frames.  One computation gives all of it, for a partial result
+// the words' confidences alone.
 #include "decoding/phone_scorer.h"
 #include "results/confidence.h"
 #include "results/res.h"
@@ -67,14 +70,24 @@ int syllabic_r(const std::vector<std::string> &names, int meant, int heard) {
     return q >= 0 && q != meant ? q : heard;
 }
 
-// The posterior and the phone heard of `meant` over frames a..b-1.
-void judge(const PhoneScorer &sc, const PhoneScorer::Frames &f, int a, int b, const PhoneScorer::Context &c, int meant,
-           double *conf, int *heard) {
-    *conf = 0.0;
-    *heard = meant;
+// What a phone's frames say of it.
+struct Judgement {
+    double conf = 0.0;   // the posterior of the phone meant
+    int heard = -1;      // the phone heard
+    double score = 0.0;  // of its best path, against the best state of each frame
+};
+
+// Judges `meant` over frames a..b-1 of f.
+Judgement judge(const PhoneScorer &sc, const PhoneScorer::Frames &f, int a, int b, const PhoneScorer::Context &c,
+                int meant) {
+    Judgement j;
+    j.heard = meant;
     const int frames = b - a;
-    if (frames <= 0 || meant < 0) return;
-    std::vector<double> fit = sc.fits(f, a, b, c);
+    if (frames <= 0 || meant < 0) return j;
+    std::vector<double> frame_best;
+    std::vector<double> fit = sc.fits(f, a, b, c, &frame_best);
+    for (double x : frame_best) j.score -= x;
+    j.score = std::min(0.0, j.score + fit[meant]);
     const std::vector<std::string> &names = sc.phones();
     const int twin = flap_twin(names, c, meant);
     const double own = twin < 0 ? fit[meant] : std::max(fit[meant], fit[twin]);
@@ -90,8 +103,10 @@ void judge(const PhoneScorer &sc, const PhoneScorer::Frames &f, int a, int b, co
     double others = 0.0;
     for (size_t q = 0; q < fit.size(); q++)
         if (rival(q)) others += weight(fit[q], false);
-    *conf = weight(own, true) / (weight(own, true) + others);
-    if ((best - own) / frames > kHeardMargin && best - own > kHeardTotal) *heard = syllabic_r(names, meant, best_phone);
+    j.conf = weight(own, true) / (weight(own, true) + others);
+    if ((best - own) / frames > kHeardMargin && best - own > kHeardTotal)
+        j.heard = syllabic_r(names, meant, best_phone);
+    return j;
 }
 
 // The context of phone i of a word whose phones are `meant`, between the
@@ -109,40 +124,6 @@ PhoneScorer::Context context_of(const std::vector<int> &meant, size_t i, int bef
     return c;
 }
 
-// Phone boundaries for a word of a partial result: the best path through
-// the phones' states in order over the word's frames.
-std::vector<int> align_phones(const PhoneScorer &sc, const PhoneScorer::Frames &f, const std::vector<int> &phones,
-                              int before, int after) {
-    const int S = PhoneScorer::kStates, frames = f.count;
-    const int n = static_cast<int>(phones.size()) * S;
-    std::vector<int> starts(phones.size(), 0);
-    if (frames < static_cast<int>(phones.size())) {
-        for (size_t i = 0; i < phones.size(); i++) starts[i] = std::min(static_cast<int>(i), frames);
-        return starts;
-    }
-    std::vector<int> senone(n);
-    for (size_t i = 0; i < phones.size(); i++) {
-        PhoneScorer::States s = sc.states(phones[i], context_of(phones, i, before, after));
-        for (int k = 0; k < S; k++) senone[i * S + k] = s[k];
-    }
-    std::vector<double> v(n, -INFINITY);
-    std::vector<unsigned char> moved(static_cast<size_t>(frames) * n, 0);
-    v[0] = sc.state(f, 0, senone[0]);
-    for (int t = 1; t < frames; t++)
-        for (int j = n - 1; j >= 0; j--) {
-            bool move = j > 0 && v[j - 1] > v[j];
-            v[j] = (move ? v[j - 1] : v[j]) + sc.state(f, t, senone[j]);
-            moved[static_cast<size_t>(t) * n + j] = move;
-        }
-    int j = n - 1;
-    for (int t = frames - 1; t > 0; t--)
-        if (moved[static_cast<size_t>(t) * n + j]) {
-            if (j % S == 0) starts[j / S] = t;
-            j--;
-        }
-    return starts;
-}
-
 // The phone of word i of a result that borders word `i + step`: its last
 // phone when step is -1, its first when 1; -1 when there is no word there,
 // it is not right beside, or it is silence or noise.
@@ -156,47 +137,73 @@ int neighbour(const hapi_res &res, const PhoneScorer &sc, size_t i, int step) {
     return index_of(sc.phones(), step < 0 ? phones.back() : phones.front());
 }
 
-}  // namespace
+// The identifier of a phone in the grammar's phone set, -1 when it is not there.
+int phone_id(const engine::Grammar &g, const std::string &name) {
+    for (size_t i = 0; i < g.phone_set.size(); i++)
+        if (g.phone_set[i] == name) return static_cast<int>(i) + 1;
+    return -1;
+}
 
-namespace engine {
-
-bool compute_confidences(hapi_res *res) {
-    if (res->confidences_done) return true;
-    if (!res->phone_scorer || !res->phone_scorer->ok() || !res->utt || !res->grammar) return false;
+// Judges every word of the result; with `phones`, keeps each word's
+// phones with their frames and judgements too.
+void judge_words(hapi_res *res, bool phones) {
     const PhoneScorer &sc = *res->phone_scorer;
-    bool phones = res->final && compute_alignment(res);
     PhoneScorer::Frames f;
     for (size_t wi = 0; wi < res->words.size(); wi++) {
         hapi_res::Word &w = res->words[wi];
-        std::vector<std::string> names = phones_of(*res, w);
-        int first = std::max(w.first, 0), end = std::min(w.end, res->utt->frames());
+        std::vector<std::string> names = engine::phones_of(*res, w);
+        int first = std::min(std::max(w.first, 0), res->utt->frames()), end = std::min(w.end, res->utt->frames());
+        end = std::max(end, first);
         sc.score(*res->utt, first, end, &f);
         std::vector<int> meant, known;
         for (const std::string &p : names) meant.push_back(index_of(sc.phones(), p));
         for (int m : meant) known.push_back(std::max(m, 0));
         int before = neighbour(*res, sc, wi, -1), after = neighbour(*res, sc, wi, 1);
-        std::vector<int> starts;
-        if (phones && w.aligned.size() == names.size()) {
-            for (const auto &p : w.aligned) starts.push_back(std::max(p.first, first) - first);
-        } else {
-            starts = align_phones(sc, f, known, before, after);
-        }
+        std::vector<PhoneScorer::States> states;
+        for (size_t i = 0; i < names.size(); i++)
+            states.push_back(sc.states(known[i], context_of(known, i, before, after)));
+        std::vector<int> starts = sc.align(f, states);
         double log_sum = 0.0;
+        std::vector<hapi_res::Phone> aligned;
         for (size_t i = 0; i < names.size(); i++) {
             int a = std::min(starts[i], end - first);
             int b = i + 1 < names.size() ? std::min(starts[i + 1], end - first) : end - first;
-            double conf;
-            int heard;
-            judge(sc, f, a, b, context_of(known, i, before, after), meant[i], &conf, &heard);
-            log_sum += log(std::max(conf, 1e-6));
-            if (phones && i < w.aligned.size()) {
-                w.aligned[i].conf = conf;
-                w.aligned[i].heard = heard >= 0 ? sc.phones()[heard] : names[i];
-            }
+            Judgement j = judge(sc, f, a, b, context_of(known, i, before, after), meant[i]);
+            log_sum += log(std::max(j.conf, 1e-6));
+            hapi_res::Phone p;
+            p.id = phone_id(*res->grammar, names[i]);
+            p.first = first + a;
+            p.end = first + b;
+            p.ascore = j.score;
+            p.conf = j.conf;
+            p.heard = j.heard >= 0 ? sc.phones()[j.heard] : names[i];
+            aligned.push_back(p);
         }
         w.conf = end > first ? exp(log_sum / names.size()) : 0.0;
+        if (phones) w.aligned.swap(aligned);
     }
     res->confidences_done = true;
+    res->aligned = res->aligned || phones;
+}
+
+bool can_judge(const hapi_res *res) { return res->phone_scorer && res->phone_scorer->ok() && res->utt && res->grammar; }
+
+}  // namespace
+
+namespace engine {
+
+bool compute_alignment(hapi_res *res) {
+    if (res->aligned) return true;
+    if (!res->final || !can_judge(res)) return false;
+    judge_words(res, true);
+    return true;
+}
+
+bool compute_confidences(hapi_res *res) {
+    if (res->confidences_done) return true;
+    if (res->final) return compute_alignment(res);
+    if (!can_judge(res)) return false;
+    judge_words(res, false);
     return true;
 }
 

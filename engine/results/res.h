@@ -21,7 +21,7 @@ struct hapi_res {
     struct Phone {
         int id = -1;             // in the dictionary's phone set; -1 when it is not there
         int first = 0, end = 0;  // frames, as for words
-        double ascore = 0.0;     // of the phone's own states on its frames
+        double ascore = 0.0;     // of its states on its frames, against the best state of each frame
         double conf = -1.0;      // -1 until computed
         std::string heard;       // the phone the model hears on the frames, with conf
     };
@@ -60,8 +60,9 @@ hapi_res::Word *word_at(hapi_res *res, int word, const char *caller);
 // silence phone.
 std::vector<std::string> phones_of(const hapi_res &res, const hapi_res::Word &w);
 
-// Aligns the phones of every word of a final result (once per result);
-// false for a partial result or when the decoder finds no path.
+// Aligns and judges the phones of every word of a final result (once per
+// result); false for a partial result or when the model's phones cannot
+// be scored.
 bool compute_alignment(hapi_res *res);
 
 }  // namespace engine

@@ -209,6 +209,25 @@ TEST_F(AlignmentTest, ALostForcedSentenceIsSearchedAgainWithWiderBeams) {
     EXPECT_LT(forced_conf, said_conf / 2);
 }
 
+// A word's confidence depends on its phones and their frames, not on
+// what else the grammar allowed.
+TEST_F(AlignmentTest, AWordIsAsConfidentAmongManyOptionsAsWhenForced) {
+    hapiSourceObject src = source("cards/001.wav");
+    auto alone = recognise(src, forced(kTenOfClubs));
+    auto among = recognise(
+        src,
+        network(choices({{"two", "ten", "jack", "queen", "king"}, {"of"}, {"clubs", "hearts", "spades", "diamonds"}})));
+    ASSERT_EQ(among.size(), alone.size());
+    int compared = 0;
+    for (size_t i = 1; i + 1 < alone.size(); i++) {
+        ASSERT_EQ(among[i].name.substr(0, 3), alone[i].name.substr(0, 3));
+        if (among[i].start != alone[i].start || among[i].end != alone[i].end) continue;
+        EXPECT_NEAR(among[i].conf, alone[i].conf, 0.05) << alone[i].name;
+        compared++;
+    }
+    EXPECT_GE(compared, 2);
+}
+
 TEST_F(AlignmentTest, AnImpossibleSentenceGivesNoWordsAndSaysSo) {
     // More phones than the recording has frames for.
     std::vector<std::string> words;

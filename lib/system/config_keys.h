@@ -48,7 +48,7 @@ inline constexpr ConfigKey kConfigKeys[] = {
     {"GUESSPRONS",        "bool",            "false",
      "guesses the pronunciation of a word in no dictionary"},
     {"PHONECONF",         "bool",            "false",
-     "turns on phone confidences (khRecGetPhoneConf)"},
+     "turns on phone confidences (khRecGetPhoneConf) and the phone heard (khRecGetPhoneHeard)"},
     {"VOCABCACHE",        "bool",            "false",
      "a vocabulary dictionary file that no longer loads is set aside and made afresh"},
     {"MODELn",            "name",            "none",
