@@ -94,6 +94,7 @@ fuzz: deps
 bench: build
 	cd $(BUILD) && for b in bin/bench_*; do echo "== $$b"; ./$$b; done
 	cd $(BUILD) && echo "== bench/assess_real.py" && python3 $(CURDIR)/bench/assess_real.py bin/khapi
+	cd $(BUILD) && echo "== bench/assess_errors.py" && python3 $(CURDIR)/bench/assess_errors.py bin/khapi bench-data/reading
 
 # 64-bit Windows DLLs, import libraries, the khapi tool and test programs, cross-built
 # with MinGW-w64; the engine's dependencies are built once from Debian's

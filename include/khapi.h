@@ -585,8 +585,8 @@ KHAPI_API int KHAPI_CALL khSysCalibrateSpeech(float *levels);
 
 /* The phone the model hears on a phone's frames, where the configuration
    sets PHONECONF: the phone itself when it fits best or no other phone
-   beats it clearly (by more than a nat a frame), else the phone that fits
-   best.  It comes from the computation that gives khRecGetPhoneConf, so a
+   beats it clearly (by more than 1.5 nats a frame and 25 in all), else
+   the phone that fits best.  It comes from the computation that gives khRecGetPhoneConf, so a
    phone heard as another has a confidence below about one half.
      rec          a recogniser handle.
      word_index   the word, as for khRecGetPhone.

@@ -30,12 +30,14 @@ const double kScalePerFrame = 2.0;
 // much per frame; the phone meant is given the same lead in its
 // posterior, so that a phone heard as another is one of confidence below
 // about one half.
-const double kHeardMargin = 1.0;
+const double kHeardMargin = 1.5;
 // ... and by this much in all, so that the few frames of a short phone
 // (whose boundaries are the least sure) do not make another phone heard.
-// Set on the packaged recordings, read right, and the festival twins: of
-// 340 native phones 11 are heard as another (32 with no such floor).
-const double kHeardTotal = 15.0;
+// Both set on festival's twins, its right readings and the packaged
+// recordings: a phone said as another is heard as what was said in 55%
+// of the twins, while 8% of the words read right and 1 of 96 native words
+// have a phone heard as another (20% and 5 with 1 and 15).
+const double kHeardTotal = 25.0;
 
 using engine::PhoneScorer;
 

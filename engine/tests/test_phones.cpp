@@ -109,7 +109,8 @@ TEST_F(PhoneTest, EachPhoneIsHeardAsWhatWasSaid) {
     const Case cases[] = {
         {{"go", "forward", "ten", "meters"}, 5, 2, "T"},
         {{"go", "forward", "pen", "meters"}, 4, 0, "T"},
-        {{"so", "forward", "ten", "meters"}, 2, 0, "G"},
+        {{"no", "forward", "ten", "meters"}, 2, 0, "G"},
+        {{"go", "forward", "tin", "meters"}, 4, 1, "EH"},
     };
     for (const Case &c : cases) {
         hapiResObject res = final_result(src_, network(sequence(c.text)));

@@ -69,11 +69,13 @@ TEST(Triphones, CutAndMalformedFilesAreRefusedWithTheirReason) {
     };
     const Case cases[] = {
         {"cut_in_the_header", whole.substr(0, 30)},
+        {"cut_in_the_phone_names", whole.substr(0, 1110)},
         {"cut_in_the_phone_table", whole.substr(0, whole.size() / 2)},
         {"cut_in_the_state_sequences", whole.substr(0, whole.size() - 10)},
         {"four_states", "0.3\n2 n_base\nA - - - n/a 0 0 1 2 3 N\n"},
         {"unknown_phone", "0.3\n2 n_base\nC - - - n/a 0 0 1 2 N\n"},
         {"phone_without_states", "0.3\n2 n_base\nA - - - n/a 0 0 1 2 N\n"},
+        {"unknown_position", "0.3\n2 n_base\nA - - - n/a 0 0 1 2 N\nB - - - n/a 0 3 4 5 N\nA B B x n/a 0 6 7 8 N\n"},
     };
     for (const Case &c : cases) {
         std::ofstream(dir.file(c.name), std::ios::binary) << c.content;
