@@ -213,6 +213,25 @@ class AssessTest(ToolCase):
                 self.assertGreaterEqual(doc["accuracy"], 80)
 
 
+    def test_a_long_pause_or_a_slow_reading_costs_fluency(self):
+        with open(GOFORWARD, "rb") as f:
+            raw = f.read()
+        samples = list(struct.unpack("<%dh" % (len(raw) // 2), raw))
+        # One second of silence where "ten" begins.
+        cut = int(1.17 * 16000)
+        write_wav(self.path("pause.wav"), samples[:cut] + [0] * 16000 + samples[cut:])
+        readings = {"pause": self.path("pause.wav")}
+        if shutil.which("sox"):
+            subprocess.run(["sox", "-t", "raw", "-r", "16000", "-e", "signed", "-b", "16", "-c", "1", GOFORWARD,
+                            self.path("slow.wav"), "tempo", "0.6"], check=True)
+            readings["slow"] = self.path("slow.wav")
+        fluent = self.assess("go forward ten meters")["fluency"]
+        for name, wav in readings.items():
+            with self.subTest(name):
+                doc = self.documents("assess", wav, "--text", "go forward ten meters")[0]
+                self.assertEqual(doc["completeness"], 100)
+                self.assertLess(doc["fluency"], fluent - 30)
+
     def test_a_phone_said_as_another_is_named_in_every_output(self):
         # The recording says "ten" where the text has "pen".
         text, svg = "go forward pen meters", self.path("pen.svg")

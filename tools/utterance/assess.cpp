@@ -1,5 +1,6 @@
 // assess.cpp - accuracies, error types, completeness and fluency.
 #include "utterance/assess.h"
+#include "utterance/native_durations.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,19 +52,16 @@ WordReport OmittedWord(const std::string &text_word) {
 double PhoneAccuracy(double confidence) { return Round1(100 * Clamp01(confidence / kFullyAccurateFrom)); }
 
 std::optional<double> Fluency(const std::vector<WordReport> &spoken) {
-    double speaking = 0, long_pauses = 0;
-    size_t phones = 0;
+    double taken = 0, native = 0, unexpected = 0;
     for (size_t i = 0; i < spoken.size(); i++) {
-        speaking += spoken[i].end - spoken[i].start;
-        phones += spoken[i].phones.size();
-        if (i > 0) long_pauses += std::max(0.0, spoken[i].start - spoken[i - 1].end - kNaturalPause);
+        taken += spoken[i].end - spoken[i].start;
+        for (const PhoneReport &p : spoken[i].phones) native += NativeDuration(p.phone);
+        if (i > 0) unexpected += std::max(0.0, spoken[i].start - spoken[i - 1].end - kNaturalPause);
     }
-    if (phones == 0 || speaking <= 0) return std::nullopt;
-    double span = spoken.back().end - spoken.front().start;
-    double rate = static_cast<double>(phones) / speaking;
-    double rate_factor = Clamp01((rate - kSlowRate) / (kFluentRate - kSlowRate));
-    double pause_factor = 1 - Clamp01(long_pauses / span);
-    return Round1(100 * rate_factor * pause_factor);
+    if (native <= 0 || taken <= 0) return std::nullopt;
+    double pace = Clamp01((native / taken - kSlowPace) / (kFluentPace - kSlowPace));
+    double pauses = 1 - Clamp01(unexpected / kPausesForNoFluency);
+    return Round1(100 * pace * pauses);
 }
 
 void Assess(const std::vector<std::string> &text, Report *report) {

@@ -18,10 +18,15 @@ constexpr double kFullyAccurateFrom = 0.5;
 // the packaged recordings, all spoken correctly: 3 of their 96 words
 // (reduced function words) fall below it.
 constexpr double kMispronouncedBelow = 45.0;
-// Silence between words up to this long is part of fluent speech.
-constexpr double kNaturalPause = 0.3;
-// Speech rates (phones per second) for no and for full fluency credit.
-constexpr double kSlowRate = 3.0, kFluentRate = 8.0;
+// Silence between words up to this long is part of fluent speech; the
+// rest of each pause is unexpected, and this much of it in all leaves no
+// fluency.
+constexpr double kNaturalPause = 0.3, kPausesForNoFluency = 1.5;
+// The pace of a reading: how long its phones last in fluent read speech
+// (utterance/native_durations.h) over how long its words took.  The
+// packaged recordings, read naturally, go at 0.63 to 0.98; at this pace
+// or more a reading earns full credit, at the slower one none.
+constexpr double kFluentPace = 0.7, kSlowPace = 0.3;
 
 // Puts every word of the text into the report, in the text's order: the
 // recognised ones as they are, the others as omitted.  Then fills in the
@@ -31,7 +36,9 @@ void Assess(const std::vector<std::string> &text, Report *report);
 // A phone's accuracy (0-100) from its confidence (0-1).
 double PhoneAccuracy(double confidence);
 
-// The fluency figure alone (0-100), absent when no phone was timed.
+// The fluency figure alone (0-100), absent when no phone was timed: the
+// credit for the pace times the share of the unexpected pauses' credit
+// left.
 std::optional<double> Fluency(const std::vector<WordReport> &spoken);
 
 }  // namespace tool
