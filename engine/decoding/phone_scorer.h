@@ -10,6 +10,7 @@
 #include "base/utterance.h"
 #include "decoding/triphones.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,8 @@ public:
     // from which any state's likelihood on the frame follows cheaply.
     struct Frames {
         int count = 0;
-        std::vector<float> dens;           // [frame][codebook][stream][best]
-        std::vector<unsigned char> which;  // the Gaussians those are
+        std::vector<float> dens;      // [frame][codebook][stream][best]
+        std::vector<uint16_t> which;  // the Gaussians those are
     };
 
     // Reads mdef, means, variances and sendump of the model; ok() is false,
