@@ -123,8 +123,11 @@ int best_gaussians(const std::vector<float> &dens, uint16_t *top) {
 
 // The log density of each of `n` Gaussians of `dims` dimensions at x:
 // the decoder's most frequent sum, so compiled for the vector units the
-// machine has where the platform can choose at run time.
-#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__)
+// machine has where the platform can choose at run time.  The dynamic
+// linker makes that choice before a sanitizer's run time is up, so the
+// sanitizers' builds (and clang's, the fuzzers') go without it.
+#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__) && !defined(__clang__) && \
+    !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
 __attribute__((target_clones("avx2", "default")))
 #endif
 void densities(const float *mean, const float *prec, const float *norm, const float *x, int dims, int n, float *dens) {
