@@ -1,6 +1,6 @@
 #!/bin/sh
-# make_festival_mispron.sh SRC DICT OUT - for every line of
-# SRC/mispronunciations.txt speaks the sentence twice with two festival
+# make_festival_mispron.sh SRC DICT OUT [LIST] - for every line of
+# SRC/LIST (mispronunciations.txt unless given) speaks the sentence twice with two festival
 # voices whose phones are recorded human speech: NAME-right.wav with the
 # target word as the dictionary says it, NAME-wrong.wav with its one phone
 # replaced.  Both go through the same route (the word's lexicon entry set
@@ -12,13 +12,14 @@ set -eu
 src=$1
 dict=$2
 out=$3
+list=${4:-mispronunciations.txt}
 mkdir -p "$out"
-made_from=$(cat "$0" "$src/mispronunciations.txt" "$src/add_noise.sh" | md5sum)
+made_from=$(cat "$0" "$src/$list" "$src/add_noise.sh" | md5sum)
 [ -f "$out/list" ] && [ "$(cat "$out/made_from" 2>/dev/null)" = "$made_from" ] && exit 0
 
 # One festival script per voice: the lexicon entry, the sentence, the file.
 for voice in kal_diphone cmu_us_slt_arctic_hts; do
-    grep -v '^#' "$src/mispronunciations.txt" | awk -F'|' -v voice="$voice" -v dict="$dict" -v out="$out" '
+    grep -v '^#' "$src/$list" | awk -F'|' -v voice="$voice" -v dict="$dict" -v out="$out" '
         BEGIN { printf "(voice_%s)\n", voice }
         function entry(word, pos, said,   key, line, f, n, i, p) {
             key = tolower(word)
