@@ -88,8 +88,8 @@ int main() {
     }
     std::string data = BENCH_DATA;
     if (!Table(lib, "festival, recorded phones", "make_festival_mispron.sh", data + "/mispron-festival") ||
-        !Table(lib, "festival, held out: sentences no figure was set on", "make_festival_mispron.sh", data + "/mispron-heldout",
-               "mispronunciations_heldout.txt") ||
+        !Table(lib, "festival, held out: sentences no figure was set on", "make_festival_mispron.sh",
+               data + "/mispron-heldout", "mispronunciations_heldout.txt") ||
         !Table(lib, "espeak-ng, formant phones", "make_mispron.sh", data + "/mispron"))
         return 1;
     printf(
