@@ -1,51 +1,19 @@
 // model.cpp - reading an acoustic model folder: the phones of its model
 // definition, text or binary, its rates and its filler words.
 #include "base/files.h"
+#include "base/mdef_binary.h"
 #include "base/model.h"
 #include "hapi.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
 namespace {
 
 int g_model_rate = 16000;
-
-uint32_t swap32(uint32_t v) { return (v >> 24) | ((v >> 8) & 0xff00) | ((v << 8) & 0xff0000) | (v << 24); }
-
-// The binary form: "BMDF", version, description length, description,
-// then ten int32 counts (the first the number of phones, the last the
-// silence phone) and the phone names, NUL-terminated.
-bool read_binary_mdef(std::ifstream &in, std::vector<std::string> *phones, std::string *why) {
-    char magic[4];
-    uint32_t version, desc_len;
-    in.read(magic, 4);
-    bool swapped = memcmp(magic, "FDMB", 4) == 0;
-    in.read(reinterpret_cast<char *>(&version), 4);
-    in.read(reinterpret_cast<char *>(&desc_len), 4);
-    if (!in) return *why = "truncated header", false;
-    if (swapped) desc_len = swap32(desc_len);
-    if (desc_len > (1u << 20)) return *why = "malformed header", false;
-    in.seekg(desc_len, std::ios::cur);
-    int32_t counts[10];
-    in.read(reinterpret_cast<char *>(counts), sizeof counts);
-    if (!in) return *why = "truncated header", false;
-    if (swapped)
-        for (int32_t &c : counts) c = static_cast<int32_t>(swap32(static_cast<uint32_t>(c)));
-    int n = counts[0];
-    if (n < 1 || n > 1000 || counts[9] < 0 || counts[9] >= n) return *why = "implausible phone count", false;
-    for (int i = 0; i < n; i++) {
-        std::string name;
-        if (!std::getline(in, name, '\0') || name.empty() || name.size() >= HAPI_MAX_NAME)
-            return *why = "malformed phone list", false;
-        phones->push_back(name);
-    }
-    return true;
-}
 
 // The text form: a version line "0.3", counts such as "42 n_base", then
 // one line per phone whose first field is the phone's name.
@@ -130,8 +98,11 @@ bool read_mdef_phones(const std::string &path, std::vector<std::string> *phones,
     char magic[4] = {0};
     in.read(magic, 4);
     in.seekg(0);
-    if (memcmp(magic, "BMDF", 4) == 0 || memcmp(magic, "FDMB", 4) == 0) return read_binary_mdef(in, phones, why);
-    return read_text_mdef(in, phones, why);
+    if (!is_binary_mdef(magic)) return read_text_mdef(in, phones, why);
+    MdefBytes b;
+    uint32_t counts[10];
+    if (!b.load(path)) return *why = "cannot open", false;
+    return read_mdef_head(&b, counts, phones, why);
 }
 
 int current_model_rate() { return g_model_rate; }

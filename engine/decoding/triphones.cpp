@@ -1,13 +1,13 @@
 // triphones.cpp - reading a model definition's phones in context.
 //
-// The binary form describes itself: "BMDF", a version, a text describing
-// the layout, ten int32 counts, the phone names, then a context tree (not
-// needed here), a 12-byte entry per phone (its state sequence, its
+// The binary form's head (base/mdef_binary.h) is followed by a context
+// tree (not needed here), a 12-byte entry per phone (its state sequence, its
 // transitions, then word position, phone, left and right context as
 // bytes), and the state sequences as int16 after an int32 count.  The
 // text form has a line per phone: phone, left, right, position (b, e, i,
 // s, or "-" for a context-independent phone), attribute, transitions,
 // states, "N".
+#include "base/mdef_binary.h"
 #include "decoding/triphones.h"
 
 #include <algorithm>
@@ -20,31 +20,6 @@ namespace {
 
 const int kMaxSenones = 1 << 20;
 const size_t kMaxEntries = 1 << 22;
-
-uint32_t swap32(uint32_t v) { return (v >> 24) | ((v >> 8) & 0xff00) | ((v << 8) & 0xff0000) | (v << 24); }
-uint16_t swap16(uint16_t v) { return static_cast<uint16_t>((v >> 8) | (v << 8)); }
-
-// A little reader over the whole file, in the file's byte order.
-struct Bytes {
-    std::string data;
-    size_t at = 0;
-    bool swapped = false;
-    bool u32(uint32_t *v) {
-        if (data.size() - at < 4) return false;
-        memcpy(v, data.data() + at, 4);
-        at += 4;
-        if (swapped) *v = swap32(*v);
-        return true;
-    }
-    bool u16(uint16_t *v) {
-        if (data.size() - at < 2) return false;
-        memcpy(v, data.data() + at, 2);
-        at += 2;
-        if (swapped) *v = swap16(*v);
-        return true;
-    }
-    bool skip(size_t n) { return data.size() - at >= n && (at += n, true); }
-};
 
 int position_of(const std::string &p) {
     static const char *const names[] = {"i", "b", "e", "s"};
@@ -75,36 +50,21 @@ bool Triphones::read(const std::string &path, const std::vector<std::string> &ph
     std::ifstream in(path, std::ios::binary);
     char magic[4] = {0};
     if (!in || !in.read(magic, 4)) return *why = "cannot read " + path, false;
-    bool binary = memcmp(magic, "BMDF", 4) == 0 || memcmp(magic, "FDMB", 4) == 0;
-    bool ok = binary ? read_binary(path, why) : read_text(path, why);
+    bool ok = is_binary_mdef(magic) ? read_binary(path, why) : read_text(path, why);
     if (!ok) return *why = path + ": " + *why, false;
     return finish(why) || (*why = path + ": " + *why, false);
 }
 
 bool Triphones::read_binary(const std::string &path, std::string *why) {
-    Bytes b;
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        b.data = all.str();
-    }
-    b.swapped = b.data.compare(0, 4, "FDMB") == 0;
-    uint32_t version, desc_len, c[10];
-    if (!b.skip(4) || !b.u32(&version) || !b.u32(&desc_len) || !b.skip(desc_len))
-        return *why = "truncated header", false;
-    for (uint32_t &x : c)
-        if (!b.u32(&x)) return *why = "truncated header", false;
+    MdefBytes b;
+    uint32_t c[10];
+    std::vector<std::string> names;
+    if (!b.load(path)) return *why = "cannot read", false;
+    if (!read_mdef_head(&b, c, &names, why)) return false;
     const uint32_t n_ci = c[0], n_phone = c[1], n_emit = c[2], n_sseq = c[6], n_tree = c[8];
-    if (static_cast<int>(n_ci) != n_ci_ || n_phone < n_ci || n_phone > kMaxEntries || n_sseq > kMaxEntries ||
-        n_tree > 4 * kMaxEntries)
+    if (names != names_ || n_phone < n_ci || n_phone > kMaxEntries || n_sseq > kMaxEntries || n_tree > 4 * kMaxEntries)
         return *why = "counts that do not fit its phones", false;
     if (n_emit != kStates) return *why = "phones of other than three states", false;
-    for (uint32_t i = 0; i < n_ci; i++) {
-        size_t end = b.data.find('\0', b.at);
-        if (end == std::string::npos) return *why = "truncated phone list", false;
-        b.at = end + 1;
-    }
     b.at = (b.at + 3) / 4 * 4;
     struct Entry {
         uint32_t sseq;
@@ -114,18 +74,18 @@ bool Triphones::read_binary(const std::string &path, std::string *why) {
     if (!b.skip(static_cast<size_t>(n_tree) * 8)) return *why = "truncated context tree", false;
     for (Entry &e : entries) {
         uint32_t tmat;
-        if (!b.u32(&e.sseq) || !b.u32(&tmat) || b.data.size() - b.at < 4) return *why = "truncated phone table", false;
+        if (!b.get(&e.sseq) || !b.get(&tmat) || b.data.size() - b.at < 4) return *why = "truncated phone table", false;
         memcpy(e.attr, b.data.data() + b.at, 4);
         b.at += 4;
         if (e.sseq >= n_sseq) return *why = "a state sequence out of range", false;
     }
     uint32_t count;
-    if (!b.u32(&count) || count != n_sseq * n_emit) return *why = "a state sequence table that does not fit", false;
+    if (!b.get(&count) || count != n_sseq * n_emit) return *why = "a state sequence table that does not fit", false;
     std::vector<States> sseq(n_sseq);
     for (States &s : sseq)
         for (int &x : s) {
             uint16_t v;
-            if (!b.u16(&v)) return *why = "truncated state sequences", false;
+            if (!b.get(&v)) return *why = "truncated state sequences", false;
             x = v;
         }
     for (uint32_t i = 0; i < n_ci; i++) ci_[i] = sseq[entries[i].sseq];

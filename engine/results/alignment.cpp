@@ -2,7 +2,6 @@
 // identity, frames, score, confidence and the phone heard, computed once
 // per result when first asked for (results/confidence.cpp).
 #include "base/diagnostics.h"
-#include "results/confidence.h"
 #include "results/res.h"
 
 #include <cstdio>
@@ -80,10 +79,8 @@ double hapiResPhoneScore(hapiResObject res, int word, int phone, int selector) {
         return engine::complain("hapiResPhoneScore: unknown selector %d", selector), HAPI_FLOAT_FAIL;
     const hapi_res::Phone *p = phone_at(res, word, phone, "hapiResPhoneScore");
     if (!p) return HAPI_FLOAT_FAIL;
-    if (selector == HAPI_ACOUSTIC_SCORE) return p->ascore;
-    if (!engine::compute_confidences(res))
-        return engine::complain("hapiResPhoneScore: cannot compute confidences"), HAPI_FLOAT_FAIL;
-    return p->conf;
+    // The phone's frames, score, confidence and the phone heard are known together.
+    return selector == HAPI_ACOUSTIC_SCORE ? p->ascore : p->conf;
 }
 
 int hapiResPhoneHeard(hapiResObject res, int word, int phone, char *buf) {
@@ -91,7 +88,6 @@ int hapiResPhoneHeard(hapiResObject res, int word, int phone, char *buf) {
     if (!buf) return engine::complain("hapiResPhoneHeard: no buffer"), -1;
     const hapi_res::Phone *p = phone_at(res, word, phone, "hapiResPhoneHeard");
     if (!p) return -1;
-    if (!engine::compute_confidences(res)) return engine::complain("hapiResPhoneHeard: cannot compute confidences"), -1;
     snprintf(buf, HAPI_PHONE_NAME_MAX, "%s", p->heard.c_str());
     return 0;
 }
