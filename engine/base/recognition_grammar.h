@@ -18,6 +18,7 @@ struct Grammar {
         std::string phones;    // blank-separated model phones
         std::string outsym;    // empty when the pronunciation has none
         bool silence = false;  // made only of the model's silence unit
+        bool garbage = false;  // of a garbage word: any speech, at a price
     };
     // A transition of the decoding graph; pron -1 is a null transition.
     struct Trans {

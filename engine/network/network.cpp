@@ -27,6 +27,14 @@
 namespace {
 
 const float kDisabledArcScore = -1000000.0f;
+// What each phone of a garbage word costs (natural log).  A garbage word
+// gives speech that is no word of the grammar a place to go; at no price
+// its free phones would fit every word better than the word itself.
+const float kGarbagePhoneCost = 45.0f;
+
+// A garbage word is named as the decoder's fillers are, "++NAME++"; in the
+// exercise dictionary the syntax's name may follow.
+bool is_garbage_word(const std::string &name) { return name.rfind("++", 0) == 0 && name.size() > 2; }
 // Deeper than any grammar nests: a lattice that includes itself.
 const int kMaxDepth = 64;
 
@@ -67,6 +75,14 @@ bool only_phone(const std::string &phones, const std::string &phone) {
     return n > 0;
 }
 
+int phone_count(const std::string &phones) {
+    std::istringstream in(phones);
+    std::string p;
+    int n = 0;
+    while (in >> p) n++;
+    return n;
+}
+
 int Builder::pron_index(const hapi_dict *dict, int word, int pron, std::string *why) {
     auto key = std::make_pair(dict, std::make_pair(word, pron));
     auto it = prons_.find(key);
@@ -82,6 +98,7 @@ int Builder::pron_index(const hapi_dict *dict, int word, int pron, std::string *
     np.phones = p.phones;
     np.outsym = p.outsym ? *p.outsym : "";
     np.silence = only_phone(p.phones, model_.silence) || only_phone(p.phones, "SIL");
+    np.garbage = is_garbage_word(w.name);
     g_->prons.push_back(np);
     int index = static_cast<int>(g_->prons.size()) - 1;
     prons_[key] = index;
@@ -116,7 +133,9 @@ bool Builder::add_word(const hapi_dict *dict, int word, int in, int out) {
         std::string why;
         int index = pron_index(dict, word, static_cast<int>(p), &why);
         if (index < 0) return engine::complain("hapiBuildNetObject: %s", why.c_str()), false;
-        g_->trans.push_back({in, out, 0.0f, index});
+        const engine::Grammar::Pron &np = g_->prons[index];
+        float price = np.garbage ? -kGarbagePhoneCost * static_cast<float>(phone_count(np.phones)) : 0.0f;
+        g_->trans.push_back({in, out, price, index});
     }
     if (is_silence_word(dict, word)) add_null(in, out, 0.0f);
     return true;

@@ -4,7 +4,8 @@
 // Everything before the first grammar word is the leading silence word;
 // everything after the last, when it lasts a few frames, the trailing one.
 // Fillers between words are dropped, so a gap between two words is
-// silence.
+// silence.  The phones a garbage word's loop went through one after
+// another make one word.
 #include "decoding/decoder.h"
 #include "decoding/hmmset.h"
 #include "recogniser/recogniser.h"
@@ -68,6 +69,13 @@ void result_from_decoder(hapi_res *res, hapi_rec *rec) {
             continue;  // counted in the trailing silence below
         } else if (s.pron >= 0) {
             const engine::Grammar::Pron &p = rec->grammar->prons[s.pron];
+            hapi_res::Word &prev = res->words.back();
+            if (p.garbage && prev.pron >= 0 && prev.end == s.first && prev.name == p.word) {
+                prev.phones += " " + p.phones;
+                prev.end = s.end;
+                prev.ascore += s.ascore;
+                continue;
+            }
             hapi_res::Word w;
             w.name = p.word;
             w.outsym = p.outsym;
