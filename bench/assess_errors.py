@@ -41,7 +41,10 @@ def main():
                 named[kind] += any(w["word"] == target[kind] and flagged(w) for w in words)
             elif kind == "insert":
                 named[kind] += any(w.get("error") == "inserted" for w in words)
-            # Words flagged that the reading said right.
+            # Words flagged that the reading said right, and speech inserted
+            # where the reading put in none (or more than the one word).
+            inserted = sum(w.get("error") == "inserted" for w in words)
+            wrongly[kind][0] += max(0, inserted - (kind in ("insert", "replace")))
             for w in words:
                 if w.get("error") == "inserted" or (kind != "right" and w["word"] == target.get(kind)):
                     continue
@@ -55,7 +58,9 @@ def main():
         bad, total = wrongly[kind]
         print(f"  {label:<22} {share:>12} {100 * bad / max(total, 1):>19.1f}%")
     print("error named: omitted for the word left out, inserted for the word put in, any error for the word\n"
-          "replaced; other words flagged: any error on a word the reading said as written.")
+          "replaced; other words flagged: any error on a word the reading said as written, and each stretch\n"
+          "of inserted speech past the one the reading put in (a replaced word may be heard as one), over\n"
+          "the words said as written.")
 
 
 if __name__ == "__main__":

@@ -66,7 +66,7 @@ public:
     // Starts the library and builds the syntax that every file shares (a
     // grammar, or one text for all); false with why.
     bool Prepare(int worker, std::string *why) {
-        if (!session_.Start(common_, worker, why)) return false;
+        if (!session_.Start(common_, worker, why, mode_ == Mode::Assess)) return false;
         LogWatch watch(session_.log_path());
         if (mode_ == Mode::Recognise) {
             if (!options_.grammar_file.empty()) syntax_ = SyntaxFromFile(options_.grammar_file, why);
@@ -116,7 +116,8 @@ private:
         text_ = SpokenWords(text, session_.lexicon());
         if (text_.empty()) return *why = "the text holds no word", false;
         LogWatch watch(session_.log_path());
-        syntax_ = TextSyntax(TextSyntaxName(), text_, mode_ == Mode::Assess, why);
+        bool assess = mode_ == Mode::Assess;
+        syntax_ = TextSyntax(TextSyntaxName(), text_, assess, assess && session_.has_garbage(), why);
         std::vector<std::string> notes;
         std::string lines = watch.Lines(&notes);
         NoteGuesses(notes);

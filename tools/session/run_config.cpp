@@ -64,23 +64,40 @@ int ScratchFile(const std::string &suffix, RunConfig *out, std::string *why) {
     return fd;
 }
 
-// The keys that give the run the user's dictionary: a private USERDICT
-// with the system phone set, and fresh vocabulary dictionaries.
-bool UserDictKeys(const std::string &dict, std::map<std::string, std::string> &keys, RunConfig *out,
+// The keys that give the run a private USERDICT with the system phone
+// set, holding the user's dictionary `dict` when given, the
+// configuration's own USERDICT and, with `garbage`, the garbage word;
+// with `dict`, fresh vocabulary dictionaries as well, so that the user's
+// words neither come from the cache kept across runs nor go into it.
+// Without `dict`, a dictionary the tool cannot read or copy leaves the
+// run as it is, without the garbage word.
+bool UserDictKeys(const std::string &dict, bool garbage, std::map<std::string, std::string> &keys, RunConfig *out,
                   std::ostream &extra, std::string *why) {
-    std::string sysdict = keys["SYSDICT"];
+    std::string sysdict = keys["SYSDICT"], userdict = keys["USERDICT"];
     std::vector<std::string> phones;
-    if (sysdict.empty() || Expands(sysdict))
+    if (sysdict.empty() || Expands(sysdict)) {
+        if (dict.empty()) return true;
         return *why = "--dict needs the configuration's SYSDICT as a plain file name", false;
-    if (!PhoneSet(sysdict, &phones, why)) return false;
-    std::vector<std::string> files{dict};
-    if (!keys["USERDICT"].empty() && !Expands(keys["USERDICT"])) files.push_back(keys["USERDICT"]);
+    }
+    if (!PhoneSet(sysdict, &phones, why)) return dict.empty() ? (why->clear(), true) : false;
+    std::vector<std::string> files;
+    if (!dict.empty()) files.push_back(dict);
+    if (!userdict.empty() && !Expands(userdict)) files.push_back(userdict);
+    else if (!userdict.empty() && dict.empty()) return true;
     int fd = ScratchFile(".dic", out, why);
     if (fd < 0) return false;
-    bool ok = WriteUserDict(files, phones, fd, why);
+    bool ok = WriteUserDict(files, phones, garbage, fd, why);
     close(fd);
+    if (!ok && dict.empty()) {
+        // The configuration's own dictionary is the library's to judge.
+        RemovePrivateFile(out->scratch.back());
+        out->scratch.pop_back();
+        return why->clear(), true;
+    }
     if (!ok) return false;
     extra << "USERDICT = " << out->scratch.back() << "\n";
+    out->garbage = garbage;
+    if (dict.empty()) return true;
     out->dictionaries = {sysdict, out->scratch.back()};
     for (int i = 1; keys.count("VOCAB" + std::to_string(i)); i++) {
         // An empty file is made afresh as a dictionary.
@@ -116,7 +133,7 @@ std::string WorkerLog(const std::string &path, int worker) {
     return path.substr(0, dot) + "." + std::to_string(worker) + path.substr(dot);
 }
 
-bool MakeRunConfig(const std::string &config, const std::string &log, const std::string &dict, int worker,
+bool MakeRunConfig(const std::string &config, const std::string &log, const std::string &dict, bool garbage, int worker,
                    RunConfig *out, std::string *why) {
     bool packaged = config.empty();
     std::string source = packaged ? PackagedConfig() : config;
@@ -150,7 +167,7 @@ bool MakeRunConfig(const std::string &config, const std::string &log, const std:
     extra << "\n# Added by the khapi tool for this run.\n";
     for (const char *key : {"SYSDICT", "USERDICT"})
         if (!keys[key].empty() && !Expands(keys[key])) out->dictionaries.push_back(keys[key]);
-    if (!dict.empty() && !UserDictKeys(dict, keys, out, extra, why)) {
+    if ((!dict.empty() || garbage) && !UserDictKeys(dict, garbage, keys, out, extra, why)) {
         RemoveScratch(out);
         return false;
     }

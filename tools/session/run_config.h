@@ -11,6 +11,7 @@ struct RunConfig {
     std::string log_path;                   // where the library writes its failures, absolute
     std::vector<std::string> dictionaries;  // SYSDICT and USERDICT, as the configuration names them
     std::vector<std::string> scratch;       // private dictionaries for this run, removed at its end
+    bool garbage = false;                   // the dictionaries hold kGarbageWord
 };
 
 // The configuration installed (or built) next to this program.
@@ -33,11 +34,13 @@ std::string PackagedConfig();
 // USERDICT, declaring the system dictionary's phone set, and every
 // vocabulary dictionary a fresh private one, so that the words fetched
 // this run (the user's among them) neither come from the cache kept
-// across runs nor go into it.
+// across runs nor go into it.  With `garbage`, USERDICT is such a private
+// copy holding the garbage word too (session/user_dict.h), when the tool
+// can read the dictionaries it copies: out->garbage says whether it does.
 // Answers false with why when a file cannot be read or written, or the
 // configuration is not a regular file.
 // Worker n > 0 of several logs to LOG with ".n" before its extension.
-bool MakeRunConfig(const std::string &config, const std::string &log, const std::string &dict, int worker,
+bool MakeRunConfig(const std::string &config, const std::string &log, const std::string &dict, bool garbage, int worker,
                    RunConfig *out, std::string *why);
 
 // Removes the private copy.

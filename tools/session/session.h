@@ -18,8 +18,11 @@ public:
     explicit Session(bool json = false) : json_(json) {}
     ~Session();
     // Starts the library on the configuration the options name.  False
-    // with why (which names the log when the library wrote to it).
-    bool Start(const CommonOptions &options, int worker, std::string *why);
+    // with why (which names the log when the library wrote to it).  With
+    // `garbage`, the dictionaries hold the garbage word where they can.
+    bool Start(const CommonOptions &options, int worker, std::string *why, bool garbage = false);
+    // Whether the garbage word (session/user_dict.h) may be used.
+    bool has_garbage() const { return config_.garbage; }
     // ": " and the failures the library logged since the watch began (or
     // was last read), then " (log: PATH)"; empty when it logged none, so
     // that a message names a log only when it holds the cause.

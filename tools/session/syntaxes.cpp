@@ -7,6 +7,7 @@
 #include <map>
 
 #include "session/string_helpers.h"
+#include "session/user_dict.h"
 
 namespace tool {
 
@@ -119,10 +120,16 @@ std::string Window(const std::vector<std::string> &words, size_t from, size_t n)
 }
 
 // The items of a text syntax, each short enough for one option.
-std::vector<std::string> TextItems(const std::vector<std::string> &words, bool optional) {
+std::vector<std::string> TextItems(const std::vector<std::string> &words, bool optional, bool garbage) {
     std::vector<std::string> items;
     if (!optional || words.size() <= kFreeWords) {
-        for (const std::string &w : words) items.push_back(optional ? "[" + w + "]" : w);
+        const std::string other = std::string("{") + kGarbageWord + "}";
+        garbage = garbage && optional;
+        if (garbage) items.push_back(other);
+        for (const std::string &w : words) {
+            items.push_back(optional ? "[" + w + "]" : w);
+            if (garbage) items.push_back(other);
+        }
         return items;
     }
     for (size_t from = 0; from < words.size();) {
@@ -136,14 +143,15 @@ std::vector<std::string> TextItems(const std::vector<std::string> &words, bool o
 
 }  // namespace
 
-KhSyntax TextSyntax(const std::string &name, const std::vector<std::string> &words, bool optional, std::string *why) {
+KhSyntax TextSyntax(const std::string &name, const std::vector<std::string> &words, bool optional, bool garbage,
+                    std::string *why) {
     for (const std::string &w : words)
         if (w.size() > LongestWord(name))
             return *why = "text too long: the word \"" + w.substr(0, 40) + "...\" has " + std::to_string(w.size()) +
                        " characters, more than the " + std::to_string(LongestWord(name)) + " the library takes",
                    nullptr;
     std::vector<KhSyntax> made;
-    KhSyntax syntax = Chain(name, TextItems(words, optional), &made, why);
+    KhSyntax syntax = Chain(name, TextItems(words, optional, garbage), &made, why);
     if (!syntax) {
         // Nothing of a refused text stays behind to take its names; the
         // syntaxes that include others were made after them.

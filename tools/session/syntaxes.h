@@ -22,7 +22,11 @@ KhSyntax SyntaxFromFile(const std::string &path, std::string *why);
 // the syntax includes in order, so that texts of any length are taken
 // whole.  Null with why when a word is too long for the library or the
 // library refuses the text (khSyntaxDeleteDeep removes the whole chain).
-KhSyntax TextSyntax(const std::string &name, const std::vector<std::string> &words, bool optional, std::string *why);
+// With `garbage`, an optional text of up to 30 words may have speech that
+// is none of its words (kGarbageWord, any number of times) before, between
+// and after them.
+KhSyntax TextSyntax(const std::string &name, const std::vector<std::string> &words, bool optional, bool garbage,
+                    std::string *why);
 
 // The longest word the library takes in a text syntax named `name`.
 size_t LongestWord(const std::string &name);

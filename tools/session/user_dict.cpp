@@ -90,7 +90,7 @@ bool PhoneSet(const std::string &dict, std::vector<std::string> *phones, std::st
     return true;
 }
 
-bool WriteUserDict(const std::vector<std::string> &files, const std::vector<std::string> &phones, int out,
+bool WriteUserDict(const std::vector<std::string> &files, const std::vector<std::string> &phones, bool garbage, int out,
                    std::string *why) {
     std::set<std::string> known(phones.begin(), phones.end());
     std::string text = "!!PHONESET";
@@ -115,6 +115,9 @@ bool WriteUserDict(const std::vector<std::string> &files, const std::vector<std:
             text += "\n";
         }
     }
+    int n = 0;
+    for (const std::string &p : phones)
+        if (garbage && p != "SIL") text += kGarbageWord + (n++ ? "(" + std::to_string(n) + ")" : "") + " " + p + "\n";
     if (!WriteAll(out, text)) return *why = "cannot write the user dictionary", false;
     return true;
 }

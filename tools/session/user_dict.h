@@ -7,6 +7,13 @@
 
 namespace tool {
 
+// The word that stands for speech that is no word of a text: one
+// pronunciation for each phone of the model but silence, so that
+// repeated it spells out whatever was said.  The engine prices every
+// phone of a word named "++NAME++", so that a word of the text that fits
+// wins over it.
+constexpr const char *kGarbageWord = "++SPEECH++";
+
 // The phone set of a dictionary file in order: its !!PHONESET (or
 // !!PHONES) lines, or else its phones in the order they first appear, as
 // the engine reads it.  False with why when it cannot be read.
@@ -19,8 +26,8 @@ bool PhoneSet(const std::string &dict, std::vector<std::string> *phones, std::st
 // vowels, WORD(2) for a further pronunciation) or dictionaries in the
 // engine's own form; words are put in capitals.  False with why
 // ("FILE:LINE: ...") when a file cannot be read or a line uses a phone
-// outside the set.
-bool WriteUserDict(const std::vector<std::string> &files, const std::vector<std::string> &phones, int out,
+// outside the set.  With `garbage`, kGarbageWord is written after them.
+bool WriteUserDict(const std::vector<std::string> &files, const std::vector<std::string> &phones, bool garbage, int out,
                    std::string *why);
 
 }  // namespace tool

@@ -1,6 +1,7 @@
 // assess.cpp - accuracies, error types, completeness and fluency.
 #include "utterance/assess.h"
 #include "utterance/native_durations.h"
+#include "session/user_dict.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,6 +39,19 @@ void ScoreSpokenWord(WordReport *word) {
     word->error = heard_wrong || poor ? "mispronounced" : "none";
 }
 
+// Speech that is none of the text's words: it has its times and the
+// phones heard there, but no accuracy.
+WordReport InsertedSpeech(WordReport speech) {
+    speech.word.clear();
+    speech.error = "inserted";
+    for (PhoneReport &p : speech.phones) {
+        if (p.heard) p.phone = *p.heard;
+        p.heard.reset();
+        p.accuracy.reset();
+    }
+    return speech;
+}
+
 WordReport OmittedWord(const std::string &text_word) {
     WordReport word;
     word.word = text_word;
@@ -65,19 +79,27 @@ std::optional<double> Fluency(const std::vector<WordReport> &spoken) {
 }
 
 void Assess(const std::vector<std::string> &text, Report *report) {
-    std::vector<WordReport> recognised = std::move(report->words), words, spoken;
+    std::vector<WordReport> recognised = std::move(report->words), words, spoken, timed;
     size_t next = 0;
-    for (const std::string &t : text) {
+    for (WordReport &r : recognised) {
+        if (r.word == kGarbageWord) {
+            words.push_back(InsertedSpeech(r));
+            timed.push_back(words.back());
+            continue;
+        }
         // The grammar keeps the text's order, so the recognised words are
         // the text's words with some left out.
-        if (next < recognised.size() && strcasecmp(recognised[next].word.c_str(), t.c_str()) == 0) {
-            ScoreSpokenWord(&recognised[next]);
-            spoken.push_back(recognised[next]);
-            words.push_back(recognised[next++]);
-        } else {
-            words.push_back(OmittedWord(t));
-        }
+        size_t at = next;
+        while (at < text.size() && strcasecmp(r.word.c_str(), text[at].c_str()) != 0) at++;
+        if (at == text.size()) continue;  // none of the text's words: not from the text's syntax
+        while (next < at) words.push_back(OmittedWord(text[next++]));
+        next++;
+        ScoreSpokenWord(&r);
+        spoken.push_back(r);
+        timed.push_back(r);
+        words.push_back(r);
     }
+    while (next < text.size()) words.push_back(OmittedWord(text[next++]));
     report->words = std::move(words);
 
     Assessment a;
@@ -88,7 +110,7 @@ void Assess(const std::vector<std::string> &text, Report *report) {
     if (scored > 0) a.accuracy = Round1(sum / scored);
     a.completeness =
         text.empty() ? 0 : Round1(100.0 * static_cast<double>(spoken.size()) / static_cast<double>(text.size()));
-    a.fluency = spoken.empty() ? std::optional<double>(0) : Fluency(spoken);
+    a.fluency = spoken.empty() ? std::optional<double>(0) : Fluency(timed);
     report->assessment = a;
 }
 

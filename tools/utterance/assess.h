@@ -29,8 +29,9 @@ constexpr double kNaturalPause = 0.3, kPausesForNoFluency = 1.5;
 constexpr double kFluentPace = 0.7, kSlowPace = 0.3;
 
 // Puts every word of the text into the report, in the text's order: the
-// recognised ones as they are, the others as omitted.  Then fills in the
-// accuracies, error types and the utterance figures.
+// recognised ones as they are, the others as omitted, and speech that is
+// none of them (kGarbageWord) as inserted where it was heard.  Then fills
+// in the accuracies, error types and the utterance figures.
 void Assess(const std::vector<std::string> &text, Report *report);
 
 // A phone's accuracy (0-100) from its confidence (0-1).
@@ -38,7 +39,8 @@ double PhoneAccuracy(double confidence);
 
 // The fluency figure alone (0-100), absent when no phone was timed: the
 // credit for the pace times the share of the unexpected pauses' credit
-// left.
+// left, over the speech heard (words of the text and inserted speech) in
+// order.
 std::optional<double> Fluency(const std::vector<WordReport> &spoken);
 
 }  // namespace tool

@@ -28,8 +28,14 @@ struct WordReport {
     std::vector<PhoneReport> phones;
     bool spoken = true;              // false for a text word the speaker left out
     std::optional<double> accuracy;  // assess only
-    std::string error;               // assess only: none, mispronounced, omitted
+    std::string error;               // assess only: none, mispronounced, omitted, inserted
     bool guessed = false;            // its pronunciation was guessed: it is in no dictionary
+
+    // Speech heard that is none of the text's words (assess only): it has
+    // no word, only its times and the phones heard.
+    bool Inserted() const { return error == "inserted"; }
+    // What the reports call it.
+    std::string Label() const { return Inserted() ? "(inserted)" : word; }
 };
 
 struct Assessment {

@@ -28,7 +28,7 @@ json PhoneJson(const PhoneReport &p, bool assessed) {
 }
 
 json WordJson(const WordReport &w, bool assessed) {
-    json j = {{"word", w.word},
+    json j = {{"word", w.Inserted() ? json(nullptr) : json(w.word)},
               {"syntax", w.spoken ? json(w.syntax) : json(nullptr)},
               {"start", w.spoken ? json(Time(w.start)) : json(nullptr)},
               {"end", w.spoken ? json(Time(w.end)) : json(nullptr)},

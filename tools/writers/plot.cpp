@@ -22,7 +22,8 @@ constexpr double kPhonesTop = 445;
 constexpr double kAxisY = 500, kLegendY = 550;
 
 const Colour kInk{0.1, 0.1, 0.1}, kGrid{0.85, 0.85, 0.85}, kBoundary{0.6, 0.6, 0.6}, kWave{0.2, 0.35, 0.6},
-    kPitch{0.75, 0.2, 0.5}, kWordFill{0.88, 0.91, 0.96}, kNoValue{0.8, 0.8, 0.8}, kWhite{1, 1, 1};
+    kPitch{0.75, 0.2, 0.5}, kWordFill{0.88, 0.91, 0.96}, kInsertedFill{0.98, 0.85, 0.75}, kNoValue{0.8, 0.8, 0.8},
+    kWhite{1, 1, 1};
 
 std::string Format(const char *fmt, double v) {
     char buf[64];
@@ -95,10 +96,11 @@ void DrawTiers(Canvas &c, const Report &r, const Scale &s) {
     for (const WordReport &w : r.words) {
         if (!w.spoken) continue;
         double x0 = s.X(w.start), x1 = s.X(w.end);
-        c.Rect(x0, kWordsTop, x1 - x0, kTierHeight, kWordFill);
+        c.Rect(x0, kWordsTop, x1 - x0, kTierHeight, w.Inserted() ? kInsertedFill : kWordFill);
         c.Line(x0, kWaveTop, x0, kPhonesTop + kTierHeight, kBoundary, 1);
         c.Line(x1, kWaveTop, x1, kPhonesTop + kTierHeight, kBoundary, 1);
-        c.Text((x0 + x1) / 2, kWordsTop + 25, w.word, 14, kInk, Anchor::Middle);
+        c.Text((x0 + x1) / 2, kWordsTop + 25, w.Inserted() ? "inserted" : w.word, w.Inserted() ? 11 : 14, kInk,
+               Anchor::Middle);
         for (const PhoneReport &p : w.phones) {
             double p0 = s.X(p.start), p1 = s.X(p.end);
             std::optional<double> v = PhoneValue(p);
@@ -140,9 +142,11 @@ void DrawLegend(Canvas &c, const Report &r) {
 
 std::string Title(const Report &r) {
     std::string title = r.file;
-    std::string omitted;
-    for (const WordReport &w : r.words)
+    std::string omitted, inserted;
+    for (const WordReport &w : r.words) {
         if (!w.spoken) omitted += " " + w.word;
+        if (w.Inserted()) inserted += Format(" %.2f", w.start) + Format("-%.2f", w.end);
+    }
     if (r.assessment) {
         const Assessment &a = *r.assessment;
         title += a.accuracy ? Format("   accuracy %.0f", *a.accuracy) : "   accuracy -";
@@ -150,6 +154,7 @@ std::string Title(const Report &r) {
         title += a.fluency ? Format("   fluency %.0f", *a.fluency) : "   fluency -";
     }
     if (!omitted.empty()) title += "   omitted:" + omitted;
+    if (!inserted.empty()) title += "   inserted:" + inserted;
     std::string heard;
     for (const WordReport &w : r.words)
         for (const PhoneReport &p : w.phones)

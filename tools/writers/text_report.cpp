@@ -36,9 +36,10 @@ std::string ReportText(const Report &r) {
             out += Line("  %-16s omitted\n", w.word.c_str());
             continue;
         }
-        out += Line("  %-16s %-10s %6.2f %6.2f  score %s  conf %s", w.word.c_str(), w.syntax.c_str(), w.start, w.end,
+        out += Line("  %-16s %-10s %6.2f %6.2f  score %s  conf %s", w.Label().c_str(), w.syntax.c_str(), w.start, w.end,
                     Num("%.3f", w.score).c_str(), Num("%.3f", w.confidence).c_str());
-        if (assessed) out += Line("  accuracy %s  %s", Num("%.0f", w.accuracy).c_str(), w.error.c_str());
+        if (assessed && w.Inserted()) out += "  inserted";
+        else if (assessed) out += Line("  accuracy %s  %s", Num("%.0f", w.accuracy).c_str(), w.error.c_str());
         if (w.guessed) out += "  (pronunciation guessed)";
         out += "\n";
         for (const PhoneReport &p : w.phones) {

@@ -64,7 +64,7 @@ std::string TextGrid(const Report &report, double duration) {
     for (const WordReport &w : report.words) {
         if (!w.spoken) continue;
         duration = std::max(duration, w.end);
-        words.push_back({w.start, w.end, w.word});
+        words.push_back({w.start, w.end, w.Label()});
         for (const PhoneReport &p : w.phones) phones.push_back({p.start, p.end, p.phone});
     }
     std::ostringstream o;
