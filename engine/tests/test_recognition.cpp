@@ -82,3 +82,61 @@ TEST_F(RecognitionTest, LoopOfNullNodesBuildsAndDecodes) {
     hapiSourceObject src = file_source(testdata("goforward.raw"));
     EXPECT_EQ(names(recognise(src, net)), "<s> GO_T FORWARD_T TEN_T METERS_T <s>");
 }
+
+// {++G++} [go] {++G++} [forward] ... : each text word optional, and speech
+// that is none of them taken by a garbage word of one phone a
+// pronunciation, at a price, between and around them.
+TEST_F(RecognitionTest, GarbageTakesOnlySpeechNoWordFitsAndIsOneWordPerStretch) {
+    static const char *const kPhones[] = {"AA", "AE", "AH", "AO", "AW", "AY", "B",  "CH", "D", "DH", "EH", "ER", "EY",
+                                          "F",  "G",  "HH", "IH", "IY", "JH", "K",  "L",  "M", "N",  "NG", "OW", "OY",
+                                          "P",  "R",  "S",  "SH", "T",  "TH", "UH", "UW", "V", "W",  "Y",  "Z",  "ZH"};
+    int garbage = 0;
+    for (const char *p : kPhones) garbage = hapiDictAddItem(dict_, "++G++", p, nullptr);
+    ASSERT_GT(garbage, 0);
+    struct Case {
+        std::vector<std::string> text;
+        std::string heard;
+    } cases[] = {
+        {kGoForward, "<s> GO_T FORWARD_T TEN_T METERS_T <s>"},
+        {{"go", "forward", "meters"}, "<s> GO_T FORWARD_T ++G++ METERS_T <s>"},
+        {{"stop"}, "<s> ++G++ <s>"},
+    };
+    hapiSourceObject src = file_source(testdata("goforward.raw"));
+    for (const Case &c : cases) {
+        hapiLatObject l = lattice("T");
+        int prev = hapiLatAddNode(l, 1, 0);
+        auto slot = [&](int w) {
+            // prev -> [w] -> next, skipping or repeating w when it is garbage.
+            int n = hapiLatAddNode(l, w, 1), next = hapiLatAddNode(l, 1, 0);
+            hapiLatAddArc(l, prev, n);
+            hapiLatAddArc(l, n, next);
+            hapiLatAddArc(l, prev, next);
+            if (w == garbage) hapiLatAddArc(l, next, n);
+            prev = next;
+        };
+        slot(garbage);
+        for (const std::string &w : c.text) {
+            slot(word(w));
+            slot(garbage);
+        }
+        hapiLatAddArc(l, prev, hapiLatAddNode(l, 1, 0));
+        hapiLatFinalise(l, 0, 0);
+        hapiResObject res = final_result(src, network(l));
+        std::vector<RecWord> ws = words_of(res);
+        EXPECT_EQ(names(ws), c.heard);
+        for (size_t i = 0; i < ws.size(); i++) {
+            if (ws[i].name != "++G++") continue;
+            // One result word holds the stretch's phones, one after another.
+            int n = hapiResAllPhoneIds(res, static_cast<int>(i + 1), nullptr);
+            EXPECT_GE(n, 2);
+            double start, end, last = ws[i].start;
+            for (int p = 0; p < n; p++) {
+                ASSERT_EQ(hapiResPhoneTimes(res, static_cast<int>(i + 1), p, &start, &end), 0);
+                EXPECT_NEAR(start, last, 1e-6);
+                last = end;
+            }
+            EXPECT_NEAR(last, ws[i].end, 1e-6);
+        }
+        hapiDeleteResObject(res);
+    }
+}

@@ -212,6 +212,29 @@ class AssessTest(ToolCase):
                 self.assertEqual(doc["completeness"], 80)
                 self.assertGreaterEqual(doc["accuracy"], 80)
 
+    def test_speech_that_is_not_the_text_is_inserted(self):
+        # The recording says "go forward ten meters".
+        cases = [("between_words", "go forward meters", ["GO", "FORWARD", None, "METERS"], ["EH", "N"]),
+                 ("after_the_text", "go forward ten", ["GO", "FORWARD", "TEN", None], ["ER"]),
+                 ("in_place_of_the_text", "stop", [None, "STOP"], ["F", "AO", "EH", "N"])]
+        for name, text, words, some_phones in cases:
+            with self.subTest(name):
+                svg = self.path(name + ".svg")
+                doc = self.documents("assess", GOFORWARD, "--text", text, "--plot", svg)[0]
+                self.assertValid(doc, "assessment")
+                self.assertEqual([w["word"] for w in doc["words"]], words)
+                inserted = doc["words"][words.index(None)]
+                self.assertEqual(inserted["error"], "inserted")
+                self.assertLess(inserted["start"], inserted["end"])
+                heard = [p["phone"] for p in inserted["phones"]]
+                self.assertTrue(set(some_phones) <= set(heard), heard)
+                self.assertTrue(all(p["accuracy"] is None for p in inserted["phones"]))
+                self.assertNotIn("none", [w["error"] for w in doc["words"] if w["word"] == "STOP"])
+                texts = [t.text for t in ET.parse(svg).getroot().iter("{http://www.w3.org/2000/svg}text")]
+                self.assertTrue(any(t.startswith("inserted") for t in texts), texts)
+                report = self.ok("assess", GOFORWARD, "--text", text).stdout
+                self.assertRegex(report, r"\(inserted\) .* inserted\n")
+
 
     def test_a_long_pause_or_a_slow_reading_costs_fluency(self):
         with open(GOFORWARD, "rb") as f:
