@@ -8,10 +8,10 @@ JOBS ?= 2
 BUILD_PACKAGES = cmake g++ make pkg-config binutils \
 	libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us \
 	libsndfile1-dev libsamplerate0-dev portaudio19-dev libasound2-dev libjack-jackd2-dev flite1-dev \
-	libcli11-dev nlohmann-json3-dev libcairo2-dev
+	libcli11-dev nlohmann-json3-dev libcairo2-dev libcpp-httplib-dev
 TEST_PACKAGES = googletest libgtest-dev libgmock-dev pocketsphinx-testdata \
 	espeak-ng sox python3 python3-jsonschema praat libxml2-utils clang clang-format libclang-rt-14-dev \
-	festival festvox-us-slt-hts festvox-kallpc16k
+	festival festvox-us-slt-hts festvox-kallpc16k chromium python3-websocket
 PACKAGES = $(BUILD_PACKAGES) $(TEST_PACKAGES)
 PREFIX ?= /usr/local
 # The Windows cross build and its test run under Wine (make windows,
@@ -95,6 +95,7 @@ bench: build
 	cd $(BUILD) && for b in bin/bench_*; do echo "== $$b"; ./$$b; done
 	cd $(BUILD) && echo "== bench/assess_real.py" && python3 $(CURDIR)/bench/assess_real.py bin/khapi
 	cd $(BUILD) && echo "== bench/assess_errors.py" && python3 $(CURDIR)/bench/assess_errors.py bin/khapi bench-data/reading
+	cd $(BUILD) && echo "== bench/bench_serve.py" && python3 $(CURDIR)/bench/bench_serve.py bin/khapi
 
 # 64-bit Windows DLLs, import libraries, the khapi tool and test programs, cross-built
 # with MinGW-w64; the engine's dependencies are built once from Debian's

@@ -7,6 +7,9 @@
 #include "platform/os_specific.h"
 #include "platform/private_files.h"
 #include "session/run_config.h"
+#ifdef KHAPI_SERVE
+#include "serve/serve_command.h"
+#endif
 
 namespace {
 
@@ -119,6 +122,11 @@ int main(int argc, char **argv) {
     auto *calibrate = app.add_subcommand("calibrate", "measure the live input's speech and background levels");
     AddCommon(calibrate, &common, kJson);
 
+#ifdef KHAPI_SERVE
+    tool::ServeOptions serve_options;
+    auto *serve = tool::AddServe(&app, &serve_options, &common);
+#endif
+
     std::vector<std::string> args = tool::Arguments(argc, argv);
     std::vector<char *> arg_pointers;
     for (std::string &a : args) arg_pointers.push_back(&a[0]);
@@ -145,5 +153,8 @@ int main(int argc, char **argv) {
     if (assess->parsed()) return tool::RunRecognition(tool::Mode::Assess, common, options);
     if (f0->parsed()) return tool::RunF0(common, options.audio);
     if (play->parsed()) return tool::RunPlay(common, options.audio);
+#ifdef KHAPI_SERVE
+    if (serve->parsed()) return tool::RunServe(serve_options, common);
+#endif
     return tool::RunCalibrate(common);
 }

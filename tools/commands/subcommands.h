@@ -3,11 +3,10 @@
 
 #include <string>
 
+#include "commands/recognition.h"
 #include "options.h"
 
 namespace tool {
-
-enum class Mode { Recognise, Align, Assess };
 
 int RunRecognition(Mode mode, const CommonOptions &common, const RecogniseOptions &options);
 int RunF0(const CommonOptions &common, const std::vector<std::string> &audio);
