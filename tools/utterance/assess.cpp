@@ -83,6 +83,7 @@ void Assess(const std::vector<std::string> &text, Report *report) {
     size_t next = 0;
     for (WordReport &r : recognised) {
         if (r.word == kGarbageWord) {
+            if (r.end - r.start < kShortestInsertion) continue;
             words.push_back(InsertedSpeech(r));
             timed.push_back(words.back());
             continue;
