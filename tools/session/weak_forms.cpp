@@ -30,7 +30,7 @@ const std::map<std::string, std::vector<const char *>> kWeakForms = {
     {"FROM", {"F R AH M"}},
     {"HAD", {"AH D", "HH AH D"}},
     {"HAS", {"AH Z", "HH AH Z"}},
-    {"HAVE", {"AH V", "AE V", "HH AH V"}},
+    {"HAVE", {"AH V", "HH AH V"}},
     {"HE", {"IY"}},
     {"HER", {"ER", "HH ER"}},
     {"HIM", {"IH M"}},
