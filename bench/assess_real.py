@@ -27,11 +27,13 @@ def main():
     khapi = sys.argv[1]
     threshold = float(re.search(r"kMispronouncedBelow = ([0-9.]+)",
                                 open(os.path.join(os.path.dirname(__file__), "../tools/utterance/assess.h")).read()).group(1))
-    accuracies, flagged, heard = [], [], []
+    accuracies, flagged, heard, overall = [], [], [], []
     for audio, text in transcripts():
         out = subprocess.run([khapi, "assess", audio, "--text", text, "--json", "-q"], capture_output=True, text=True)
-        for word in json.loads(out.stdout.splitlines()[0])["words"] if out.stdout else []:
-            if word["accuracy"] is not None and word["error"] != "omitted":
+        doc = json.loads(out.stdout.splitlines()[0]) if out.stdout else {"words": [], "accuracy": None}
+        overall.append((doc["accuracy"] or 0, os.path.basename(audio)))
+        for word in doc["words"]:
+            if word["accuracy"] is not None and word["error"] not in ("omitted", "inserted"):
                 accuracies.append(word["accuracy"])
                 if word["accuracy"] < threshold:
                     flagged.append(word["word"])
@@ -43,6 +45,8 @@ def main():
           f"{pick(0.05):.0f} / {pick(0.25):.0f} / {pick(0.5):.0f}")
     print(f"below {threshold:.0f} (mispronounced): {len(flagged)} ({100 * len(flagged) / max(1, len(accuracies)):.1f}%) "
           f"{' '.join(flagged)}")
+    low = [a for a in accuracies if a < 75]
+    print(f"below 75: {len(low)} words; lowest overall accuracy {min(overall)[0]:.1f} ({min(overall)[1]})")
     words = {h.rsplit(":", 1)[0] for h in heard}
     print(f"phones heard as another: {len(heard)}, in {len(words)} words ({100 * len(words) / max(1, len(accuracies)):.1f}%) "
           f"{' '.join(h.split(':', 1)[1] for h in heard)}")

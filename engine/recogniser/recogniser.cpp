@@ -96,10 +96,13 @@ void add_fillers(fsg_model_t *fsg, const hapi_rec *rec, const engine::Grammar &g
     const std::vector<std::string> &fillers = rec->hmms->model.fillers;
     for (size_t i = 0; i < fillers.size(); i++)
         fsg_model_add_silence(fsg, fillers[i].c_str(), -1, i == 0 ? silprob : fillprob);
+    // A garbage word's loop at the edges does not count: the silence around
+    // speech is no garbage.
     bool start_entered = false, final_left = false;
     for (const engine::Grammar::Trans &t : trans) {
-        start_entered |= t.to == g.start;
-        final_left |= t.from == g.final;
+        bool garbage = t.pron >= 0 && g.prons[t.pron].garbage;
+        start_entered |= t.to == g.start && !garbage;
+        final_left |= t.from == g.final && !garbage;
     }
     if (!start_entered) fsg_model_add_silence(fsg, fillers[0].c_str(), g.start, 1.0f);
     if (!final_left) fsg_model_add_silence(fsg, fillers[0].c_str(), g.final, 1.0f);

@@ -92,6 +92,24 @@ TEST(Accuracy, ComesFromPhoneConfidencesElseTheWordsConfidence) {
     EXPECT_DOUBLE_EQ(r.assessment->completeness, 80);
 }
 
+TEST(HeardAsAnother, IsAnErrorUnlessAnUnstressedVowelIsReduced) {
+    struct Case {
+        const char *meant, *heard, *error;
+    } cases[] = {
+        {"T", "K", "mispronounced"},   {"AH", "OW", "none"},          {"AH", "ER", "none"},
+        {"IH", "AH", "none"},          {"AH", "AA", "mispronounced"}, {"IH", "IY", "mispronounced"},
+        {"IH", "EH", "mispronounced"}, {"AE", "EH", "mispronounced"},
+    };
+    for (const Case &c : cases) {
+        Report r;
+        r.words = {Spoken("WORD", 0, 0.4, 2, 0.9)};
+        r.words[0].phones[1].phone = c.meant;
+        r.words[0].phones[1].heard = c.heard;
+        Assess({"WORD"}, &r);
+        EXPECT_EQ(r.words[0].error, c.error) << c.meant << " heard as " << c.heard;
+    }
+}
+
 TEST(Accuracy, IsFullFromEvenOddsOfThePhoneAgainstTheLoop) {
     for (auto [conf, accuracy] : {std::pair{0.0, 0.0}, {0.2, 40.0}, {0.5, 100.0}, {0.97, 100.0}})
         EXPECT_DOUBLE_EQ(tool::PhoneAccuracy(conf), accuracy) << conf;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 
+#include "session/weak_forms.h"
 #include "texts/lexicon.h"
 #include "texts/normalise.h"
 
@@ -197,6 +198,19 @@ TEST(PackagedDictionary, HoldsEveryNumberWord) {
     for (const std::string &w : tool::SpokenWords(text, tool::Lexicon())) EXPECT_TRUE(sysdict.Has(w)) << w;
     EXPECT_EQ(tool::SpokenWords("well-known mother-in-law café naïve 'tis", sysdict),
               Words({"WELL-KNOWN", "MOTHER-IN-LAW", "CAFE", "NAIVE", "'TIS"}));
+}
+
+// Weak forms are given for the function words the dictionary has, in the
+// phones the model has.
+TEST(PackagedDictionary, GivesTheWeakFormsOfItsFunctionWords) {
+    const char *path = std::getenv("KHAPI_SYSDICT");
+    if (!path) GTEST_SKIP() << "KHAPI_SYSDICT names no dictionary";
+    std::vector<std::string> phones = {"AE", "AH", "D", "DH", "F", "HH", "IY", "N", "R", "V"};
+    std::string forms = tool::WeakFormEntries(path, phones);
+    for (const char *line : {"HE(11) IY\n", "AND(11) AH N\n", "AND(12) AE N\n", "HAVE(11) AH V\n"})
+        EXPECT_NE(forms.find(line), std::string::npos) << line << " in " << forms;
+    EXPECT_EQ(forms.find("F ER"), std::string::npos) << "ER is not one of the phones";
+    EXPECT_EQ(tool::WeakFormEntries("/nonexistent/dict", phones), "");
 }
 
 }  // namespace

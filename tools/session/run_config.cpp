@@ -15,6 +15,7 @@
 #include "platform/private_files.h"
 #include "session/string_helpers.h"
 #include "session/user_dict.h"
+#include "session/weak_forms.h"
 
 namespace tool {
 
@@ -66,12 +67,12 @@ int ScratchFile(const std::string &suffix, RunConfig *out, std::string *why) {
 
 // The keys that give the run a private USERDICT with the system phone
 // set, holding the user's dictionary `dict` when given, the
-// configuration's own USERDICT and, with `garbage`, the garbage word;
-// with `dict`, fresh vocabulary dictionaries as well, so that the user's
-// words neither come from the cache kept across runs nor go into it.
-// Without `dict`, a dictionary the tool cannot read or copy leaves the
-// run as it is, without the garbage word.
-bool UserDictKeys(const std::string &dict, bool garbage, std::map<std::string, std::string> &keys, RunConfig *out,
+// configuration's own USERDICT and, for an `assessment`, the garbage word
+// and the weak forms of function words (session/weak_forms.h); and fresh
+// vocabulary dictionaries, so that these words neither come from the
+// cache kept across runs nor go into it.  Without `dict`, a dictionary
+// the tool cannot read or copy leaves the run as it is, without them.
+bool UserDictKeys(const std::string &dict, bool assessment, std::map<std::string, std::string> &keys, RunConfig *out,
                   std::ostream &extra, std::string *why) {
     std::string sysdict = keys["SYSDICT"], userdict = keys["USERDICT"];
     std::vector<std::string> phones;
@@ -86,7 +87,8 @@ bool UserDictKeys(const std::string &dict, bool garbage, std::map<std::string, s
     else if (!userdict.empty() && dict.empty()) return true;
     int fd = ScratchFile(".dic", out, why);
     if (fd < 0) return false;
-    bool ok = WriteUserDict(files, phones, garbage, fd, why);
+    std::string words = assessment ? GarbageEntries(phones) + WeakFormEntries(sysdict, phones) : "";
+    bool ok = WriteUserDict(files, phones, words, fd, why);
     close(fd);
     if (!ok && dict.empty()) {
         // The configuration's own dictionary is the library's to judge.
@@ -96,8 +98,7 @@ bool UserDictKeys(const std::string &dict, bool garbage, std::map<std::string, s
     }
     if (!ok) return false;
     extra << "USERDICT = " << out->scratch.back() << "\n";
-    out->garbage = garbage;
-    if (dict.empty()) return true;
+    out->garbage = assessment;
     out->dictionaries = {sysdict, out->scratch.back()};
     for (int i = 1; keys.count("VOCAB" + std::to_string(i)); i++) {
         // An empty file is made afresh as a dictionary.
@@ -133,8 +134,8 @@ std::string WorkerLog(const std::string &path, int worker) {
     return path.substr(0, dot) + "." + std::to_string(worker) + path.substr(dot);
 }
 
-bool MakeRunConfig(const std::string &config, const std::string &log, const std::string &dict, bool garbage, int worker,
-                   RunConfig *out, std::string *why) {
+bool MakeRunConfig(const std::string &config, const std::string &log, const std::string &dict, bool assessment,
+                   int worker, RunConfig *out, std::string *why) {
     bool packaged = config.empty();
     std::string source = packaged ? PackagedConfig() : config;
     std::string cause;
@@ -167,7 +168,7 @@ bool MakeRunConfig(const std::string &config, const std::string &log, const std:
     extra << "\n# Added by the khapi tool for this run.\n";
     for (const char *key : {"SYSDICT", "USERDICT"})
         if (!keys[key].empty() && !Expands(keys[key])) out->dictionaries.push_back(keys[key]);
-    if ((!dict.empty() || garbage) && !UserDictKeys(dict, garbage, keys, out, extra, why)) {
+    if ((!dict.empty() || assessment) && !UserDictKeys(dict, assessment, keys, out, extra, why)) {
         RemoveScratch(out);
         return false;
     }

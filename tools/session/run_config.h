@@ -34,14 +34,15 @@ std::string PackagedConfig();
 // USERDICT, declaring the system dictionary's phone set, and every
 // vocabulary dictionary a fresh private one, so that the words fetched
 // this run (the user's among them) neither come from the cache kept
-// across runs nor go into it.  With `garbage`, USERDICT is such a private
-// copy holding the garbage word too (session/user_dict.h), when the tool
-// can read the dictionaries it copies: out->garbage says whether it does.
+// across runs nor go into it.  For an `assessment`, the same, with the
+// garbage word (session/user_dict.h) and the weak forms of function words
+// (session/weak_forms.h) in USERDICT, when the tool can read the
+// dictionaries it copies: out->garbage says whether it could.
 // Answers false with why when a file cannot be read or written, or the
 // configuration is not a regular file.
 // Worker n > 0 of several logs to LOG with ".n" before its extension.
-bool MakeRunConfig(const std::string &config, const std::string &log, const std::string &dict, bool garbage, int worker,
-                   RunConfig *out, std::string *why);
+bool MakeRunConfig(const std::string &config, const std::string &log, const std::string &dict, bool assessment,
+                   int worker, RunConfig *out, std::string *why);
 
 // Removes the private copy.
 void RemoveRunConfig(const RunConfig &config);

@@ -10,8 +10,8 @@ Session::~Session() {
     RemoveScratch(&config_);
 }
 
-bool Session::Start(const CommonOptions &options, int worker, std::string *why, bool garbage) {
-    if (!MakeRunConfig(options.config, options.log, options.dict, garbage, worker, &config_, why)) return false;
+bool Session::Start(const CommonOptions &options, int worker, std::string *why, bool assessment) {
+    if (!MakeRunConfig(options.config, options.log, options.dict, assessment, worker, &config_, why)) return false;
     LogWatch watch(config_.log_path);
     int status = khSysInit(config_.file.c_str());
     // Everything the library needs from the file is read by now.

@@ -19,8 +19,9 @@ public:
     ~Session();
     // Starts the library on the configuration the options name.  False
     // with why (which names the log when the library wrote to it).  With
-    // `garbage`, the dictionaries hold the garbage word where they can.
-    bool Start(const CommonOptions &options, int worker, std::string *why, bool garbage = false);
+    // `assessment`, the dictionaries hold the garbage word and the weak
+    // forms of function words where they can (session/run_config.h).
+    bool Start(const CommonOptions &options, int worker, std::string *why, bool assessment = false);
     // Whether the garbage word (session/user_dict.h) may be used.
     bool has_garbage() const { return config_.garbage; }
     // ": " and the failures the library logged since the watch began (or

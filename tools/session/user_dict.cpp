@@ -90,8 +90,16 @@ bool PhoneSet(const std::string &dict, std::vector<std::string> *phones, std::st
     return true;
 }
 
-bool WriteUserDict(const std::vector<std::string> &files, const std::vector<std::string> &phones, bool garbage, int out,
-                   std::string *why) {
+std::string GarbageEntries(const std::vector<std::string> &phones) {
+    std::string text;
+    int n = 0;
+    for (const std::string &p : phones)
+        if (p != "SIL") text += kGarbageWord + (n++ ? "(" + std::to_string(n) + ")" : "") + " " + p + "\n";
+    return text;
+}
+
+bool WriteUserDict(const std::vector<std::string> &files, const std::vector<std::string> &phones,
+                   const std::string &extra, int out, std::string *why) {
     std::set<std::string> known(phones.begin(), phones.end());
     std::string text = "!!PHONESET";
     for (const std::string &p : phones) text += " " + p;
@@ -115,10 +123,7 @@ bool WriteUserDict(const std::vector<std::string> &files, const std::vector<std:
             text += "\n";
         }
     }
-    int n = 0;
-    for (const std::string &p : phones)
-        if (garbage && p != "SIL") text += kGarbageWord + (n++ ? "(" + std::to_string(n) + ")" : "") + " " + p + "\n";
-    if (!WriteAll(out, text)) return *why = "cannot write the user dictionary", false;
+    if (!WriteAll(out, text + extra)) return *why = "cannot write the user dictionary", false;
     return true;
 }
 

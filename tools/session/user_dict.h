@@ -26,8 +26,12 @@ bool PhoneSet(const std::string &dict, std::vector<std::string> *phones, std::st
 // vowels, WORD(2) for a further pronunciation) or dictionaries in the
 // engine's own form; words are put in capitals.  False with why
 // ("FILE:LINE: ...") when a file cannot be read or a line uses a phone
-// outside the set.  With `garbage`, kGarbageWord is written after them.
-bool WriteUserDict(const std::vector<std::string> &files, const std::vector<std::string> &phones, bool garbage, int out,
-                   std::string *why);
+// outside the set.  `extra`, dictionary lines in the engine's form, is
+// written after them.
+bool WriteUserDict(const std::vector<std::string> &files, const std::vector<std::string> &phones,
+                   const std::string &extra, int out, std::string *why);
+
+// The dictionary lines of kGarbageWord for a model of these phones.
+std::string GarbageEntries(const std::vector<std::string> &phones);
 
 }  // namespace tool

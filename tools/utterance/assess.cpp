@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
 #include <strings.h>
 
 namespace tool {
@@ -29,12 +31,26 @@ std::optional<double> WordAccuracy(const WordReport &word) {
     return std::nullopt;
 }
 
+// Unstressed, AH and IH are said as whatever central vowel their
+// neighbours give (the vowel of "-ing" as the one of "-un", "to" as
+// "tuh"): hearing one of those is no error.  The vowels that tell words
+// apart (AH as AA in "cup" and "cop", IH as IY or EH in "sit", "seat" and
+// "set") stay errors.
+bool Reduction(const PhoneReport &p) {
+    static const std::map<std::string, std::set<std::string>> kReduced = {
+        {"AH", {"AO", "OW", "ER", "UH", "IH"}},
+        {"IH", {"AH", "ER", "OW", "UH"}},
+    };
+    auto it = kReduced.find(p.phone);
+    return it != kReduced.end() && p.heard && it->second.count(*p.heard);
+}
+
 void ScoreSpokenWord(WordReport *word) {
     for (PhoneReport &p : word->phones)
         if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence);
     word->accuracy = WordAccuracy(*word);
-    bool heard_wrong =
-        std::any_of(word->phones.begin(), word->phones.end(), [](const PhoneReport &p) { return p.HeardAsOther(); });
+    bool heard_wrong = std::any_of(word->phones.begin(), word->phones.end(),
+                                   [](const PhoneReport &p) { return p.HeardAsOther() && !Reduction(p); });
     bool poor = word->accuracy && *word->accuracy < kMispronouncedBelow;
     word->error = heard_wrong || poor ? "mispronounced" : "none";
 }
@@ -83,6 +99,7 @@ void Assess(const std::vector<std::string> &text, Report *report) {
     size_t next = 0;
     for (WordReport &r : recognised) {
         if (r.word == kGarbageWord) {
+            if (r.end - r.start < kShortestInsertion) continue;
             words.push_back(InsertedSpeech(r));
             timed.push_back(words.back());
             continue;

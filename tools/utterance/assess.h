@@ -27,6 +27,11 @@ constexpr double kNaturalPause = 0.3, kPausesForNoFluency = 1.5;
 // packaged recordings, read naturally, go at 0.63 to 0.98; at this pace
 // or more a reading earns full credit, at the slower one none.
 constexpr double kFluentPace = 0.7, kSlowPace = 0.3;
+// Speech that is none of the text's words and lasts less than this is a
+// click or a breath rather than a syllable: it is not reported.  Set on
+// the packaged recordings, whose only such stretches (a click at the start
+// of cards 002) are shorter, while a word put in lasts 0.15 s or more.
+constexpr double kShortestInsertion = 0.1;
 
 // Puts every word of the text into the report, in the text's order: the
 // recognised ones as they are, the others as omitted, and speech that is
