@@ -121,13 +121,14 @@ class Service:
         return sorted(found)
 
     def leftovers(self):
-        """Files in the service's temporary folder besides the one private
-        dictionary each running worker holds for its life: a learner's
-        audio, or what a dead worker left."""
+        """Files in the service's temporary folder besides the private
+        dictionaries each running worker holds for its life (the
+        assessment's user dictionary and its fresh vocabulary): a
+        learner's audio, or what a dead worker left."""
         left = []
         for folder, _, files in os.walk(self.scratch):
-            dictionaries = [f for f in files if f.endswith(".dic")]
-            left += [os.path.join(folder, f) for f in files if f not in dictionaries[:1]]
+            dictionaries = sorted(f for f in files if f.endswith(".dic"))
+            left += [os.path.join(folder, f) for f in files if f not in dictionaries[:2]]
         return left
 
     def stop(self):
