@@ -55,17 +55,6 @@ void Emit(const Outcome &o) {
 
 #ifndef _WIN32
 
-bool WriteAll(int fd, const std::string &s) {
-    size_t done = 0;
-    while (done < s.size()) {
-        ssize_t n = write(fd, s.data() + done, s.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // One record a finished file on the pipe:
 // "index ok out_len err_len\n" then the two texts.
 bool SendOutcome(int fd, size_t index, const Outcome &o) {

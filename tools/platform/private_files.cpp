@@ -191,4 +191,15 @@ void ForgetWorker(int pid) {
 
 #endif
 
+bool WriteAll(int fd, const std::string &bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        auto n = write(fd, bytes.data() + done, static_cast<unsigned>(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 }  // namespace tool

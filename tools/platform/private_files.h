@@ -17,6 +17,10 @@ void RemovePrivateFilesOnSignals();
 // its descriptor, or -1 with errno and `name` the pattern tried.
 int CreatePrivateFile(const std::string &suffix, std::string *name);
 
+// Writes all of `bytes` to the descriptor, going on after an interrupted
+// or partial write; false on a write error.
+bool WriteAll(int fd, const std::string &bytes);
+
 // Removes one private file and forgets it.
 void RemovePrivateFile(const std::string &name);
 

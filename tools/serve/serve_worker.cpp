@@ -23,16 +23,6 @@ void ReplaceAll(std::string *s, const std::string &what, const std::string &with
         s->replace(at, what.size(), with);
 }
 
-bool WriteFile(int fd, const std::string &bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 Outcome Recognise(Session *session, const CommonOptions &common, const Job &job, const std::string &file) {
     Mode mode = job.kind == "recognise" ? Mode::Recognise : job.kind == "align" ? Mode::Align : Mode::Assess;
     RecogniseOptions options;
@@ -68,7 +58,7 @@ public:
             name_.clear();
             return;
         }
-        if (!WriteFile(fd, job.audio)) why_ = strerror(errno);
+        if (!WriteAll(fd, job.audio)) why_ = strerror(errno);
         close(fd);
     }
     ~AudioFile() {

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "platform/private_files.h"
 #include "session/string_helpers.h"
 
 namespace tool {
@@ -49,16 +50,6 @@ bool ReadEntry(const std::string &line, Entry *e) {
 std::string PlainPhone(std::string phone) {
     while (phone.size() > 1 && isdigit(static_cast<unsigned char>(phone.back()))) phone.pop_back();
     return Upper(phone);
-}
-
-bool WriteAll(int fd, const std::string &text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
