@@ -113,6 +113,9 @@ TEST(HeardAsAnother, IsAnErrorUnlessAnUnstressedVowelIsReduced) {
 TEST(Accuracy, IsFullFromEvenOddsOfThePhoneAgainstTheLoop) {
     for (auto [conf, accuracy] : {std::pair{0.0, 0.0}, {0.2, 40.0}, {0.5, 100.0}, {0.97, 100.0}})
         EXPECT_DOUBLE_EQ(tool::PhoneAccuracy(conf), accuracy) << conf;
+    // A function word's phones are said weakly.
+    for (auto [conf, accuracy] : {std::pair{0.05, 50.0}, {0.1, 100.0}})
+        EXPECT_DOUBLE_EQ(tool::PhoneAccuracy(conf, true), accuracy) << conf;
 }
 
 // A word whose phones all have the given name.

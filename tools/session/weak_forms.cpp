@@ -89,4 +89,6 @@ std::string WeakFormEntries(const std::string &sysdict, const std::vector<std::s
     return text;
 }
 
+bool IsWeakWord(const std::string &word) { return kWeakForms.count(Upper(word)) > 0; }
+
 }  // namespace tool

@@ -14,4 +14,7 @@ namespace tool {
 // cannot be read or has none of the words.
 std::string WeakFormEntries(const std::string &sysdict, const std::vector<std::string> &phones);
 
+// Whether `word` (in any case) is one of those function words.
+bool IsWeakWord(const std::string &word);
+
 }  // namespace tool

@@ -2,6 +2,7 @@
 #include "utterance/assess.h"
 #include "utterance/native_durations.h"
 #include "session/user_dict.h"
+#include "session/weak_forms.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,7 +48,7 @@ bool Reduction(const PhoneReport &p) {
 
 void ScoreSpokenWord(WordReport *word) {
     for (PhoneReport &p : word->phones)
-        if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence);
+        if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence, IsWeakWord(word->word));
     word->accuracy = WordAccuracy(*word);
     bool heard_wrong = std::any_of(word->phones.begin(), word->phones.end(),
                                    [](const PhoneReport &p) { return p.HeardAsOther() && !Reduction(p); });
@@ -79,7 +80,9 @@ WordReport OmittedWord(const std::string &text_word) {
 
 }  // namespace
 
-double PhoneAccuracy(double confidence) { return Round1(100 * Clamp01(confidence / kFullyAccurateFrom)); }
+double PhoneAccuracy(double confidence, bool weak_word) {
+    return Round1(100 * Clamp01(confidence / (weak_word ? kWeakWordFullyAccurateFrom : kFullyAccurateFrom)));
+}
 
 std::optional<double> Fluency(const std::vector<WordReport> &spoken) {
     double taken = 0, native = 0, unexpected = 0;
