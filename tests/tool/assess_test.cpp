@@ -110,6 +110,22 @@ TEST(HeardAsAnother, IsAnErrorUnlessAnUnstressedVowelIsReduced) {
     }
 }
 
+TEST(Vowels, AContentWordWithNoneOfItsVowelsThereIsMispronounced) {
+    struct Case {
+        const char *word;
+        double vowel_conf;
+        const char *error;
+    } cases[] = {{"NINE", 0.01, "mispronounced"}, {"NINE", 0.05, "none"}, {"AND", 0.0, "none"}};
+    for (const Case &c : cases) {
+        Report r;
+        r.words = {Spoken(c.word, 0, 0.3, 3, 0.9)};
+        r.words[0].phones[1].phone = "AY";
+        r.words[0].phones[1].confidence = c.vowel_conf;
+        Assess({c.word}, &r);
+        EXPECT_EQ(r.words[0].error, c.error) << c.word << " " << c.vowel_conf;
+    }
+}
+
 TEST(Accuracy, IsFullFromEvenOddsOfThePhoneAgainstTheLoop) {
     for (auto [conf, accuracy] : {std::pair{0.0, 0.0}, {0.2, 40.0}, {0.5, 100.0}, {0.97, 100.0}})
         EXPECT_DOUBLE_EQ(tool::PhoneAccuracy(conf), accuracy) << conf;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <set>
 #include <strings.h>
@@ -46,13 +47,28 @@ bool Reduction(const PhoneReport &p) {
     return it != kReduced.end() && p.heard && it->second.count(*p.heard);
 }
 
+// A content word none of whose vowels is there on its frames was not
+// said as written: its syllables are another word's (TEN read where the
+// text has NINE keeps both Ns and loses the AY).  Function words lose
+// their vowels in fluent speech.
+bool NoVowelThere(const WordReport &word) {
+    if (IsWeakWord(word.word)) return false;
+    bool vowels = false;
+    for (const PhoneReport &p : word.phones) {
+        if (p.phone.empty() || !strchr("AEIOU", p.phone[0])) continue;
+        if (!p.accuracy || *p.accuracy >= kVowelThereFrom) return false;
+        vowels = true;
+    }
+    return vowels;
+}
+
 void ScoreSpokenWord(WordReport *word) {
     for (PhoneReport &p : word->phones)
         if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence, IsWeakWord(word->word));
     word->accuracy = WordAccuracy(*word);
     bool heard_wrong = std::any_of(word->phones.begin(), word->phones.end(),
                                    [](const PhoneReport &p) { return p.HeardAsOther() && !Reduction(p); });
-    bool poor = word->accuracy && *word->accuracy < kMispronouncedBelow;
+    bool poor = (word->accuracy && *word->accuracy < kMispronouncedBelow) || NoVowelThere(*word);
     word->error = heard_wrong || poor ? "mispronounced" : "none";
 }
 

@@ -23,6 +23,11 @@ constexpr double kWeakWordFullyAccurateFrom = 0.1;
 // does when one of its phones is heard as another.  Set on the packaged
 // recordings, all spoken correctly: none of their 96 words falls below it.
 constexpr double kMispronouncedBelow = 45.0;
+// A content word none of whose vowels reaches this accuracy is
+// mispronounced, whatever its consonants.  Set on festival's readings: no
+// word read right has its vowels all below it, and 1 more replaced word
+// of 32 is flagged.
+constexpr double kVowelThereFrom = 5.0;
 // Silence between words up to this long is part of fluent speech; the
 // rest of each pause is unexpected, and this much of it in all leaves no
 // fluency.
