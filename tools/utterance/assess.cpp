@@ -33,18 +33,29 @@ std::optional<double> WordAccuracy(const WordReport &word) {
     return std::nullopt;
 }
 
-// Unstressed, AH and IH are said as whatever central vowel their
-// neighbours give (the vowel of "-ing" as the one of "-un", "to" as
-// "tuh"): hearing one of those is no error.  The vowels that tell words
-// apart (AH as AA in "cup" and "cop", IH as IY or EH in "sit", "seat" and
-// "set") stay errors.
-bool Reduction(const PhoneReport &p) {
+bool IsVowel(const std::string &phone) { return !phone.empty() && strchr("AEIOU", phone[0]); }
+
+// Whether phone i of a word, heard as another, is said as fluent speakers
+// say it rather than wrong:
+// - unstressed, AH and IH are said as whatever central vowel their
+//   neighbours give (the vowel of "-ing" as the one of "-un", "to" as
+//   "tuh"), though AH as AA ("cup", "cop") and IH as IY or EH ("sit",
+//   "seat", "set") tell words apart;
+// - W and Y are the onsets of vowels, and heard as one are no other
+//   consonant (L and R heard as vowels are: that is how R said as L is
+//   heard);
+// - "-ing" is said "-in'".
+bool NativeVariant(const std::vector<PhoneReport> &phones, size_t i) {
     static const std::map<std::string, std::set<std::string>> kReduced = {
         {"AH", {"AO", "OW", "ER", "UH", "IH"}},
         {"IH", {"AH", "ER", "OW", "UH"}},
     };
+    const PhoneReport &p = phones[i];
+    if (!p.heard) return false;
     auto it = kReduced.find(p.phone);
-    return it != kReduced.end() && p.heard && it->second.count(*p.heard);
+    if (it != kReduced.end() && it->second.count(*p.heard)) return true;
+    if ((p.phone == "W" || p.phone == "Y") && IsVowel(*p.heard)) return true;
+    return p.phone == "NG" && *p.heard == "N" && i + 1 == phones.size() && i > 0 && phones[i - 1].phone == "IH";
 }
 
 // A content word none of whose vowels is there on its frames was not
@@ -55,7 +66,7 @@ bool NoVowelThere(const WordReport &word) {
     if (IsWeakWord(word.word)) return false;
     bool vowels = false;
     for (const PhoneReport &p : word.phones) {
-        if (p.phone.empty() || !strchr("AEIOU", p.phone[0])) continue;
+        if (!IsVowel(p.phone)) continue;
         if (!p.accuracy || *p.accuracy >= kVowelThereFrom) return false;
         vowels = true;
     }
@@ -66,8 +77,9 @@ void ScoreSpokenWord(WordReport *word) {
     for (PhoneReport &p : word->phones)
         if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence, IsWeakWord(word->word));
     word->accuracy = WordAccuracy(*word);
-    bool heard_wrong = std::any_of(word->phones.begin(), word->phones.end(),
-                                   [](const PhoneReport &p) { return p.HeardAsOther() && !Reduction(p); });
+    bool heard_wrong = false;
+    for (size_t i = 0; i < word->phones.size(); i++)
+        heard_wrong = heard_wrong || (word->phones[i].HeardAsOther() && !NativeVariant(word->phones, i));
     bool poor = (word->accuracy && *word->accuracy < kMispronouncedBelow) || NoVowelThere(*word);
     word->error = heard_wrong || poor ? "mispronounced" : "none";
 }
