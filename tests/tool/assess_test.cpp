@@ -143,6 +143,13 @@ WordReport Named(WordReport w, const std::string &phone) {
     return w;
 }
 
+// Speech that is none of the text's words, from start to end.
+WordReport Inserted(double start, double end) {
+    WordReport w = Spoken("", start, end, 2, -1);
+    w.error = "inserted";
+    return w;
+}
+
 TEST(Fluency, RatesThePaceAgainstNativeDurationsAndTheUnexpectedPauses) {
     struct Case {
         const char *name;
@@ -163,6 +170,14 @@ TEST(Fluency, RatesThePaceAgainstNativeDurationsAndTheUnexpectedPauses) {
         {"short_pause", {Spoken("A", 0, 0.5, 5, 1), Spoken("B", 0.8, 1.3, 5, 1)}, 100},
         // 0.5 s of a 0.8 s pause is unexpected: a third of 1.5 s.
         {"long_pause", {Spoken("A", 0, 0.35, 4, 1), Spoken("B", 1.15, 2.0, 9, 1)}, 66.7},
+        // 0.5 s of other speech between them breaks the reading in full,
+        // and the pause after it counts past its natural 0.3 s.
+        {"hesitation", {Spoken("A", 0, 0.35, 4, 1), Inserted(0.35, 0.85), Spoken("B", 0.85, 1.7, 9, 1)}, 66.7},
+        {"hesitation_and_pause",
+         {Spoken("A", 0, 0.35, 4, 1), Inserted(0.35, 0.85), Spoken("B", 1.35, 2.2, 9, 1)},
+         53.3},
+        // Other speech before the text's first word is no break.
+        {"speech_before", {Inserted(0, 0.5), Spoken("A", 0.5, 1.0, 5, 1), Spoken("B", 1.0, 1.5, 5, 1)}, 100},
     };
     for (const Case &c : cases) {
         std::optional<double> f = tool::Fluency(c.words);

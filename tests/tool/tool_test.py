@@ -236,14 +236,17 @@ class AssessTest(ToolCase):
                 self.assertRegex(report, r"\(inserted\) .* inserted\n")
 
 
-    def test_a_long_pause_or_a_slow_reading_costs_fluency(self):
+    def test_a_long_pause_a_hesitation_or_a_slow_reading_costs_fluency(self):
         with open(GOFORWARD, "rb") as f:
             raw = f.read()
         samples = list(struct.unpack("<%dh" % (len(raw) // 2), raw))
         # One second of silence where "ten" begins.
         cut = int(1.17 * 16000)
         write_wav(self.path("pause.wav"), samples[:cut] + [0] * 16000 + samples[cut:])
-        readings = {"pause": self.path("pause.wav")}
+        # A hesitation there: the OW of "go" drawn out to half a second.
+        ow = samples[int(0.56 * 16000):int(0.63 * 16000)]
+        write_wav(self.path("hesitation.wav"), samples[:cut] + ow * 7 + samples[cut:])
+        readings = {"pause": self.path("pause.wav"), "hesitation": self.path("hesitation.wav")}
         if shutil.which("sox"):
             subprocess.run(["sox", "-t", "raw", "-r", "16000", "-e", "signed", "-b", "16", "-c", "1", GOFORWARD,
                             self.path("slow.wav"), "tempo", "0.6"], check=True)

@@ -112,12 +112,22 @@ double PhoneAccuracy(double confidence, bool weak_word) {
     return Round1(100 * Clamp01(confidence / (weak_word ? kWeakWordFullyAccurateFrom : kFullyAccurateFrom)));
 }
 
-std::optional<double> Fluency(const std::vector<WordReport> &spoken) {
+std::optional<double> Fluency(const std::vector<WordReport> &heard) {
     double taken = 0, native = 0, unexpected = 0;
-    for (size_t i = 0; i < spoken.size(); i++) {
-        taken += spoken[i].end - spoken[i].start;
-        for (const PhoneReport &p : spoken[i].phones) native += NativeDuration(p.phone);
-        if (i > 0) unexpected += std::max(0.0, spoken[i].start - spoken[i - 1].end - kNaturalPause);
+    const WordReport *last = nullptr;  // the last word of the text so far
+    double inserted = 0;               // speech of no text word since it
+    for (const WordReport &w : heard) {
+        if (w.Inserted()) {
+            inserted += w.end - w.start;
+            continue;
+        }
+        taken += w.end - w.start;
+        for (const PhoneReport &p : w.phones) native += NativeDuration(p.phone);
+        // Speech of no text word between two of them breaks the reading, as
+        // a hesitation or a word put in does; the rest of the gap is a pause.
+        if (last) unexpected += inserted + std::max(0.0, w.start - last->end - inserted - kNaturalPause);
+        last = &w;
+        inserted = 0;
     }
     if (native <= 0 || taken <= 0) return std::nullopt;
     double pace = Clamp01((native / taken - kSlowPace) / (kFluentPace - kSlowPace));

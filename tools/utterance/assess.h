@@ -54,9 +54,10 @@ void Assess(const std::vector<std::string> &text, Report *report);
 double PhoneAccuracy(double confidence, bool weak_word = false);
 
 // The fluency figure alone (0-100), absent when no phone was timed: the
-// credit for the pace times the share of the unexpected pauses' credit
-// left, over the speech heard (words of the text and inserted speech) in
-// order.
-std::optional<double> Fluency(const std::vector<WordReport> &spoken);
+// credit for the pace of the text's words times the share left of the
+// credit for the unexpected breaks between them (pauses past the natural
+// one, and speech that is none of the text's words), over the speech
+// heard in order.
+std::optional<double> Fluency(const std::vector<WordReport> &heard);
 
 }  // namespace tool
