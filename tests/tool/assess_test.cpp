@@ -113,6 +113,37 @@ TEST(HeardAsAnother, IsAnErrorUnlessFluentSpeechSaysItSo) {
     }
 }
 
+// A stretch of other speech too short to report that runs into a word's
+// start took its first phone.
+TEST(ShortSpeech, RunningIntoAContentWordBetweenWordsTakesItsFirstPhone) {
+    struct Case {
+        const char *name;
+        std::vector<std::string> text;
+        bool word_before;
+        const char *error;
+        const char *first_heard;
+    } cases[] = {
+        {"content_word", {"I", "THINK"}, true, "THINK:mispronounced", "S"},
+        {"function_word", {"I", "THE"}, true, "THE:none", "P0"},
+        {"first_word", {"THINK"}, false, "THINK:none", "P0"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Report r;
+        if (c.word_before) r.words.push_back(Spoken("I", 0, 0.2, 1, 0.9));
+        WordReport speech = Spoken("++SPEECH++", 0.2, 0.25, 1, 0.9);
+        speech.phones[0].phone = "S";
+        r.words.push_back(speech);
+        r.words.push_back(Spoken(c.text.back(), 0.25, 0.6, 3, 0.9));
+        for (tool::PhoneReport &p : r.words.back().phones) p.heard = p.phone;
+        Assess(c.text, &r);
+        const WordReport &w = r.words.back();
+        EXPECT_EQ(w.word + ":" + w.error, c.error);
+        EXPECT_EQ(*w.phones[0].heard, c.first_heard);
+        EXPECT_EQ(r.words.size(), c.text.size());  // the stretch is not reported
+    }
+}
+
 TEST(Vowels, AContentWordWithNoneOfItsVowelsThereIsMispronounced) {
     struct Case {
         const char *word;

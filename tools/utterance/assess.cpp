@@ -19,6 +19,9 @@ double Clamp01(double x) { return std::min(1.0, std::max(0.0, x)); }
 
 double Round1(double x) { return std::round(x * 10) / 10; }
 
+// Less than one frame apart: one right after the other.
+constexpr double kFrame = 0.011;
+
 // Mean of the phones' accuracies when every phone has one, else the
 // word's own confidence.
 std::optional<double> WordAccuracy(const WordReport &word) {
@@ -73,7 +76,14 @@ bool NoVowelThere(const WordReport &word) {
     return vowels;
 }
 
-void ScoreSpokenWord(WordReport *word) {
+// `onset`: the phone heard on a stretch of other speech, too short to be
+// a word, that runs into the word's start, or null.  Such a stretch took
+// the first phone's frames from a content word that begins otherwise (S
+// where THINK has TH): the first phone is heard as it, and the word is
+// mispronounced.  Function words run into their neighbours anyway.
+void ScoreSpokenWord(WordReport *word, const std::optional<std::string> &onset = std::nullopt) {
+    bool taken = onset && !IsWeakWord(word->word) && !word->phones.empty();
+    if (taken && word->phones[0].phone != *onset) word->phones[0].heard = *onset;
     for (PhoneReport &p : word->phones)
         if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence, IsWeakWord(word->word));
     word->accuracy = WordAccuracy(*word);
@@ -81,7 +91,14 @@ void ScoreSpokenWord(WordReport *word) {
     for (size_t i = 0; i < word->phones.size(); i++)
         heard_wrong = heard_wrong || (word->phones[i].HeardAsOther() && !NativeVariant(word->phones, i));
     bool poor = (word->accuracy && *word->accuracy < kMispronouncedBelow) || NoVowelThere(*word);
-    word->error = heard_wrong || poor ? "mispronounced" : "none";
+    word->error = heard_wrong || poor || taken ? "mispronounced" : "none";
+}
+
+// The phone heard last on a stretch of other speech.
+std::string LastPhoneHeard(const WordReport &speech) {
+    if (speech.phones.empty()) return "";
+    const PhoneReport &p = speech.phones.back();
+    return p.heard ? *p.heard : p.phone;
 }
 
 // Speech that is none of the text's words: it has its times and the
@@ -138,9 +155,15 @@ std::optional<double> Fluency(const std::vector<WordReport> &heard) {
 void Assess(const std::vector<std::string> &text, Report *report) {
     std::vector<WordReport> recognised = std::move(report->words), words, spoken, timed;
     size_t next = 0;
+    const WordReport *short_speech = nullptr;  // the stretch just before, too short to report
     for (WordReport &r : recognised) {
+        const WordReport *before = short_speech;
+        short_speech = nullptr;
         if (r.word == kGarbageWord) {
-            if (r.end - r.start < kShortestInsertion) continue;
+            if (r.end - r.start < kShortestInsertion) {
+                short_speech = &r;
+                continue;
+            }
             words.push_back(InsertedSpeech(r));
             timed.push_back(words.back());
             continue;
@@ -152,7 +175,10 @@ void Assess(const std::vector<std::string> &text, Report *report) {
         if (at == text.size()) continue;  // none of the text's words: not from the text's syntax
         while (next < at) words.push_back(OmittedWord(text[next++]));
         next++;
-        ScoreSpokenWord(&r);
+        // Before the first word, such a stretch is a click or a breath.
+        bool runs_in =
+            before && !spoken.empty() && std::fabs(r.start - before->end) < kFrame && !LastPhoneHeard(*before).empty();
+        ScoreSpokenWord(&r, runs_in ? std::optional<std::string>(LastPhoneHeard(*before)) : std::nullopt);
         spoken.push_back(r);
         timed.push_back(r);
         words.push_back(r);
