@@ -12,8 +12,10 @@ namespace tool {
 
 namespace {
 
-// Each word's weak forms beside the strong ones the dictionary gives.
-// Forms of one phone are left out: they would fit almost any speech.
+// Each word's weak forms beside the strong ones the dictionary gives.  A
+// word loses its vowel's quality or an edge consonant, never all but one
+// phone of a longer word: AND keeps AH N rather than N alone, which would
+// fit almost any speech.
 const std::map<std::string, std::vector<const char *>> kWeakForms = {
     {"A", {"AH"}},
     {"AN", {"AH N"}},

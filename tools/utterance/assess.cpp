@@ -66,7 +66,6 @@ bool NativeVariant(const std::vector<PhoneReport> &phones, size_t i) {
 // text has NINE keeps both Ns and loses the AY).  Function words lose
 // their vowels in fluent speech.
 bool NoVowelThere(const WordReport &word) {
-    if (IsWeakWord(word.word)) return false;
     bool vowels = false;
     for (const PhoneReport &p : word.phones) {
         if (!IsVowel(p.phone)) continue;
@@ -82,15 +81,16 @@ bool NoVowelThere(const WordReport &word) {
 // where THINK has TH): the first phone is heard as it, and the word is
 // mispronounced.  Function words run into their neighbours anyway.
 void ScoreSpokenWord(WordReport *word, const std::optional<std::string> &onset = std::nullopt) {
-    bool taken = onset && !IsWeakWord(word->word) && !word->phones.empty();
+    const bool weak = IsWeakWord(word->word);
+    bool taken = onset && !weak && !word->phones.empty();
     if (taken && word->phones[0].phone != *onset) word->phones[0].heard = *onset;
     for (PhoneReport &p : word->phones)
-        if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence, IsWeakWord(word->word));
+        if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence, weak);
     word->accuracy = WordAccuracy(*word);
     bool heard_wrong = false;
     for (size_t i = 0; i < word->phones.size(); i++)
         heard_wrong = heard_wrong || (word->phones[i].HeardAsOther() && !NativeVariant(word->phones, i));
-    bool poor = (word->accuracy && *word->accuracy < kMispronouncedBelow) || NoVowelThere(*word);
+    bool poor = (word->accuracy && *word->accuracy < kMispronouncedBelow) || (!weak && NoVowelThere(*word));
     word->error = heard_wrong || poor || taken ? "mispronounced" : "none";
 }
 
