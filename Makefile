@@ -11,7 +11,8 @@ BUILD_PACKAGES = cmake g++ make pkg-config binutils \
 	libcli11-dev nlohmann-json3-dev libcairo2-dev libcpp-httplib-dev
 TEST_PACKAGES = googletest libgtest-dev libgmock-dev pocketsphinx-testdata \
 	espeak-ng sox python3 python3-jsonschema praat libxml2-utils clang clang-format libclang-rt-14-dev \
-	festival festvox-us-slt-hts festvox-kallpc16k chromium python3-websocket
+	festival festvox-us-slt-hts festvox-kallpc16k chromium python3-websocket \
+	python3-numpy python3-pytest python3-setuptools python3-wheel python3-venv
 PACKAGES = $(BUILD_PACKAGES) $(TEST_PACKAGES)
 PREFIX ?= /usr/local
 # The Windows cross build and its test run under Wine (make windows,
