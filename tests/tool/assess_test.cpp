@@ -122,17 +122,19 @@ TEST(ShortSpeech, RunningIntoAContentWordBetweenWordsTakesItsFirstPhone) {
         bool word_before;
         const char *error;
         const char *first_heard;
+        const char *stretch_heard = "S";
     } cases[] = {
         {"content_word", {"I", "THINK"}, true, "THINK:mispronounced", "S"},
         {"function_word", {"I", "THE"}, true, "THE:none", "P0"},
         {"first_word", {"THINK"}, false, "THINK:none", "P0"},
+        {"its_own_first_phone", {"I", "THINK"}, true, "THINK:none", "P0", "P0"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Report r;
         if (c.word_before) r.words.push_back(Spoken("I", 0, 0.2, 1, 0.9));
         WordReport speech = Spoken("++SPEECH++", 0.2, 0.25, 1, 0.9);
-        speech.phones[0].phone = "S";
+        speech.phones[0].phone = c.stretch_heard;
         r.words.push_back(speech);
         r.words.push_back(Spoken(c.text.back(), 0.25, 0.6, 3, 0.9));
         for (tool::PhoneReport &p : r.words.back().phones) p.heard = p.phone;

@@ -79,11 +79,12 @@ bool NoVowelThere(const WordReport &word) {
 // a word, that runs into the word's start, or null.  Such a stretch took
 // the first phone's frames from a content word that begins otherwise (S
 // where THINK has TH): the first phone is heard as it, and the word is
-// mispronounced.  Function words run into their neighbours anyway.
+// mispronounced.  Function words run into their neighbours anyway, and
+// a stretch heard as the first phone itself only drew it out.
 void ScoreSpokenWord(WordReport *word, const std::optional<std::string> &onset = std::nullopt) {
     const bool weak = IsWeakWord(word->word);
-    bool taken = onset && !weak && !word->phones.empty();
-    if (taken && word->phones[0].phone != *onset) word->phones[0].heard = *onset;
+    bool taken = onset && !weak && !word->phones.empty() && word->phones[0].phone != *onset;
+    if (taken) word->phones[0].heard = *onset;
     for (PhoneReport &p : word->phones)
         if (p.confidence) p.accuracy = PhoneAccuracy(*p.confidence, weak);
     word->accuracy = WordAccuracy(*word);
